@@ -1,0 +1,52 @@
+# Kestin: one entry point for building, testing and the demo.
+#   make demo    build the demo package and run it (the main job)
+#   make check   build everything and run every test
+#   make build   build the three trees without running tests
+#   make bench   benchmarks against peers, printing ratios
+#   make fuzz    longer fuzzing runs
+SHELL := /bin/bash
+JOBS ?= $(shell nproc)
+CMAKE_GEN := -G Ninja
+WINE_SESSION := tests/wine/wine-session
+
+.PHONY: deps build host win32 win64 check check-host check-win demo bench fuzz clean
+
+deps:
+	@scripts/install-deps.sh
+
+build/host/build.ninja: | deps
+	CC=clang CXX=clang++ cmake -S . -B build/host $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+build/win32/build.ninja: | deps
+	cmake -S . -B build/win32 $(CMAKE_GEN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=MinSizeRel -DBUILD_TESTING=OFF
+build/win64/build.ninja: | deps
+	cmake -S . -B build/win64 $(CMAKE_GEN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=MinSizeRel
+
+host: build/host/build.ninja
+	cmake --build build/host -j $(JOBS)
+win32: build/win32/build.ninja
+	cmake --build build/win32 -j $(JOBS)
+win64: build/win64/build.ninja
+	cmake --build build/win64 -j $(JOBS)
+
+build: host win32 win64
+
+check-host: host
+	cd build/host && ctest --output-on-failure -j $(JOBS)
+check-win: win64 win32
+	scripts/check-release.sh build/win32
+	$(WINE_SESSION) ctest --test-dir build/win64 --output-on-failure -j $(JOBS)
+
+check: build check-host check-win
+
+demo: build
+	scripts/demo.sh
+
+bench: deps
+	@scripts/install-deps.sh --bench
+	scripts/bench.sh
+
+fuzz: host
+	scripts/fuzz.sh 300
+
+clean:
+	rm -rf build

@@ -1,0 +1,71 @@
+# Shared build settings and the module convention.
+#
+# Every folder under src/ is one module. Its sources are found by name:
+#   *.cpp        portable code (no <windows.h>), built natively and for Windows
+#   *_win.cpp    Win32 code, built for Windows only
+# Each module becomes a static library kestin_<module> in both trees, so adding
+# a file never needs a build-file edit.
+
+if(KESTIN_WINDOWS)
+  # Small, self-contained Windows binaries: no exceptions, no RTTI, no C++
+  # runtime DLLs; only system DLLs are imported.
+  set(KESTIN_WIN_FLAGS -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
+      -ffunction-sections -fdata-sections -fno-stack-protector -fno-ident
+      -fno-threadsafe-statics -fno-unwind-tables)
+  # Applied to product code only (modules, setup.exe, uncab.dll); tests build
+  # as ordinary C++ with exceptions.
+  add_compile_options(-Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type)
+  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 WINVER=0x0501 STRICT)
+  set(KESTIN_WIN_LINK -static -static-libgcc -static-libstdc++ -s -Wl,--gc-sections
+      -Wl,--no-seh -Wl,--enable-auto-image-base)
+  # System DLLs only; linked after every module library.
+  set(KESTIN_SYSTEM_LIBS kernel32 user32 gdi32 advapi32 shell32 ole32 comctl32 version msvcrt)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(KESTIN_ARCH i686)
+  else()
+    set(KESTIN_ARCH x86_64)
+  endif()
+else()
+  if(NOT CMAKE_BUILD_TYPE)
+    set(CMAKE_BUILD_TYPE RelWithDebInfo)
+  endif()
+  add_compile_options(-Wall -Wextra -Wno-unused-parameter)
+  if(KESTIN_SANITIZE)
+    set(KESTIN_SAN_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+    add_compile_options(${KESTIN_SAN_FLAGS})
+    add_link_options(${KESTIN_SAN_FLAGS})
+  endif()
+endif()
+
+include_directories(${CMAKE_SOURCE_DIR}/src)
+
+# kestin_module(NAME [DEPS lib...]) -- static library from src/NAME by the naming rule above.
+function(kestin_module name)
+  cmake_parse_arguments(M "" "" "DEPS" ${ARGN})
+  file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
+  set(srcs)
+  foreach(f ${all})
+    if(f MATCHES "_win\\.c(pp)?$")
+      if(KESTIN_WINDOWS)
+        list(APPEND srcs ${f})
+      endif()
+    elseif(NOT f MATCHES "_main(_win)?\\.cpp$")
+      list(APPEND srcs ${f})
+    endif()
+  endforeach()
+  if(NOT srcs)
+    add_library(kestin_${name} INTERFACE)
+    if(M_DEPS)
+      target_link_libraries(kestin_${name} INTERFACE ${M_DEPS})
+    endif()
+  else()
+    add_library(kestin_${name} STATIC ${srcs})
+    if(M_DEPS)
+      target_link_libraries(kestin_${name} PUBLIC ${M_DEPS})
+    endif()
+    if(KESTIN_WINDOWS)
+      target_compile_options(kestin_${name} PRIVATE ${KESTIN_WIN_FLAGS})
+      target_link_libraries(kestin_${name} PUBLIC ${KESTIN_SYSTEM_LIBS})
+    endif()
+  endif()
+endfunction()

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Checks the release build: 32-bit GUI program, only system DLLs imported,
+# and the size limits.
+set -euo pipefail
+dir=${1:-build/win32}
+fail=0
+objdump=i686-w64-mingw32-objdump
+allowed='^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comctl32|comdlg32|version|msvcrt|wininet|shlwapi)\.dll$'
+
+check_imports() {
+  local f=$1
+  while read -r dll; do
+    if ! echo "$dll" | tr 'A-Z' 'a-z' | grep -Eq "$allowed"; then
+      echo "FAIL: $f imports $dll, which is not a system DLL"; fail=1
+    fi
+  done < <($objdump -p "$f" | awk '/DLL Name:/ {print $3}')
+}
+
+exe=$dir/setup.exe
+if ! file "$exe" | grep -q 'PE32 executable (GUI) Intel 80386'; then
+  echo "FAIL: $exe is not a 32-bit GUI program: $(file -b "$exe")"; fail=1
+fi
+check_imports "$exe"
+size=$(stat -c %s "$exe")
+echo "setup.exe (i686): $size bytes (target: at most 60884)"
+[ "$size" -le 60884 ] || echo "WARNING: setup.exe is over its size target"
+
+for dll in "$dir/uncab.dll" "${dir/win32/win64}/uncab.dll"; do
+  [ -f "$dll" ] || continue
+  check_imports "$dll"
+  s=$(stat -c %s "$dll")
+  echo "$dll: $s bytes (limit: 30720)"
+  [ "$s" -le 30720 ] || { echo "FAIL: $dll is over the 30720-byte library slot"; fail=1; }
+done
+exit $fail

@@ -1,0 +1,96 @@
+#include <windows.h>
+
+#include "base/process_state.h"
+#include "package/package_locate.h"
+#include "package/version_info_win.h"
+
+namespace {
+HMODULE g_helperLibrary = nullptr;
+TStr g_helperCopyPath;
+}  // namespace
+
+TStr ReadVersionString(const void* block, const char* name) {
+  TStr query = TStr("\\StringFileInfo\\040904E4\\") + name;
+  char* value = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueA(const_cast<void*>(block), query.c_str(), (void**)&value, &length) || !value ||
+      length == 0)
+    return TStr();
+  // The reported length counts the terminating zero.
+  return TStr(value, length - 1);
+}
+
+TStr ProgramPath() { return FolderPart(ProgramArg0) + OwnFileName; }
+
+TPackagePlace LocatePackageFor(const TStr& programPath) {
+  TPackagePlace place = {TStr(), 0};
+  DWORD unused = 0;
+  DWORD size = GetFileVersionInfoSizeA(programPath.c_str(), &unused);
+  if (size == 0) return place;
+  void* block = GlobalAlloc(GMEM_FIXED, size);
+  if (!block) return place;
+  if (GetFileVersionInfoA(programPath.c_str(), 0, size, block))
+    place = PlacePackage(programPath, ReadVersionString(block, "cabnam"),
+                         ReadVersionString(block, "kestin"));
+  GlobalFree(block);
+  return place;
+}
+
+void LocatePackage() {
+  TPackagePlace place = LocatePackageFor(ProgramPath());
+  CabinetPath = place.cabinetPath;
+  CabinetOffset = place.cabinetOffset;
+}
+
+static bool CopyHelperLibrary(const TStr& programPath, int cabinetOffset, const TStr& target) {
+  HANDLE in = CreateFileA(programPath.c_str(), GENERIC_READ,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, 0, nullptr);
+  if (in == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER fileSize;
+  bool ok = false;
+  if (GetFileSizeEx(in, &fileSize)) {
+    long long start = HelperLibraryStart(cabinetOffset, fileSize.QuadPart);
+    LARGE_INTEGER at;
+    at.QuadPart = start;
+    static char slot[kHelperLibrarySlot];
+    DWORD got = 0;
+    if (start >= 0 && SetFilePointerEx(in, at, nullptr, FILE_BEGIN) &&
+        ReadFile(in, slot, sizeof slot, &got, nullptr) && got == sizeof slot) {
+      HANDLE out = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (out != INVALID_HANDLE_VALUE) {
+        DWORD put = 0;
+        ok = WriteFile(out, slot, sizeof slot, &put, nullptr) && put == sizeof slot;
+        ok = CloseHandle(out) && ok;
+        if (!ok) DeleteFileA(target.c_str());
+      }
+    }
+  }
+  CloseHandle(in);
+  return ok;
+}
+
+bool LoadHelperLibraryFrom(const TStr& programPath, int cabinetOffset, const TStr& folder) {
+  UnloadHelperLibrary();
+  g_helperCopyPath = WithBackslash(folder) + "uncab.dll";
+  if (!CopyHelperLibrary(programPath, cabinetOffset, g_helperCopyPath)) return false;
+  // Only ever by full path: a library planted beside the package or in the
+  // current folder must never be picked up in its place.
+  char full[MAX_PATH];
+  DWORD n = GetFullPathNameA(g_helperCopyPath.c_str(), MAX_PATH, full, nullptr);
+  if (n == 0 || n >= MAX_PATH) return false;
+  g_helperLibrary = LoadLibraryExA(full, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  return g_helperLibrary != nullptr;
+}
+
+bool LoadHelperLibrary() { return LoadHelperLibraryFrom(ProgramPath(), CabinetOffset, TempFolder); }
+
+void UnloadHelperLibrary() {
+  if (g_helperLibrary) FreeLibrary(g_helperLibrary);
+  g_helperLibrary = nullptr;
+  if (!g_helperCopyPath.empty()) DeleteFileA(g_helperCopyPath.c_str());
+  g_helperCopyPath.clear();
+}
+
+void* HelperLibraryHandle() { return g_helperLibrary; }

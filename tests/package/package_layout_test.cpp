@@ -1,0 +1,143 @@
+#include <doctest/doctest.h>
+
+#include <cstring>
+#include <initializer_list>
+#include <vector>
+
+#include "package/package_layout.h"
+#include "package/scramble.h"
+#include "package_image.h"
+#include "stub_patch.h"
+
+TEST_CASE("self: the cabinet follows the program image and the library slot") {
+  TPackagePlace p = PlacePackage("C:\\dl\\setup.exe", "self", "158720");
+  CHECK(p.cabinetPath == "C:\\dl\\setup.exe");
+  CHECK(p.cabinetOffset == 189440);
+  CHECK(HelperLibraryStart(p.cabinetOffset, 999999) == 158720);
+}
+
+TEST_CASE("self with blanks around it counts; other spellings are file names") {
+  CHECK(PlacePackage("P", "  self \t", "10").cabinetOffset == 10 + 30720);
+  TPackagePlace p = PlacePackage("P", "Self", "10");
+  CHECK(p.cabinetPath == "Self");
+  CHECK(p.cabinetOffset == 0);
+}
+
+TEST_CASE("a separate cabinet: path as written, offset 0, library at the file's end") {
+  TPackagePlace p = PlacePackage("C:\\dl\\setup.exe", " data.cab ", "158720");
+  CHECK(p.cabinetPath == "data.cab");
+  CHECK(p.cabinetOffset == 0);
+  CHECK(HelperLibraryStart(0, 100000) == 100000 - 30720);
+  CHECK(HelperLibraryStart(0, 100) < 0);
+}
+
+TEST_CASE("a kestin value that is no usable size gives offset 30720") {
+  for (const char* bad : {"abc", "", "12x", "-5", "2147483647"}) {
+    CAPTURE(bad);
+    CHECK(PlacePackage("P", "self", bad).cabinetOffset == 30720);
+  }
+  CHECK(PlacePackage("P", "self", "$100").cabinetOffset == 256 + 30720);
+}
+
+TEST_CASE("no cabnam value leaves the path empty") {
+  CHECK(PlacePackage("P", "", "100").cabinetPath.empty());
+  CHECK(PlacePackage("P", " \t ", "100").cabinetPath.empty());
+}
+
+TEST_CASE("scrambling XORs the first 128 bytes word by word and undoes itself") {
+  std::vector<uint8_t> cab(300);
+  for (size_t i = 0; i < cab.size(); i++) cab[i] = uint8_t(i * 7);
+  std::vector<uint8_t> s = cab;
+  XorCabinetHead(s.data(), s.size());
+  CHECK(s[0] == (cab[0] ^ 0xE1));
+  CHECK(s[1] == (cab[1] ^ 0x96));
+  CHECK(s[2] == (cab[2] ^ 0x5A));
+  CHECK(s[3] == (cab[3] ^ 0x3C));
+  CHECK(s[127] == (cab[127] ^ 0x3C));
+  CHECK(std::memcmp(s.data() + 128, cab.data() + 128, 172) == 0);
+  XorCabinetHead(s.data(), s.size());
+  CHECK(s == cab);
+
+  // A piece read from the middle of the head descrambles like the whole.
+  std::vector<uint8_t> t = cab;
+  XorCabinetHead(t.data(), t.size());
+  XorCabinetHeadAt(t.data() + 100, 50, 100);
+  CHECK(std::memcmp(t.data() + 100, cab.data() + 100, 50) == 0);
+
+  std::vector<uint8_t> tiny = {1, 2, 3, 4, 5};
+  std::vector<uint8_t> tiny2 = tiny;
+  XorCabinetHead(tiny2.data(), tiny2.size());
+  XorCabinetHead(tiny2.data(), tiny2.size());
+  CHECK(tiny2 == tiny);
+}
+
+// A version String record as the resource compiler lays it out.
+static std::vector<uint8_t> FakeImageWith(const std::string& key, const std::string& value) {
+  std::vector<uint8_t> img(64, 0xCC);
+  std::vector<uint8_t> rec;
+  auto w16 = [&](unsigned v) { rec.push_back(uint8_t(v)); rec.push_back(uint8_t(v >> 8)); };
+  w16(0); w16(unsigned(value.size() + 1)); w16(1);
+  for (char c : key) w16(uint8_t(c));
+  w16(0);
+  while (rec.size() % 4) rec.push_back(0);
+  for (char c : value) w16(uint8_t(c));
+  w16(0);
+  rec[0] = uint8_t(rec.size());
+  img.insert(img.end(), rec.begin(), rec.end());
+  img.resize((img.size() + 40 + 3) & ~size_t(3), 0xCC);
+  return img;
+}
+
+TEST_CASE("patching a version value keeps every other byte in place") {
+  std::vector<uint8_t> img = FakeImageWith("kestin", "                ");
+  std::vector<uint8_t> before = img;
+  std::string err;
+  REQUIRE(PatchVersionValue(img, "kestin", "60416", &err));
+  CHECK(img.size() == before.size());
+  std::string v;
+  REQUIRE(ReadVersionValue(img, "kestin", &v));
+  CHECK(v == "60416           ");
+  // Only the value's characters differ.
+  size_t diffs = 0;
+  for (size_t i = 0; i < img.size(); i++) diffs += img[i] != before[i];
+  CHECK(diffs == 5);
+}
+
+TEST_CASE("patching refuses a value that does not fit or a key that is missing") {
+  std::vector<uint8_t> img = FakeImageWith("cabnam", "    ");
+  std::string err;
+  CHECK_FALSE(PatchVersionValue(img, "cabnam", "toolong", &err));
+  CHECK(err.find("room for 4") != std::string::npos);
+  CHECK_FALSE(PatchVersionValue(img, "kestin", "1", &err));
+  CHECK(err.find("no version value 'kestin'") != std::string::npos);
+}
+
+TEST_CASE("assembling: image, library padded to its slot, scrambled cabinet") {
+  TPackageParts parts;
+  parts.stub = FakeImageWith("kestin", "                ");
+  std::vector<uint8_t> cab = FakeImageWith("cabnam", "        ");  // any bytes will do as "cabinet"
+  parts.stub.insert(parts.stub.end(), cab.begin(), cab.end());     // the stub needs both values
+  parts.library = std::vector<uint8_t>(1000, 0xAB);
+  parts.cabinet = std::vector<uint8_t>(200, 0x11);
+  std::vector<uint8_t> pkg, sep;
+  std::string err;
+  REQUIRE(AssemblePackage(parts, &pkg, &sep, &err));
+  CHECK(pkg.size() == parts.stub.size() + 30720 + 200);
+  CHECK(pkg[parts.stub.size()] == 0xAB);
+  CHECK(pkg[parts.stub.size() + 1000] == 0);
+  CHECK(pkg[parts.stub.size() + 30720] == (0x11 ^ 0xE1));
+  CHECK(pkg.back() == 0x11);
+  CHECK(sep.empty());
+  std::string v;
+  REQUIRE(ReadVersionValue(pkg, "kestin", &v));
+  CHECK(TrimControl(v.c_str()) == IntToStr((long long)parts.stub.size()));
+
+  parts.cabnam = "data.cab";
+  REQUIRE(AssemblePackage(parts, &pkg, &sep, &err));
+  CHECK(pkg.size() == parts.stub.size() + 30720);
+  CHECK(sep.size() == 200);
+
+  parts.library.resize(30721);
+  CHECK_FALSE(AssemblePackage(parts, &pkg, &sep, &err));
+  CHECK(err.find("room for 30720") != std::string::npos);
+}

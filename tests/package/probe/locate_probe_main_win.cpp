@@ -1,0 +1,38 @@
+// A program with the setup program's version resource that runs the real
+// package lookup on itself, so tests can copy it, turn the copy into a package
+// under any name, start it, and read back what it found.
+//   locate_probe OUTFILE TEMPFOLDER
+#include <windows.h>
+
+#include <cstdio>
+
+#include "app/program_args.h"
+#include "base/process_state.h"
+#include "package/package_locate.h"
+
+typedef int(__cdecl* ProbeFn)();
+
+int main() {
+  ProgramArg0 = ProgramArgument(0);
+  OwnFileName = FileNamePart(ProgramArg0);
+  TStr outPath = ProgramArgument(1);
+  TempFolder = ProgramArgument(2);
+  FILE* out = fopen(outPath.c_str(), "w");
+  if (!out) return 1;
+  LocatePackage();
+  fprintf(out, "path=%s\noffset=%d\n", CabinetPath.c_str(), CabinetOffset);
+  if (!TempFolder.empty()) {
+    bool loaded = LoadHelperLibrary();
+    fprintf(out, "loaded=%d\n", loaded ? 1 : 0);
+    if (loaded) {
+      ProbeFn fn = (ProbeFn)(void*)GetProcAddress((HMODULE)HelperLibraryHandle(), "KestinProbe");
+      fprintf(out, "probe=%d\n", fn ? fn() : -1);
+    }
+    TStr copy = WithBackslash(TempFolder) + "uncab.dll";
+    fprintf(out, "copy_while_loaded=%d\n", GetFileAttributesA(copy.c_str()) != INVALID_FILE_ATTRIBUTES);
+    UnloadHelperLibrary();
+    fprintf(out, "copy_after_unload=%d\n", GetFileAttributesA(copy.c_str()) != INVALID_FILE_ATTRIBUTES);
+  }
+  fclose(out);
+  return 0;
+}
