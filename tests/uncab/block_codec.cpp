@@ -75,7 +75,7 @@ std::vector<uint8_t> NoiseData(size_t size, uint32_t seed) {
 
 void TLsbWriter::Put(uint32_t value, unsigned bits) {
   for (unsigned i = 0; i < bits; i++) {
-    acc_ |= ((value >> i) & 1) << count_;
+    acc_ |= (i < 32 ? (value >> i) & 1 : 0) << count_;
     if (++count_ == 8) {
       bytes_.push_back((uint8_t)acc_);
       acc_ = 0;
@@ -101,7 +101,7 @@ std::vector<uint8_t> TLsbWriter::Finish() {
 
 void TWordWriter::Put(uint32_t value, unsigned bits) {
   for (unsigned i = bits; i-- > 0;) {
-    acc_ = (acc_ << 1) | ((value >> i) & 1);
+    acc_ = (acc_ << 1) | (i < 32 ? (value >> i) & 1 : 0);
     if (++count_ == 16) {
       out_->push_back((uint8_t)acc_);
       out_->push_back((uint8_t)(acc_ >> 8));

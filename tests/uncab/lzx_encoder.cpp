@@ -33,6 +33,14 @@ struct TSlots {
   }
 };
 
+unsigned MatchLength(const std::vector<uint8_t>& d, uint32_t pos, uint32_t from, unsigned max) {
+  unsigned n = 0;
+  while (n < max && d[from + n] == d[pos + n]) n++;
+  return n;
+}
+
+}  // namespace
+
 // Pre-tree items: code, then either run bits or (code 19) a second code.
 struct TPreItem {
   unsigned code;
@@ -41,7 +49,7 @@ struct TPreItem {
   int second;  // -1: none
 };
 
-void WriteLengths(TWordWriter* w, const uint8_t* prev, const uint8_t* cur, unsigned first,
+void LzxWriteLengths(TWordWriter* w, const uint8_t* prev, const uint8_t* cur, unsigned first,
                   unsigned last) {
   std::vector<TPreItem> items;
   for (unsigned i = first; i < last;) {
@@ -80,13 +88,6 @@ void WriteLengths(TWordWriter* w, const uint8_t* prev, const uint8_t* cur, unsig
   }
 }
 
-unsigned MatchLength(const std::vector<uint8_t>& d, uint32_t pos, uint32_t from, unsigned max) {
-  unsigned n = 0;
-  while (n < max && d[from + n] == d[pos + n]) n++;
-  return n;
-}
-
-}  // namespace
 
 std::vector<uint8_t> LimitedCodeLengths(const std::vector<uint32_t>& freqIn, unsigned limit) {
   std::vector<uint32_t> freq = freqIn;
@@ -182,7 +183,7 @@ void LzxTranslateCalls(std::vector<uint8_t>* data, uint32_t size) {
 
 std::vector<TEncodedBlock> LzxEncode(const std::vector<uint8_t>& input, const TLzxOptions& o) {
   std::vector<uint8_t> d = input;
-  if (o.translate) LzxTranslateCalls(&d, o.translationSize);
+  if (o.translate && o.translateData) LzxTranslateCalls(&d, o.translationSize);
   const uint32_t n = (uint32_t)d.size();
   const uint32_t windowSize = 1u << o.windowBits;
   const TSlots slots(o.windowBits);
@@ -324,9 +325,9 @@ std::vector<TEncodedBlock> LzxEncode(const std::vector<uint8_t>& input, const TL
                           alignCodes = CanonicalCodes(alignLens);
     if (type == 2)
       for (unsigned i = 0; i < 8; i++) w.Put(alignLens[i], 3);
-    WriteLengths(&w, prevMain.data(), mainLens.data(), 0, 256);
-    WriteLengths(&w, prevMain.data(), mainLens.data(), 256, mainSymbols);
-    WriteLengths(&w, prevLen.data(), lenLens.data(), 0, 249);
+    LzxWriteLengths(&w, prevMain.data(), mainLens.data(), 0, 256);
+    LzxWriteLengths(&w, prevMain.data(), mainLens.data(), 256, mainSymbols);
+    LzxWriteLengths(&w, prevLen.data(), lenLens.data(), 0, 249);
     prevMain = mainLens;
     prevLen = lenLens;
 

@@ -13,12 +13,18 @@ struct TLzxOptions {
   bool matches = true;                     // false: literals only
   bool translate = false;
   uint32_t translationSize = 0;
+  bool translateData = true;  // false: header only, the data goes in as it is
 };
 
 std::vector<TEncodedBlock> LzxEncode(const std::vector<uint8_t>& input, const TLzxOptions& o);
 
 // The compressor's side of the E8 translation, in place.
 void LzxTranslateCalls(std::vector<uint8_t>* data, uint32_t size);
+
+// Code lengths first..last-1 as the pre-tree codes them, as changes from
+// `prev`.
+void LzxWriteLengths(TWordWriter* w, const uint8_t* prev, const uint8_t* cur, unsigned first,
+                     unsigned last);
 
 // Huffman code lengths for the frequencies, none longer than `limit`; at
 // least two codes when any symbol is used, so that the code is complete.

@@ -114,32 +114,83 @@ private:
 
 }  // namespace
 
-std::vector<TEncodedBlock> QuantumEncode(const std::vector<uint8_t>& input,
-                                         const TQuantumOptions& o) {
+struct TQuantumWriter::TState {
   uint32_t posBase[42], lenBase[27];
   unsigned posExtra[42], lenExtra[27];
-  for (unsigned i = 0, b = 0; i < 42; i++) {
-    posExtra[i] = i < 4 ? 0 : (i - 2) / 2;
-    posBase[i] = b;
-    b += 1u << posExtra[i];
-  }
-  for (unsigned i = 0, b = 0; i < 26; i++) {
-    lenExtra[i] = i < 6 ? 0 : (i - 2) / 4;
-    lenBase[i] = b;
-    b += 1u << lenExtra[i];
-  }
-  lenBase[26] = 254;
-  lenExtra[26] = 0;
-
-  const unsigned slots = o.windowBits * 2;
   std::vector<TModel> lit;
-  for (unsigned i = 0; i < 4; i++) lit.emplace_back(i * 64, 64);
-  TModel pos4(0, std::min(slots, 24u)), pos5(0, std::min(slots, 36u)), pos6(0, slots),
-      len6(0, 27), selector(0, 7);
+  TModel pos4, pos5, pos6, len6, selector;
+  TFrameCoder coder;
+
+  explicit TState(unsigned windowBits)
+      : pos4(0, std::min(windowBits * 2, 24u)), pos5(0, std::min(windowBits * 2, 36u)),
+        pos6(0, windowBits * 2), len6(0, 27), selector(0, 7) {
+    for (unsigned i = 0, b = 0; i < 42; i++) {
+      posExtra[i] = i < 4 ? 0 : (i - 2) / 2;
+      posBase[i] = b;
+      b += 1u << posExtra[i];
+    }
+    for (unsigned i = 0, b = 0; i < 26; i++) {
+      lenExtra[i] = i < 6 ? 0 : (i - 2) / 4;
+      lenBase[i] = b;
+      b += 1u << lenExtra[i];
+    }
+    lenBase[26] = 254;
+    lenExtra[26] = 0;
+    for (unsigned i = 0; i < 4; i++) lit.emplace_back(i * 64, 64);
+  }
+};
+
+static unsigned SlotOf(const uint32_t* base, unsigned count, uint32_t v) {
+  unsigned s = 0;
+  while (s + 1 < count && base[s + 1] <= v) s++;
+  return s;
+}
+
+TQuantumWriter::TQuantumWriter(unsigned windowBits) : s_(new TState(windowBits)) {}
+TQuantumWriter::~TQuantumWriter() = default;
+
+bool TQuantumWriter::CanMatch(unsigned len, uint32_t offset) const {
+  if (len < 3 || len > 259 || offset == 0) return false;
+  unsigned slot = SlotOf(s_->posBase, 42, offset - 1);
+  if (len == 3) return slot < s_->pos4.Count();
+  if (len == 4) return slot < s_->pos5.Count();
+  return slot < s_->pos6.Count();
+}
+
+void TQuantumWriter::Literal(uint8_t c) {
+  s_->coder.Encode(&s_->selector, c >> 6);
+  s_->coder.Encode(&s_->lit[c >> 6], c);
+}
+
+void TQuantumWriter::Match(unsigned len, uint32_t offset) {
+  unsigned slot = SlotOf(s_->posBase, 42, offset - 1);
+  if (len == 3 || len == 4) {
+    s_->coder.Encode(&s_->selector, len + 1);
+    s_->coder.Encode(len == 3 ? &s_->pos4 : &s_->pos5, slot);
+  } else {
+    unsigned ls = SlotOf(s_->lenBase, 27, len - 5);
+    s_->coder.Encode(&s_->selector, 6);
+    s_->coder.Encode(&s_->len6, ls);
+    s_->coder.Raw(len - 5 - s_->lenBase[ls], s_->lenExtra[ls]);
+    s_->coder.Encode(&s_->pos6, slot);
+  }
+  s_->coder.Raw(offset - 1 - s_->posBase[slot], s_->posExtra[slot]);
+}
+
+TEncodedBlock TQuantumWriter::EndFrame(unsigned outLen, unsigned trailingZeros) {
+  TEncodedBlock b;
+  b.data = s_->coder.Finish(trailingZeros);
+  b.outLen = outLen;
+  s_->coder = TFrameCoder();
+  return b;
+}
+
+std::vector<TEncodedBlock> QuantumEncode(const std::vector<uint8_t>& input,
+                                         const TQuantumOptions& o) {
+  TQuantumWriter writer(o.windowBits);
   const uint32_t window = 1u << o.windowBits;
   const uint32_t n = (uint32_t)input.size();
   const std::vector<uint8_t>& d = input;
-
   std::vector<int32_t> head(1 << 16, -1), chain(n + 1, -1);
   auto hashAt = [&](uint32_t p) { return (d[p] << 8 ^ d[p + 1] << 4 ^ d[p + 2]) & 0xFFFF; };
   auto insert = [&](uint32_t p) {
@@ -147,16 +198,10 @@ std::vector<TEncodedBlock> QuantumEncode(const std::vector<uint8_t>& input,
     chain[p] = head[hashAt(p)];
     head[hashAt(p)] = (int32_t)p;
   };
-  auto slotOf = [](const uint32_t* base, unsigned count, uint32_t v) {
-    unsigned s = 0;
-    while (s + 1 < count && base[s + 1] <= v) s++;
-    return s;
-  };
 
   std::vector<TEncodedBlock> out;
   for (uint32_t start = 0; start < n; start += kFrame) {
     uint32_t end = std::min(n, start + kFrame);
-    TFrameCoder coder;
     for (uint32_t p = start; p < end;) {
       unsigned best = 0;
       uint32_t bestOff = 0;
@@ -168,37 +213,20 @@ std::vector<TEncodedBlock> QuantumEncode(const std::vector<uint8_t>& input,
           if (off > window) break;
           unsigned l = 0;
           while (l < maxLen && d[c + l] == d[p + l]) l++;
-          unsigned slot = slotOf(posBase, 42, off - 1);
-          bool fits = l >= 5 || (l == 4 && slot < pos5.Count()) || (l == 3 && slot < pos4.Count());
-          if (fits && l > best) best = l, bestOff = off;
+          if (l > best && writer.CanMatch(l, off)) best = l, bestOff = off;
         }
       }
       if (best == 0) {
-        coder.Encode(&selector, d[p] >> 6);
-        coder.Encode(&lit[d[p] >> 6], d[p]);
+        writer.Literal(d[p]);
         insert(p);
         p++;
         continue;
       }
-      unsigned slot = slotOf(posBase, 42, bestOff - 1);
-      if (best == 3 || best == 4) {
-        coder.Encode(&selector, best + 1);
-        coder.Encode(best == 3 ? &pos4 : &pos5, slot);
-      } else {
-        unsigned ls = slotOf(lenBase, 27, best - 5);
-        coder.Encode(&selector, 6);
-        coder.Encode(&len6, ls);
-        coder.Raw(best - 5 - lenBase[ls], lenExtra[ls]);
-        coder.Encode(&pos6, slot);
-      }
-      coder.Raw(bestOff - 1 - posBase[slot], posExtra[slot]);
+      writer.Match(best, bestOff);
       for (unsigned k = 0; k < best; k++) insert(p + k);
       p += best;
     }
-    TEncodedBlock b;
-    b.data = coder.Finish(o.trailingZeros);
-    b.outLen = end - start;
-    out.push_back(b);
+    out.push_back(writer.EndFrame(end - start, o.trailingZeros));
   }
   return out;
 }
