@@ -67,6 +67,7 @@ public:
   // padding when already there.
   void Align(bool always = false);
   bool Aligned() const { return count_ == 0; }
+  unsigned PendingBits() const { return count_; }  // bits in the unfinished word
 
 private:
   std::vector<uint8_t>* out_;

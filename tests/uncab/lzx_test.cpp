@@ -63,11 +63,13 @@ public:
     if (l >= 7) w_.Put(lenCodes_[l - 7], lenLens_[l - 7]);
     w_.Put(footer, footerBits);
   }
+  // Ends the frame: the CFDATA block so far; the stream goes on in a new one.
   TEncodedBlock Finish(unsigned outLen) {
     w_.Align();
     TEncodedBlock b;
     b.data = bytes_;
     b.outLen = outLen;
+    bytes_.clear();
     return b;
   }
   std::vector<uint8_t>& Bytes() { return bytes_; }
@@ -205,6 +207,24 @@ TEST_CASE("E8 translation follows its rules at frame ends and across frames") {
   TDecodeRun run = DecodeBlocks(LzxType(16), blocks);
   REQUIRE(run.result == kDecodeOk);
   CHECK(run.output == expected);
+}
+
+TEST_CASE("E8 translation leaves frames of 10 bytes or less alone") {
+  for (size_t len : {6, 10}) {
+    CAPTURE(len);
+    std::vector<uint8_t> data(len, 0x90);
+    data[0] = 0xE8;
+    data[1] = 5;
+    data[2] = data[3] = data[4] = 0;
+    TLzxOptions o;
+    o.translate = true;
+    o.translationSize = 100000;
+    o.translateData = false;
+    o.matches = false;
+    TDecodeRun run = DecodeBlocks(LzxType(16), LzxEncode(data, o));
+    REQUIRE(run.result == kDecodeOk);
+    CHECK(run.output == data);
+  }
 }
 
 TEST_CASE("a hand-made stream with matches and a long length decodes") {
@@ -384,10 +404,81 @@ TEST_CASE("endless empty blocks are refused promptly") {
 }
 
 TEST_CASE("nothing follows a frame shorter than 32 KiB") {
-  TLzxOptions o;
-  std::vector<TEncodedBlock> blocks = LzxEncode(TextData(100, 22), o);
-  REQUIRE(blocks.size() == 1);
-  TDecodeRun run = DecodeBlocks(LzxType(16), {blocks[0], blocks[0]});
+  // A block that goes on after a 100-byte frame: decodable were frames not
+  // 32 KiB apart in the window.
+  THandStream s;
+  s.VerbatimBlock(105);
+  for (int i = 0; i < 100; i++) s.Literal('s');
+  TEncodedBlock first = s.Finish(100);
+  for (int i = 0; i < 5; i++) s.Literal('t');
+  TDecodeRun run = DecodeBlocks(LzxType(15), {first, s.Finish(5)});
   CHECK(run.result == kDecodeBadData);
   CHECK(run.blocksDone == 1);
+}
+
+// Pre-tree with one-bit codes for `a` and `b` only.
+static void PutTwoCodePreTree(TWordWriter* w, unsigned a, unsigned b) {
+  for (unsigned i = 0; i < 20; i++) w->Put(i == a || i == b ? 1 : 0, 4);
+}
+
+TEST_CASE("a zero run past the last length-tree length is refused") {
+  auto stream = [](unsigned lastRun) {
+    THandStream s;
+    s.BlockHeader(1, 3);
+    std::vector<uint8_t> zeros(THandStream::kMainSymbols, 0), lens = FlatLens(THandStream::kMainSymbols);
+    LzxWriteLengths(&s.Writer(), zeros.data(), lens.data(), 0, 256);
+    LzxWriteLengths(&s.Writer(), zeros.data(), lens.data(), 256, THandStream::kMainSymbols);
+    // 249 zeros as runs of 51 (code 18 is "1" here) ... and the last run.
+    PutTwoCodePreTree(&s.Writer(), 0, 18);
+    for (int i = 0; i < 4; i++) s.Writer().Put(1, 1), s.Writer().Put(31, 5);
+    s.Writer().Put(1, 1);
+    s.Writer().Put(lastRun - 20, 5);
+    for (int i = 0; i < 3; i++) s.Literal('r');
+    return s.Finish(3);
+  };
+  CHECK(DecodeHand(stream(45)) == kDecodeOk);
+  CHECK(DecodeHand(stream(51)) == kDecodeBadData);
+}
+
+TEST_CASE("an incomplete length tree is refused") {
+  auto stream = [](bool incomplete) {
+    THandStream s;
+    s.BlockHeader(1, 3);
+    std::vector<uint8_t> zeros(THandStream::kMainSymbols, 0), lens = FlatLens(THandStream::kMainSymbols);
+    LzxWriteLengths(&s.Writer(), zeros.data(), lens.data(), 0, 256);
+    LzxWriteLengths(&s.Writer(), zeros.data(), lens.data(), 256, THandStream::kMainSymbols);
+    // Code 16 ("0") makes length 1 from 0; code 18 ("1") runs of zeros.
+    PutTwoCodePreTree(&s.Writer(), 16, 18);
+    unsigned first = incomplete ? 1 : 2;
+    for (unsigned i = 0; i < first; i++) s.Writer().Put(0, 1);
+    unsigned left = 249 - first;
+    while (left) {
+      unsigned n = left > 51 ? 51 : left;
+      if (left - n > 0 && left - n < 20) n = left - 20;
+      s.Writer().Put(1, 1);
+      s.Writer().Put(n - 20, 5);
+      left -= n;
+    }
+    for (int i = 0; i < 3; i++) s.Literal('r');
+    return s.Finish(3);
+  };
+  CHECK(DecodeHand(stream(false)) == kDecodeOk);
+  CHECK(DecodeHand(stream(true)) == kDecodeBadData);
+}
+
+TEST_CASE("an uncompressed block header ending on a word boundary is followed by a whole padding word") {
+  THandStream s;
+  s.VerbatimBlock(16);
+  // Bytes 0..15 have 8-bit codes, the others 9: pick the count of 9-bit
+  // ones so that the next block header (27 bits) ends on a word boundary.
+  unsigned longOnes = (16 + 5 - s.Writer().PendingBits()) % 16;
+  for (unsigned i = 0; i < 16; i++) s.Literal(i < longOnes ? 'L' : (uint8_t)i);
+  s.BlockHeader(3, 4);
+  REQUIRE(s.Writer().Aligned());
+  s.Writer().Align(true);
+  for (int i = 0; i < 12; i++) s.Bytes().push_back(i % 4 == 0);
+  for (char c : std::string("raw!")) s.Bytes().push_back((uint8_t)c);
+  TDecodeRun run = DecodeBlocks(LzxType(15), {s.Finish(20)});
+  REQUIRE(run.result == kDecodeOk);
+  CHECK(std::string(run.output.begin() + 16, run.output.end()) == "raw!");
 }

@@ -55,13 +55,12 @@ std::vector<uint8_t> FixedBlock(const std::string& text, bool final, int lenSym 
 // (symbol, extra value) when not empty.
 void PutDynamicHeader(TLsbWriter* w, const std::vector<uint8_t>& lit,
                       const std::vector<uint8_t>& dist,
-                      std::vector<std::pair<unsigned, unsigned>> items = {},
-                      unsigned nlitField = 0, unsigned ndistField = 0) {
+                      std::vector<std::pair<unsigned, unsigned>> items = {}) {
   static const unsigned kOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
   std::vector<uint8_t> clLens = LimitedCodeLengths(std::vector<uint32_t>(19, 1), 7);
   std::vector<uint32_t> clCodes = CanonicalCodes(clLens);
-  w->Put(nlitField ? nlitField : (unsigned)lit.size() - 257, 5);
-  w->Put(ndistField ? ndistField : (unsigned)dist.size() - 1, 5);
+  w->Put((unsigned)lit.size() - 257, 5);
+  w->Put((unsigned)dist.size() - 1, 5);
   w->Put(15, 4);
   for (unsigned i = 0; i < 19; i++) w->Put(clLens[kOrder[i]], 3);
   if (items.empty()) {
@@ -143,6 +142,16 @@ TEST_CASE("data after the final deflate block is ignored") {
   b.data.push_back(0x55);
   b.data.push_back(0xAA);
   CHECK(DecodeOne(b) == kDecodeOk);
+}
+
+TEST_CASE("a final end-of-block code that lies beyond the input is refused") {
+  // "abc" in a fixed block takes 34 bits; the last byte holds the last two
+  // bits of the end-of-block code (zeros, like the padding past the end).
+  TEncodedBlock b = Block(FixedBlock("abc", true), 3);
+  REQUIRE(b.data.size() == 2 + 5);
+  CHECK(DecodeOne(b) == kDecodeOk);
+  b.data.pop_back();
+  CHECK(DecodeOne(b) == kDecodeBadData);
 }
 
 TEST_CASE("a block without the CK signature is refused") {
@@ -272,33 +281,64 @@ TEST_CASE("dynamic blocks: a code without end-of-block is refused") {
 }
 
 TEST_CASE("dynamic blocks: damaged code-length sequences are refused") {
-  auto header = [](std::vector<std::pair<unsigned, unsigned>> items, unsigned nlit = 0,
-                   unsigned ndist = 0) {
+  auto header = [](std::vector<std::pair<unsigned, unsigned>> items) {
     TLsbWriter w;
     w.Put(1, 1);
     w.Put(2, 2);
-    PutDynamicHeader(&w, SmallLitLens(), {1}, items, nlit, ndist);
+    PutDynamicHeader(&w, SmallLitLens(), {1}, items);
     w.Put(0, 32);
     return Block(w.Finish(), 1);
   };
-  // Code 16 (repeat the previous length) as the very first symbol.
-  CHECK(DecodeOne(header({{16, 0}, {18, 127}, {18, 127}})) == kDecodeBadData);
-  // A zero run of 138 + 138 past the 258 lengths.
-  CHECK(DecodeOne(header({{18, 127}, {18, 127}})) == kDecodeBadData);
-  // HLIT of 287 and 288, HDIST of 31 and 32.
-  CHECK(DecodeOne(header({{18, 127}}, 30)) == kDecodeBadData);
-  CHECK(DecodeOne(header({{18, 127}}, 31)) == kDecodeBadData);
-  CHECK(DecodeOne(header({{18, 127}}, 0, 30)) == kDecodeBadData);
-  CHECK(DecodeOne(header({{18, 127}}, 0, 31)) == kDecodeBadData);
+  // Code 16 (repeat the previous length) as the very first symbol; the rest
+  // would make a valid header.
+  CHECK(DecodeOne(header({{16, 0}, {18, 83}, {1, 0}, {2, 0}, {18, 127}, {18, 8}, {2, 0}, {1, 0}})) ==
+        kDecodeBadData);
+  {
+    TLsbWriter w;
+    w.Put(1, 1);
+    w.Put(2, 2);
+    PutDynamicHeader(&w, SmallLitLens(), {1},
+                     {{17, 0}, {18, 83}, {1, 0}, {2, 0}, {18, 127}, {18, 8}, {2, 0}, {1, 0}});
+    w.PutCode(0, 1);  // 'a'
+    w.PutCode(3, 2);  // end of block
+    CHECK(DecodeOne(Block(w.Finish(), 1)) == kDecodeOk);
+  }
+  // Runs past the last of the 258 lengths, of zeros and of repeats.
+  auto tail = [](std::pair<unsigned, unsigned> last) {
+    TLsbWriter w;
+    w.Put(1, 1);
+    w.Put(2, 2);
+    PutDynamicHeader(&w, SmallLitLens(), {1},
+                     {{17, 0}, {18, 83}, {1, 0}, {2, 0}, {18, 127}, {18, 8}, {2, 0}, last});
+    w.PutCode(0, 1);  // 'a'
+    w.PutCode(3, 2);  // end of block
+    return Block(w.Finish(), 1);
+  };
+  CHECK(DecodeOne(tail({18, 0})) == kDecodeBadData);
+  CHECK(DecodeOne(tail({17, 0})) == kDecodeBadData);
+  CHECK(DecodeOne(tail({16, 0})) == kDecodeBadData);
 }
 
-TEST_CASE("a failed block leaves the decoder refusing everything after it") {
-  std::vector<TEncodedBlock> good = MszipEncode(TextData(40000, 4), 6, Z_DEFAULT_STRATEGY);
-  TEncodedBlock bad = good[0];
-  bad.data[1] = 'X';
-  TDecodeRun run = DecodeBlocks(kCompressMszip, {bad, good[0]});
-  CHECK(run.result == kDecodeBadData);
-  CHECK(run.blocksDone == 0);
+TEST_CASE("dynamic blocks: more than 286 literal or 30 distance codes are refused") {
+  // Otherwise well-formed blocks that decode "a".
+  auto block = [](size_t nlit, size_t ndist) {
+    std::vector<uint8_t> lit = SmallLitLens();
+    lit.resize(nlit, 0);
+    std::vector<uint8_t> dist(ndist, 0);
+    dist[0] = 1;
+    TLsbWriter w;
+    w.Put(1, 1);
+    w.Put(2, 2);
+    PutDynamicHeader(&w, lit, dist);
+    w.PutCode(0, 1);  // 'a'
+    w.PutCode(3, 2);  // end of block
+    return Block(w.Finish(), 1);
+  };
+  CHECK(DecodeOne(block(286, 30)) == kDecodeOk);
+  CHECK(DecodeOne(block(287, 30)) == kDecodeBadData);
+  CHECK(DecodeOne(block(288, 30)) == kDecodeBadData);
+  CHECK(DecodeOne(block(286, 31)) == kDecodeBadData);
+  CHECK(DecodeOne(block(286, 32)) == kDecodeBadData);
 }
 
 TEST_CASE("truncated zlib streams are refused at every length") {

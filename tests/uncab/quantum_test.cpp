@@ -126,9 +126,12 @@ TEST_CASE("input running out is refused at every cut") {
 }
 
 TEST_CASE("nothing follows a frame shorter than 32 KiB") {
-  TQuantumOptions o;
-  std::vector<TEncodedBlock> blocks = QuantumEncode(TextData(100, 37), o);
-  TDecodeRun run = DecodeBlocks(QuantumType(16), {blocks[0], blocks[0]});
+  // A second frame that would decode were frames not 32 KiB apart.
+  TQuantumWriter w(16);
+  for (int i = 0; i < 100; i++) w.Literal('s');
+  TEncodedBlock first = w.EndFrame(100);
+  for (int i = 0; i < 5; i++) w.Literal('t');
+  TDecodeRun run = DecodeBlocks(QuantumType(16), {first, w.EndFrame(5)});
   CHECK(run.result == kDecodeBadData);
   CHECK(run.blocksDone == 1);
 }
