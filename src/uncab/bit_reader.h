@@ -18,6 +18,14 @@
 #include <stdint.h>
 #include <string.h>
 
+// The reader's few lines sit in the decoders' innermost loops; a size-tuned
+// build would otherwise call them.
+#if defined(__GNUC__)
+#define BITS_INLINE inline __attribute__((always_inline))
+#else
+#define BITS_INLINE inline
+#endif
+
 typedef size_t TBitBuf;
 enum { kBitBufBits = (int)(sizeof(TBitBuf) * 8) };
 
@@ -40,7 +48,7 @@ inline void BitReader_Init(TBitReader* br, const uint8_t* in, unsigned len) {
 // True once a decoder has consumed bits that are not in the input. Padding is
 // always the last thing in the buffer, so it is consumed exactly when fewer
 // bits remain than padding was added.
-inline bool BitReader_Overrun(const TBitReader* br) { return br->padBits > br->count; }
+BITS_INLINE bool BitReader_Overrun(const TBitReader* br) { return br->padBits > br->count; }
 
 // Returns the unread whole bytes of the buffer to the input, so that `p` is
 // the next byte of the stream; used where a format switches to plain bytes
@@ -57,7 +65,7 @@ inline bool BitReader_ToBytes(TBitReader* br) {
 
 // ---- deflate order ----
 
-inline void Lsb_Refill(TBitReader* br) {
+BITS_INLINE void Lsb_Refill(TBitReader* br) {
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
   if ((size_t)(br->end - br->p) >= sizeof(TBitBuf)) {
     // Whole-word load; the bytes that do not fit completely are loaded again
@@ -80,17 +88,17 @@ inline void Lsb_Refill(TBitReader* br) {
 }
 
 // At least `n` (up to kBitBufBits - 7) bits in the buffer.
-inline void Lsb_Ensure(TBitReader* br, unsigned n) {
+BITS_INLINE void Lsb_Ensure(TBitReader* br, unsigned n) {
   if (br->count < n) Lsb_Refill(br);
 }
 
-inline void Lsb_Drop(TBitReader* br, unsigned n) {
+BITS_INLINE void Lsb_Drop(TBitReader* br, unsigned n) {
   br->buf >>= n;
   br->count -= n;
 }
 
 // Reads n bits (0 to 24); the value's bit 0 is the first bit of the stream.
-inline unsigned Lsb_Read(TBitReader* br, unsigned n) {
+BITS_INLINE unsigned Lsb_Read(TBitReader* br, unsigned n) {
   Lsb_Ensure(br, n);
   unsigned v = (unsigned)(br->buf & (((TBitBuf)1 << n) - 1));
   Lsb_Drop(br, n);
@@ -99,7 +107,7 @@ inline unsigned Lsb_Read(TBitReader* br, unsigned n) {
 
 // ---- LZX / Quantum order ----
 
-inline void Msb_RefillWords(TBitReader* br) {
+BITS_INLINE void Msb_RefillWords(TBitReader* br) {
   while (br->count <= kBitBufBits - 16) {
     TBitBuf w = 0;
     if (br->end - br->p >= 2) {
@@ -114,7 +122,7 @@ inline void Msb_RefillWords(TBitReader* br) {
   }
 }
 
-inline void Msb_RefillBytes(TBitReader* br) {
+BITS_INLINE void Msb_RefillBytes(TBitReader* br) {
   while (br->count <= kBitBufBits - 8) {
     TBitBuf b = 0;
     if (br->p < br->end)
@@ -126,18 +134,18 @@ inline void Msb_RefillBytes(TBitReader* br) {
   }
 }
 
-inline void Msb_Drop(TBitReader* br, unsigned n) {
+BITS_INLINE void Msb_Drop(TBitReader* br, unsigned n) {
   br->buf <<= n;
   br->count -= n;
 }
 
 // Top n bits, 1 <= n; the caller has made sure they are in the buffer.
-inline unsigned Msb_Peek(const TBitReader* br, unsigned n) {
+BITS_INLINE unsigned Msb_Peek(const TBitReader* br, unsigned n) {
   return (unsigned)(br->buf >> (kBitBufBits - n));
 }
 
 // Takes n bits (0 allowed) that the caller has made sure are in the buffer.
-inline unsigned Msb_Take(TBitReader* br, unsigned n) {
+BITS_INLINE unsigned Msb_Take(TBitReader* br, unsigned n) {
   if (n == 0) return 0;
   unsigned v = Msb_Peek(br, n);
   Msb_Drop(br, n);

@@ -27,7 +27,7 @@ int Huffman_Build(uint16_t* table, unsigned bits, const uint8_t* lens, unsigned 
 
 // Decodes one symbol, or returns -1 for a code that no symbol owns. The caller
 // has made sure that the buffer holds at least 16 bits.
-inline int Huffman_DecodeLsb(const uint16_t* table, unsigned bits, TBitReader* br) {
+BITS_INLINE int Huffman_DecodeLsb(const uint16_t* table, unsigned bits, TBitReader* br) {
   unsigned e = table[br->buf & ((1u << bits) - 1)];
   unsigned n = bits;
   while (e & 0x8000) {
@@ -40,7 +40,7 @@ inline int Huffman_DecodeLsb(const uint16_t* table, unsigned bits, TBitReader* b
   return (int)(e & 0x3FF);
 }
 
-inline int Huffman_DecodeMsb(const uint16_t* table, unsigned bits, TBitReader* br) {
+BITS_INLINE int Huffman_DecodeMsb(const uint16_t* table, unsigned bits, TBitReader* br) {
   unsigned e = table[Msb_Peek(br, bits)];
   unsigned n = bits;
   while (e & 0x8000) {
