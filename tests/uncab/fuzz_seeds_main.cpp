@@ -76,19 +76,19 @@ int main(int argc, char** argv) {
 
   std::string q = corpus + "quantum";
   TQuantumOptions qo;
-  WriteSeed(q, "text", 6, QuantumEncode(text, qo));
+  WriteSeed(q, "text", 0x80 | 6, QuantumEncode(text, qo));
   qo.windowBits = 10;
-  WriteSeed(q, "small_window_two_frames", 0, QuantumEncode(twoFrames, qo));
+  WriteSeed(q, "small_window_two_frames", 0x80 | 0, QuantumEncode(twoFrames, qo));
   qo.windowBits = 21;
   qo.matches = false;
-  WriteSeed(q, "literals", 11, QuantumEncode(text, qo));
+  WriteSeed(q, "literals", 0x80 | 11, QuantumEncode(text, qo));
 
   TCabinet cab;
   if (ParseCabinet(ReadFile(root + "/../shared/testdata/cab/mszip_lzx_qtm.cab"), &cab) &&
       cab.folders.size() == 3) {
     WriteSeed(m, "sample", 0, cab.folders[0].blocks);
     WriteSeed(l, "sample", (uint8_t)((cab.folders[1].typeCompress >> 8) - 15), cab.folders[1].blocks);
-    WriteSeed(q, "sample", (uint8_t)((cab.folders[2].typeCompress >> 8) - 10), cab.folders[2].blocks);
+    WriteSeed(q, "sample", (uint8_t)(0x80 | ((cab.folders[2].typeCompress >> 8) - 10)), cab.folders[2].blocks);
   } else {
     fprintf(stderr, "sample cabinet not found\n");
     return 1;
