@@ -14,6 +14,21 @@
 //   [out, out + outLen), whatever the input; every length, distance and table
 //   is checked; no input makes a call loop forever.
 // - All memory comes from the allocator given at creation.
+//
+// Details the container relies on:
+// - Decoder_Create leaves *out null on failure: kDecodeBadType for an unknown
+//   type or a window outside 2^15..2^21 (LZX) or 2^10..2^21 (Quantum),
+//   kDecodeNoMemory when the allocator fails (or is missing).
+// - Decoder_Block returns kDecodeBadData for damaged or truncated data, for
+//   data that would need bytes beyond inLen, for output that does not come
+//   to exactly outLen, and for outLen above 32768. After any failure the
+//   decoder refuses every further block: its window is no longer trustworthy.
+// - Stored blocks need inLen == outLen. MSZIP ignores bytes after the final
+//   deflate block, Quantum those after a frame's data (compressors pad).
+// - LZX and Quantum frames sit 32 KiB apart in the window: every block of a
+//   folder but the last must give 32768 bytes; after a shorter one further
+//   blocks are refused. A CFDATA block split across cabinets is joined by
+//   the caller before it is decoded.
 #pragma once
 #include <stddef.h>
 #include <stdint.h>

@@ -180,7 +180,9 @@ static bool DecodeSymbols(TLzx* z, TBitReader* br, uint32_t end) {
   uint32_t R0 = z->R[0], R1 = z->R[1], R2 = z->R[2];
   bool ok = false;
   while (pos < end) {
-    int sym = ReadSymbol(z->mainTable, kMainBits, br);
+    // The main-tree read written out here: it is the hot path.
+    if (br->count < kHuffMaxLen) Msb_RefillWords(br);
+    int sym = Huffman_DecodeMsb(z->mainTable, kMainBits, br);
     if (sym < 256) {
       if (sym < 0) goto done;
       win[pos++] = (uint8_t)sym;
@@ -225,9 +227,15 @@ static bool DecodeSymbols(TLzx* z, TBitReader* br, uint32_t end) {
     // uncompressed block header are arbitrary.
     if (len > end - pos || off == 0 || off > (z->wrapped ? z->windowSize : pos)) goto done;
     uint8_t* to = win + pos;
-    if (off <= pos && off >= len) {
-      memcpy(to, to - off, len);
+    if (off <= pos) {
+      const uint8_t* from = to - off;
+      if (off >= len) {
+        memcpy(to, from, len);
+      } else {
+        for (uint32_t i = 0; i < len; i++) to[i] = from[i];  // overlapping: a run
+      }
     } else {
+      // The source wraps round the window's end.
       uint32_t from = pos - off;
       for (uint32_t i = 0; i < len; i++) to[i] = win[(from + i) & mask];
     }
