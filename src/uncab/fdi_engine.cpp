@@ -13,7 +13,7 @@
 namespace {
 
 const unsigned kInputBufferSize = 8192;
-const unsigned kMaxPath = 256;  // longest cabinet folder or name the caller may give
+const unsigned kMaxPath = kFdiMaxPath;  // longest cabinet folder or name the caller may give
 const unsigned kCabinetSlots = 3;
 
 struct TEngine {
