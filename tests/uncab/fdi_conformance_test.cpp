@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "cab_builder.h"
+#include "cabinet_maker.h"
 #include "memory_fdi.h"
 #include "test_files.h"
 #include "uncab/decoders.h"
