@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "base/message_box.h"
 #include "base/process_state.h"
 #include "script/defaults.h"
 #include "script/destination.h"
@@ -37,7 +38,7 @@ TStr GetDestinationFolder() {
     if (result.empty()) {
       TStr message = PathValue("NotFoundPathMsg");
       if (!message.empty()) {
-        MessageBoxA(nullptr, message.c_str(), Text(TxtError).c_str(), MB_ICONERROR);
+        ShowMessage(nullptr, message.c_str(), Text(TxtError).c_str(), MB_ICONERROR);
         CancelFlag = 1;
         return TStr();
       }

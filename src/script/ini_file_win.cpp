@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "base/message_box.h"
 #include "script/ini_file.h"
 #include "script/profile_values.h"
 
@@ -21,7 +22,7 @@ bool TIniFile::ReadBool(const char* section, const char* key, bool fallback) con
 bool TIniFile::WriteString(const char* section, const char* key, const char* value) const {
   if (WritePrivateProfileStringA(section, key, value, fileName_.c_str())) return true;
   TStr text = "Ini file write error. File name: " + fileName_;
-  MessageBoxA(nullptr, text.c_str(), "Error", MB_OK);
+  ShowMessage(nullptr, text.c_str(), "Error", MB_OK);
   return false;
 }
 
