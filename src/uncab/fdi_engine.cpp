@@ -246,8 +246,10 @@ int ReadFiles(TEngine* e, TCabinet* cab) {
     uint64_t end = (uint64_t)f.uoffFolderStart + f.cbFile;
     if (end > 0xFFFFFFFFu) return kFdiCorruptCabinet;
     // A file that starts here cannot reach past the most its folder's blocks
-    // can hold, unless the folder runs on into the next cabinet.
-    if (!IsContinuedFromPrev(f.iFolder) && !FolderMayContinue(h, (uint32_t)folder) &&
+    // can hold, unless the folder runs on into the next cabinet or began in
+    // the previous one (its offsets then count from there).
+    bool chained = FolderMayContinue(h, (uint32_t)folder) || (folder == 0 && (h.flags & kCabFlagPrev));
+    if (!chained &&
         end > (uint64_t)cab->folders[folder].cCFData * kMaxBlockOutput)
       return kFdiCorruptCabinet;
     if (IsContinuedFromPrev(f.iFolder)) cab->continuesFolder0 = true;
