@@ -4,14 +4,14 @@
 set -euo pipefail
 dir=${1:-build/win32}
 fail=0
-objdump=i686-w64-mingw32-objdump
+objdump=x86_64-w64-mingw32-objdump  # reads both PE32 and PE32+
 allowed='^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comctl32|comdlg32|version|msvcrt|wininet|shlwapi)\.dll$'
 
 check_imports() {
-  local f=$1
-  while read -r dll; do
-    if ! echo "$dll" | tr 'A-Z' 'a-z' | grep -Eq "$allowed"; then
-      echo "FAIL: $f imports $dll, which is not a system DLL"; fail=1
+  local f=$1 imported
+  while read -r imported; do
+    if ! echo "$imported" | tr 'A-Z' 'a-z' | grep -Eq "$allowed"; then
+      echo "FAIL: $f imports $imported, which is not a system DLL"; fail=1
     fi
   done < <($objdump -p "$f" | awk '/DLL Name:/ {print $3}')
 }
