@@ -22,7 +22,7 @@ struct TEngine {
   FdiClose close;
   FdiSeek seek;
   TFdiError* error;
-  uint8_t* inputBuffer;  // kInputBufferSize, for the cabinet being read
+  uint8_t* inputBuffer;  // kInputBufferSize; only the cabinet being read uses it
   uint8_t* blockIn;      // compressed block, split parts joined
   uint8_t* blockOut;     // decoded block
   bool busy;
