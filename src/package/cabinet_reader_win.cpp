@@ -248,7 +248,9 @@ intptr_t TCabinetReader::PartialFile(TFdiNotification*) { return 0; }
 
 intptr_t TCabinetReader::CopyFile(TFdiNotification* n) {
   const char* stored = n->psz1 ? n->psz1 : "";
-  FileFound = 0;
+  // FileFound tells whether a wanted file was met anywhere in this copy, so it
+  // is cleared before each copy, not at each file: otherwise a wanted file
+  // followed by others would send the reader on to the next cabinet.
   if (measure_) {
     TStr upper = UpperAscii(stored);
     for (int i = 0; i < measureCount_; i++) {

@@ -2,8 +2,8 @@
 // on itself, then the commands it is given, then the teardown, and writes what
 // happened (including every message that would have been shown) to a file.
 //   startup_probe OUTFILE [COMMAND ARG]...
-// Commands: text NAME | extract NAME FOLDER | measure SECTION | owner | dest
-//           | teardown-check
+// Commands: text NAME | extract NAME FOLDER | extract-all FOLDER
+//           | measure SECTION | owner | dest
 #include <windows.h>
 
 #include <cstdio>
@@ -69,6 +69,8 @@ int main() {
         TStr folder = ProgramArgument(i + 2);
         i++;
         Put("extract", ExtractCabinetFile(arg, folder) ? "ok" : "failed");
+      } else if (cmd == "extract-all") {
+        Put("extract", ExtractCabinetFile("", arg) ? "ok" : "failed");
       } else if (cmd == "measure") {
         Put(("measure:" + std::string(arg.c_str())).c_str(), IntToStr(MeasureSection(arg)));
       } else if (cmd == "owner") {
