@@ -52,10 +52,11 @@ struct Package {
     dir = NewScratchFolder(tag);
     temp = NewScratchFolder(tag + "-tmp");
   }
+  std::vector<uint8_t> library = ReadWholeFile(BinaryPath("uncab.dll"));
   void Write(const std::vector<uint8_t>& cabinet, const std::string& cabnam = "self", bool appendCab = true) {
     TPackageParts parts;
     parts.stub = ReadWholeFile(BinaryPath("tests/startup_probe.exe"));
-    parts.library = ReadWholeFile(BinaryPath("uncab.dll"));
+    parts.library = library;
     REQUIRE(!parts.stub.empty());
     REQUIRE(!parts.library.empty());
     parts.cabinet = cabinet;
@@ -257,6 +258,18 @@ TEST_CASE("a workspace folder that cannot be created stops setup with a message"
   REQUIRE(r.messages.size() == 1);
   CHECK(r.messages[0].find("temporary folder") != std::string::npos);
   CHECK_FALSE(p.TempHas("uncab.dll"));
+}
+
+TEST_CASE("a helper library that will not load stops setup with a message, not an empty wizard") {
+  Package p("badlibrary");
+  p.library.assign(30720, 0x90);
+  p.Write(BuildStoredCabinet(DemoFiles()));
+  Run r = p.Start();
+  CHECK(r["startup"] == "failed");
+  REQUIRE(r.messages.size() == 1);
+  CHECK(r.messages[0].find("decompression library") != std::string::npos);
+  CHECK_FALSE(p.TempHas("uncab.dll"));
+  CHECK_FALSE(p.TempHas("kestin"));
 }
 
 TEST_CASE("a second setup running at the same time is refused") {
