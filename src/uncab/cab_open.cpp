@@ -168,6 +168,7 @@ int Cabinet_Open(TCopyJob* job, TCabinet* cab, const char* folderPath, const cha
   memcpy(full, folderPath, pathLen);
   memcpy(full + pathLen, name, nameLen + 1);
   memcpy(cab->folderPath, folderPath, pathLen + 1);
+  memcpy(cab->fullPath, full, pathLen + nameLen + 1);
   cab->hf = e->open(full, kFdiOpenBinary | kFdiOpenReadOnly | kFdiOpenSequential, 0);
   if (cab->hf == -1) return kFdiCabinetNotFound;
   cab->open = true;

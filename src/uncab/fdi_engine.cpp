@@ -87,6 +87,7 @@ bool RunCopy(TCopyJob* job, const char* name, const char* folderPath) {
   int code = Cabinet_Open(job, first, folderPath, name);
   if (code != kFdiNone) return Engine_Fail(e, code);
   job->list = job->input = first;
+  Folder_Resume(job, first);
   if (!Copy_NotifyCabinetInfo(job, first)) return false;
   for (;;) {
     TCabinet* cab = job->list;
@@ -184,7 +185,10 @@ int Fdi_Copy(TFdiContext context, char* cabinetName, char* cabinetPath, int flag
   job->user = user;
   e->busy = true;
   bool ok = RunCopy(job, cabinetName, cabinetPath ? cabinetPath : "");
-  Folder_Stop(job);
+  if (ok)
+    Folder_Keep(job);
+  else
+    Folder_Stop(job);
   for (unsigned i = 0; i < kCabinetSlots; ++i) Cabinet_Close(e, &job->cabs[i]);
   e->busy = false;
   e->release(job);
@@ -194,6 +198,7 @@ int Fdi_Copy(TFdiContext context, char* cabinetName, char* cabinetPath, int flag
 int Fdi_Destroy(TFdiContext context) {
   TEngine* e = (TEngine*)context;
   if (!e || e->busy) return 0;
+  Folder_Forget(e);
   FdiFree release = e->release;
   if (e->inputBuffer) release(e->inputBuffer);
   if (e->blockIn) release(e->blockIn);

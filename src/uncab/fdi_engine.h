@@ -13,6 +13,16 @@ const unsigned kInputBufferSize = 8192;
 const unsigned kMaxPath = kFdiMaxPath;  // longest cabinet folder or name the caller may give
 const unsigned kCabinetSlots = 3;
 
+// What a kept folder must find again to be taken up: the same cabinet file
+// with the same header and the same folder.
+struct TFolderCursor;
+
+struct TCabIdentity {
+  char path[2 * kMaxPath];
+  uint32_t cbCabinet, coffFiles, folderStart;
+  uint16_t cFolders, cFiles, setID, iCabinet, folder, type;
+};
+
 struct TEngine {
   FdiAlloc alloc;
   FdiFree release;
@@ -22,10 +32,15 @@ struct TEngine {
   FdiClose close;
   FdiSeek seek;
   TFdiError* error;
-  uint8_t* inputBuffer;  // kInputBufferSize, for the cabinet being read
+  uint8_t* inputBuffer;  // kInputBufferSize; only the cabinet being read uses it
   uint8_t* blockIn;      // compressed block, split parts joined
   uint8_t* blockOut;     // decoded block
   bool busy;
+  // The folder the last successful call left part-read. The setup program
+  // asks for one file per call, in cabinet order as a rule: going on from
+  // here spares decoding the folder from its start again for every file.
+  TFolderCursor* kept;  // null when none
+  TCabIdentity keptFrom;
 };
 
 struct TCabinet {
@@ -38,6 +53,7 @@ struct TCabinet {
   uint32_t fileTableLen;
   uint32_t* fileAt;    // offset of each record in fileTable
   char folderPath[kMaxPath];
+  char fullPath[2 * kMaxPath];
   bool enteredBySwitch;   // opened to continue a folder of the previous cabinet
   bool continuesFolder0;  // it lists files begun in the previous cabinet
   uint32_t folder0Key;    // chain key of folder 0
@@ -101,6 +117,13 @@ uint32_t Cabinet_FolderKey(const TCabinet* cab, uint32_t folder);
 bool Folder_Extract(TCopyJob* job, uint32_t folder, const TCabFile& f, intptr_t hf);
 // Ends decoding of the current folder and frees its decoder.
 void Folder_Stop(TCopyJob* job);
+// After a successful call: keeps the current folder in the engine for the
+// next call, when it lies in a single cabinet; otherwise ends it.
+void Folder_Keep(TCopyJob* job);
+// Takes up the folder the previous call kept when `cab` is the same cabinet;
+// forgets it otherwise.
+void Folder_Resume(TCopyJob* job, TCabinet* cab);
+void Folder_Forget(TEngine* e);
 
 intptr_t Copy_Notify(TCopyJob* job, int type, TFdiNotification* n);
 bool Copy_NotifyCabinetInfo(TCopyJob* job, TCabinet* cab);

@@ -131,6 +131,18 @@ const uint16_t kCabAttribUtf8Name = 0x80;
 typedef void* TFdiContext;
 
 // The four engine calls, with the SDK's meaning and argument order.
+// - Fdi_Create: all memory comes from `alloc`; the cpu type is ignored;
+//   null with `error` filled on failure.
+// - Fdi_IsCabinet: reads the header from the current position of `hf`;
+//   non-zero with `info` filled when it is a cabinet.
+// - Fdi_Copy: opens cabinetPath + cabinetName (binary, read-only,
+//   sequential) and reports every file in stored order (see above). Every
+//   table is checked before the first file is reported. Only wanted files are
+//   decoded, only as far as needed; a folder left part-read is kept in the
+//   context so that the next call for a later file of the same cabinet goes
+//   on from there. Non-zero on success; on failure `error` says why. Flags and
+//   the decryption callback are ignored. One call at a time per process.
+// - Fdi_Destroy: frees the context; 0 for none or while a copy runs.
 TFdiContext Fdi_Create(FdiAlloc alloc, FdiFree release, FdiOpen open, FdiRead read,
                        FdiWrite write, FdiClose close, FdiSeek seek, int cpuType,
                        TFdiError* error);

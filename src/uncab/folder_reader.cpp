@@ -31,6 +31,72 @@ void Folder_Stop(TCopyJob* job) {
 
 namespace {
 
+void Identify(const TCabinet* cab, uint32_t folder, TCabIdentity* id) {
+  memset(id, 0, sizeof *id);
+  memcpy(id->path, cab->fullPath, sizeof id->path);
+  const TCabHeader& h = cab->header;
+  id->cbCabinet = h.cbCabinet;
+  id->coffFiles = h.coffFiles;
+  id->cFolders = h.cFolders;
+  id->cFiles = h.cFiles;
+  id->setID = h.setID;
+  id->iCabinet = h.iCabinet;
+  id->folder = (uint16_t)folder;
+  if (folder < h.cFolders) {
+    id->folderStart = cab->folders[folder].coffCabStart;
+    id->type = cab->folders[folder].typeCompress;
+  }
+}
+
+}  // namespace
+
+void Folder_Forget(TEngine* e) {
+  if (!e->kept) return;
+  if (e->kept->decoder) {
+    g_decoderEngine = e;
+    Decoder_Destroy(e->kept->decoder);
+  }
+  e->release(e->kept);
+  e->kept = nullptr;
+}
+
+void Folder_Keep(TCopyJob* job) {
+  TEngine* e = job->e;
+  TFolderCursor* c = &job->cursor;
+  Folder_Forget(e);
+  // Only a folder read from the first cabinet alone can be found again.
+  if (c->active && c->rewindable && c->cab == &job->cabs[0] && c->splitLen == 0) {
+    e->kept = (TFolderCursor*)e->alloc(sizeof(TFolderCursor));
+    if (e->kept) {
+      Identify(c->cab, c->key & 0xFFFF, &e->keptFrom);
+      *e->kept = *c;
+      e->kept->cab = nullptr;
+      memset(c, 0, sizeof *c);
+      return;
+    }
+  }
+  Folder_Stop(job);
+}
+
+void Folder_Resume(TCopyJob* job, TCabinet* cab) {
+  TEngine* e = job->e;
+  if (!e->kept) return;
+  TCabIdentity now;
+  Identify(cab, e->keptFrom.folder, &now);
+  if (memcmp(&now, &e->keptFrom, sizeof now) != 0 ||
+      Cabinet_FolderKey(cab, e->keptFrom.folder) != e->kept->key) {
+    Folder_Forget(e);
+    return;
+  }
+  Folder_Stop(job);
+  job->cursor = *e->kept;
+  job->cursor.cab = cab;
+  e->release(e->kept);
+  e->kept = nullptr;
+}
+
+namespace {
+
 bool Folder_Start(TCopyJob* job, TCabinet* cab, uint32_t folder) {
   TEngine* e = job->e;
   Folder_Stop(job);

@@ -426,3 +426,71 @@ TEST_SUITE("FDI layout") {
     }
   }
 }
+
+TEST_SUITE("FDI one file per call") {
+  // Many small blocks make the cost of starting a folder over visible.
+  Cabinet ManyBlocks() {
+    return cabbuild::StoredCabinet({{{"a", Pattern(200000, 1)}, {"b", Pattern(3000, 2)},
+                                     {"c", Pattern(5000, 3)}}},
+                                   1000);
+  }
+  std::function<intptr_t(const Event&, TFdiNotification*)> Want(std::string name, intptr_t h) {
+    return [name, h](const Event& e, TFdiNotification*) -> intptr_t {
+      if (e.type == kFdintCopyFile) return e.psz1 == name ? h : 0;
+      return e.type == kFdintCloseFileInfo ? 1 : 0;
+    };
+  }
+
+  TEST_CASE("the next file of the same folder goes on where the last call stopped") {
+    Session s;
+    s.Put("m.cab", ManyBlocks().Build());
+    Recorder first, second;
+    first.answer = Want("b", 1);
+    second.answer = Want("c", 2);
+    REQUIRE(s.Copy("m.cab", "", &first) == 1);
+    size_t readsBefore = s.disk.readCalls;
+    REQUIRE(s.Copy("m.cab", "", &second) == 1);
+    CHECK(s.disk.written[1] == Pattern(3000, 2));
+    CHECK(s.disk.written[2] == Pattern(5000, 3));
+    CHECK(readsBefore > 150);  // the first call stepped over 200 block headers
+    CHECK(s.disk.readCalls - readsBefore < 20);
+  }
+
+  TEST_CASE("an earlier file, another cabinet or a changed one starts the folder over") {
+    Session s;
+    s.Put("m.cab", ManyBlocks().Build());
+    Cabinet other = ManyBlocks();
+    other.folders[0] = cabbuild::StoredFolder(Pattern(208000, 9), 1000);
+    s.Put("other.cab", other.Build());
+    Recorder r1, r2, r3, r4;
+    r1.answer = Want("c", 1);
+    r2.answer = Want("a", 2);
+    r3.answer = Want("b", 3);
+    r4.answer = Want("b", 4);
+    REQUIRE(s.Copy("m.cab", "", &r1) == 1);
+    REQUIRE(s.Copy("m.cab", "", &r2) == 1);
+    REQUIRE(s.Copy("other.cab", "", &r3) == 1);
+    s.Put("m.cab", other.Build());  // same name, other content, same header
+    REQUIRE(s.Copy("m.cab", "", &r4) == 1);
+    CHECK(s.disk.written[1] == Pattern(5000, 3));
+    CHECK(s.disk.written[2] == Pattern(200000, 1));
+    std::vector<uint8_t> all = Pattern(208000, 9);
+    std::vector<uint8_t> b(all.begin() + 200000, all.begin() + 203000);
+    CHECK(s.disk.written[3] == b);
+    CHECK(s.disk.written[4] == b);
+  }
+
+  TEST_CASE("a failed call keeps nothing for the next") {
+    Session s;
+    Cabinet c = ManyBlocks();
+    c.folders[0].blocks[201].sum = cabbuild::Block::kWrong;  // inside "b"
+    s.Put("m.cab", c.Build());
+    Recorder r1, r2;
+    r1.answer = Want("b", 1);
+    r2.answer = Want("c", 2);
+    CHECK(s.Copy("m.cab", "", &r1) == 0);
+    CHECK(s.error.oper == kFdiCorruptCabinet);
+    REQUIRE(s.Copy("m.cab", "", &r2) == 1);
+    CHECK(s.disk.written[2] == Pattern(5000, 3));
+  }
+}

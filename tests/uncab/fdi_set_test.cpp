@@ -187,6 +187,14 @@ TEST_SUITE("FDI cabinet sets") {
       CHECK(partial->psz3 == "Disk 1");
       CHECK(s.disk.written[7000] == Pattern(900, 42));
     }
+    SUBCASE("-1 to the partial-file notification aborts") {
+      r.answer = [](const Event& e, TFdiNotification*) -> intptr_t {
+        return e.type == kFdintPartialFile ? -1 : 0;
+      };
+      CHECK(s.Copy("b.cab", "set\\", &r) == 0);
+      CHECK(s.error.oper == kFdiUserAbort);
+      CHECK(r.OfType(kFdintCopyFile).empty());
+    }
     SUBCASE("a file of the continued folder cannot be reached from here") {
       r.answer = Only({"b1"});
       CHECK(s.Copy("b.cab", "set\\", &r) == 0);
