@@ -28,3 +28,8 @@ extern int CabinetOffset;
 // Folders fixed by the start-up.
 extern TStr SystemFolder;   // no trailing backslash
 extern TStr TempFolder;     // normally with a trailing backslash
+
+// Character set from the setup script's CharSet (0: none given; the toolkit
+// then keeps the one the system's code page gives). The start-up hands it to
+// the window toolkit.
+extern int ScriptCharSet;
