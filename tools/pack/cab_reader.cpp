@@ -8,7 +8,7 @@
 #include "pack_fs.h"
 #include "package/package_layout.h"
 #include "package/scramble.h"
-#include "stored_name.h"
+#include "name_rules.h"
 #include "stub_patch.h"
 #include "uncab/fdi_types.h"
 
@@ -37,10 +37,10 @@ struct TSession {
   const TCabLocation* where = nullptr;
   std::string folder;  // "": listing only
   std::vector<THandleSlot> handles;  // handle h is slot h - 1
-  std::vector<TCabEntry>* entries = nullptr;
+  std::vector<TListedFile>* entries = nullptr;
   std::string error;  // the first failure of our own, for the message
   intptr_t current = 0;  // the output handle being written, 0 for none
-  TCabEntry currentEntry;
+  TListedFile currentEntry;
 };
 
 // The engine's file callbacks carry no context of their own, so they find
@@ -181,7 +181,7 @@ std::string LocalPath(const std::string& root, const std::string& stored) {
   return Fs_Join(root, rel);
 }
 
-void FinishOutput(intptr_t h, const TCabEntry& entry) {
+void FinishOutput(intptr_t h, const TListedFile& entry) {
   THandleSlot* s = Slot(h);
   if (!s || !s->output) return;
   TOutputFile& out = *s->output;
@@ -203,7 +203,7 @@ intptr_t FDI_CALL Notify(int type, TFdiNotification* n) {
   TSession& s = *g_session;
   switch (type) {
     case kFdintCopyFile: {
-      TCabEntry e;
+      TListedFile e;
       e.name = n->psz1 ? n->psz1 : "";
       e.size = uint32_t(n->cb);
       e.date = n->date;
@@ -376,7 +376,7 @@ bool Reader_Locate(const std::string& path, TCabLocation* where, std::string* er
   return true;
 }
 
-bool Reader_List(const TCabLocation& where, std::vector<TCabEntry>* entries, std::string* error) {
+bool Reader_List(const TCabLocation& where, std::vector<TListedFile>* entries, std::string* error) {
   entries->clear();
   TSession s;
   s.where = &where;
@@ -385,10 +385,10 @@ bool Reader_List(const TCabLocation& where, std::vector<TCabEntry>* entries, std
 }
 
 bool Reader_Extract(const TCabLocation& where, const std::string& folder,
-                    std::vector<TCabEntry>* extracted, std::string* error) {
-  std::vector<TCabEntry> listed;
+                    std::vector<TListedFile>* extracted, std::string* error) {
+  std::vector<TListedFile> listed;
   if (!Reader_List(where, &listed, error)) return false;
-  for (const TCabEntry& e : listed) {
+  for (const TListedFile& e : listed) {
     std::string unsafe = Stored_UnsafeReason(e.name);
     if (!unsafe.empty()) {
       *error = "refusing to extract \"" + e.name + "\": " + unsafe + "; nothing was extracted";

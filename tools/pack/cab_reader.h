@@ -19,17 +19,17 @@ struct TCabLocation {
 // separate cabinet is looked for relative to the package's folder).
 bool Reader_Locate(const std::string& path, TCabLocation* where, std::string* error);
 
-struct TCabEntry {
+struct TListedFile {
   std::string name;  // as stored
   uint32_t size = 0;
   uint16_t date = 0, time = 0, attribs = 0;
 };
 
-bool Reader_List(const TCabLocation& where, std::vector<TCabEntry>* entries, std::string* error);
+bool Reader_List(const TCabLocation& where, std::vector<TListedFile>* entries, std::string* error);
 
 // Extracts every file under `folder` (created when missing). All stored
 // names are checked first; one that could reach outside the folder or a
 // device refuses the whole extraction before anything is written. A file
 // that fails half-way is removed.
 bool Reader_Extract(const TCabLocation& where, const std::string& folder,
-                    std::vector<TCabEntry>* extracted, std::string* error);
+                    std::vector<TListedFile>* extracted, std::string* error);

@@ -38,6 +38,10 @@ const char kHelp[] =
     "\n"
     "Exit status: 0 done, 1 failed, 2 wrong command line.\n";
 
+std::string Count(size_t n, const char* what) {
+  return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+}
+
 int UsageError(const std::string& message) {
   std::fprintf(stderr, "kestin-pack: %s\nTry 'kestin-pack --help'.\n", message.c_str());
   return 2;
@@ -145,8 +149,8 @@ int Build(const std::vector<std::string>& args) {
     if (progress.lastPercent >= 0) std::fprintf(stderr, "\n");
     return Failure(error);
   }
-  std::printf("%s: %zu files, %llu bytes packed into a %llu-byte cabinet (%s); package %llu bytes\n",
-              r.output.c_str(), result.files, (unsigned long long)result.inputBytes,
+  std::printf("%s: %s, %llu bytes packed into a %llu-byte cabinet (%s); package %llu bytes\n",
+              r.output.c_str(), Count(result.files, "file").c_str(), (unsigned long long)result.inputBytes,
               (unsigned long long)result.cabinetBytes, r.store ? "stored" : "MSZIP",
               (unsigned long long)result.packageBytes);
   if (!r.cabFile.empty())
@@ -154,42 +158,45 @@ int Build(const std::vector<std::string>& args) {
   return 0;
 }
 
-#ifdef KESTIN_PACK_NO_ENGINE
-int List(const std::vector<std::string>&) { return Failure("list: this build has no cabinet engine"); }
-int Extract(const std::vector<std::string>&) { return Failure("extract: this build has no cabinet engine"); }
-#else
 int List(const std::vector<std::string>& args) {
   if (args.size() != 1 || (args[0].size() > 1 && args[0][0] == '-'))
     return UsageError("list needs one package or cabinet");
+#ifdef KESTIN_PACK_NO_ENGINE
+  return Failure("list: this build has no cabinet engine");
+#else
   TCabLocation where;
-  std::vector<TCabEntry> entries;
+  std::vector<TListedFile> entries;
   std::string error;
   if (!Reader_Locate(args[0], &where, &error) || !Reader_List(where, &entries, &error))
     return Failure(error);
   unsigned long long total = 0;
-  for (const TCabEntry& e : entries) {
+  for (const TListedFile& e : entries) {
     std::printf("%10u  %04u-%02u-%02u %02u:%02u:%02u  %s\n", e.size, 1980u + (e.date >> 9),
                 (e.date >> 5) & 15u, e.date & 31u, unsigned(e.time >> 11), (e.time >> 5) & 63u,
                 (e.time & 31u) * 2, e.name.c_str());
     total += e.size;
   }
-  std::printf("%zu files, %llu bytes\n", entries.size(), total);
+  std::printf("%s, %llu bytes\n", Count(entries.size(), "file").c_str(), total);
   return 0;
+#endif
 }
 
 int Extract(const std::vector<std::string>& args) {
   if (args.size() != 2 || (args[0].size() > 1 && args[0][0] == '-') ||
       (args[1].size() > 1 && args[1][0] == '-'))
     return UsageError("extract needs a package or cabinet and a target folder");
+#ifdef KESTIN_PACK_NO_ENGINE
+  return Failure("extract: this build has no cabinet engine");
+#else
   TCabLocation where;
-  std::vector<TCabEntry> extracted;
+  std::vector<TListedFile> extracted;
   std::string error;
   if (!Reader_Locate(args[0], &where, &error) || !Reader_Extract(where, args[1], &extracted, &error))
     return Failure(error);
-  std::printf("%zu files extracted to %s\n", extracted.size(), args[1].c_str());
+  std::printf("%s extracted to %s\n", Count(extracted.size(), "file").c_str(), args[1].c_str());
   return 0;
-}
 #endif
+}
 
 }  // namespace
 

@@ -177,6 +177,9 @@ void Fs_RemoveOnInterrupt(const std::string& path) {
     signal(SIGINT, OnInterrupt);
     signal(SIGTERM, OnInterrupt);
     signal(SIGHUP, OnInterrupt);
+    // Past a file-size limit a write should fail (and the temporary file go)
+    // rather than the process die with the file left behind.
+    signal(SIGXFSZ, SIG_IGN);
   }
   for (int i = 0; i < kInterruptSlots; i++) {
     if (g_interruptPaths[i][0] || path.empty()) continue;

@@ -2,7 +2,7 @@
 
 #include "package_image.h"
 #include "source_tree.h"
-#include "stored_name.h"
+#include "name_rules.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "stored_name.h"
+#include "name_rules.h"
 #include "uncab/fdi_types.h"
 
 const char kSetupScriptName[] = "KESTIN\\kestin.ini";
@@ -51,6 +51,11 @@ bool Walk(TWalk& w, const std::string& folder, const std::string& storedPrefix, 
       return false;
     }
     if (std::find(w.skip.begin(), w.skip.end(), facts.identity) != w.skip.end()) continue;
+    std::string unsafe = Stored_UnsafeReason(stored);
+    if (!unsafe.empty()) {
+      *error = path + ": cannot be packed as \"" + stored + "\": " + unsafe;
+      return false;
+    }
     TCabInput in;
     in.storedName = stored;
     in.sourcePath = path;

@@ -1,6 +1,8 @@
-#include "stored_name.h"
+#include "name_rules.h"
 
 #include <vector>
+
+#include "package/stored_name.h"
 
 namespace {
 
@@ -20,11 +22,11 @@ std::vector<std::string> Components(const std::string& name) {
 std::string DeviceName(const std::string& component) {
   std::string base = Stored_Upper(component.substr(0, component.find('.')));
   while (!base.empty() && base.back() == ' ') base.pop_back();
-  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
   for (const char* d : kDevices)
     if (base == d) return base;
   if (base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
-      base[3] >= '1' && base[3] <= '9')
+      base[3] >= '0' && base[3] <= '9')
     return base;
   return "";
 }
@@ -45,19 +47,21 @@ std::string Stored_Upper(const std::string& name) {
 }
 
 std::string Stored_UnsafeReason(const std::string& name) {
+  // The setup program's own rule decides; the rest only puts the reason into words.
+  if (IsSafeStoredName(name.c_str()) && name.find('\0') == std::string::npos) return "";
   if (name.empty()) return "the name is empty";
   if (IsSeparator(name[0])) return "it is an absolute path";
   if (name.find(':') != std::string::npos) return "it names a drive or stream (':')";
   for (char c : name)
     if ((unsigned char)c < 0x20) return "it contains a control character";
   for (const std::string& part : Components(name)) {
-    // Windows drops trailing dots and blanks, so "..." or ". ." may climb too.
-    if (!part.empty() && OnlyDotsAndBlanks(part) && part != ".")
-      return "it leads out of the target folder ('" + part + "')";
+    if (part.empty()) return "it has an empty folder name (a doubled or trailing separator)";
+    // Windows drops trailing dots and blanks, so "..." or ". ." climb too.
+    if (OnlyDotsAndBlanks(part)) return "it leads out of the target folder ('" + part + "')";
     std::string device = DeviceName(part);
     if (!device.empty()) return "it names the device " + device;
   }
-  return "";
+  return "it is not a safe name";
 }
 
 std::string Stored_InvalidComponentReason(const std::string& component) {

@@ -2,10 +2,11 @@
 #pragma once
 #include <string>
 
-// Why a stored name must not be extracted, or "" when it is safe: it must
-// stay inside the target folder (no "..", no absolute path, no drive) and
-// name no device (CON, NUL, AUX, PRN, COM1-9, LPT1-9, with any extension).
-// Both '\' and '/' count as separators, as they do on Windows.
+// Why a stored name must not be extracted, or "" when it is safe. The rule is
+// the setup program's own (IsSafeStoredName): the name stays inside the
+// target folder (no "..", no absolute path, no drive) and names no device
+// (CON, NUL, AUX, PRN, COM1-9, LPT1-9, with any extension). Both '\' and '/'
+// count as separators, as they do on Windows.
 std::string Stored_UnsafeReason(const std::string& name);
 
 // Why a file or folder name found in a source folder cannot be stored, or ""
