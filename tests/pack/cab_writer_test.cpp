@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "cab_builder.h"
-#include "cab_format.h"
+#include "cab_records.h"
 #include "cab_writer.h"
 #include "mszip_encoder.h"
 #include "pack_test_support.h"
@@ -94,9 +94,7 @@ TEST_CASE("incompressible input stays within one stored deflate block") {
   Mszip_Destroy(e);
 }
 
-TEST_CASE("the data-block checksum folds the tail and the length fields") {
-  const uint8_t seven[] = {1, 2, 3, 4, 5, 6, 7};
-  CHECK(Cab_Checksum(seven, 7, 0) == (0x04030201u ^ 0x050607u));
+TEST_CASE("data blocks carry their checksum over data and length fields") {
   for (size_t n : {0, 1, 2, 3, 5, 8, 1000}) {
     CAPTURE(n);
     std::vector<uint8_t> data = packtest::SomeBytes(n, 7);

@@ -1,5 +1,6 @@
 #include "cab_reader.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -36,6 +37,7 @@ struct THandleSlot {
 struct TSession {
   const TCabLocation* where = nullptr;
   std::string folder;  // "": listing only
+  std::vector<std::string> only;  // upper-cased names wanted; empty: all
   std::vector<THandleSlot> handles;  // handle h is slot h - 1
   std::vector<TListedFile>* entries = nullptr;
   std::string error;  // the first failure of our own, for the message
@@ -53,14 +55,9 @@ THandleSlot* Slot(intptr_t h) {
   return s->cabinet || s->output ? s : nullptr;
 }
 
+// Handles are never reused: a late close from the engine must not reach a
+// file opened after it.
 intptr_t NewHandle(THandleSlot&& slot) {
-  for (size_t i = 0; i < g_session->handles.size(); i++) {
-    THandleSlot& s = g_session->handles[i];
-    if (!s.cabinet && !s.output) {
-      s = std::move(slot);
-      return intptr_t(i + 1);
-    }
-  }
   g_session->handles.push_back(std::move(slot));
   return intptr_t(g_session->handles.size());
 }
@@ -117,10 +114,11 @@ int FDI_CALL Close(intptr_t h) {
   THandleSlot* s = Slot(h);
   if (!s) return -1;
   if (s->output) {
-    // The engine closes an output itself only when it gives up on it.
+    // The engine closes an output itself only when it gives up on it: what
+    // was written is not the whole file.
     std::string why;
     s->output->file.Close(&why);
-    s->output->failed = true;
+    Fs_Remove(s->output->path);
   }
   s->cabinet.reset();
   s->output.reset();
@@ -213,6 +211,9 @@ intptr_t FDI_CALL Notify(int type, TFdiNotification* n) {
         s.entries->push_back(e);
         return 0;
       }
+      if (!s.only.empty() &&
+          std::find(s.only.begin(), s.only.end(), Stored_Upper(e.name)) == s.only.end())
+        return 0;
       // Checked again here: the listing pass vouched for the same cabinet, but
       // a file may have been swapped in between.
       std::string unsafe = Stored_UnsafeReason(e.name);
@@ -385,7 +386,8 @@ bool Reader_List(const TCabLocation& where, std::vector<TListedFile>* entries, s
 }
 
 bool Reader_Extract(const TCabLocation& where, const std::string& folder,
-                    std::vector<TListedFile>* extracted, std::string* error) {
+                    const std::vector<std::string>& only, std::vector<TListedFile>* extracted,
+                    std::string* error) {
   std::vector<TListedFile> listed;
   if (!Reader_List(where, &listed, error)) return false;
   for (const TListedFile& e : listed) {
@@ -395,15 +397,34 @@ bool Reader_Extract(const TCabLocation& where, const std::string& folder,
       return false;
     }
   }
+  std::vector<std::string> wanted;
+  for (std::string name : only) {
+    for (char& c : name)
+      if (c == '/') c = '\\';
+    wanted.push_back(Stored_Upper(name));
+  }
+  size_t expected = 0;
+  for (const TListedFile& e : listed)
+    if (wanted.empty() || std::find(wanted.begin(), wanted.end(), Stored_Upper(e.name)) != wanted.end())
+      expected++;
+  for (size_t i = 0; i < wanted.size(); i++) {
+    bool found = std::any_of(listed.begin(), listed.end(),
+                             [&](const TListedFile& e) { return Stored_Upper(e.name) == wanted[i]; });
+    if (!found) {
+      *error = where.path + ": has no file " + only[i];
+      return false;
+    }
+  }
   if (!MakeFolderPath(folder, error)) return false;
   extracted->clear();
   TSession s;
   s.where = &where;
   s.folder = folder;
+  s.only = wanted;
   s.entries = extracted;
   if (!RunCopy(s, error)) return false;
-  if (extracted->size() != listed.size()) {
-    *error = where.path + ": " + std::to_string(listed.size()) + " files listed but " +
+  if (extracted->size() != expected) {
+    *error = where.path + ": " + std::to_string(expected) + " files listed but " +
              std::to_string(extracted->size()) + " extracted";
     return false;
   }

@@ -27,9 +27,11 @@ struct TListedFile {
 
 bool Reader_List(const TCabLocation& where, std::vector<TListedFile>* entries, std::string* error);
 
-// Extracts every file under `folder` (created when missing). All stored
-// names are checked first; one that could reach outside the folder or a
-// device refuses the whole extraction before anything is written. A file
-// that fails half-way is removed.
+// Extracts every file under `folder` (created when missing), or only those
+// named in `only` (compared as the setup program compares, ASCII letter case
+// ignored; '/' taken for '\'). All stored names are checked first; one that
+// could reach outside the folder or a device refuses the whole extraction
+// before anything is written. A file that fails half-way is removed.
 bool Reader_Extract(const TCabLocation& where, const std::string& folder,
-                    std::vector<TListedFile>* extracted, std::string* error);
+                    const std::vector<std::string>& only, std::vector<TListedFile>* extracted,
+                    std::string* error);

@@ -4,7 +4,7 @@
 #include <atomic>
 #include <cstring>
 
-#include "cab_format.h"
+#include "cab_records.h"
 #include "mszip_encoder.h"
 #include "package/scramble.h"
 #include "work_threads.h"
@@ -249,7 +249,7 @@ bool Cab_Write(const std::vector<TCabInput>& inputs, const TCabWriteOptions& opt
   std::vector<uint8_t> input(kBatchBlocks * kCabBlockSize);
   std::vector<uint8_t> carry(kCabBlockSize);
   std::vector<TBlock> blocks(kBatchBlocks);
-  for (TBlock& b : blocks) b.record.reserve(kCabDataHeaderSize + kMszipMaxBlock);
+  for (TBlock& b : blocks) b.record.reserve(kCabDataFixedSize + kMszipMaxBlock);
   TSourceReader reader(inputs);
   uint32_t f = 0;             // folder being read
   uint64_t folderDone = 0;    // its bytes read so far

@@ -19,7 +19,7 @@ const char kHelp[] =
     "Usage:\n"
     "  kestin-pack build SOURCE_DIR -o PACKAGE.exe [options]\n"
     "  kestin-pack list PACKAGE|CABINET\n"
-    "  kestin-pack extract PACKAGE|CABINET DIR\n"
+    "  kestin-pack extract PACKAGE|CABINET DIR [NAME...]\n"
     "  kestin-pack --help | --version\n"
     "\n"
     "build packs every file under SOURCE_DIR, which must hold the setup script\n"
@@ -33,8 +33,9 @@ const char kHelp[] =
     "  --level N           MSZIP effort, 1 (fastest) to 9 (smallest); default 6\n"
     "  --threads N         compress on N threads; default: one per processor\n"
     "\n"
-    "list prints the files of a package or cabinet; extract writes them under DIR,\n"
-    "refusing names that would reach outside it or name a device.\n"
+    "list prints the files of a package or cabinet; extract writes them (or only\n"
+    "the NAMEs given, such as KESTIN\\kestin.ini) under DIR, refusing the whole\n"
+    "cabinet when a stored name would reach outside DIR or name a device.\n"
     "\n"
     "Exit status: 0 done, 1 failed, 2 wrong command line.\n";
 
@@ -161,9 +162,6 @@ int Build(const std::vector<std::string>& args) {
 int List(const std::vector<std::string>& args) {
   if (args.size() != 1 || (args[0].size() > 1 && args[0][0] == '-'))
     return UsageError("list needs one package or cabinet");
-#ifdef KESTIN_PACK_NO_ENGINE
-  return Failure("list: this build has no cabinet engine");
-#else
   TCabLocation where;
   std::vector<TListedFile> entries;
   std::string error;
@@ -178,24 +176,21 @@ int List(const std::vector<std::string>& args) {
   }
   std::printf("%s, %llu bytes\n", Count(entries.size(), "file").c_str(), total);
   return 0;
-#endif
 }
 
 int Extract(const std::vector<std::string>& args) {
-  if (args.size() != 2 || (args[0].size() > 1 && args[0][0] == '-') ||
+  if (args.size() < 2 || (args[0].size() > 1 && args[0][0] == '-') ||
       (args[1].size() > 1 && args[1][0] == '-'))
     return UsageError("extract needs a package or cabinet and a target folder");
-#ifdef KESTIN_PACK_NO_ENGINE
-  return Failure("extract: this build has no cabinet engine");
-#else
   TCabLocation where;
   std::vector<TListedFile> extracted;
+  std::vector<std::string> only(args.begin() + 2, args.end());
   std::string error;
-  if (!Reader_Locate(args[0], &where, &error) || !Reader_Extract(where, args[1], &extracted, &error))
+  if (!Reader_Locate(args[0], &where, &error) ||
+      !Reader_Extract(where, args[1], only, &extracted, &error))
     return Failure(error);
   std::printf("%s extracted to %s\n", Count(extracted.size(), "file").c_str(), args[1].c_str());
   return 0;
-#endif
 }
 
 }  // namespace

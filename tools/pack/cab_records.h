@@ -1,17 +1,16 @@
-// The cabinet container as kestin-pack writes it: one cabinet (no set), no
-// reserved areas, folders of type none or MSZIP.
+// The cabinet records as kestin-pack writes them: one cabinet (no set), no
+// reserved areas, folders of type none or MSZIP. Record sizes and the
+// checksum are the engine's (uncab/cab_format.h), so writer and reader agree.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-const uint32_t kCabHeaderSize = 36;      // CFHEADER without reserve fields
-const uint32_t kCabFolderEntrySize = 8;  // CFFOLDER
-const uint32_t kCabFileEntryFixed = 16;  // CFFILE before its name
-const uint32_t kCabDataHeaderSize = 8;   // CFDATA before its bytes
-const uint32_t kCabBlockSize = 32768;    // uncompressed bytes per data block
-const size_t kCabMaxNameLength = 255;    // bytes, without the terminating zero
+#include "uncab/cab_format.h"
+
+const uint32_t kCabBlockSize = 32768;                 // uncompressed bytes per data block
+const size_t kCabMaxNameLength = kCabMaxName - 1;    // bytes, without the terminating zero
 const size_t kCabMaxFiles = 0xFFFF;
 // Folder numbers 0xFFFD and up mark files continued across cabinets.
 const size_t kCabMaxFolders = 0xFFFD;
@@ -22,11 +21,6 @@ const uint64_t kCabMaxFileBytes = 0x7FFFFFFF;
 
 const uint16_t kCabTypeNone = 0;
 const uint16_t kCabTypeMszip = 1;
-
-// The checksum of CFDATA: 32-bit little-endian words XORed, a short tail
-// folded in most significant byte first. A block's checksum is this over its
-// cbData/cbUncomp fields, seeded with this over its data.
-uint32_t Cab_Checksum(const uint8_t* bytes, size_t n, uint32_t seed);
 
 // One CFDATA record (header and data) for `data`, which holds `uncompressed`
 // bytes of folder input.
