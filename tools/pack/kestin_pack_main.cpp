@@ -30,7 +30,7 @@ const char kHelp[] =
     "  --dll FILE          helper library (default: ../win32/uncab.dll from this tool)\n"
     "  --store             store the files without compression (default: MSZIP)\n"
     "  --cab-file NAME     write the cabinet as the file NAME beside the package\n"
-    "  --level N           MSZIP effort, 1 (fastest) to 9 (smallest); default 6\n"
+    "  --level N           MSZIP effort, 1 (fastest) to 9 (smallest); default 4\n"
     "  --threads N         compress on N threads; default: one per processor\n"
     "\n"
     "list prints the files of a package or cabinet; extract writes them (or only\n"

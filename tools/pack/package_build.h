@@ -11,7 +11,7 @@ struct TBuildRequest {
   std::string libraryPath;   // uncab.dll as built
   std::string cabFile;       // "": cabinet inside the package; else its file name beside it
   bool store = false;        // no compression
-  int level = 6;
+  int level = kDefaultMszipLevel;
   unsigned threads = 0;      // 0: one per processor
   CabProgress progress = nullptr;
   void* progressContext = nullptr;
