@@ -205,3 +205,39 @@ TEST_CASE("a failed build under Windows keeps the old package and leaves no temp
                 " --dll " + Q(dir + "lib.dll")).rc == 0);
   CHECK(ReadWholeFile(out + "setup.exe").size() > 30720);
 }
+
+TEST_CASE("kestin-pack.exe extracts its packages byte for byte, with time stamps and attributes") {
+  std::string dir = NewScratchFolder("winext");
+  std::string product = Product(dir + "p\\");
+  std::string ro = product + "readme.txt";
+  REQUIRE(SetFileAttributesA(ro.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
+  WIN32_FILE_ATTRIBUTE_DATA before;
+  REQUIRE(GetFileAttributesExA(ro.c_str(), GetFileExInfoStandard, &before));
+  std::string stubArgs = StubArgs(dir);
+  for (const char* mode : {"--store", ""}) {
+    std::string label = mode;
+    CAPTURE(label);
+    std::string out = NewScratchFolder("winext-out");
+    REQUIRE(RunPack("build " + Q(product) + " -o " + Q(out + "setup.exe") + " " + mode + " " + stubArgs).rc == 0);
+    TRun x = RunPack("extract " + Q(out + "setup.exe") + " " + Q(out + "x"));
+    INFO(x.err);
+    REQUIRE(x.rc == 0);
+    for (const char* name : {"KESTIN\\kestin.ini", "bin\\big.txt", "readme.txt"}) {
+      std::string file = name;
+      CAPTURE(file);
+      CHECK(ReadWholeFile(out + "x\\" + name) == ReadWholeFile(product + name));
+    }
+    WIN32_FILE_ATTRIBUTE_DATA after;
+    REQUIRE(GetFileAttributesExA((out + "x\\readme.txt").c_str(), GetFileExInfoStandard, &after));
+    CHECK((after.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0);
+    // DOS time stamps keep two-second steps.
+    ULARGE_INTEGER a, b;
+    a.LowPart = before.ftLastWriteTime.dwLowDateTime;
+    a.HighPart = before.ftLastWriteTime.dwHighDateTime;
+    b.LowPart = after.ftLastWriteTime.dwLowDateTime;
+    b.HighPart = after.ftLastWriteTime.dwHighDateTime;
+    CHECK(a.QuadPart - b.QuadPart < 20000000ull);
+    SetFileAttributesA((out + "x\\readme.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+  SetFileAttributesA(ro.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
