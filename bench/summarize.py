@@ -11,7 +11,7 @@ def runs(path):
 
 def line(name, r, mib=None):
     speed = '  %7.1f MiB/s' % (mib / r['mean']) if mib else ''
-    return '%-24s %7.3f s ± %.3f  (cpu %6.3f s)%s' % (name, r['mean'], r['stddev'],
+    return '%-24s %7.3f s ± %.3f  (cpu %6.3f s)%s' % (name, r['mean'], r['stddev'] or 0.0,
                                                      r['user'] + r['system'], speed)
 
 

@@ -177,3 +177,25 @@ TEST_CASE("rebuilding into the source folder does not pack the previous package"
   CHECK(again.out.find(": 1 file,") != std::string::npos);
   CHECK(ReadWholeFile(product + "setup.exe").size() == first);
 }
+
+TEST_CASE("without --stub and --dll the release build beside the tool is used") {
+  // The tool looks in ../win32/ from its own folder (build/host -> build/win32).
+  std::string dir = NewScratchFolder("defaults");
+  fs::create_directories(dir + "host");
+  fs::create_directories(dir + "win32");
+  fs::copy_file(BinaryPath("kestin-pack"), dir + "host/kestin-pack");
+  std::string product = MinimalProduct(dir + "p/");
+  TRun missing = RunShell(Quote(dir + "host/kestin-pack") + " build " + Quote(product) + " -o " + Quote(dir + "a.exe"));
+  CHECK(missing.rc == 1);
+  CHECK(missing.err.find(dir + "host/../win32/setup.exe: no setup program there") != std::string::npos);
+  CHECK(missing.err.find("--stub") != std::string::npos);
+
+  TStubFiles stub = WriteStubFiles(dir + "win32/");
+  fs::rename(stub.stub, dir + "win32/setup.exe");
+  TRun r = RunShell(Quote(dir + "host/kestin-pack") + " build " + Quote(product) + " -o " + Quote(dir + "a.exe"));
+  INFO(r.err);
+  CHECK(r.rc == 0);
+  std::vector<uint8_t> pkg = ReadWholeFile(dir + "a.exe");
+  REQUIRE(pkg.size() > stub.stubSize + 30720);
+  CHECK(pkg[stub.stubSize] == 0xAB);
+}

@@ -20,6 +20,7 @@ namespace {
 struct TCabinetView {
   TFile file;
   uint64_t base = 0, length = 0, pos = 0;
+  uint64_t filePos = UINT64_MAX;  // where the file stands; a seek only when it must move
   bool scrambled = false;
 };
 
@@ -90,9 +91,13 @@ unsigned FDI_CALL Read(intptr_t h, void* buffer, unsigned cb) {
   uint64_t n = v.pos < v.length ? std::min<uint64_t>(cb, v.length - v.pos) : 0;
   if (n == 0) return 0;
   std::string why;
-  if (!v.file.Seek(v.base + v.pos, &why)) return unsigned(-1);
+  if (v.filePos != v.base + v.pos) {
+    if (!v.file.Seek(v.base + v.pos, &why)) return unsigned(-1);
+    v.filePos = v.base + v.pos;
+  }
   size_t got = v.file.Read(buffer, (size_t)n);
   if (!v.file.ok()) return unsigned(-1);
+  v.filePos += got;
   if (v.scrambled) XorCabinetHeadAt((unsigned char*)buffer, got, (size_t)std::min<uint64_t>(v.pos, kScrambledHead));
   v.pos += got;
   return unsigned(got);
