@@ -4,7 +4,7 @@
 set -euo pipefail
 dir=${1:-build/win32}
 fail=0
-objdump=i686-w64-mingw32-objdump
+objdump=x86_64-w64-mingw32-objdump  # reads both PE32 and PE32+
 allowed='^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comctl32|comdlg32|version|msvcrt|wininet|shlwapi)\.dll$'
 
 check_imports() {
