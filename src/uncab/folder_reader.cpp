@@ -97,7 +97,7 @@ void Folder_Resume(TCopyJob* job, TCabinet* cab) {
 
 namespace {
 
-bool Folder_Start(TCopyJob* job, TCabinet* cab, uint32_t folder) {
+bool StartFolder(TCopyJob* job, TCabinet* cab, uint32_t folder) {
   TEngine* e = job->e;
   Folder_Stop(job);
   const TCabFolder& f = cab->folders[folder];
@@ -259,7 +259,7 @@ bool Folder_Extract(TCopyJob* job, uint32_t folder, const TCabFile& f, intptr_t 
   if (!c->active || c->key != key || f.uoffFolderStart < c->outStart) {
     if (c->active && c->key == key && !c->rewindable) return Engine_Fail(e, kFdiCorruptCabinet);
     if (cab != job->input) return Engine_Fail(e, kFdiCorruptCabinet);
-    if (!Folder_Start(job, cab, folder)) return false;
+    if (!StartFolder(job, cab, folder)) return false;
   }
   uint64_t pos = f.uoffFolderStart;
   uint64_t end = pos + f.cbFile;

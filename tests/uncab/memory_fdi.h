@@ -162,16 +162,19 @@ struct Session {
   Disk disk;
   TFdiError error{};
   TFdiContext fdi = nullptr;
-  Session() {
+  Disk* outer;  // a session this one is nested in
+  Session() : outer(Current()) {
     Current() = &disk;
     fdi = Fdi_Create(Alloc, Free, Open, Read, Write, Close, Seek, -1, &error);
   }
   ~Session() {
+    Current() = &disk;
     if (fdi) Fdi_Destroy(fdi);
-    Current() = nullptr;
+    Current() = outer;
   }
   void Put(const std::string& path, std::vector<uint8_t> bytes) { disk.files[path] = std::move(bytes); }
   int Copy(const std::string& name, const std::string& folder, Recorder* r) {
+    Current() = &disk;
     std::vector<char> n(name.begin(), name.end()), f(folder.begin(), folder.end());
     n.push_back(0);
     f.push_back(0);
