@@ -1,0 +1,40 @@
+// Makes the window creation named by the first argument fail:
+//   register  a window class that cannot be registered
+//   create    a toolkit window that cannot be created
+//   std       a system control of a class that does not exist
+// The toolkit shows its message and ends the program; reaching the end of
+// main is the failure this probe exists to catch.
+#include <windows.h>
+
+#include <string.h>
+
+#include "ui/window.h"
+
+int main(int argc, char** argv) {
+  const char* what = argc > 1 ? argv[1] : "";
+  if (strcmp(what, "register") == 0) {
+    static char longName[400];
+    memset(longName, 'K', sizeof longName - 1);  // class names end at 256 characters
+    TWinControl w(nullptr);
+    w.ClassName = longName;
+    w.Left = w.Top = 0;
+    w.Width = w.Height = 100;
+    w.CreateHandle();
+  } else if (strcmp(what, "create") == 0) {
+    TWinControl w(nullptr);
+    w.Style = WS_CHILD;  // a child window needs a parent
+    w.Left = w.Top = 0;
+    w.Width = w.Height = 100;
+    w.CreateHandle();
+  } else if (strcmp(what, "std") == 0) {
+    TWinControl form(nullptr);
+    form.Left = form.Top = 0;
+    form.Width = form.Height = 100;
+    form.CreateHandle();
+    TStdControl* c = new TStdControl(&form);
+    c->ClassName = "NoSuchKestinClass";
+    form.AddChild(c);
+    c->CreateHandle();
+  }
+  return 42;
+}
