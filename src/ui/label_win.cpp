@@ -26,7 +26,8 @@ void TLabel::InvalidateUnder() const {
   RECT r;
   GetWindowRect(Handle, &r);
   MapWindowPoints(nullptr, Parent->Handle, reinterpret_cast<POINT*>(&r), 2);
-  InvalidateRect(Parent->Handle, &r, TRUE);
+  // The label and any other child there are painted again after the parent.
+  RedrawWindow(Parent->Handle, &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TLabel::SetText(const TStr& text) {
@@ -40,8 +41,10 @@ void TLabel::HandleOwnMessage(TMessage& m) {
   // parent first when the label is transparent, so no old text stays behind.
   if (m.Msg == WM_SETTEXT && PaintsItself()) {
     m.Result = DefWindowProcA(Handle, m.Msg, m.WParam, m.LParam);
-    if (BackgroundMode == 2) InvalidateUnder();
-    InvalidateRect(Handle, nullptr, TRUE);
+    if (BackgroundMode == 2)
+      InvalidateUnder();
+    else
+      InvalidateRect(Handle, nullptr, TRUE);
   }
 }
 
@@ -65,8 +68,10 @@ void TLabel::SetShadowDepth(int depth) {
   ShadowDepth = depth;
   AdjustSize();
   if (Handle) {
-    if (BackgroundMode == 2) InvalidateUnder();
-    InvalidateRect(Handle, nullptr, TRUE);
+    if (BackgroundMode == 2)
+      InvalidateUnder();
+    else
+      InvalidateRect(Handle, nullptr, TRUE);
   }
 }
 

@@ -475,6 +475,7 @@ void TWinControl::AddChild(TWinControl* child) {
 void TWinControl::Refresh() {
   if (!Handle) return;
   if (!Parent) ShowWindow(Handle, StartShowCommand);
-  InvalidateRect(Handle, nullptr, TRUE);
-  UpdateWindow(Handle);
+  // Children too: those drawn over this window's background (transparent
+  // ones) are not clipped out of it and must be painted again after it.
+  RedrawWindow(Handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
