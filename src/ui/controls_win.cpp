@@ -6,13 +6,8 @@
 
 // --- TEdit ---
 
-TEdit::TEdit(TWinControl* parent) : TStdControl(parent) {
-  ClassName = "EDIT";
-  Width = 121;
-  Height = 24;
-  Style = 0x44800000;
-  TabStop = true;
-}
+static const TControlKind EditKind = {"EDIT", 121, 24, 0x44800000, true, 0};
+TEdit::TEdit(TWinControl* parent) : TStdControl(parent, EditKind) {}
 
 void TEdit::HandleHitTest(TMessage& m) { DefaultProcessing(m); }
 
@@ -29,13 +24,8 @@ void TEdit::SetMargins(int pixels) {
 
 // --- TListBox ---
 
-TListBox::TListBox(TWinControl* parent) : TStdControl(parent) {
-  ClassName = "LISTBOX";
-  Width = 120;
-  Height = 99;
-  Style = 0x50800101;
-  TabStop = true;
-}
+static const TControlKind ListBoxKind = {"LISTBOX", 120, 99, 0x50800101, true, 0};
+TListBox::TListBox(TWinControl* parent) : TStdControl(parent, ListBoxKind) {}
 
 void TListBox::HandleHitTest(TMessage& m) { DefaultProcessing(m); }
 
@@ -74,13 +64,8 @@ void TListBox::AddItem(const char* text) {
 
 // --- TButton, TCheckBox, TGroupBox ---
 
-TButton::TButton(TWinControl* parent) : TStdControl(parent) {
-  ClassName = "BUTTON";
-  Width = 75;
-  Height = 25;
-  Style = 0x44010000;
-  TabStop = true;
-}
+static const TControlKind ButtonKind = {"BUTTON", 75, 25, 0x44010000, true, 0};
+TButton::TButton(TWinControl* parent) : TStdControl(parent, ButtonKind) {}
 
 void TButton::Click() {
   if (ButtonModalResult != 0 && Parent && Parent->ModalRunning && Parent->ModalResult == 0)
@@ -89,14 +74,8 @@ void TButton::Click() {
     TWinControl::Click();
 }
 
-TCheckBox::TCheckBox(TWinControl* parent) : TStdControl(parent) {
-  ClassName = "BUTTON";
-  Width = 75;
-  Height = 25;
-  Style = 0x40014002;
-  TabStop = true;
-  BackgroundMode = 1;
-}
+static const TControlKind CheckBoxKind = {"BUTTON", 75, 25, 0x40014002, true, 1};
+TCheckBox::TCheckBox(TWinControl* parent) : TStdControl(parent, CheckBoxKind) {}
 
 bool TCheckBox::Checked() const {
   return Handle && SendMessageA(Handle, BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -114,24 +93,15 @@ void TCheckBox::Click() {
   TWinControl::Click();
 }
 
-TGroupBox::TGroupBox(TWinControl* parent) : TStdControl(parent) {
-  ClassName = "BUTTON";
-  Width = 121;
-  Height = 121;
-  Style = 0x40010007;
-  TabStop = true;
-  BackgroundMode = 1;
-}
+static const TControlKind GroupBoxKind = {"BUTTON", 121, 121, 0x40010007, true, 1};
+TGroupBox::TGroupBox(TWinControl* parent) : TStdControl(parent, GroupBoxKind) {}
 
 // --- TProgressBar ---
 
-TProgressBar::TProgressBar(TWinControl* parent) : TStdControl(parent) {
+static const TControlKind ProgressBarKind = {PROGRESS_CLASSA, 121, 24, 0x50000000, false, 0};
+TProgressBar::TProgressBar(TWinControl* parent) : TStdControl(parent, ProgressBarKind) {
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&icc);
-  ClassName = PROGRESS_CLASSA;
-  Width = 121;
-  Height = 24;
-  Style = 0x50000000;
 }
 
 void TProgressBar::CreateHandle() {
@@ -179,38 +149,30 @@ void TBitmapControl::CreateHandle() {
 
 // --- creation functions ---
 
-static void Place(TWinControl* c, int left, int top, int width, int height, int textColor,
-                  int backColor) {
+// Places, colours and creates a control built for `parent`, then adds it to
+// the parent's children. A null text keeps the text already stored.
+static void Build(TWinControl* c, const char* text, int left, int top, int width, int height,
+                  int textColor, int backColor) {
+  if (!c->Parent) FatalCreation("StdCreate failed");  // a control needs its parent
+  if (text) c->Text = text;
   c->Left = left;
   c->Top = top;
   c->Width = width;
   c->Height = height;
   c->TextColor = textColor;
   c->SetColor(backColor);
-}
-
-template <class T>
-static T* Finish(TWinControl* parent, T* c) {
   c->CreateHandle();
-  parent->AddChild(c);
-  return c;
-}
-
-static void RequireParent(TWinControl* parent) {
-  if (!parent) FatalCreation("StdCreate failed");
+  c->Parent->AddChild(c);
 }
 
 TLabel* NewLabel(TWinControl* parent, const char* text, int left, int top, int width, int height,
                  int textColor, int backColor, int backMode, int alignment) {
-  RequireParent(parent);
   TLabel* l = new TLabel(parent);
-  l->Text = text;
   if (width > 0 || height > 0) l->AutoSize = false;
-  Place(l, left, top, width > 0 ? width : l->Width, height > 0 ? height : l->Height, textColor,
-        backColor);
   l->BackgroundMode = (unsigned char)backMode;
   l->Alignment = (unsigned char)(alignment & 3);
-  Finish(parent, l);
+  Build(l, text, left, top, width > 0 ? width : l->Width, height > 0 ? height : l->Height, textColor,
+        backColor);
   l->SetVisible(true);
   l->InvalidateUnder();
   return l;
@@ -218,64 +180,53 @@ TLabel* NewLabel(TWinControl* parent, const char* text, int left, int top, int w
 
 TEdit* NewEdit(TWinControl* parent, const char* text, int left, int top, int width, int height,
                int textColor, int backColor, DWORD extraStyle) {
-  RequireParent(parent);
   TEdit* e = new TEdit(parent);
   size_t n = strlen(text);
   e->Text = TStr(text, n > 255 ? 255 : n);
-  Place(e, left, top, width, height, textColor, backColor);
   e->Style |= extraStyle;
   if (!(extraStyle & ES_MULTILINE)) e->Style |= ES_AUTOHSCROLL;
   e->SunkenEdge = true;
-  Finish(parent, e);
+  Build(e, nullptr, left, top, width, height, textColor, backColor);
   e->SetMargins(2);
   return e;
 }
 
 TListBox* NewListBox(TWinControl* parent, int left, int top, int width, int height, int textColor,
                      int backColor, bool sorted) {
-  RequireParent(parent);
   TListBox* b = new TListBox(parent);
-  Place(b, left, top, width, height, textColor, backColor);
   b->Sorted = sorted;
-  if (sorted) b->Style |= LBS_SORT;
+  b->Style |= WS_VSCROLL | (sorted ? LBS_SORT : 0);
   b->SunkenEdge = true;
-  b->Style |= WS_VSCROLL;
-  return Finish(parent, b);
+  Build(b, nullptr, left, top, width, height, textColor, backColor);
+  return b;
 }
 
 TButton* NewButton(TWinControl* parent, const char* caption, int left, int top, int width,
                    int height, int textColor, int backColor, int modalResult) {
-  RequireParent(parent);
   TButton* b = new TButton(parent);
-  b->Text = caption;
-  Place(b, left, top, width, height, textColor, backColor);
   b->ButtonModalResult = modalResult;
-  return Finish(parent, b);
+  Build(b, caption, left, top, width, height, textColor, backColor);
+  return b;
 }
 
 TCheckBox* NewCheckBox(TWinControl* parent, const char* caption, int left, int top, int width,
                        int height, int textColor, int backColor) {
-  RequireParent(parent);
   TCheckBox* c = new TCheckBox(parent);
-  c->Text = caption;
-  Place(c, left, top, width, height, textColor, backColor);
-  return Finish(parent, c);
+  Build(c, caption, left, top, width, height, textColor, backColor);
+  return c;
 }
 
 TGroupBox* NewGroupBox(TWinControl* parent, const char* caption, int left, int top, int width,
                        int height, int textColor, int backColor) {
-  RequireParent(parent);
   TGroupBox* g = new TGroupBox(parent);
-  g->Text = caption;
-  Place(g, left, top, width, height, textColor, backColor);
-  return Finish(parent, g);
+  Build(g, caption, left, top, width, height, textColor, backColor);
+  return g;
 }
 
 TProgressBar* NewProgressBar(TWinControl* parent, int left, int top, int width, int height,
                              int textColor, int backColor, int maximum) {
-  RequireParent(parent);
   TProgressBar* p = new TProgressBar(parent);
-  Place(p, left, top, width, height, textColor, backColor);
   p->Max = (unsigned short)maximum;
-  return Finish(parent, p);
+  Build(p, nullptr, left, top, width, height, textColor, backColor);
+  return p;
 }

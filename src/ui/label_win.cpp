@@ -5,13 +5,8 @@
 #include "ui/controls.h"
 #include "ui/geometry.h"
 
-TLabel::TLabel(TWinControl* parent) : TStdControl(parent) {
-  ClassName = "STATIC";
-  Width = 65;
-  Height = 17;
-  Style = 0x54000000;
-  BackgroundMode = 1;
-}
+static const TControlKind LabelKind = {"STATIC", 65, 17, 0x54000000, false, 1};
+TLabel::TLabel(TWinControl* parent) : TStdControl(parent, LabelKind) {}
 
 void TLabel::CreateHandle() {
   // The system control aligns like the label's own drawing (SS_CENTER, SS_RIGHT).

@@ -8,6 +8,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string.h>
+
 #include "base/str.h"
 #include "ui/font.h"
 
@@ -25,8 +27,8 @@ struct TMessage {
 // procedure receives first, followed by the sender.
 template <class Proc>
 struct TEvent {
-  Proc Code = nullptr;
-  void* Data = nullptr;
+  Proc Code;
+  void* Data;
   explicit operator bool() const { return Code != nullptr; }
 };
 typedef void (*TNotifyProc)(void* data, TWinControl* sender);
@@ -57,7 +59,58 @@ int FromDevice(int value);
 // index in its low byte.
 COLORREF ResolveColour(int colour);
 
-class TWinControl {
+// The events of a toolkit window, each empty until set.
+struct TWinEvents {
+  TEvent<TNotifyProc> OnCreate;
+  TEvent<TQueryProc> OnClose;
+  TEvent<TNotifyProc> OnDestroy;
+  TEvent<TNotifyProc> OnChange;
+  TEvent<TNotifyProc> OnClick;
+  TEvent<THitTestProc> OnHitTest;
+  TEvent<TEraseProc> OnEraseBackground;
+  TEvent<TNotifyProc> OnEnter;
+  TEvent<TNotifyProc> OnExit;
+  TEvent<TMouseProc> OnMouseDown;
+  TEvent<TMouseMoveProc> OnMouseMove;
+  TEvent<TMouseProc> OnMouseUp;
+  TEvent<TKeyProc> OnKeyDown;
+  TEvent<TKeyProc> OnKeyUp;
+  TEvent<TKeyPressProc> OnKeyPress;
+  TEvent<TQueryProc> OnQueryEndSession;
+};
+
+// The plain fields of a toolkit window. They start as zeros, all at once,
+// before anything else of the object is made; TWinControl sets the rest of
+// the defaults.
+struct TWinFields : TWinEvents {
+  TWinFields() { memset(this, 0, sizeof *this); }
+
+  HWND Handle;
+  HWND OwnerHandle;  // the parent's handle at construction
+  const char* ClassName;  // "TWKTFORM", or the system class of a control
+  WNDPROC PrevProc;  // the procedure subclassing replaced
+  HBRUSH Brush;
+  HCURSOR Cursor;    // the system arrow
+  short CursorIndex;  // 0: the system decides
+  int Color;          // 0xC0C0C0
+  int TextColor;
+  unsigned char BackgroundMode;  // 0 own brush, 1 the parent's, 2 transparent
+  DWORD Style;        // 0x06C10000
+  DWORD ExStyle;
+  bool SunkenEdge;
+  int Left, Top, Width, Height;  // -1 each
+  TWinControl* Parent;
+  bool MainWindow;
+  TWinControl* FocusedChild;
+  bool Enabled;       // true
+  bool ModalRunning;
+  int ModalResult;
+  bool TabStop;
+  bool Visible;       // true
+  int HitTestAnswer;  // 1 client, 2 caption, -1 transparent, 0 ask
+};
+
+class TWinControl : public TWinFields {
  public:
   // Sets the defaults; makes the font; creates no window (CreateHandle does).
   // The creator adds the object to its parent's children (AddChild).
@@ -103,48 +156,8 @@ class TWinControl {
   void Refresh();
   HWND ParentHandle() const;
 
-  HWND Handle = nullptr;
-  HWND OwnerHandle = nullptr;
-  const char* ClassName = "TWKTFORM";
-  WNDPROC PrevProc = nullptr;
   TStr Text;
-  HBRUSH Brush = nullptr;
-  HCURSOR Cursor;
-  short CursorIndex = 0;
   TFont Font;
-  int Color = 0xC0C0C0;
-  int TextColor = 0;
-  unsigned char BackgroundMode = 0;  // 0 own brush, 1 the parent's, 2 transparent
-  DWORD Style = 0x06C10000;
-  DWORD ExStyle = 0;
-  bool SunkenEdge = false;
-  int Left = -1, Top = -1, Width = -1, Height = -1;
-  TWinControl* Parent;
-  bool MainWindow = false;
-  TWinControl* FocusedChild = nullptr;
-  bool Enabled = true;
-  bool ModalRunning = false;
-  int ModalResult = 0;
-  bool TabStop = false;
-  bool Visible = true;
-  int HitTestAnswer = 1;  // 1 client, 2 caption, -1 transparent, 0 ask
-
-  TEvent<TNotifyProc> OnCreate;
-  TEvent<TQueryProc> OnClose;
-  TEvent<TNotifyProc> OnDestroy;
-  TEvent<TNotifyProc> OnChange;
-  TEvent<TNotifyProc> OnClick;
-  TEvent<THitTestProc> OnHitTest;
-  TEvent<TEraseProc> OnEraseBackground;
-  TEvent<TNotifyProc> OnEnter;
-  TEvent<TNotifyProc> OnExit;
-  TEvent<TMouseProc> OnMouseDown;
-  TEvent<TMouseMoveProc> OnMouseMove;
-  TEvent<TMouseProc> OnMouseUp;
-  TEvent<TKeyProc> OnKeyDown;
-  TEvent<TKeyProc> OnKeyUp;
-  TEvent<TKeyPressProc> OnKeyPress;
-  TEvent<TQueryProc> OnQueryEndSession;
 
  protected:
   virtual void HandlePaint(TMessage& m);
@@ -162,29 +175,20 @@ class TWinControl {
   // Own handlers first, then (result still 0) the subclassed control's
   // procedure or the system's default.
   void DefaultProcessing(TMessage& m);
-  // Creates a window of a system class (ClassName) at the stored bounds, or
-  // with the given size when the image decides it; subclasses it.
+  // Creates a window of a system class (ClassName) at the stored place, at
+  // the stored size or (`sizeFromFields` false) at none, and subclasses it.
   void CreateSystemWindow(bool sizeFromFields);
   // The brush of the nearest ancestor that has one, starting with the parent.
   HBRUSH AncestorBrush() const;
 
  private:
-  struct TCreateParams {
-    const char* Caption;
-    DWORD Style, ExStyle;
-    int X, Y, W, H;
-    HWND Parent;
-    WNDCLASSA WindowClass;
-  };
-  void FillCreateParams(TCreateParams& p);
   void HandleMessage(TMessage& m);
   void Link(HWND window);
   void Unlink();
   void ForgetEvents();
   bool KeyDown(int key, LPARAM keyData);
   bool KeyUp(int key, LPARAM keyData);
-  void MouseDown(TMessage& m, int button, unsigned char extraShift);
-  void MouseUp(TMessage& m, int button);
+  void MouseEvent(TMessage& m, int button, unsigned char extraShift, bool up);
   void FocusLost(HWND receiver);
   void MoveFocus(bool backwards);
   void ControlColour(TMessage& m);
@@ -198,11 +202,20 @@ class TWinControl {
   int ChildRoom = 0;
 };
 
+// What a standard control class starts with.
+struct TControlKind {
+  const char* ClassName;
+  short Width, Height;
+  DWORD Style;
+  bool TabStop;
+  unsigned char BackgroundMode;
+};
+
 // A window of a system class ("EDIT", "BUTTON", ...), subclassed into
 // WindowProc so its notifications, colours and events reach the object.
 class TStdControl : public TWinControl {
  public:
-  explicit TStdControl(TWinControl* parent) : TWinControl(parent) {}
+  TStdControl(TWinControl* parent, const TControlKind& kind);
   // A failure shows "StdCreate failed" and ends the program.
   void CreateHandle() override;
 };

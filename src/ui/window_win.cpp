@@ -45,16 +45,20 @@ void FatalCreation(const char* text) {
   ExitProcess(1);
 }
 
-TWinControl::TWinControl(TWinControl* parent)
-    : Cursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32512))), Font(this), Parent(parent) {
+TWinControl::TWinControl(TWinControl* parent) : Font(this) {
+  ClassName = "TWKTFORM";
+  Cursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+  Color = 0xC0C0C0;
+  Style = 0x06C10000;
+  Left = Top = Width = Height = -1;
+  Parent = parent;
   if (parent) OwnerHandle = parent->Handle;
+  Enabled = Visible = true;
+  HitTestAnswer = 1;
 }
 
 void TWinControl::ForgetEvents() {
-  OnCreate = {}; OnClose = {}; OnDestroy = {}; OnChange = {}; OnClick = {};
-  OnHitTest = {}; OnEraseBackground = {}; OnEnter = {}; OnExit = {};
-  OnMouseDown = {}; OnMouseMove = {}; OnMouseUp = {};
-  OnKeyDown = {}; OnKeyUp = {}; OnKeyPress = {}; OnQueryEndSession = {};
+  memset(static_cast<TWinEvents*>(this), 0, sizeof(TWinEvents));
   for (int i = 0; i < ChildTotal; i++) Children[i]->ForgetEvents();
 }
 
@@ -105,40 +109,28 @@ HBRUSH TWinControl::AncestorBrush() const {
   return nullptr;
 }
 
-void TWinControl::FillCreateParams(TCreateParams& p) {
-  memset(&p, 0, sizeof p);
-  p.Caption = Text.c_str();
-  p.Style = Style;
-  p.ExStyle = ExStyle;
-  p.X = ToDevice(Left);
-  p.Y = ToDevice(Top);
-  p.W = ToDevice(Width);
-  // The height field is the outer height; a caption is added on top of it.
-  if (Style & WS_CAPTION) Height += FromDevice(GetSystemMetrics(SM_CYCAPTION));
-  p.H = ToDevice(Height);
-  p.Parent = ParentHandle();
-  HINSTANCE module = GetModuleHandleA(nullptr);
-  if (!Brush) SetColor(Color);
-  WNDCLASSA& wc = p.WindowClass;
-  wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-  wc.lpfnWndProc = WindowProc;
-  wc.hInstance = module;
-  wc.hIcon = LoadIconA(module, "MAINICON");
-  wc.hCursor = Cursor;
-  // No class brush: every window erases with its own brush (HandleEraseBackground),
-  // and a class brush would outlive the window whose brush it was.
-  wc.lpszClassName = ClassName;
-}
-
 void TWinControl::CreateHandle() {
   StartToolkit();
-  TCreateParams p;
-  FillCreateParams(p);
-  WNDCLASSA known;
-  if (!GetClassInfoA(p.WindowClass.hInstance, ClassName, &known) && !RegisterClassA(&p.WindowClass))
-    FatalCreation("WinRegister failed");
-  HWND h = CreateWindowExA(p.ExStyle, ClassName, p.Caption, p.Style, p.X, p.Y, p.W, p.H, p.Parent,
-                           nullptr, p.WindowClass.hInstance, nullptr);
+  HINSTANCE module = GetModuleHandleA(nullptr);
+  if (!Brush) SetColor(Color);
+  WNDCLASSA wc;
+  if (!GetClassInfoA(module, ClassName, &wc)) {
+    // The class takes the icon and cursor of the first window of its name. It
+    // has no brush: every window erases with its own (HandleEraseBackground),
+    // and a class brush would outlive the window whose brush it was.
+    memset(&wc, 0, sizeof wc);
+    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = module;
+    wc.hIcon = LoadIconA(module, "MAINICON");
+    wc.hCursor = Cursor;
+    wc.lpszClassName = ClassName;
+    if (!RegisterClassA(&wc)) FatalCreation("WinRegister failed");
+  }
+  // The height field is the outer height; a caption is added on top of it.
+  if (Style & WS_CAPTION) Height += FromDevice(GetSystemMetrics(SM_CYCAPTION));
+  HWND h = CreateWindowExA(ExStyle, ClassName, Text.c_str(), Style, ToDevice(Left), ToDevice(Top),
+                           ToDevice(Width), ToDevice(Height), ParentHandle(), nullptr, module, nullptr);
   if (!h) FatalCreation("WinCreate failed");
   Link(h);
   EnableWindow(h, Enabled);
@@ -172,6 +164,15 @@ void TWinControl::CreateSystemWindow(bool sizeFromFields) {
   EnableWindow(h, Enabled);
   Font.Apply();
   ShowWindow(h, Visible ? SW_SHOW : SW_HIDE);
+}
+
+TStdControl::TStdControl(TWinControl* parent, const TControlKind& kind) : TWinControl(parent) {
+  ClassName = kind.ClassName;
+  Width = kind.Width;
+  Height = kind.Height;
+  Style = kind.Style;
+  TabStop = kind.TabStop;
+  BackgroundMode = kind.BackgroundMode;
 }
 
 void TStdControl::CreateHandle() { CreateSystemWindow(true); }
@@ -274,30 +275,23 @@ void TWinControl::HandleMessage(TMessage& m) {
         OnMouseMove.Code(OnMouseMove.Data, this, MouseShiftState((unsigned)m.WParam, AltDown()),
                          FromDevice((short)LOWORD(m.LParam)), FromDevice((short)HIWORD(m.LParam)));
       return;
-    case WM_LBUTTONDOWN: MouseDown(m, 0, 0); return;
-    case WM_LBUTTONDBLCLK: MouseDown(m, 0, ShiftDoubleClick); return;
-    case WM_LBUTTONUP: MouseUp(m, 0); return;
-    case WM_RBUTTONDOWN: MouseDown(m, 1, 0); return;
-    case WM_RBUTTONDBLCLK: MouseDown(m, 1, ShiftDoubleClick); return;
-    case WM_RBUTTONUP: MouseUp(m, 1); return;
+    case WM_LBUTTONDOWN: MouseEvent(m, 0, 0, false); return;
+    case WM_LBUTTONDBLCLK: MouseEvent(m, 0, ShiftDoubleClick, false); return;
+    case WM_LBUTTONUP: MouseEvent(m, 0, 0, true); return;
+    case WM_RBUTTONDOWN: MouseEvent(m, 1, 0, false); return;
+    case WM_RBUTTONDBLCLK: MouseEvent(m, 1, ShiftDoubleClick, false); return;
+    case WM_RBUTTONUP: MouseEvent(m, 1, 0, true); return;
     default:
       DefaultProcessing(m);
   }
 }
 
-void TWinControl::MouseDown(TMessage& m, int button, unsigned char extraShift) {
+void TWinControl::MouseEvent(TMessage& m, int button, unsigned char extraShift, bool up) {
   DefaultProcessing(m);
-  if (OnMouseDown)
-    OnMouseDown.Code(OnMouseDown.Data, this, button,
-                     MouseShiftState((unsigned)m.WParam, AltDown()) | extraShift,
-                     FromDevice((short)LOWORD(m.LParam)), FromDevice((short)HIWORD(m.LParam)));
-}
-
-void TWinControl::MouseUp(TMessage& m, int button) {
-  DefaultProcessing(m);
-  if (OnMouseUp)
-    OnMouseUp.Code(OnMouseUp.Data, this, button, MouseShiftState((unsigned)m.WParam, AltDown()),
-                   FromDevice((short)LOWORD(m.LParam)), FromDevice((short)HIWORD(m.LParam)));
+  const TEvent<TMouseProc>& e = up ? OnMouseUp : OnMouseDown;
+  if (e)
+    e.Code(e.Data, this, button, MouseShiftState((unsigned)m.WParam, AltDown()) | extraShift,
+           FromDevice((short)LOWORD(m.LParam)), FromDevice((short)HIWORD(m.LParam)));
 }
 
 void TWinControl::HandlePaint(TMessage& m) {

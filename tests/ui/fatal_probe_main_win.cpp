@@ -31,8 +31,8 @@ int main(int argc, char** argv) {
     form.Left = form.Top = 0;
     form.Width = form.Height = 100;
     form.CreateHandle();
-    TStdControl* c = new TStdControl(&form);
-    c->ClassName = "NoSuchKestinClass";
+    static const TControlKind missing = {"NoSuchKestinClass", 50, 20, 0, false, 0};
+    TStdControl* c = new TStdControl(&form, missing);
     form.AddChild(c);
     c->CreateHandle();
   }
