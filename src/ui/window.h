@@ -136,6 +136,7 @@ class TWinControl : public TWinFields {
   void SetHeight(int v);
   int ClientWidth() const;
   int ClientHeight() const;
+  // The window's text (any thread may ask), or the stored one before the window exists.
   TStr GetText();
   virtual void SetText(const TStr& text);
   void SetVisible(bool on);

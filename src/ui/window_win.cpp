@@ -71,7 +71,17 @@ TWinControl::~TWinControl() {
   while (ChildTotal > 0) delete Children[--ChildTotal];
   free(Children);
   Children = nullptr;
-  if (Parent && Parent->FocusedChild == this) Parent->FocusedChild = nullptr;
+  if (Parent) {
+    // A child freed by its creator leaves the list, so its parent does not free it again.
+    TWinControl** kids = Parent->Children;
+    for (int i = 0; i < Parent->ChildTotal; i++)
+      if (kids[i] == this) {
+        memmove(kids + i, kids + i + 1, (Parent->ChildTotal - i - 1) * sizeof *kids);
+        Parent->ChildTotal--;
+        break;
+      }
+    if (Parent->FocusedChild == this) Parent->FocusedChild = nullptr;
+  }
   if (Brush) DeleteObject(Brush);
   Brush = nullptr;
   if (Handle) {
@@ -84,7 +94,12 @@ TWinControl::~TWinControl() {
 }
 
 TWinControl* TWinControl::FromHandle(HWND window) {
-  return window ? static_cast<TWinControl*>(GetPropA(window, SelfProperty)) : nullptr;
+  // Only our own windows' property holds an address in this process; another
+  // program built on this toolkit marks its windows the same way.
+  DWORD process = 0;
+  if (!window || !GetWindowThreadProcessId(window, &process) || process != GetCurrentProcessId())
+    return nullptr;
+  return static_cast<TWinControl*>(GetPropA(window, SelfProperty));
 }
 
 void TWinControl::Link(HWND window) {
@@ -178,7 +193,8 @@ TStdControl::TStdControl(TWinControl* parent, const TControlKind& kind) : TWinCo
 void TStdControl::CreateHandle() { CreateSystemWindow(true); }
 
 LRESULT CALLBACK TWinControl::WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-  TWinControl* self = FromHandle(window);
+  // A window procedure only ever runs for windows of this process.
+  TWinControl* self = static_cast<TWinControl*>(GetPropA(window, SelfProperty));
   if (!self) return DefWindowProcA(window, msg, wParam, lParam);
   TMessage m = {msg, wParam, lParam, 0};
   self->HandleMessage(m);
@@ -417,8 +433,9 @@ TStr ReadWindowText(HWND window) {
 }
 
 TStr TWinControl::GetText() {
-  if (Handle) Text = ReadWindowText(Handle);
-  TStr r(Text);
+  // The stored text stands in for the window's until the window exists. It is
+  // not rewritten here: the install worker reads texts from its own thread.
+  TStr r(Handle ? ReadWindowText(Handle) : Text);
   if (r.size() && r.back() == 0) r.resize(r.size() - 1);
   return r;
 }

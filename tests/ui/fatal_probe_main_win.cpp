@@ -4,6 +4,8 @@
 //   std       a system control of a class that does not exist
 // The toolkit shows its message and ends the program; reaching the end of
 // main is the failure this probe exists to catch.
+//   foreign   shows a toolkit window until it is closed, for a test that must
+//             not take another program's windows for its own
 #include <windows.h>
 
 #include <string.h>
@@ -35,6 +37,14 @@ int main(int argc, char** argv) {
     TStdControl* c = new TStdControl(&form, missing);
     form.AddChild(c);
     c->CreateHandle();
+  }
+  else if (strcmp(what, "foreign") == 0) {
+    TWinControl form(nullptr);
+    form.Text = "Kestin foreign probe";
+    form.Left = form.Top = 0;
+    form.Width = form.Height = 100;
+    form.CreateHandle();
+    return form.RunModal();
   }
   return 42;
 }

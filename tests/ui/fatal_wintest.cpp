@@ -1,5 +1,6 @@
 // A window that cannot be made is fatal: the message box without owner or
 // caption text of its own, then the end of the program with a failure code.
+// Also: another program's toolkit windows are never taken for our own.
 #include <doctest/doctest.h>
 
 #include <windows.h>
@@ -7,6 +8,7 @@
 #include <string>
 
 #include "test_files.h"
+#include "ui/window.h"
 
 namespace {
 
@@ -80,4 +82,27 @@ TEST_CASE("a system control that cannot be created: \"StdCreate failed\", then t
   TOutcome o = RunProbe("std");
   CHECK(o.Text == "StdCreate failed");
   CHECK(o.ExitCode == 1);
+}
+
+TEST_CASE("a toolkit window of another program is not taken for an object of this one") {
+  std::string line = "\"" + BinaryPath("tests/ui_fatal_probe.exe") + "\" foreign";
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  REQUIRE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  HWND foreign = nullptr;
+  for (int i = 0; i < 200 && !foreign; i++) {
+    Sleep(50);
+    foreign = FindWindowA("TWKTFORM", "Kestin foreign probe");
+  }
+  REQUIRE(foreign != nullptr);
+  CHECK(GetPropA(foreign, "__SELF__") != nullptr);  // marked, in the other process
+  CHECK(TWinControl::FromHandle(foreign) == nullptr);
+  PostMessageA(foreign, WM_CLOSE, 0, 0);
+  CHECK(WaitForSingleObject(pi.hProcess, 10000) == WAIT_OBJECT_0);
+  DWORD code = 0;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CHECK(code == 2);  // its modal loop ended by the close request
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
 }

@@ -128,15 +128,6 @@ TEST_CASE("styles: bold and italic, then back to plain") {
   CHECK(w.Font.Desc.lfStrikeOut == 0);
 }
 
-TEST_CASE("pitch bits are only ever added") {
-  TWinControl w(nullptr);
-  w.Font.SetPitch(1);
-  CHECK((w.Font.Desc.lfPitchAndFamily & 3) == 3);
-  w.Font.SetPitch(0);
-  CHECK((w.Font.Desc.lfPitchAndFamily & 3) == 3);
-  CHECK(w.Font.Pitch == 0);
-}
-
 TEST_CASE("a change of face keeps the size and style, before and after the window exists") {
   TFonts& faces = FontFaces();
   REQUIRE(faces.Count > 1);

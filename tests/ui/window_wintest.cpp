@@ -105,20 +105,6 @@ TEST_CASE("creating a window links it to its object and runs OnCreate with the w
   CHECK(TWinControl::FromHandle(GetDesktopWindow()) == nullptr);
 }
 
-TEST_CASE("a disabled or hidden window is created so") {
-  TWinControl form(nullptr);
-  PlaceForm(&form, 30, 30, 200, 100);
-  form.Enabled = false;
-  form.Visible = false;
-  form.CreateHandle();
-  CHECK(!IsWindowEnabled(form.Handle));
-  CHECK(!IsWindowVisible(form.Handle));
-  form.SetEnabled(true);
-  form.SetVisible(true);
-  CHECK(IsWindowEnabled(form.Handle));
-  CHECK(IsWindowVisible(form.Handle));
-}
-
 TEST_CASE("a caption style adds the caption height to the height field, which keeps it") {
   TWinControl form(nullptr);
   PlaceForm(&form, 30, 30, 300, 200);
@@ -533,4 +519,27 @@ TEST_CASE("windows destroyed by the system unlink from their objects, which free
   CHECK(TPropSpy::Seen() == 2);
   CHECK(TPropSpy::WithProperty() == 0);
   delete form;
+}
+
+TEST_CASE("a child freed by its creator leaves its parent's children") {
+  LiveObjects() = 0;
+  auto* form = new TWinControl(nullptr);
+  PlaceForm(form, 30, 30, 300, 200);
+  form->CreateHandle();
+  auto* a = new Counted<TButton>(form, "a");
+  auto* b = new Counted<TButton>(form, "b");
+  for (TStdControl* c : {(TStdControl*)a, (TStdControl*)b}) {
+    c->CreateHandle();
+    form->AddChild(c);
+  }
+  b->SetFocus();
+  form->FocusedChild = b;
+  HWND bWindow = b->Handle;
+  delete b;
+  CHECK(!IsWindow(bWindow));
+  CHECK(form->ChildCount() == 1);
+  CHECK(form->Child(0) == a);
+  CHECK(form->FocusedChild == nullptr);
+  delete form;
+  CHECK(LiveObjects() == 0);
 }
