@@ -29,7 +29,9 @@ extern int CabinetOffset;
 extern TStr SystemFolder;   // no trailing backslash
 extern TStr TempFolder;     // normally with a trailing backslash
 
-// Character set from the setup script's CharSet (0: none given; the toolkit
-// then keeps the one the system's code page gives). The start-up hands it to
-// the window toolkit.
+// Font character set the setup script's CharSet names (its low byte). It stays
+// 1, the platform's "default" set, when the script names none; fonts then use
+// the character set of the system's ANSI code page. The window toolkit reads
+// it whenever it makes a font, so a value set after start-up reaches every
+// font made afterwards.
 extern int ScriptCharSet;
