@@ -4,16 +4,17 @@
 set -euo pipefail
 dir=${1:-build/win32}
 fail=0
-objdump=i686-w64-mingw32-objdump
+objdump=x86_64-w64-mingw32-objdump  # reads both PE32 and PE32+
 allowed='^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comctl32|comdlg32|version|msvcrt|wininet|shlwapi)\.dll$'
 
 check_imports() {
-  local f=$1
+  local f=$1 dll od=$objdump
+  file -b "$f" | grep -q 'x86-64' && od=x86_64-w64-mingw32-objdump
   while read -r dll; do
     if ! echo "$dll" | tr 'A-Z' 'a-z' | grep -Eq "$allowed"; then
       echo "FAIL: $f imports $dll, which is not a system DLL"; fail=1
     fi
-  done < <($objdump -p "$f" | awk '/DLL Name:/ {print $3}')
+  done < <($od -p "$f" | awk '/DLL Name:/ {print $3}')
 }
 
 exe=$dir/setup.exe

@@ -5,7 +5,7 @@ want=(cmake ninja-build make python3
       g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
       clang libclang-rt-14-dev doctest-dev zlib1g-dev
       wine wine64 xvfb xauth x11-utils imagemagick xdotool
-      cabextract gcab)
+      cabextract gcab libz-mingw-w64-dev)
 if [ "${1:-}" = "--bench" ]; then want+=(nsis hyperfine); fi
 missing=()
 for p in "${want[@]}"; do

@@ -1,23 +1,20 @@
 #include <windows.h>
 
 #include "app/entry.h"
+#include "app/startup.h"
+#include "base/message_box.h"
 #include "base/process_state.h"
-#include "package/package_locate.h"
-
-static bool FileExists(const TStr& path) {
-  if (path.empty()) return false;
-  DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
+#include "script/setup_script.h"
+#include "script/texts.h"
 
 void RunInstallMode() {
-  LocatePackage();
-  if (!FileExists(CabinetPath)) {
-    MessageBoxA(nullptr, "No CAB files.", "Error", MB_ICONERROR);
-    return;
-  }
-  // Until the wizard exists, say what was found so a run can be checked by eye.
-  TStr text = TStr("Package found.\n\nCabinet: ") + CabinetPath + "\nOffset: " +
-              IntToStr(CabinetOffset);
-  MessageBoxA(nullptr, text.c_str(), "Kestin Setup", MB_ICONINFORMATION);
+  if (!SetupStartup()) return;
+  // Until the wizard exists, say what the start-up found so a run can be
+  // checked by eye, then end cleanly.
+  TStr caption = SetupScript->ReadString("General", "Caption", "Kestin");
+  TStr text = "Setup is ready.\n\nProduct: " + SetupScript->ReadString("General", "ProgramName", "") +
+              "\nCabinet: " + CabinetPath + "\nOffset: " + IntToStr(CabinetOffset) +
+              "\nNext button: " + Text(TxtNext);
+  ShowMessage(nullptr, text.c_str(), caption.c_str(), MB_ICONINFORMATION);
+  SetupTeardown();
 }

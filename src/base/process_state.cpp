@@ -12,3 +12,4 @@ TStr CabinetPath;
 int CabinetOffset = 0;
 TStr SystemFolder;
 TStr TempFolder;
+int ScriptCharSet = 1;

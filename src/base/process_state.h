@@ -28,3 +28,10 @@ extern int CabinetOffset;
 // Folders fixed by the start-up.
 extern TStr SystemFolder;   // no trailing backslash
 extern TStr TempFolder;     // normally with a trailing backslash
+
+// Font character set the setup script's CharSet names (its low byte). It stays
+// 1, the platform's "default" set, when the script names none; fonts then use
+// the character set of the system's ANSI code page. The window toolkit reads
+// it whenever it makes a font, so a value set after start-up reaches every
+// font made afterwards.
+extern int ScriptCharSet;

@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <stdlib.h>
 
 #include "base/process_state.h"
 #include "package/package_locate.h"
@@ -53,19 +54,20 @@ static bool CopyHelperLibrary(const TStr& programPath, int cabinetOffset, const 
     long long start = HelperLibraryStart(cabinetOffset, fileSize.QuadPart);
     LARGE_INTEGER at;
     at.QuadPart = start;
-    static char slot[kHelperLibrarySlot];
+    char* slot = (char*)malloc(kHelperLibrarySlot);
     DWORD got = 0;
-    if (start >= 0 && SetFilePointerEx(in, at, nullptr, FILE_BEGIN) &&
-        ReadFile(in, slot, sizeof slot, &got, nullptr) && got == sizeof slot) {
+    if (slot && start >= 0 && SetFilePointerEx(in, at, nullptr, FILE_BEGIN) &&
+        ReadFile(in, slot, kHelperLibrarySlot, &got, nullptr) && got == kHelperLibrarySlot) {
       HANDLE out = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
       if (out != INVALID_HANDLE_VALUE) {
         DWORD put = 0;
-        ok = WriteFile(out, slot, sizeof slot, &put, nullptr) && put == sizeof slot;
+        ok = WriteFile(out, slot, kHelperLibrarySlot, &put, nullptr) && put == kHelperLibrarySlot;
         ok = CloseHandle(out) && ok;
         if (!ok) DeleteFileA(target.c_str());
       }
     }
+    free(slot);
   }
   CloseHandle(in);
   return ok;

@@ -5,8 +5,9 @@
 //
 // Widths follow the Windows data model on every build: the platform's "long"
 // and "ULONG" are 32 bits (int32_t/uint32_t here), handles and the user value
-// are pointer-sized (intptr_t). Records are packed to 4 bytes, as the platform
-// header packs them.
+// are pointer-sized (intptr_t). Records are packed to 4 bytes on 32-bit
+// builds, as the platform header packs them there; 64-bit builds keep natural
+// alignment, as the platform header does (pointers on 8-byte boundaries).
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
@@ -17,7 +18,10 @@
 #define FDI_CALL
 #endif
 
+#if UINTPTR_MAX == 0xFFFFFFFFu
+#define FDI_RECORDS_PACKED 1
 #pragma pack(push, 4)
+#endif
 
 struct TFdiError {       // ERF
   int oper;              // erfOper: one of the FdiError codes
@@ -49,6 +53,28 @@ enum FdiNotificationType {
   kFdintEnumerate = 5,
 };
 
+// What Fdi_Copy sends (pv is always the caller's user value) and what the
+// answers mean:
+// - kFdintCabinetInfo, once for every cabinet opened: psz1 the next cabinet's
+//   name, psz2 its disk, psz3 the folder the cabinet was opened from, setID,
+//   iCabinet. -1 aborts.
+// - kFdintPartialFile, for a file begun in the previous cabinet: psz1 its
+//   name, psz2 the cabinet and psz3 the disk it begins in. -1 aborts.
+// - kFdintCopyFile: psz1 the stored name, cb the size, date, time, attribs.
+//   0 skips the file, -1 aborts, anything else is the handle to write to.
+// - kFdintCloseFileInfo, after the data: psz1, hf (the receiver closes it),
+//   date, time, attribs (the stored word, flag bits included), cb 1 when the
+//   execute bit is set. TRUE goes on, FALSE fails the copy with
+//   kFdiTargetFile, -1 aborts.
+// - kFdintNextCabinet, when a wanted file's folder goes on in the next
+//   cabinet: psz1 its name, psz2 its disk, psz3 a kFdiMaxPath-byte buffer
+//   holding the folder to open it from (may be changed), fdie the failure of
+//   the previous attempt. -1 aborts; asked again while the cabinet found is
+//   wrong, until an answer changes nothing.
+// Aborts fail the copy with kFdiUserAbort. When a copy fails while a file is
+// being written, its handle is closed through the close callback.
+const unsigned kFdiMaxPath = 256;
+
 struct TFdiNotification {  // FDINOTIFICATION
   int32_t cb;
   char* psz1;
@@ -76,7 +102,10 @@ struct TFdiCabinetInfo {   // FDICABINETINFO
   int hasnext;
 };
 
+#ifdef FDI_RECORDS_PACKED
 #pragma pack(pop)
+#undef FDI_RECORDS_PACKED
+#endif
 
 typedef void*(FDI_CALL* FdiAlloc)(uint32_t cb);
 typedef void(FDI_CALL* FdiFree)(void* pv);
@@ -102,6 +131,18 @@ const uint16_t kCabAttribUtf8Name = 0x80;
 typedef void* TFdiContext;
 
 // The four engine calls, with the SDK's meaning and argument order.
+// - Fdi_Create: all memory comes from `alloc`; the cpu type is ignored;
+//   null with `error` filled on failure.
+// - Fdi_IsCabinet: reads the header from the current position of `hf`;
+//   non-zero with `info` filled when it is a cabinet.
+// - Fdi_Copy: opens cabinetPath + cabinetName (binary, read-only,
+//   sequential) and reports every file in stored order (see above). Every
+//   table is checked before the first file is reported. Only wanted files are
+//   decoded, only as far as needed; a folder left part-read is kept in the
+//   context so that the next call for a later file of the same cabinet goes
+//   on from there. Non-zero on success; on failure `error` says why. Flags and
+//   the decryption callback are ignored. One call at a time per process.
+// - Fdi_Destroy: frees the context; 0 for none or while a copy runs.
 TFdiContext Fdi_Create(FdiAlloc alloc, FdiFree release, FdiOpen open, FdiRead read,
                        FdiWrite write, FdiClose close, FdiSeek seek, int cpuType,
                        TFdiError* error);

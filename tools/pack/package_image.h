@@ -16,6 +16,13 @@ struct TPackageParts {
   bool scramble = true;
 };
 
+// The program part of a package: `stub` with kestin (empty: the stub's size)
+// and cabnam patched, then `library` padded to its slot. Fails with a reason
+// when the library is too large or a value does not fit.
+bool BuildProgramPart(const std::vector<uint8_t>& stub, const std::vector<uint8_t>& library,
+                      const std::string& kestin, const std::string& cabnam,
+                      std::vector<uint8_t>* program, std::string* error);
+
 // package: the program file. With cabnam other than "self" the cabinet is not
 // part of it; write `cabinetFile` (scrambled) under that name instead.
 bool AssemblePackage(const TPackageParts& parts, std::vector<uint8_t>* package,

@@ -12,7 +12,8 @@ struct ValueSlot {
 // A version String record is: length, value length (in characters, zero
 // included), type (1 = text), the key in UTF-16 with its zero, padding to a
 // 32-bit boundary, then the value.
-int FindValue(const std::vector<uint8_t>& img, const std::string& key, ValueSlot* slot) {
+int FindValue(const std::vector<uint8_t>& img, const std::string& key, ValueSlot* slot,
+              bool firstOnly = false) {
   std::vector<uint8_t> pattern;
   for (char c : key) { pattern.push_back(uint8_t(c)); pattern.push_back(0); }
   pattern.push_back(0); pattern.push_back(0);
@@ -30,6 +31,7 @@ int FindValue(const std::vector<uint8_t>& img, const std::string& key, ValueSlot
     slot->textAt = at;
     slot->capacity = valueLength - 1;
     found++;
+    if (firstOnly) break;
   }
   return found;
 }
@@ -63,5 +65,14 @@ bool ReadVersionValue(const std::vector<uint8_t>& image, const std::string& key,
   if (FindValue(image, key, &slot) != 1) return false;
   value->clear();
   for (size_t i = 0; i < slot.capacity; i++) value->push_back(char(image[slot.textAt + 2 * i]));
+  return true;
+}
+
+bool ReadFirstVersionValue(const std::vector<uint8_t>& bytes, const std::string& key,
+                           std::string* value) {
+  ValueSlot slot;
+  if (FindValue(bytes, key, &slot, true) != 1) return false;
+  value->clear();
+  for (size_t i = 0; i < slot.capacity; i++) value->push_back(char(bytes[slot.textAt + 2 * i]));
   return true;
 }

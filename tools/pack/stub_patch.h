@@ -14,3 +14,9 @@ bool PatchVersionValue(std::vector<uint8_t>& image, const std::string& key,
 // The text currently stored under `key`, blanks included; false when missing.
 bool ReadVersionValue(const std::vector<uint8_t>& image, const std::string& key,
                       std::string* value);
+
+// The same for the first record of `key` in `bytes`, which may run on past
+// the program image (a package's head): the program's own version resource
+// comes before anything its cabinet carries.
+bool ReadFirstVersionValue(const std::vector<uint8_t>& bytes, const std::string& key,
+                           std::string* value);

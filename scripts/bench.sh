@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# Benchmarks against peers, each measured in the same run on the same data:
+#   1. building: kestin-pack build vs gcab -c -z (time and size)
+#   2. MSZIP decoding: kestin-pack extract vs cabextract vs plain zlib inflate
+#   3. one file out of a 2,000-file package: the first vs the last
+#   4. the release sizes
+# Uses its own optimised, unsanitized tree (build/bench) and work folder
+# (build/bench/work). RUNS=n sets hyperfine's runs (default 5).
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+runs=${RUNS:-5}
+bench=build/bench
+work=$bench/work
+jobs=2
+
+if [ ! -f $bench/build.ninja ]; then
+  CC=clang CXX=clang++ cmake -S . -B $bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DKESTIN_SANITIZE=OFF -DBUILD_TESTING=OFF >/dev/null
+fi
+cmake --build $bench --target kestin-pack bench_inflate bench_pick -j $jobs >/dev/null
+if [ ! -f build/win32/build.ninja ]; then
+  cmake -S . -B build/win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+    -DCMAKE_BUILD_TYPE=MinSizeRel -DBUILD_TESTING=OFF >/dev/null
+fi
+cmake --build build/win32 --target setup uncab -j $jobs >/dev/null
+
+pack=$top/$bench/kestin-pack
+stub=$top/build/win32/setup.exe
+dll=$top/build/win32/uncab.dll
+mkdir -p $work
+work=$(cd $work && pwd)
+# The corpora are made once; delete build/bench/work to make them again.
+[ -d $work/corpus ] || python3 bench/make_corpus.py $work/corpus
+[ -d $work/many ] || python3 bench/make_corpus.py $work/many --many 2000
+(cd $work/corpus && find . -type f | sed 's|^\./||' | LC_ALL=C sort > $work/corpus.list)
+corpus_bytes=$(du -sb --apparent-size $work/corpus | cut -f1)
+stub_size=$(stat -c %s "$stub")
+
+# Unscrambles a package's cabinet into a plain one that every tool can read.
+plain_cabinet() {
+  python3 - "$1" "$2" "$3" <<'PY'
+import sys
+data = open(sys.argv[1], 'rb').read()
+cab = bytearray(data[int(sys.argv[2]):])
+for i in range(min(128, len(cab))):
+    cab[i] ^= (0x3C5A96E1 >> (8 * (i & 3))) & 0xFF
+open(sys.argv[3], 'wb').write(cab)
+PY
+}
+
+echo "== corpus: $(wc -l < $work/corpus.list) files, $((corpus_bytes / 1048576)) MiB (text, programs, compressed data); $(nproc) cores"
+echo "== load before the runs: $(cut -d' ' -f1-3 /proc/loadavg)"
+
+# gcab takes the files as arguments, all in one call (xargs could split them).
+cat > $work/gcab-build.sh <<SH
+#!/usr/bin/env bash
+cd "\$1" && mapfile -t files < "\$2" && exec gcab -c -z "\$3" "\${files[@]}"
+SH
+chmod +x $work/gcab-build.sh
+
+echo; echo "== 1. building (hyperfine, $runs runs)"
+hyperfine -N --runs "$runs" --warmup 1 --export-json $work/build.json \
+  -n "kestin-pack build" "$pack build $work/corpus -o $work/p.exe --stub $stub --dll $dll" \
+  -n "gcab -c -z" "$work/gcab-build.sh $work/corpus $work/corpus.list $work/g.cab" \
+  >/dev/null
+plain_cabinet $work/p.exe $((stub_size + 30720)) $work/p.cab
+python3 bench/summarize.py build $work/build.json $work/p.cab $work/g.cab "$corpus_bytes"
+
+echo; echo "== 2. MSZIP decoding of the same cabinet (hyperfine, $runs runs; files written to $work)"
+bench_inflate=$top/$bench/bench_inflate
+hyperfine -N --runs "$runs" --warmup 1 --export-json $work/decode.json \
+  --prepare "rm -rf $work/x1 $work/x2" \
+  -n "kestin-pack extract" "$pack extract $work/p.cab $work/x1" \
+  -n "cabextract" "cabextract -q -d $work/x2 $work/p.cab" \
+  -n "zlib inflate (memory)" "$bench_inflate $work/p.cab" >/dev/null
+python3 bench/summarize.py decode $work/decode.json "$corpus_bytes"
+rm -rf $work/x1 $work/x2
+
+echo; echo "== 3. one file out of a 2,000-file package (in process, 20 picks each)"
+$pack build $work/many -o $work/m.exe --stub $stub --dll $dll >/dev/null
+(cd $work/many && find . -type f | sed 's|^\./||' | LC_ALL=C sort > $work/many.list)
+$work/gcab-build.sh $work/many $work/many.list $work/m-gcab.cab
+ours=$($top/$bench/bench_pick $work/m.exe $work/pick 20 'files\0000.txt' 'files\1999.txt')
+theirs=$($top/$bench/bench_pick $work/m-gcab.cab $work/pick 20 'files/0000.txt' 'files/1999.txt')
+python3 bench/summarize.py pick "$ours" "$theirs"
+rm -rf $work/pick
+
+echo; echo "== 4. release sizes (build/win32)"
+for f in setup.exe:60884 uncab.dll:30720; do
+  name=${f%%:*}; limit=${f##*:}
+  size=$(stat -c %s build/win32/$name)
+  awk -v n="$name" -v s="$size" -v l="$limit" 'BEGIN { printf "%-10s %7d bytes of %d (%.1f%%)\n", n, s, l, 100 * s / l }'
+done

@@ -1,0 +1,46 @@
+#include "package/stored_name.h"
+
+#include "base/str.h"
+
+namespace {
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+bool IsDeviceName(const char* part, int len) {
+  // The device name is what comes before the first dot, trailing blanks ignored.
+  int stem = 0;
+  while (stem < len && part[stem] != '.') stem++;
+  while (stem > 0 && part[stem - 1] == ' ') stem--;
+  TStr base = UpperAscii(TStr(part, (size_t)stem));
+  static const char* const plain[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
+  for (const char* d : plain)
+    if (base == d) return true;
+  if (base.size() == 4 && (base.substr(0, 3) == "COM" || base.substr(0, 3) == "LPT") &&
+      base[3] >= '0' && base[3] <= '9')
+    return true;
+  return false;
+}
+
+bool IsBadPart(const char* part, int len) {
+  if (len == 0) return true;  // empty part: leading, doubled or trailing separator
+  bool onlyDotsAndBlanks = true;
+  for (int i = 0; i < len; i++)
+    if (part[i] != '.' && part[i] != ' ') onlyDotsAndBlanks = false;
+  return onlyDotsAndBlanks || IsDeviceName(part, len);
+}
+
+}  // namespace
+
+bool IsSafeStoredName(const char* name) {
+  if (!name || !*name) return false;
+  for (const char* p = name; *p; p++)
+    if ((unsigned char)*p < 32 || *p == ':') return false;
+  const char* part = name;
+  for (const char* p = name;; p++) {
+    if (*p == 0 || IsSeparator(*p)) {
+      if (IsBadPart(part, (int)(p - part))) return false;
+      if (*p == 0) return true;
+      part = p + 1;
+    }
+  }
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+// Whether a name stored in a cabinet may be written below a target folder:
+// not empty, relative, no drive or stream colon, no ".." (or other
+// dots-and-blanks-only) part, no device name such as CON or LPT1 (with or
+// without extension), no control characters. Both '\' and '/' count as
+// separators, as the file system treats them.
+bool IsSafeStoredName(const char* name);

@@ -1,0 +1,28 @@
+// TRegIniFile: string values below one registry root, addressed by a current
+// section (a key path).
+#pragma once
+#include "base/str.h"
+
+class TRegIniFile {
+public:
+  // rootName: "HKEY_LOCAL_MACHINE", "HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER",
+  // "HKEY_USERS", "HKEY_CURRENT_CONFIG" or "HKEY_DYN_DATA".
+  explicit TRegIniFile(const char* rootName);
+  // For reading: the section becomes `path` when that key exists and can be
+  // read; otherwise the current section is empty. Nothing is created, so a
+  // lookup leaves no empty keys behind and works without write permission.
+  void OpenSection(const TStr& path);
+  // For writing: the key is created when missing, then opened.
+  void CreateSection(const TStr& path);
+  const TStr& Section() const { return section_; }
+
+  TStr ReadString(const char* name, const char* fallback) const;
+  bool WriteString(const char* name, const TStr& value) const;
+
+private:
+  void* root_;
+  TStr section_;
+};
+
+// Process-wide: the machine registry object of install mode.
+extern TRegIniFile* MachineRegistry;

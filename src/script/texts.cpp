@@ -1,0 +1,15 @@
+#include "script/texts.h"
+
+static const char* const kTextKeys[kTextCount] = {
+    "Back", "Next", "Cancel", "Yes", "No", "Install", "Finish", "Error",
+    "Question", "Warning", "Information", "Register", "Browse", "SpaceReq",
+    "SpaceAvail", "Description", "DestFolder", "SetupPrg", "Setup_Completed",
+    "Setup_Aborted", "Exit_Setup_Question", "Exit_Setup_Caption", "Choose_Folder",
+    "Do_You_Want_To_Install", "To", "Next_Components", "Reg_Error_Msg", "Reg_NameExists",
+};
+
+static TStr g_texts[kTextCount];
+
+const char* TextKey(TextId id) { return kTextKeys[id]; }
+const TStr& Text(TextId id) { return g_texts[id]; }
+void SetText(TextId id, const TStr& value) { g_texts[id] = value; }

@@ -1,0 +1,183 @@
+// TFont and the list of installed faces, TFonts.
+#include "ui/font.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#include "base/process_state.h"
+#include "ui/dispatch_rules.h"
+#include "ui/geometry.h"
+#include "ui/window.h"
+
+static TFonts* FaceList;
+static int SystemCharset = -1;
+
+int DefaultCharset() {
+  if (SystemCharset < 0) SystemCharset = CharsetForCodePage(GetACP());
+  // 0 and 1 name no set of their own: the system's code page decides.
+  int named = ScriptCharSet & 0xFF;
+  return named > 1 ? named : SystemCharset;
+}
+
+TFonts& FontFaces() {
+  StartToolkit();
+  int charset = DefaultCharset();
+  if (!FaceList)
+    FaceList = new TFonts(charset);
+  else
+    FaceList->SetListCharset(charset);
+  return *FaceList;
+}
+
+// --- TFont ---
+
+TFont::TFont(TWinControl* owner) : Owner(owner) {
+  TFonts& faces = FontFaces();
+  PixelsPerInch = ScreenPixelsPerInch;
+  // The result of SetPitch(2), SetStyle(0), SetCharset(default),
+  // SetName("Arial") and SetSize(8), with one font object made at the end.
+  Pitch = 2;
+  Desc.lfPitchAndFamily = 2;
+  Desc.lfWeight = FW_NORMAL;
+  Desc.lfCharSet = (BYTE)DefaultCharset();
+  strcpy(Desc.lfFaceName, "Arial");
+  LOGFONTA face = Desc;
+  faces.Describe("Arial", Pitch, &face);
+  Desc = face;
+  Desc.lfWeight = FW_NORMAL;
+  Desc.lfItalic = Desc.lfUnderline = Desc.lfStrikeOut = 0;
+  Size = Desc.lfHeight = FontHeightForPoints(8, PixelsPerInch);
+  Apply();
+}
+
+TFont::~TFont() {
+  if (Handle) DeleteObject(Handle);
+}
+
+void TFont::SetName(const char* face) {
+  if (!face || !*face) return;
+  LOGFONTA d = Desc;
+  // With no list to choose from, the system maps the name itself.
+  lstrcpynA(d.lfFaceName, face, LF_FACESIZE);
+  FontFaces().Describe(face, Pitch, &d);
+  // Height and style survive a change of face, whether or not the window
+  // exists yet; the rest (character set, pitch, spelling) is the face's own.
+  d.lfHeight = Desc.lfHeight;
+  d.lfWeight = Desc.lfWeight;
+  d.lfItalic = Desc.lfItalic;
+  d.lfUnderline = Desc.lfUnderline;
+  d.lfStrikeOut = Desc.lfStrikeOut;
+  Desc = d;
+  Apply();
+}
+
+void TFont::SetSize(int points) {
+  Size = Desc.lfHeight = FontHeightForPoints(points, PixelsPerInch);
+  Apply();
+}
+
+void TFont::SetStyle(int bits) {
+  Desc.lfWeight = (bits & 1) ? FW_BOLD : FW_NORMAL;
+  Desc.lfItalic = (bits & 2) ? 1 : 0;
+  Desc.lfUnderline = (bits & 4) ? 1 : 0;
+  Desc.lfStrikeOut = (bits & 8) ? 1 : 0;
+  Apply();
+}
+
+void TFont::SetPitch(int pitch) {
+  Pitch = (unsigned char)pitch;
+  // Pitch bits are only ever added to the description, never cleared.
+  if (pitch == 1 || pitch == 2) Desc.lfPitchAndFamily |= (BYTE)pitch;
+  Apply();
+}
+
+void TFont::SetCharset(int charset) {
+  Desc.lfCharSet = (BYTE)charset;
+  Apply();
+}
+
+void TFont::SetRawHeight(int height) {
+  Size = Desc.lfHeight = height;
+  Apply();
+}
+
+void TFont::SetFontColor(int colour) {
+  if (colour == Colour) return;
+  Colour = colour;
+  if (Owner && Owner->Handle) Owner->TextColor = (int)ResolveColour(colour);
+}
+
+void TFont::Apply() {
+  Desc.lfWidth = 0;
+  HFONT previous = Handle;
+  Handle = CreateFontIndirectA(&Desc);
+  if (Owner && Owner->Handle) SendMessageA(Owner->Handle, WM_SETFONT, (WPARAM)Handle, TRUE);
+  if (previous) DeleteObject(previous);
+  if (Owner) Owner->FontChanged();
+}
+
+// --- TFonts ---
+
+TFonts::TFonts(int charset) : Charset((unsigned char)charset) { Rebuild(); }
+
+TFonts::~TFonts() { free(Faces); }
+
+namespace {
+struct TEnumState {
+  TFonts* List;
+  int Found;
+  int Room;  // 0 while counting
+};
+}  // namespace
+
+static int CALLBACK CollectFace(const LOGFONTA* lf, const TEXTMETRICA*, DWORD type, LPARAM param) {
+  TEnumState* s = reinterpret_cast<TEnumState*>(param);
+  if (s->List->TrueTypeOnly && !(type & TRUETYPE_FONTTYPE)) return 1;
+  // Faces for vertical writing ("@" names) would turn the text on its side.
+  if (lf->lfFaceName[0] == '@') return 1;
+  if (s->Room) {
+    if (s->Found >= s->Room) return 0;
+    s->List->Faces[s->Found] = *lf;
+  }
+  s->Found++;
+  return 1;
+}
+
+void TFonts::Rebuild() {
+  Dc = GetDC(nullptr);
+  LOGFONTA want = {};
+  want.lfCharSet = Charset;
+  TEnumState s = {this, 0, 0};
+  EnumFontFamiliesExA(Dc, &want, (FONTENUMPROCA)CollectFace, (LPARAM)&s, 0);
+  free(Faces);
+  Faces = static_cast<LOGFONTA*>(malloc((s.Found ? s.Found : 1) * sizeof(LOGFONTA)));
+  if (!Faces) abort();
+  s.Room = s.Found;
+  s.Found = 0;
+  if (s.Room) EnumFontFamiliesExA(Dc, &want, (FONTENUMPROCA)CollectFace, (LPARAM)&s, 0);
+  // A face removed between the passes leaves fewer entries, never more.
+  Count = s.Found;
+  ReleaseDC(nullptr, Dc);
+  Dc = nullptr;
+}
+
+int TFonts::Find(int pitch, const char* name) const {
+  int byName = -1;
+  for (int i = 0; i < Count; i++) {
+    if (lstrcmpiA(Faces[i].lfFaceName, name) != 0) continue;
+    int bits = Faces[i].lfPitchAndFamily & 0x0F;
+    if (pitch == 0 || bits == pitch) return i;
+    if (byName < 0) byName = i;
+  }
+  return byName < 0 ? 0 : byName;
+}
+
+void TFonts::Describe(const char* name, int pitch, LOGFONTA* out) const {
+  if (Count > 0) *out = Faces[Find(pitch, name)];
+}
+
+void TFonts::SetListCharset(int charset) {
+  if ((unsigned char)charset == Charset) return;
+  Charset = (unsigned char)charset;
+  Rebuild();
+}

@@ -1,0 +1,143 @@
+// TLabel: a "STATIC" window that sizes itself to its text and, when it has a
+// shadow, is transparent or is disabled, draws its text itself.
+#include <string.h>
+
+#include "ui/controls.h"
+#include "ui/geometry.h"
+
+static const TControlKind LabelKind = {"STATIC", 65, 17, 0x54000000, false, 1};
+TLabel::TLabel(TWinControl* parent) : TStdControl(parent, LabelKind) {}
+
+void TLabel::CreateHandle() {
+  // The system control aligns like the label's own drawing (SS_CENTER, SS_RIGHT).
+  Style |= Alignment & 3;
+  TStdControl::CreateHandle();  // applying the font measures the label
+}
+
+bool TLabel::PaintsItself() const { return ShadowDepth > 0 || BackgroundMode == 2 || !Enabled; }
+
+void TLabel::InvalidateUnder() const {
+  if (!Handle || !Parent || !Parent->Handle) return;
+  RECT r;
+  GetWindowRect(Handle, &r);
+  MapWindowPoints(nullptr, Parent->Handle, reinterpret_cast<POINT*>(&r), 2);
+  // The label and any other child there are painted again after the parent.
+  RedrawWindow(Parent->Handle, &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void TLabel::SetText(const TStr& text) {
+  TWinControl::SetText(text);
+  AdjustSize();
+}
+
+void TLabel::HandleOwnMessage(TMessage& m) {
+  // The system control would paint a new text at once, over whatever is below
+  // it; a label that draws itself stores the text and repaints instead, the
+  // parent first when the label is transparent, so no old text stays behind.
+  if (m.Msg == WM_SETTEXT && PaintsItself()) {
+    m.Result = DefWindowProcA(Handle, m.Msg, m.WParam, m.LParam);
+    if (BackgroundMode == 2)
+      InvalidateUnder();
+    else
+      InvalidateRect(Handle, nullptr, TRUE);
+  }
+}
+
+void TLabel::FontChanged() { AdjustSize(); }
+
+void TLabel::SetWordWrap(bool on) {
+  if (on)
+    DrawFormat |= DT_WORDBREAK;
+  else
+    DrawFormat &= ~DT_WORDBREAK;
+  AdjustSize();
+}
+
+void TLabel::SetAutoSize(bool on) {
+  if (on == AutoSize) return;
+  AutoSize = on;
+  AdjustSize();
+}
+
+void TLabel::SetShadowDepth(int depth) {
+  ShadowDepth = depth;
+  AdjustSize();
+  if (Handle) {
+    if (BackgroundMode == 2)
+      InvalidateUnder();
+    else
+      InvalidateRect(Handle, nullptr, TRUE);
+  }
+}
+
+void TLabel::AdjustSize() {
+  if (!AutoSize) return;
+  // The label's client area, narrowed by a pixel on each side.
+  RECT r = {1, 0, ToDevice(Width) - 1, ToDevice(Height)};
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, Font.Handle);
+  DrawTextA(dc, Text.empty() ? " " : Text.c_str(), -1, &r, DrawFormat | DT_CALCRECT | DT_EXPANDTABS);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  int width = r.right - r.left + 2, height = r.bottom - r.top;
+  // Room for the shadow, which would otherwise be cut at the right or bottom.
+  if (ShadowDepth > 0) {
+    width += ToDevice(ShadowDepth);
+    height += ToDevice(ShadowDepth);
+  }
+  TBox b = PlaceMeasuredLabel(TBox{Left, Top, Width, Height}, DeviceToLayoutUp(width, ScreenPixelsPerInch),
+                              DeviceToLayoutUp(height, ScreenPixelsPerInch), (Alignment & 3) == 2);
+  SetBounds(RECT{b.left, b.top, b.left + b.width, b.top + b.height});
+}
+
+void TLabel::HandleEraseBackground(TMessage& m) {
+  if (BackgroundMode == 2)
+    DefaultProcessing(m);
+  else
+    TWinControl::HandleEraseBackground(m);
+}
+
+void TLabel::HandlePaint(TMessage& m) {
+  int depth = ShadowDepth, direction = ShadowDirection;
+  COLORREF text = ResolveColour(TextColor), shadow = ResolveColour(ShadowColor);
+  if (!Enabled) {
+    // Engraved: grey text over a highlight shadow.
+    text = GetSysColor(COLOR_GRAYTEXT);
+    shadow = GetSysColor(COLOR_BTNHIGHLIGHT);
+    if (depth == 0) {
+      depth = 1;
+      direction = 2;
+    }
+  }
+  if (depth <= 0 && BackgroundMode != 2) {
+    TWinControl::HandlePaint(m);
+    return;
+  }
+  PAINTSTRUCT ps;
+  HDC dc = m.WParam ? (HDC)m.WParam : BeginPaint(Handle, &ps);
+  RECT client;
+  GetClientRect(Handle, &client);
+  unsigned format = DrawFormat | (Alignment & 3);
+  if (depth > 0) {
+    format |= DT_EXPANDTABS;
+    if (BackgroundMode != 2) {
+      HBRUSH b = BackgroundMode == 1 ? AncestorBrush() : Brush;
+      if (b) FillRect(dc, &client, b);
+    }
+  }
+  TStr s = ReadWindowText(Handle);
+  SetBkMode(dc, TRANSPARENT);
+  HGDIOBJ old = SelectObject(dc, Font.Handle);
+  if (depth > 0) {
+    int dx, dy;
+    ShadowOffset(direction, ToDevice(depth), &dx, &dy);
+    RECT r = client;
+    OffsetRect(&r, dx, dy);
+    ::SetTextColor(dc, shadow);
+    DrawTextA(dc, s.c_str(), -1, &r, format);
+  }
+  ::SetTextColor(dc, text);
+  DrawTextA(dc, s.c_str(), -1, &client, format);
+  SelectObject(dc, old);
+  if (!m.WParam) EndPaint(Handle, &ps);
+}

@@ -1,0 +1,36 @@
+#include <doctest/doctest.h>
+
+#include <initializer_list>
+
+#include "package/stored_name.h"
+
+TEST_CASE("ordinary stored names are safe") {
+  for (const char* ok : {"readme.txt", "KESTIN\\kestin.ini", "bin/tool.exe", "a\\b\\c.d", "cond\\x",
+                         "console.txt", "COM10", "nul0", ".profile", "a..b", "LPT", "x\\...a"}) {
+    CAPTURE(ok);
+    CHECK(IsSafeStoredName(ok));
+  }
+}
+
+TEST_CASE("names that could leave the target folder are refused") {
+  for (const char* bad : {"", "..", "..\\evil.txt", "a\\..\\..\\evil", "a/../b", "\\abs.txt", "/abs",
+                          "C:\\Windows\\x.dll", "C:x", "file.txt:stream", "a\\\\b", "dir\\",
+                          "a\\.\\b", "...", ". .", "a\\ ..\\b"}) {
+    CAPTURE(bad);
+    CHECK_FALSE(IsSafeStoredName(bad));
+  }
+  CHECK_FALSE(IsSafeStoredName(nullptr));
+}
+
+TEST_CASE("device names are refused with or without extension, in any case") {
+  for (const char* bad : {"CON", "con.txt", "dir\\NUL", "aux.log", "Prn", "COM1", "lpt9.dat",
+                          "CONIN$", "conout$.x", "COM3 .txt", "x\\clock$", "con.d\\x"}) {
+    CAPTURE(bad);
+    CHECK_FALSE(IsSafeStoredName(bad));
+  }
+}
+
+TEST_CASE("control characters are refused") {
+  CHECK_FALSE(IsSafeStoredName("a\tb"));
+  CHECK_FALSE(IsSafeStoredName("a\x01"));
+}

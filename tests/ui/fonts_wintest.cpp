@@ -1,0 +1,212 @@
+// Fonts: faces chosen from the installed list, sizes, styles, character sets
+// (also the setup script's CharSet), and what a window gets of them.
+#include <doctest/doctest.h>
+
+#include <windows.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <string>
+
+#include "base/process_state.h"
+#include "ui/dispatch_rules.h"
+#include "ui/geometry.h"
+#include "ui_test_support.h"
+
+namespace {
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = (char)tolower((unsigned char)c);
+  return s;
+}
+
+TEXTMETRICA MetricsOf(HFONT font) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICA tm;
+  GetTextMetricsA(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return tm;
+}
+
+struct TScriptCharSet {
+  explicit TScriptCharSet(int cs) { ScriptCharSet = cs; }
+  ~TScriptCharSet() { ScriptCharSet = 1; }
+};
+
+}  // namespace
+
+TEST_CASE("the face list holds installed faces of the default character set") {
+  TFonts& faces = FontFaces();
+  REQUIRE(faces.Count > 0);
+  CHECK(faces.Charset == CharsetForCodePage(GetACP()));
+  for (int i = 0; i < faces.Count; i++) {
+    CHECK(faces.Faces[i].lfFaceName[0] != '@');
+    CHECK(faces.Faces[i].lfCharSet == faces.Charset);
+  }
+  CHECK(faces.Dc == nullptr);  // held only while building
+}
+
+TEST_CASE("SetName finds a face in any letter case and keeps it spelled as installed") {
+  TFonts& faces = FontFaces();
+  REQUIRE(faces.Count > 1);
+  std::string installed = faces.Faces[faces.Count - 1].lfFaceName;
+  TWinControl w(nullptr);
+  w.Font.SetName(Lower(installed).c_str());
+  CHECK(std::string(w.Font.Desc.lfFaceName) == installed);
+  LOGFONTA made;
+  GetObjectA(w.Font.Handle, sizeof made, &made);
+  CHECK(std::string(made.lfFaceName) == installed);
+}
+
+TEST_CASE("a face that is not installed gives the first face of the list") {
+  TFonts& faces = FontFaces();
+  TWinControl w(nullptr);
+  w.Font.SetName("No Such Face Kestin");
+  CHECK(std::string(w.Font.Desc.lfFaceName) == faces.Faces[0].lfFaceName);
+  std::string before = w.Font.Desc.lfFaceName;
+  w.Font.SetName("");
+  CHECK(std::string(w.Font.Desc.lfFaceName) == before);
+}
+
+TEST_CASE("a fixed-pitch face is found by its name under the default variable-pitch choice") {
+  TFonts& faces = FontFaces();
+  int fixed = -1;
+  for (int i = 0; i < faces.Count && fixed < 0; i++)
+    if ((faces.Faces[i].lfPitchAndFamily & 0x0F) == 1 && i > 0) fixed = i;
+  if (fixed < 0) {
+    MESSAGE("no fixed-pitch face installed besides the first; nothing to check");
+    return;
+  }
+  TWinControl w(nullptr);
+  CHECK(w.Font.Pitch == 2);
+  w.Font.SetName(faces.Faces[fixed].lfFaceName);
+  CHECK(std::string(w.Font.Desc.lfFaceName) == faces.Faces[fixed].lfFaceName);
+}
+
+TEST_CASE("a new font: variable pitch, regular, 8 points, the default character set") {
+  TWinControl w(nullptr);
+  CHECK(w.Font.Pitch == 2);
+  CHECK((w.Font.Desc.lfPitchAndFamily & 2));
+  CHECK(w.Font.Desc.lfWeight == 400);
+  CHECK(w.Font.Desc.lfItalic == 0);
+  CHECK(w.Font.Size == FontHeightForPoints(8, ScreenPixelsPerInch));
+  CHECK(w.Font.Desc.lfCharSet == DefaultCharset());
+  CHECK(w.Font.Handle != nullptr);
+}
+
+TEST_CASE("sizes in points at 96 pixels per inch") {
+  REQUIRE(ScreenPixelsPerInch == 96);
+  TWinControl w(nullptr);
+  w.Font.SetSize(8);
+  CHECK(w.Font.Desc.lfHeight == -11);
+  CHECK(w.Font.Size == -11);
+  w.Font.SetSize(24);
+  CHECK(w.Font.Desc.lfHeight == -32);
+  TEXTMETRICA tm = MetricsOf(w.Font.Handle);
+  // The renderer may round a face's character height by a pixel.
+  CHECK(std::abs(tm.tmHeight - tm.tmInternalLeading - 32) <= 1);
+  w.Font.SetRawHeight(20);
+  CHECK(w.Font.Desc.lfHeight == 20);
+}
+
+TEST_CASE("styles: bold and italic, then back to plain") {
+  TWinControl w(nullptr);
+  w.Font.SetStyle(3);
+  CHECK(w.Font.Desc.lfWeight == 700);
+  CHECK(w.Font.Desc.lfItalic == 1);
+  CHECK(w.Font.Desc.lfUnderline == 0);
+  w.Font.SetStyle(4 | 8);
+  CHECK(w.Font.Desc.lfWeight == 400);
+  CHECK(w.Font.Desc.lfUnderline == 1);
+  CHECK(w.Font.Desc.lfStrikeOut == 1);
+  w.Font.SetStyle(0);
+  CHECK(w.Font.Desc.lfWeight == 400);
+  CHECK(w.Font.Desc.lfItalic == 0);
+  CHECK(w.Font.Desc.lfUnderline == 0);
+  CHECK(w.Font.Desc.lfStrikeOut == 0);
+}
+
+TEST_CASE("a change of face keeps the size and style, before and after the window exists") {
+  TFonts& faces = FontFaces();
+  REQUIRE(faces.Count > 1);
+  TWinControl form(nullptr);
+  PlaceForm(&form, 30, 30, 300, 200);
+  form.CreateHandle();
+  TLabel* label = NewLabel(&form, "Text", 10, 10, 0, 0, 0, 0xC0C0C0, 1, 0);
+  label->Font.SetSize(14);
+  label->Font.SetStyle(1 | 4);
+  label->Font.SetName(faces.Faces[1].lfFaceName);
+  CHECK(label->Font.Desc.lfHeight == -19);
+  CHECK(label->Font.Desc.lfWeight == 700);
+  CHECK(label->Font.Desc.lfUnderline == 1);
+  CHECK(std::string(label->Font.Desc.lfFaceName) == faces.Faces[1].lfFaceName);
+
+  TLabel early(&form);
+  early.Font.SetSize(14);
+  early.Font.SetStyle(2);
+  early.Font.SetName(faces.Faces[1].lfFaceName);
+  CHECK(early.Font.Desc.lfHeight == -19);
+  CHECK(early.Font.Desc.lfItalic == 1);
+}
+
+TEST_CASE("the window gets each new font object, and the one before is released") {
+  TWinControl form(nullptr);
+  PlaceForm(&form, 30, 30, 300, 200);
+  form.CreateHandle();
+  TEdit* edit = NewEdit(&form, "x", 10, 10, 100, 24, 0, 0xFFFFFF, 0);
+  HFONT before = edit->Font.Handle;
+  CHECK((HFONT)SendMessageA(edit->Handle, WM_GETFONT, 0, 0) == before);
+  edit->Font.SetSize(12);
+  CHECK((HFONT)SendMessageA(edit->Handle, WM_GETFONT, 0, 0) == edit->Font.Handle);
+  CHECK(edit->Font.Handle != before);
+  CHECK(GetObjectType(before) == 0);
+}
+
+TEST_CASE("the font colour becomes the window's text colour once the window exists") {
+  TWinControl form(nullptr);
+  PlaceForm(&form, 30, 30, 300, 200);
+  TLabel early(&form);
+  early.Font.SetFontColor(0x0000FF);
+  CHECK(early.TextColor == 0);
+  CHECK(early.Font.Colour == 0x0000FF);
+  form.CreateHandle();
+  TLabel* label = NewLabel(&form, "Text", 10, 10, 0, 0, 0, 0xC0C0C0, 1, 0);
+  label->Font.SetFontColor((int)0x80000008);  // the system's window text colour
+  CHECK(label->TextColor == (int)GetSysColor(COLOR_WINDOWTEXT));
+}
+
+TEST_CASE("a label in the script's character set and a given size measures as expected") {
+  TScriptCharSet cyrillic(204);
+  CHECK(DefaultCharset() == 204);
+  TWinControl form(nullptr);
+  PlaceForm(&form, 30, 30, 400, 200);
+  form.CreateHandle();
+  CHECK(FontFaces().Charset == 204);  // rebuilt for the new set
+  const char* text = "\xcf\xf0\xe8\xe2\xe5\xf2, \xec\xe8\xf0";  // a greeting in code page 1251
+  TLabel* label = NewLabel(&form, text, 10, 10, 0, 0, 0, 0xC0C0C0, 1, 0);
+  label->Font.SetSize(12);
+  CHECK(label->Font.Desc.lfCharSet == 204);
+  TEXTMETRICA tm = MetricsOf(label->Font.Handle);
+  CHECK(tm.tmCharSet == 204);
+  CHECK(tm.tmHeight - tm.tmInternalLeading == 16);
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, label->Font.Handle);
+  SIZE s;
+  GetTextExtentPoint32A(dc, text, lstrlenA(text), &s);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  CHECK(label->Width == s.cx + 2);
+  CHECK(label->Height == tm.tmHeight);
+}
+
+TEST_CASE("without a character set from the script, fonts follow the system's code page") {
+  for (int named : {0, 1, 256}) {
+    TScriptCharSet none(named);
+    CHECK(DefaultCharset() == CharsetForCodePage(GetACP()));
+    TWinControl w(nullptr);
+    CHECK(w.Font.Desc.lfCharSet == CharsetForCodePage(GetACP()));
+    CHECK(FontFaces().Charset == CharsetForCodePage(GetACP()));
+  }
+}

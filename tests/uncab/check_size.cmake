@@ -1,0 +1,11 @@
+# Fails when any of FILES is missing or larger than LIMIT bytes.
+foreach(f ${FILES})
+  if(NOT EXISTS ${f})
+    message(FATAL_ERROR "${f} is missing (build the win32 and win64 trees first)")
+  endif()
+  file(SIZE ${f} size)
+  message(STATUS "${f}: ${size} bytes (limit ${LIMIT})")
+  if(size GREATER LIMIT)
+    message(FATAL_ERROR "${f} is ${size} bytes, over the ${LIMIT}-byte slot")
+  endif()
+endforeach()

@@ -1,0 +1,437 @@
+#include "cab_reader.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "base/str.h"
+#include "pack_fs.h"
+#include "package/package_layout.h"
+#include "package/scramble.h"
+#include "name_rules.h"
+#include "stub_patch.h"
+#include "uncab/fdi_types.h"
+
+namespace {
+
+// A read-only view of the cabinet: positions relative to its start, the
+// first 128 bytes descrambled on the way in.
+struct TCabinetView {
+  TFile file;
+  uint64_t base = 0, length = 0, pos = 0;
+  uint64_t filePos = UINT64_MAX;  // where the file stands; a seek only when it must move
+  bool scrambled = false;
+};
+
+struct TOutputFile {
+  TFile file;
+  std::string path;
+  bool failed = false;
+};
+
+struct THandleSlot {
+  std::unique_ptr<TCabinetView> cabinet;
+  std::unique_ptr<TOutputFile> output;
+};
+
+struct TSession {
+  const TCabLocation* where = nullptr;
+  std::string folder;  // "": listing only
+  std::vector<std::string> only;  // upper-cased names wanted; empty: all
+  std::vector<THandleSlot> handles;  // handle h is slot h - 1
+  std::vector<TListedFile>* entries = nullptr;
+  std::string error;  // the first failure of our own, for the message
+  intptr_t current = 0;  // the output handle being written, 0 for none
+  TListedFile currentEntry;
+};
+
+// The engine's file callbacks carry no context of their own, so they find
+// the operation through this; one operation runs at a time.
+TSession* g_session = nullptr;
+
+THandleSlot* Slot(intptr_t h) {
+  if (!g_session || h <= 0 || (size_t)h > g_session->handles.size()) return nullptr;
+  THandleSlot* s = &g_session->handles[h - 1];
+  return s->cabinet || s->output ? s : nullptr;
+}
+
+// Handles are never reused: a late close from the engine must not reach a
+// file opened after it.
+intptr_t NewHandle(THandleSlot&& slot) {
+  g_session->handles.push_back(std::move(slot));
+  return intptr_t(g_session->handles.size());
+}
+
+void* FDI_CALL Alloc(uint32_t cb) { return std::malloc(cb ? cb : 1); }
+void FDI_CALL Release(void* p) { std::free(p); }
+
+// The engine only ever opens the cabinet it was given: whatever name it
+// builds from the name and folder passed in, this opens that cabinet's view.
+intptr_t FDI_CALL Open(char*, int, int) {
+  std::unique_ptr<TCabinetView> v(new TCabinetView);
+  std::string why;
+  uint64_t size = 0;
+  if (!v->file.OpenRead(g_session->where->path, &why) || !v->file.Size(&size, &why)) {
+    if (g_session->error.empty()) g_session->error = g_session->where->path + ": " + why;
+    return -1;
+  }
+  v->base = g_session->where->offset;
+  v->length = size > v->base ? size - v->base : 0;
+  v->scrambled = g_session->where->scrambled;
+  THandleSlot slot;
+  slot.cabinet = std::move(v);
+  return NewHandle(std::move(slot));
+}
+
+unsigned FDI_CALL Read(intptr_t h, void* buffer, unsigned cb) {
+  THandleSlot* s = Slot(h);
+  if (!s || !s->cabinet) return unsigned(-1);
+  TCabinetView& v = *s->cabinet;
+  uint64_t n = v.pos < v.length ? std::min<uint64_t>(cb, v.length - v.pos) : 0;
+  if (n == 0) return 0;
+  std::string why;
+  if (v.filePos != v.base + v.pos) {
+    if (!v.file.Seek(v.base + v.pos, &why)) return unsigned(-1);
+    v.filePos = v.base + v.pos;
+  }
+  size_t got = v.file.Read(buffer, (size_t)n);
+  if (!v.file.ok()) return unsigned(-1);
+  v.filePos += got;
+  if (v.scrambled) XorCabinetHeadAt((unsigned char*)buffer, got, (size_t)std::min<uint64_t>(v.pos, kScrambledHead));
+  v.pos += got;
+  return unsigned(got);
+}
+
+unsigned FDI_CALL Write(intptr_t h, void* buffer, unsigned cb) {
+  THandleSlot* s = Slot(h);
+  if (!s || !s->output) return unsigned(-1);
+  std::string why;
+  if (!s->output->file.Write(buffer, cb, &why)) {
+    s->output->failed = true;
+    if (g_session->error.empty()) g_session->error = "cannot write " + s->output->path + ": " + why;
+    return unsigned(-1);
+  }
+  return cb;
+}
+
+int FDI_CALL Close(intptr_t h) {
+  THandleSlot* s = Slot(h);
+  if (!s) return -1;
+  if (s->output) {
+    // The engine closes an output itself only when it gives up on it: what
+    // was written is not the whole file.
+    std::string why;
+    s->output->file.Close(&why);
+    Fs_Remove(s->output->path);
+  }
+  s->cabinet.reset();
+  s->output.reset();
+  return 0;
+}
+
+int32_t FDI_CALL Seek(intptr_t h, int32_t dist, int type) {
+  THandleSlot* s = Slot(h);
+  if (!s || !s->cabinet) return -1;
+  TCabinetView& v = *s->cabinet;
+  // Positions stay inside the cabinet, as a window onto a larger file must.
+  int64_t from = type == 0 ? 0 : type == 1 ? int64_t(v.pos) : int64_t(v.length);
+  int64_t to = from + dist;
+  if (to < 0) to = 0;
+  if (to > int64_t(v.length)) to = int64_t(v.length);
+  v.pos = uint64_t(to);
+  return int32_t(v.pos);
+}
+
+// Makes every folder on the way to `relative` under `root`.
+bool MakeFoldersFor(const std::string& root, const std::string& relative, std::string* error) {
+  std::string path = root;
+  size_t start = 0;
+  for (size_t i = 0; i < relative.size(); i++) {
+    if (relative[i] != '\\' && relative[i] != '/') continue;
+    if (i > start) {
+      path = Fs_Join(path, relative.substr(start, i - start));
+      std::string why;
+      if (!Fs_MakeFolder(path, &why)) {
+        *error = path + ": cannot create the folder: " + why;
+        return false;
+      }
+    }
+    start = i + 1;
+  }
+  return true;
+}
+
+// Makes `folder` and any missing folder above it.
+bool MakeFolderPath(const std::string& folder, std::string* error) {
+  std::string why;
+  for (size_t i = 1; i < folder.size(); i++) {
+    bool separator = folder[i] == Fs_Separator() || folder[i] == '/';
+    // Folders above may exist already or be out of reach; only the target counts.
+    if (separator && folder[i - 1] != ':') Fs_MakeFolder(folder.substr(0, i), &why);
+  }
+  if (!Fs_MakeFolder(folder, &why)) {
+    *error = folder + ": cannot create the folder: " + why;
+    return false;
+  }
+  return true;
+}
+
+std::string LocalPath(const std::string& root, const std::string& stored) {
+  std::string rel = stored;
+  for (char& c : rel)
+    if (c == '\\' || c == '/') c = Fs_Separator();
+  return Fs_Join(root, rel);
+}
+
+void FinishOutput(intptr_t h, const TListedFile& entry) {
+  THandleSlot* s = Slot(h);
+  if (!s || !s->output) return;
+  TOutputFile& out = *s->output;
+  std::string why;
+  if (!out.file.Close(&why)) {
+    out.failed = true;
+    if (g_session->error.empty()) g_session->error = "cannot write " + out.path + ": " + why;
+  } else if (!Fs_SetStoredFacts(out.path, entry.date, entry.time, entry.attribs, &why)) {
+    // The bytes are there; a time stamp the system refuses is no reason to
+    // lose them, but it is reported.
+    if (g_session->error.empty()) g_session->error = out.path + ": cannot set its time or attributes: " + why;
+  }
+  if (!out.failed) g_session->entries->push_back(entry);
+  else Fs_Remove(out.path);
+  s->output.reset();
+}
+
+intptr_t FDI_CALL Notify(int type, TFdiNotification* n) {
+  TSession& s = *g_session;
+  switch (type) {
+    case kFdintCopyFile: {
+      TListedFile e;
+      e.name = n->psz1 ? n->psz1 : "";
+      e.size = uint32_t(n->cb);
+      e.date = n->date;
+      e.time = n->time;
+      e.attribs = n->attribs;
+      if (s.folder.empty()) {
+        s.entries->push_back(e);
+        return 0;
+      }
+      if (!s.only.empty() &&
+          std::find(s.only.begin(), s.only.end(), Stored_Upper(e.name)) == s.only.end())
+        return 0;
+      // Checked again here: the listing pass vouched for the same cabinet, but
+      // a file may have been swapped in between.
+      std::string unsafe = Stored_UnsafeReason(e.name);
+      if (!unsafe.empty()) {
+        s.error = "refusing to extract \"" + e.name + "\": " + unsafe;
+        return -1;
+      }
+      std::string path = LocalPath(s.folder, e.name);
+      if (!MakeFoldersFor(s.folder, e.name, &s.error)) return -1;
+      std::unique_ptr<TOutputFile> out(new TOutputFile);
+      out->path = path;
+      std::string why;
+      if (!out->file.OpenWrite(path, &why)) {
+        s.error = path + ": cannot create the file: " + why;
+        return -1;
+      }
+      THandleSlot slot;
+      slot.output = std::move(out);
+      s.current = NewHandle(std::move(slot));
+      s.currentEntry = e;
+      return s.current;
+    }
+    case kFdintCloseFileInfo:
+      FinishOutput(n->hf, s.currentEntry);
+      s.current = 0;
+      return 1;
+    case kFdintNextCabinet:
+      if (s.error.empty())
+        s.error = std::string("the cabinet continues in another one (") + (n->psz1 ? n->psz1 : "?") +
+                  "); cabinet sets are not supported";
+      return -1;
+    default:
+      return 0;
+  }
+}
+
+std::string EngineText(int oper) {
+  switch (oper) {
+    case kFdiCabinetNotFound: return "the cabinet cannot be opened";
+    case kFdiNotACabinet: return "it is not a cabinet";
+    case kFdiUnknownCabinetVersion: return "the cabinet has a version this reader does not know";
+    case kFdiCorruptCabinet: return "the cabinet is damaged";
+    case kFdiAllocFail: return "out of memory";
+    case kFdiBadComprType: return "the cabinet uses a compression type this reader does not know";
+    case kFdiMdiFail: return "the compressed data is damaged";
+    case kFdiTargetFile: return "a file could not be written";
+    case kFdiReserveMismatch: return "the cabinet's reserved areas do not match";
+    case kFdiWrongCabinet: return "the cabinet belongs to another set";
+    case kFdiUserAbort: return "stopped";
+    default: return "the engine failed (code " + std::to_string(oper) + ")";
+  }
+}
+
+bool RunCopy(TSession& s, std::string* error) {
+  TFdiError err = {0, 0, 0};
+  g_session = &s;
+  TFdiContext ctx = Fdi_Create(Alloc, Release, Open, Read, Write, Close, Seek, -1, &err);
+  bool ok = ctx != nullptr;
+  if (ok) {
+    std::string name = Fs_BaseName(s.where->path), folder = Fs_FolderOf(s.where->path);
+    ok = Fdi_Copy(ctx, &name[0], &folder[0], 0, Notify, nullptr, &s) != 0;
+    Fdi_Destroy(ctx);
+  }
+  // Whatever the engine left open goes; a file it did not finish is removed.
+  if (s.current) {
+    THandleSlot* slot = Slot(s.current);
+    if (slot && slot->output) {
+      std::string ignored;
+      slot->output->file.Close(&ignored);
+      Fs_Remove(slot->output->path);
+    }
+  }
+  g_session = nullptr;
+  std::string what = s.where->path + (s.where->offset ? " (cabinet at byte " + std::to_string(s.where->offset) + ")" : "");
+  if (!s.error.empty()) {
+    *error = s.error;
+    return false;
+  }
+  if (!ok) {
+    *error = what + ": " + EngineText(err.oper);
+    return false;
+  }
+  return true;
+}
+
+bool HeadIsCabinet(const uint8_t* p, size_t n, bool scrambled) {
+  if (n < 4) return false;
+  uint8_t b[4] = {p[0], p[1], p[2], p[3]};
+  if (scrambled) XorCabinetHead(b, 4);
+  return std::memcmp(b, "MSCF", 4) == 0;
+}
+
+bool IsAbsolute(const std::string& p) {
+  if (p.empty()) return false;
+  if (p[0] == '/' || p[0] == '\\') return true;
+  return Fs_Separator() == '\\' && p.size() > 1 && p[1] == ':';
+}
+
+}  // namespace
+
+bool Reader_Locate(const std::string& path, TCabLocation* where, std::string* error) {
+  *where = TCabLocation();
+  where->path = path;
+  TFile f;
+  std::string why;
+  uint64_t size = 0;
+  if (!f.OpenRead(path, &why) || !f.Size(&size, &why) || !f.Seek(0, &why)) {
+    *error = path + ": cannot read it: " + why;
+    return false;
+  }
+  // The program image with its version resource lies well within this much
+  // of a package's start.
+  std::vector<uint8_t> head((size_t)std::min<uint64_t>(size, 4u << 20));
+  if (f.Read(head.data(), head.size()) != head.size()) {
+    *error = path + ": cannot read it: " + (f.ok() ? "it became shorter" : f.lastError());
+    return false;
+  }
+  if (HeadIsCabinet(head.data(), head.size(), false)) return true;
+  if (HeadIsCabinet(head.data(), head.size(), true)) {
+    where->scrambled = true;
+    return true;
+  }
+  std::string kestin, cabnam;
+  if (!ReadFirstVersionValue(head, "kestin", &kestin) || !ReadFirstVersionValue(head, "cabnam", &cabnam)) {
+    *error = path + ": neither a cabinet nor a package (no kestin and cabnam version values)";
+    return false;
+  }
+  where->isPackage = true;
+  where->scrambled = true;
+  TPackagePlace place = PlacePackage(path.c_str(), cabnam.c_str(), kestin.c_str());
+  std::string cabinetName(place.cabinetPath.c_str(), place.cabinetPath.size());
+  if (cabinetName.empty()) {
+    *error = path + ": the package names no cabinet (its cabnam value is empty)";
+    return false;
+  }
+  if (place.cabinetOffset == 0) {
+    for (char& c : cabinetName)
+      if (c == '\\' || c == '/') c = Fs_Separator();
+    where->path = IsAbsolute(cabinetName) ? cabinetName : Fs_FolderOf(path) + cabinetName;
+    where->offset = 0;
+    TFile cf;
+    uint8_t b[4];
+    if (!cf.OpenRead(where->path, &why)) {
+      *error = path + ": its cabinet " + where->path + " cannot be read: " + why;
+      return false;
+    }
+    if (cf.Read(b, 4) != 4 || !HeadIsCabinet(b, 4, true)) {
+      *error = path + ": its cabinet " + where->path + " is not a package cabinet";
+      return false;
+    }
+    return true;
+  }
+  where->offset = (uint64_t)place.cabinetOffset;
+  uint8_t b[4];
+  if (where->offset + 4 > size || !f.Seek(where->offset, &why) || f.Read(b, 4) != 4 ||
+      !HeadIsCabinet(b, 4, true)) {
+    *error = path + ": no cabinet where the package says it starts (byte " +
+             std::to_string(where->offset) + ")";
+    return false;
+  }
+  return true;
+}
+
+bool Reader_List(const TCabLocation& where, std::vector<TListedFile>* entries, std::string* error) {
+  entries->clear();
+  TSession s;
+  s.where = &where;
+  s.entries = entries;
+  return RunCopy(s, error);
+}
+
+bool Reader_Extract(const TCabLocation& where, const std::string& folder,
+                    const std::vector<std::string>& only, std::vector<TListedFile>* extracted,
+                    std::string* error) {
+  std::vector<TListedFile> listed;
+  if (!Reader_List(where, &listed, error)) return false;
+  for (const TListedFile& e : listed) {
+    std::string unsafe = Stored_UnsafeReason(e.name);
+    if (!unsafe.empty()) {
+      *error = "refusing to extract \"" + e.name + "\": " + unsafe + "; nothing was extracted";
+      return false;
+    }
+  }
+  std::vector<std::string> wanted;
+  for (std::string name : only) {
+    for (char& c : name)
+      if (c == '/') c = '\\';
+    wanted.push_back(Stored_Upper(name));
+  }
+  size_t expected = 0;
+  for (const TListedFile& e : listed)
+    if (wanted.empty() || std::find(wanted.begin(), wanted.end(), Stored_Upper(e.name)) != wanted.end())
+      expected++;
+  for (size_t i = 0; i < wanted.size(); i++) {
+    bool found = std::any_of(listed.begin(), listed.end(),
+                             [&](const TListedFile& e) { return Stored_Upper(e.name) == wanted[i]; });
+    if (!found) {
+      *error = where.path + ": has no file " + only[i];
+      return false;
+    }
+  }
+  if (!MakeFolderPath(folder, error)) return false;
+  extracted->clear();
+  TSession s;
+  s.where = &where;
+  s.folder = folder;
+  s.only = wanted;
+  s.entries = extracted;
+  if (!RunCopy(s, error)) return false;
+  if (extracted->size() != expected) {
+    *error = where.path + ": " + std::to_string(expected) + " files listed but " +
+             std::to_string(extracted->size()) + " extracted";
+    return false;
+  }
+  return true;
+}

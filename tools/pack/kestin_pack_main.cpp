@@ -1,0 +1,224 @@
+// kestin-pack: builds packages, lists and extracts packages and cabinets.
+// Exit codes: 0 done, 1 the work failed (bad input, unreadable or unwritable
+// file), 2 the command line was wrong.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cab_reader.h"
+#include "pack_fs.h"
+#include "package_build.h"
+
+namespace {
+
+const char kVersion[] = "kestin-pack 1.0";
+
+const char kHelp[] =
+    "Usage:\n"
+    "  kestin-pack build SOURCE_DIR -o PACKAGE.exe [options]\n"
+    "  kestin-pack list PACKAGE|CABINET\n"
+    "  kestin-pack extract PACKAGE|CABINET DIR [NAME...]\n"
+    "  kestin-pack --help | --version\n"
+    "\n"
+    "build packs every file under SOURCE_DIR, which must hold the setup script\n"
+    "KESTIN/kestin.ini, into a cabinet and makes the package: the setup program,\n"
+    "the helper library in its 30720-byte slot, then the cabinet.\n"
+    "  -o, --output FILE   the package to write (replaced only when complete)\n"
+    "  --stub FILE         setup program (default: ../win32/setup.exe from this tool)\n"
+    "  --dll FILE          helper library (default: ../win32/uncab.dll from this tool)\n"
+    "  --store             store the files without compression (default: MSZIP)\n"
+    "  --cab-file NAME     write the cabinet as the file NAME beside the package\n"
+    "  --level N           MSZIP effort, 1 (fastest) to 9 (smallest); default 4\n"
+    "  --threads N         compress on N threads; default: one per processor\n"
+    "\n"
+    "list prints the files of a package or cabinet; extract writes them (or only\n"
+    "the NAMEs given, such as KESTIN\\kestin.ini) under DIR, refusing the whole\n"
+    "cabinet when a stored name would reach outside DIR or name a device.\n"
+    "\n"
+    "Exit status: 0 done, 1 failed, 2 wrong command line.\n";
+
+std::string Count(size_t n, const char* what) {
+  return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+}
+
+int UsageError(const std::string& message) {
+  std::fprintf(stderr, "kestin-pack: %s\nTry 'kestin-pack --help'.\n", message.c_str());
+  return 2;
+}
+
+int Failure(const std::string& message) {
+  std::fprintf(stderr, "kestin-pack: %s\n", message.c_str());
+  return 1;
+}
+
+bool ParseNumber(const std::string& text, int low, int high, int* value) {
+  if (text.empty() || text.size() > 3) return false;
+  int v = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    v = v * 10 + (c - '0');
+  }
+  if (v < low || v > high) return false;
+  *value = v;
+  return true;
+}
+
+std::string BesideTool(const char* relative) {
+  std::string own = Fs_OwnProgramPath();
+  std::string folder = own.empty() ? std::string() : Fs_FolderOf(own);
+  std::string rel = relative;
+  for (char& c : rel)
+    if (c == '/') c = Fs_Separator();
+  return folder + rel;
+}
+
+struct TProgress {
+  bool show = false;
+  int lastPercent = -1;
+};
+
+// Large packs only, and only for a person watching: a log file or a pipe
+// gets no carriage-return noise.
+void ShowProgress(void* context, uint64_t done, uint64_t total) {
+  TProgress* p = (TProgress*)context;
+  if (!p->show || total < (64u << 20)) return;
+  int percent = int(done * 100 / total);
+  if (percent == p->lastPercent) return;
+  p->lastPercent = percent;
+  std::fprintf(stderr, "\rpacking: %3d%% of %llu MB", percent, (unsigned long long)(total >> 20));
+  if (done == total) std::fprintf(stderr, "\n");
+  std::fflush(stderr);
+}
+
+int Build(const std::vector<std::string>& args) {
+  TBuildRequest r;
+  bool stubGiven = false, dllGiven = false;
+  std::vector<std::string> positional;
+  for (size_t i = 0; i < args.size(); i++) {
+    const std::string& a = args[i];
+    auto value = [&](std::string* out) {
+      if (i + 1 >= args.size()) return false;
+      *out = args[++i];
+      return true;
+    };
+    std::string v;
+    if (a == "-o" || a == "--output") {
+      if (!value(&r.output)) return UsageError(a + " needs a file name");
+    } else if (a == "--stub") {
+      if (!value(&r.stubPath)) return UsageError("--stub needs a file name");
+      stubGiven = true;
+    } else if (a == "--dll") {
+      if (!value(&r.libraryPath)) return UsageError("--dll needs a file name");
+      dllGiven = true;
+    } else if (a == "--store") {
+      r.store = true;
+    } else if (a == "--cab-file") {
+      if (!value(&r.cabFile)) return UsageError("--cab-file needs a file name");
+      std::string problem = Package_CabFileNameProblem(r.cabFile);
+      if (!problem.empty()) return UsageError("--cab-file " + r.cabFile + ": " + problem);
+    } else if (a == "--level") {
+      if (!value(&v) || !ParseNumber(v, 1, 9, &r.level)) return UsageError("--level needs a number from 1 to 9");
+    } else if (a == "--threads") {
+      int n = 0;
+      if (!value(&v) || !ParseNumber(v, 1, 256, &n)) return UsageError("--threads needs a number from 1 to 256");
+      r.threads = unsigned(n);
+    } else if (a.size() > 1 && a[0] == '-') {
+      return UsageError("build: unknown option " + a);
+    } else {
+      positional.push_back(a);
+    }
+  }
+  if (positional.size() != 1) return UsageError("build needs one source folder");
+  if (r.output.empty()) return UsageError("build needs -o PACKAGE.exe");
+  r.sourceFolder = positional[0];
+  if (!stubGiven) r.stubPath = BesideTool("../win32/setup.exe");
+  if (!dllGiven) r.libraryPath = BesideTool("../win32/uncab.dll");
+  if (!stubGiven && !Fs_Exists(r.stubPath))
+    return Failure(r.stubPath + ": no setup program there; build it (make win32) or give one with --stub");
+  if (!dllGiven && !Fs_Exists(r.libraryPath))
+    return Failure(r.libraryPath + ": no helper library there; build it (make win32) or give one with --dll");
+
+  TProgress progress;
+  progress.show = Fs_StderrIsTerminal();
+  r.progress = ShowProgress;
+  r.progressContext = &progress;
+  TBuildResult result;
+  std::string error;
+  if (!Package_Build(r, &result, &error)) {
+    if (progress.lastPercent >= 0) std::fprintf(stderr, "\n");
+    return Failure(error);
+  }
+  std::printf("%s: %s, %llu bytes packed into a %llu-byte cabinet (%s); package %llu bytes\n",
+              r.output.c_str(), Count(result.files, "file").c_str(), (unsigned long long)result.inputBytes,
+              (unsigned long long)result.cabinetBytes, r.store ? "stored" : "MSZIP",
+              (unsigned long long)result.packageBytes);
+  if (!r.cabFile.empty())
+    std::printf("cabinet written to %s%s\n", Fs_FolderOf(r.output).c_str(), r.cabFile.c_str());
+  return 0;
+}
+
+int List(const std::vector<std::string>& args) {
+  if (args.size() != 1 || (args[0].size() > 1 && args[0][0] == '-'))
+    return UsageError("list needs one package or cabinet");
+  TCabLocation where;
+  std::vector<TListedFile> entries;
+  std::string error;
+  if (!Reader_Locate(args[0], &where, &error) || !Reader_List(where, &entries, &error))
+    return Failure(error);
+  unsigned long long total = 0;
+  for (const TListedFile& e : entries) {
+    std::printf("%10u  %04u-%02u-%02u %02u:%02u:%02u  %s\n", e.size, 1980u + (e.date >> 9),
+                (e.date >> 5) & 15u, e.date & 31u, unsigned(e.time >> 11), (e.time >> 5) & 63u,
+                (e.time & 31u) * 2, e.name.c_str());
+    total += e.size;
+  }
+  std::printf("%s, %llu bytes\n", Count(entries.size(), "file").c_str(), total);
+  return 0;
+}
+
+int Extract(const std::vector<std::string>& args) {
+  if (args.size() < 2 || (args[0].size() > 1 && args[0][0] == '-') ||
+      (args[1].size() > 1 && args[1][0] == '-'))
+    return UsageError("extract needs a package or cabinet and a target folder");
+  TCabLocation where;
+  std::vector<TListedFile> extracted;
+  std::vector<std::string> only(args.begin() + 2, args.end());
+  std::string error;
+  if (!Reader_Locate(args[0], &where, &error) ||
+      !Reader_Extract(where, args[1], only, &extracted, &error))
+    return Failure(error);
+  std::printf("%s extracted to %s\n", Count(extracted.size(), "file").c_str(), args[1].c_str());
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) return UsageError("no command given");
+  const std::string command = args[0];
+  args.erase(args.begin());
+  if (command == "--help" || command == "-h" || command == "help") {
+    std::fputs(kHelp, stdout);
+    return 0;
+  }
+  if (command == "--version") {
+    std::printf("%s\n", kVersion);
+    return 0;
+  }
+  for (const std::string& a : args) {
+    if (a == "--help" || a == "-h") {
+      std::fputs(kHelp, stdout);
+      return 0;
+    }
+  }
+  int rc;
+  if (command == "build") rc = Build(args);
+  else if (command == "list") rc = List(args);
+  else if (command == "extract") rc = Extract(args);
+  else return UsageError("unknown command " + command);
+  if (std::fflush(stdout) != 0 && rc == 0) return Failure("cannot write the output");
+  return rc;
+}

@@ -1,0 +1,165 @@
+// Windows file-system layer of kestin-pack.
+#include <windows.h>
+#include <io.h>
+
+#include "pack_fs.h"
+
+#include <cstring>
+
+char Fs_Separator() { return '\\'; }
+
+static std::string SystemText(DWORD code) {
+  char* text = nullptr;
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                               FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, code, 0, (char*)&text, 0, nullptr);
+  std::string r = n ? std::string(text, n) : "system error " + std::to_string(code);
+  if (text) LocalFree(text);
+  while (!r.empty() && (r.back() == '\n' || r.back() == '\r' || r.back() == ' ' || r.back() == '.'))
+    r.pop_back();
+  return r;
+}
+
+static bool Fail(std::string* error) {
+  *error = SystemText(GetLastError());
+  return false;
+}
+
+bool Fs_ListFolder(const std::string& path, std::vector<std::string>* names, std::string* error) {
+  names->clear();
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA(Fs_Join(path, "*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return Fail(error);
+  do {
+    if (!strcmp(fd.cFileName, ".") || !strcmp(fd.cFileName, "..")) continue;
+    names->push_back(fd.cFileName);
+  } while (FindNextFileA(h, &fd));
+  DWORD err = GetLastError();
+  FindClose(h);
+  if (err != ERROR_NO_MORE_FILES) {
+    *error = SystemText(err);
+    return false;
+  }
+  return true;
+}
+
+bool Fs_Facts(const std::string& path, TFileFacts* facts, std::string* error) {
+  *facts = TFileFacts();
+  // Opening the file itself follows links and gives an identity to compare.
+  HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return Fail(error);
+  BY_HANDLE_FILE_INFORMATION info;
+  BOOL ok = GetFileInformationByHandle(h, &info);
+  DWORD type = GetFileType(h);
+  CloseHandle(h);
+  if (!ok) return Fail(error);
+  facts->isFolder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  facts->isRegular = !facts->isFolder && type == FILE_TYPE_DISK;
+  facts->size = facts->isRegular ? ((uint64_t)info.nFileSizeHigh << 32 | info.nFileSizeLow) : 0;
+  FILETIME local;
+  WORD date = 0, time = 0;
+  if (!FileTimeToLocalFileTime(&info.ftLastWriteTime, &local) ||
+      !FileTimeToDosDateTime(&local, &date, &time)) {
+    date = (0 << 9) | (1 << 5) | 1;  // before 1980: the earliest DOS date
+    time = 0;
+  }
+  facts->dosDate = date;
+  facts->dosTime = time;
+  facts->dosAttribs = uint16_t(info.dwFileAttributes &
+                               (kDosReadOnly | kDosHidden | kDosSystem | kDosArchive));
+  facts->identity = std::to_string(info.dwVolumeSerialNumber) + ":" +
+                    std::to_string(info.nFileIndexHigh) + ":" + std::to_string(info.nFileIndexLow);
+  return true;
+}
+
+bool Fs_Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool Fs_MakeFolder(const std::string& path, std::string* error) {
+  if (CreateDirectoryA(path.c_str(), nullptr)) return true;
+  DWORD err = GetLastError();
+  DWORD attrs = GetFileAttributesA(path.c_str());
+  if (err == ERROR_ALREADY_EXISTS && attrs != INVALID_FILE_ATTRIBUTES &&
+      (attrs & FILE_ATTRIBUTE_DIRECTORY))
+    return true;
+  *error = err == ERROR_ALREADY_EXISTS ? "a file of that name is in the way" : SystemText(err);
+  return false;
+}
+
+bool Fs_Remove(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+
+bool Fs_Replace(const std::string& from, const std::string& to, std::string* error) {
+  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return true;
+  return Fail(error);
+}
+
+bool Fs_CreateTemporary(const std::string& folder, std::string* path, std::string* error) {
+  char buf[MAX_PATH];
+  if (!GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "kp", 0, buf)) return Fail(error);
+  *path = buf;
+  return true;
+}
+
+bool Fs_SetStoredFacts(const std::string& path, uint16_t dosDate, uint16_t dosTime,
+                       uint16_t dosAttribs, std::string* error) {
+  FILETIME local, utc;
+  if (DosDateTimeToFileTime(dosDate, dosTime, &local) && LocalFileTimeToFileTime(&local, &utc)) {
+    HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return Fail(error);
+    BOOL ok = SetFileTime(h, nullptr, nullptr, &utc);
+    DWORD err = GetLastError();
+    CloseHandle(h);
+    if (!ok) {
+      *error = SystemText(err);
+      return false;
+    }
+  }
+  // The time goes first: a read-only file no longer takes one.
+  DWORD attrs = dosAttribs & (kDosReadOnly | kDosHidden | kDosSystem | kDosArchive);
+  if (!SetFileAttributesA(path.c_str(), attrs ? attrs : FILE_ATTRIBUTE_NORMAL)) return Fail(error);
+  return true;
+}
+
+std::string Fs_OwnProgramPath() {
+  char buf[MAX_PATH + 1];
+  DWORD n = GetModuleFileNameA(nullptr, buf, MAX_PATH);
+  return n > 0 && n < MAX_PATH ? std::string(buf, n) : std::string();
+}
+
+bool Fs_StderrIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+
+bool Fs_NamesAreUtf8() { return false; }
+
+namespace {
+const int kInterruptSlots = 4;
+char g_interruptPaths[kInterruptSlots][MAX_PATH + 1];
+bool g_handlerInstalled = false;
+
+// Runs on a thread of its own when the console is interrupted.
+BOOL WINAPI OnConsoleInterrupt(DWORD) {
+  for (int i = 0; i < kInterruptSlots; i++)
+    if (g_interruptPaths[i][0]) DeleteFileA(g_interruptPaths[i]);
+  return FALSE;
+}
+}  // namespace
+
+void Fs_RemoveOnInterrupt(const std::string& path) {
+  if (path.empty() || path.size() > MAX_PATH) return;
+  if (!g_handlerInstalled) {
+    g_handlerInstalled = true;
+    SetConsoleCtrlHandler(OnConsoleInterrupt, TRUE);
+  }
+  for (int i = 0; i < kInterruptSlots; i++) {
+    if (g_interruptPaths[i][0]) continue;
+    memcpy(g_interruptPaths[i] + 1, path.c_str() + 1, path.size());
+    g_interruptPaths[i][0] = path[0];
+    return;
+  }
+}
+
+void Fs_KeepOnInterrupt(const std::string& path) {
+  for (int i = 0; i < kInterruptSlots; i++)
+    if (path == g_interruptPaths[i]) g_interruptPaths[i][0] = 0;
+}

@@ -1,0 +1,158 @@
+#include "package_build.h"
+
+#include "package_image.h"
+#include "source_tree.h"
+#include "name_rules.h"
+
+namespace {
+
+bool ReadAll(const std::string& path, const char* what, std::vector<uint8_t>* bytes,
+             std::string* error) {
+  TFile f;
+  std::string why;
+  uint64_t size = 0;
+  if (!f.OpenRead(path, &why) || !f.Size(&size, &why) || !f.Seek(0, &why)) {
+    *error = path + ": cannot read the " + what + ": " + why;
+    return false;
+  }
+  if (size > 64u << 20) {
+    *error = path + ": is " + std::to_string(size) + " bytes, too large for a " + what;
+    return false;
+  }
+  bytes->resize((size_t)size);
+  if (f.Read(bytes->data(), bytes->size()) != bytes->size()) {
+    *error = path + ": cannot read the " + what + ": " + (f.ok() ? "it changed while being read" : f.lastError());
+    return false;
+  }
+  return true;
+}
+
+// A temporary file that disappears unless kept.
+class TPendingFile {
+public:
+  ~TPendingFile() { Discard(); }
+  bool Create(const std::string& target, std::string* error) {
+    target_ = target;
+    std::string why;
+    if (!Fs_CreateTemporary(Fs_FolderOf(target), &path_, &why)) {
+      *error = target + ": cannot create a file beside it: " + why;
+      return false;
+    }
+    Fs_RemoveOnInterrupt(path_);
+    if (!file_.OpenWrite(path_, &why)) {
+      *error = target + ": cannot write: " + why;
+      return false;
+    }
+    return true;
+  }
+  TFile& file() { return file_; }
+  const std::string& target() const { return target_; }
+  bool Close(std::string* error) {
+    std::string why;
+    if (!file_.Close(&why)) {
+      *error = "cannot write " + target_ + ": " + why;
+      return false;
+    }
+    return true;
+  }
+  bool Keep(std::string* error) {
+    std::string why;
+    if (!Fs_Replace(path_, target_, &why)) {
+      *error = target_ + ": cannot put the new file in place: " + why;
+      return false;
+    }
+    Fs_KeepOnInterrupt(path_);
+    path_.clear();
+    return true;
+  }
+  void Discard() {
+    if (path_.empty()) return;
+    std::string ignored;
+    file_.Close(&ignored);
+    Fs_Remove(path_);
+    Fs_KeepOnInterrupt(path_);
+    path_.clear();
+  }
+
+private:
+  std::string target_, path_;
+  TFile file_;
+};
+
+}  // namespace
+
+std::string Package_CabFileNameProblem(const std::string& name) {
+  if (name.empty()) return "the name is empty";
+  // The setup program trims blanks and control characters from the value and
+  // takes exactly "self" as "the cabinet is inside".
+  if (name == "self") return "\"self\" means a cabinet inside the package";
+  if ((unsigned char)name.front() <= ' ' || (unsigned char)name.back() <= ' ')
+    return "blanks around the name would be lost";
+  std::string invalid = Stored_InvalidComponentReason(name);
+  if (!invalid.empty()) return "it must be a plain file name: " + invalid;
+  return "";
+}
+
+bool Package_Build(const TBuildRequest& r, TBuildResult* result, std::string* error) {
+  *result = TBuildResult();
+  bool separate = !r.cabFile.empty();
+  if (separate) {
+    std::string problem = Package_CabFileNameProblem(r.cabFile);
+    if (!problem.empty()) {
+      *error = "--cab-file " + r.cabFile + ": " + problem;
+      return false;
+    }
+  }
+  std::vector<uint8_t> stub, library, program;
+  if (!ReadAll(r.stubPath, "setup program", &stub, error)) return false;
+  if (!ReadAll(r.libraryPath, "helper library", &library, error)) return false;
+  if (library.size() > kLibrarySlot) {
+    *error = r.libraryPath + ": is " + std::to_string(library.size()) +
+             " bytes; the package has room for " + std::to_string(kLibrarySlot);
+    return false;
+  }
+  std::string why;
+  if (!BuildProgramPart(stub, library, "", separate ? r.cabFile : "self", &program, &why)) {
+    *error = r.stubPath + ": " + why;
+    return false;
+  }
+
+  std::string cabPath = separate ? Fs_FolderOf(r.output) + r.cabFile : "";
+  // A package written into its own source folder must not swallow its
+  // previous build.
+  std::vector<std::string> skip;
+  TFileFacts facts;
+  for (const std::string& p : {r.output, cabPath})
+    if (!p.empty() && Fs_Exists(p) && Fs_Facts(p, &facts, &why)) skip.push_back(facts.identity);
+  std::vector<TCabInput> inputs;
+  if (!Source_Collect(r.sourceFolder, skip, &inputs, error)) return false;
+
+  TPendingFile package, cabinet;
+  if (!package.Create(r.output, error)) return false;
+  if (!package.file().Write(program.data(), program.size(), &why)) {
+    *error = "cannot write " + r.output + ": " + why;
+    return false;
+  }
+  if (separate && !cabinet.Create(cabPath, error)) return false;
+
+  TCabWriteOptions options;
+  options.compress = !r.store;
+  options.level = r.level;
+  options.threads = r.threads;
+  options.scramble = true;
+  options.progress = r.progress;
+  options.progressContext = r.progressContext;
+  TPendingFile& cabOut = separate ? cabinet : package;
+  uint64_t cabStart = separate ? 0 : program.size();
+  if (!Cab_Write(inputs, options, &cabOut.file(), cabOut.target(), cabStart, &result->cabinetBytes,
+                 error))
+    return false;
+  if (!package.Close(error)) return false;
+  if (separate && (!cabinet.Close(error) || !cabinet.Keep(error))) return false;
+  if (!package.Keep(error)) return false;
+
+  result->files = inputs.size();
+  for (const TCabInput& in : inputs) result->inputBytes += in.size;
+  result->packageBytes = program.size() + (separate ? 0 : result->cabinetBytes);
+  return true;
+}
