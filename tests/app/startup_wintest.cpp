@@ -48,6 +48,7 @@ struct Run {
 
 struct Package {
   std::string dir, temp, exe;
+  Package(const Package&) = delete;
   explicit Package(const std::string& tag) {
     dir = NewScratchFolder(tag);
     temp = NewScratchFolder(tag + "-tmp");
@@ -128,6 +129,34 @@ TEST_CASE("a package starts: script extracted and read, texts and colours set, w
   CHECK(r["after_script_exists"] == "0");
   CHECK(r["after_library_exists"] == "0");
   CHECK(r["after_workspace_exists"] == "0");
+}
+
+TEST_CASE("the demo package made by kestin-pack starts and leaves no trace") {
+  Package p("demo");
+  p.exe = p.dir + "demo-setup.exe";
+  std::string cmd = "\"" + BinaryPath("kestin-pack.exe") + "\" build \"" + SourcePath("examples\\demo") +
+                    "\" -o \"" + p.exe + "\" --stub \"" + BinaryPath("tests\\startup_probe.exe") +
+                    "\" --dll \"" + BinaryPath("uncab.dll") + "\"";
+  REQUIRE(RunAndWait(cmd, p.dir) == 0);
+  Run r = p.Start("text KESTIN\\welcome.txt measure ProgramFiles");
+  CHECK(r.messages.empty());
+  CHECK(r["startup"] == "ok");
+  CHECK(r["text_Next"] == "&Next >");
+  CHECK(r["upper"] == std::to_string(0x02A05A1E));
+  CHECK(r["text:KESTIN\\welcome.txt"].find("Kestrel Notes") != std::string::npos);
+  CHECK(r["measure:ProgramFiles"] ==
+        std::to_string(ReadWholeFile(SourcePath("examples/demo/notes.txt")).size() +
+                       ReadWholeFile(SourcePath("examples/demo/readme.txt")).size()));
+  CHECK(r["after_workspace_exists"] == "0");
+  WIN32_FIND_DATAA found;
+  HANDLE h = FindFirstFileA((p.temp + "*").c_str(), &found);
+  int entries = 0;
+  if (h != INVALID_HANDLE_VALUE) {
+    do entries += std::string(found.cFileName) != "." && std::string(found.cFileName) != "..";
+    while (FindNextFileA(h, &found));
+    FindClose(h);
+  }
+  CHECK(entries == 0);  // the temporary folder is as empty as before
 }
 
 TEST_CASE("the separate-cabinet layout starts the same way") {

@@ -1,0 +1,119 @@
+#include "block_codec.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+int TCountingAllocator::live = 0;
+int TCountingAllocator::failFrom = -1;
+int TCountingAllocator::requests = 0;
+
+void* TCountingAllocator::Alloc(size_t size) {
+  int n = requests++;
+  if (failFrom >= 0 && n >= failFrom) return nullptr;
+  void* p = malloc(size);
+  if (p) live++;
+  return p;
+}
+
+void TCountingAllocator::Free(void* block) {
+  if (block) live--;
+  free(block);
+}
+
+TDecodeRun DecodeBlocks(uint16_t typeCompress, const std::vector<TEncodedBlock>& blocks) {
+  TDecodeRun run;
+  TDecoder* d = nullptr;
+  run.result = Decoder_Create(typeCompress, malloc, free, &d);
+  if (run.result != kDecodeOk) return run;
+  for (const TEncodedBlock& b : blocks) {
+    // Exactly sized heap copies: one byte too far is an ASan report.
+    std::unique_ptr<uint8_t[]> in(new uint8_t[b.data.size() + (b.data.empty() ? 1 : 0)]);
+    if (!b.data.empty()) memcpy(in.get(), b.data.data(), b.data.size());
+    std::unique_ptr<uint8_t[]> out(new uint8_t[b.outLen ? b.outLen : 1]);
+    run.result = Decoder_Block(d, in.get(), (unsigned)b.data.size(), out.get(), b.outLen);
+    if (run.result != kDecodeOk) break;
+    run.output.insert(run.output.end(), out.get(), out.get() + b.outLen);
+    run.blocksDone++;
+  }
+  Decoder_Destroy(d);
+  return run;
+}
+
+std::vector<uint8_t> BytesOf(const std::string& text) {
+  return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+static uint32_t NextRandom(uint32_t* state) {
+  *state = *state * 1103515245u + 12345u;
+  return *state >> 8;
+}
+
+std::vector<uint8_t> TextData(size_t size, uint32_t seed) {
+  static const char* const kWords[] = {
+      "cabinet", "folder", "window", "setup",  "install", "the",    "of",    "and",
+      "program", "file",   "data",   "block",  "a",       "to",     "wizard", "system",
+      "library", "Kestin", "frame",  "stream", "offset",  "length", "tree",  "match"};
+  std::vector<uint8_t> out;
+  out.reserve(size);
+  uint32_t state = seed;
+  while (out.size() < size) {
+    uint32_t r = NextRandom(&state);
+    const char* w = kWords[r % (sizeof kWords / sizeof kWords[0])];
+    while (*w && out.size() < size) out.push_back((uint8_t)*w++);
+    if (out.size() < size) out.push_back(r % 13 == 0 ? '\n' : (r % 7 == 0 ? (uint8_t)(r >> 16) : ' '));
+  }
+  return out;
+}
+
+std::vector<uint8_t> NoiseData(size_t size, uint32_t seed) {
+  std::vector<uint8_t> out(size);
+  uint32_t state = seed;
+  for (auto& b : out) b = (uint8_t)NextRandom(&state);
+  return out;
+}
+
+void TLsbWriter::Put(uint32_t value, unsigned bits) {
+  for (unsigned i = 0; i < bits; i++) {
+    acc_ |= (i < 32 ? (value >> i) & 1 : 0) << count_;
+    if (++count_ == 8) {
+      bytes_.push_back((uint8_t)acc_);
+      acc_ = 0;
+      count_ = 0;
+    }
+  }
+}
+
+void TLsbWriter::PutCode(uint32_t code, unsigned len) {
+  for (unsigned i = len; i-- > 0;) Put((code >> i) & 1, 1);
+}
+
+void TLsbWriter::AlignToByte() {
+  if (count_) Put(0, 8 - count_);
+}
+
+void TLsbWriter::PutByte(uint8_t b) { bytes_.push_back(b); }
+
+std::vector<uint8_t> TLsbWriter::Finish() {
+  AlignToByte();
+  return bytes_;
+}
+
+void TWordWriter::Put(uint32_t value, unsigned bits) {
+  for (unsigned i = bits; i-- > 0;) {
+    acc_ = (acc_ << 1) | (i < 32 ? (value >> i) & 1 : 0);
+    if (++count_ == 16) {
+      out_->push_back((uint8_t)acc_);
+      out_->push_back((uint8_t)(acc_ >> 8));
+      acc_ = 0;
+      count_ = 0;
+    }
+  }
+}
+
+void TWordWriter::Align(bool always) {
+  if (count_)
+    Put(0, 16 - count_);
+  else if (always)
+    Put(0, 16);
+}
