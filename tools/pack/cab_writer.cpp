@@ -302,7 +302,9 @@ bool Cab_Write(const std::vector<TCabInput>& inputs, const TCabWriteOptions& opt
   TPipeline p;
   p.compress = options.compress;
   p.level = options.level;
-  TWorkers workers(p, threads);
+  // The main thread encodes too whenever the next record is not ready, so
+  // `threads` encoders need one thread less of their own.
+  TWorkers workers(p, threads > 1 ? threads - 1 : 0);
   std::unique_ptr<TEncoderSeat> mainSeat;  // for the blocks the main thread encodes itself
   TSourceReader reader(inputs);
   uint32_t f = 0;             // folder being read
