@@ -114,6 +114,12 @@ TEST_CASE("a cabinet shorter than 128 bytes is scrambled whole and comes back") 
   std::vector<uint8_t> cab = PlainCabinet(pkg, stub.stubSize + 30720);
   WriteWholeFile(dir + "t.cab", cab);
   CheckPeersExtract(dir + "t.cab", product);
+
+  // Nothing but empty files: one folder without any data block.
+  WriteFile(product + "KESTIN/kestin.ini", std::vector<uint8_t>());
+  REQUIRE(RunTool("build " + Quote(product) + " -o " + Quote(dir + "e.exe") + " " + StubArgs(stub)).rc == 0);
+  WriteWholeFile(dir + "e.cab", PlainCabinet(ReadWholeFile(dir + "e.exe"), stub.stubSize + 30720));
+  CheckPeersExtract(dir + "e.cab", product);
 }
 
 TEST_CASE("the version values are patched in place and the library fills its slot") {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <memory>
 
 #include "cab_records.h"
 #include "mszip_encoder.h"
@@ -11,9 +12,10 @@
 
 namespace {
 
-// Blocks handed to the threads at once: 2 MiB of input, enough to keep two
-// cores busy without holding much memory.
-const size_t kBatchBlocks = 64;
+// Blocks in flight between reading and writing: 2 MiB of input, enough to
+// keep the workers busy while the main thread reads and writes.
+const uint32_t kRingSlots = 64;
+const uint32_t kNotDone = 0xFFFFFFFFu;
 
 // Reads the inputs one after the other as one stream, checking that each
 // file has exactly the size it had when the list was made.
@@ -88,48 +90,99 @@ private:
   uint64_t left_ = 0;
 };
 
-struct TBlock {
-  uint32_t folder = 0;
-  size_t inAt = 0;
-  uint32_t inLen = 0;
-  const uint8_t* dict = nullptr;
-  size_t dictLen = 0;
-  std::vector<uint8_t> record;  // the CFDATA record
+// One data block on its way: its input, the folder's previous block as
+// history (copied, so the slot that held it can be refilled), and the record.
+struct TSlot {
+  uint8_t dict[kCabBlockSize];
+  uint8_t input[kCabBlockSize];
+  uint32_t dictLen = 0, inLen = 0, folder = 0;
+  std::vector<uint8_t> record;
+  std::atomic<uint32_t> doneBlock{kNotDone};  // number of the block encoded here
 };
 
-struct TBatch {
-  std::vector<TBlock>* blocks;
-  size_t count;
-  const uint8_t* input;
-  bool compress;
-  int level;
-  std::atomic<size_t> next{0};
-  std::atomic<bool> noMemory{false};
+// The main thread reads blocks into a ring of slots and writes the finished
+// records in order; workers (and the main thread, while it would otherwise
+// wait) encode whatever block is next. No barrier between batches: a worker
+// the system puts aside holds up one block, not all the others.
+struct TPipeline {
+  std::unique_ptr<TSlot[]> slots{new TSlot[kRingSlots]};
+  std::atomic<uint32_t> filled{0};   // blocks whose input is in place
+  std::atomic<uint32_t> claimed{0};  // blocks taken by an encoder
+  std::atomic<bool> finished{false};
+  TWorkSemaphore* work = nullptr;    // one count per filled block
+  TWorkSemaphore* done = nullptr;    // one count per encoded block
+  bool compress = true;
+  int level = 0;
 };
 
-void EncodeBlocks(void* context, unsigned) {
-  TBatch* b = (TBatch*)context;
-  TMszipEncoder* encoder = nullptr;
-  std::vector<uint8_t> packed(b->compress ? kMszipMaxBlock : 0);
-  if (b->compress && !(encoder = Mszip_Create(b->level))) {
-    b->noMemory = true;
-    return;
-  }
-  for (;;) {
-    size_t i = b->next++;
-    if (i >= b->count) break;
-    TBlock& k = (*b->blocks)[i];
-    const uint8_t* in = b->input + k.inAt;
-    k.record.clear();
-    if (b->compress) {
-      size_t n = Mszip_Encode(encoder, k.dict, k.dictLen, in, k.inLen, packed.data());
-      Cab_AppendDataBlock(&k.record, packed.data(), n, k.inLen);
-    } else {
-      Cab_AppendDataBlock(&k.record, in, k.inLen, k.inLen);
+bool TryClaim(TPipeline& p, uint32_t* block) {
+  uint32_t c = p.claimed.load();
+  while (c < p.filled.load()) {
+    if (p.claimed.compare_exchange_weak(c, c + 1)) {
+      *block = c;
+      return true;
     }
   }
-  Mszip_Destroy(encoder);
+  return false;
 }
+
+void EncodeBlock(TPipeline& p, TMszipEncoder* encoder, uint8_t* packed, uint32_t block) {
+  TSlot& s = p.slots[block % kRingSlots];
+  s.record.clear();
+  if (p.compress) {
+    size_t n = Mszip_Encode(encoder, s.dict, s.dictLen, s.input, s.inLen, packed);
+    Cab_AppendDataBlock(&s.record, packed, n, s.inLen);
+  } else {
+    Cab_AppendDataBlock(&s.record, s.input, s.inLen, s.inLen);
+  }
+  s.doneBlock.store(block, std::memory_order_release);
+  if (p.done) Work_Post(p.done, 1);
+}
+
+// An encoder and its output buffer; without memory for zlib, blocks are
+// stored instead (still valid MSZIP), so no error to report.
+struct TEncoderSeat {
+  explicit TEncoderSeat(const TPipeline& p)
+      : encoder(p.compress ? Mszip_Create(p.level) : nullptr), packed(kMszipMaxBlock) {}
+  ~TEncoderSeat() { Mszip_Destroy(encoder); }
+  TMszipEncoder* encoder;
+  std::vector<uint8_t> packed;
+};
+
+void Worker(void* context) {
+  TPipeline& p = *(TPipeline*)context;
+  TEncoderSeat seat(p);
+  for (;;) {
+    Work_Wait(p.work);
+    uint32_t block;
+    while (TryClaim(p, &block)) EncodeBlock(p, seat.encoder, seat.packed.data(), block);
+    if (p.finished.load()) break;
+  }
+}
+
+// Starts the workers and, whatever way Cab_Write leaves, stops them.
+class TWorkers {
+public:
+  TWorkers(TPipeline& p, unsigned count) : p_(p) {
+    p.work = Work_NewSemaphore();
+    p.done = Work_NewSemaphore();
+    if (p.work && p.done && count > 0) threads_ = Work_Start(count, Worker, &p);
+  }
+  ~TWorkers() {
+    if (threads_) {
+      p_.finished = true;
+      Work_Post(p_.work, Work_Started(threads_));
+      Work_Join(threads_);
+    }
+    if (p_.work) Work_FreeSemaphore(p_.work);
+    if (p_.done) Work_FreeSemaphore(p_.done);
+  }
+  unsigned started() const { return threads_ ? Work_Started(threads_) : 0; }
+
+private:
+  TPipeline& p_;
+  TWorkThreads* threads_ = nullptr;
+};
 
 // Sends the cabinet's bytes to the file and keeps a copy of its first 128,
 // which are rewritten (header in place, maybe scrambled) at the end.
@@ -245,69 +298,70 @@ bool Cab_Write(const std::vector<TCabInput>& inputs, const TCabWriteOptions& opt
   if (!cab.Write(room.data(), room.size(), error)) return false;
 
   unsigned threads = options.threads ? options.threads : Work_ProcessorCount();
-  if (!options.compress) threads = 1;  // copying is no work worth sharing
-  std::vector<uint8_t> input(kBatchBlocks * kCabBlockSize);
-  std::vector<uint8_t> carry(kCabBlockSize);
-  std::vector<TBlock> blocks(kBatchBlocks);
-  for (TBlock& b : blocks) b.record.reserve(kCabDataFixedSize + kMszipMaxBlock);
+  if (!options.compress) threads = 0;  // copying is no work worth sharing
+  TPipeline p;
+  p.compress = options.compress;
+  p.level = options.level;
+  // The main thread encodes too whenever the next record is not ready, so
+  // `threads` encoders need one thread less of their own.
+  TWorkers workers(p, threads > 1 ? threads - 1 : 0);
+  std::unique_ptr<TEncoderSeat> mainSeat;  // for the blocks the main thread encodes itself
   TSourceReader reader(inputs);
   uint32_t f = 0;             // folder being read
   uint64_t folderDone = 0;    // its bytes read so far
+  uint32_t filled = 0, written = 0;
   uint32_t nextToPlace = 0;   // first folder whose data start is not yet set
   uint64_t done = 0;
+  bool more = true;
   for (;;) {
-    size_t count = 0, used = 0;
-    while (count < kBatchBlocks && f < folderCount) {
-      if (folderDone == folderBytes[f]) {
+    // Read ahead as far as the ring allows.
+    while (more && filled - written < kRingSlots) {
+      while (f < folderCount && folderDone == folderBytes[f]) {
         f++;
         folderDone = 0;
-        continue;
       }
-      uint32_t n = (uint32_t)std::min<uint64_t>(kCabBlockSize, folderBytes[f] - folderDone);
-      if (!reader.Read(input.data() + used, n, error)) return false;
-      TBlock& b = blocks[count];
-      b.folder = f;
-      b.inAt = used;
-      b.inLen = n;
-      if (folderDone == 0) {
-        b.dict = nullptr;
-        b.dictLen = 0;
-      } else if (count > 0) {
-        b.dict = input.data() + blocks[count - 1].inAt;
-        b.dictLen = blocks[count - 1].inLen;
-      } else {
-        b.dict = carry.data();
-        b.dictLen = kCabBlockSize;
+      if (f == folderCount) {
+        more = false;
+        break;
       }
-      used += n;
-      folderDone += n;
-      count++;
+      TSlot& s = p.slots[filled % kRingSlots];
+      s.inLen = (uint32_t)std::min<uint64_t>(kCabBlockSize, folderBytes[f] - folderDone);
+      if (!reader.Read(s.input, s.inLen, error)) return false;
+      s.folder = f;
+      s.dictLen = 0;
+      if (folderDone > 0) {
+        // The slot before still holds the previous block: it is refilled
+        // only after this one.
+        const TSlot& previous = p.slots[(filled - 1) % kRingSlots];
+        std::memcpy(s.dict, previous.input, previous.inLen);
+        s.dictLen = previous.inLen;
+      }
+      folderDone += s.inLen;
+      p.filled.store(++filled);
+      if (workers.started()) Work_Post(p.work, 1);
     }
-    if (count == 0) break;
+    if (written == filled && !more) break;
 
-    TBatch batch;
-    batch.blocks = &blocks;
-    batch.count = count;
-    batch.input = input.data();
-    batch.compress = options.compress;
-    batch.level = options.level;
-    Work_RunOnThreads((unsigned)std::min<size_t>(threads, count), EncodeBlocks, &batch);
-    if (batch.noMemory) {
-      *error = "out of memory while compressing";
-      return false;
-    }
-    for (size_t i = 0; i < count; i++) {
-      const TBlock& b = blocks[i];
-      for (; nextToPlace <= b.folder; nextToPlace++)
+    TSlot& next = p.slots[written % kRingSlots];
+    if (next.doneBlock.load(std::memory_order_acquire) == written) {
+      for (; nextToPlace <= next.folder; nextToPlace++)
         folders[nextToPlace].firstBlockAt = uint32_t(cab.position());
-      folders[b.folder].blocks++;
-      if (!cab.Write(b.record.data(), b.record.size(), error)) return false;
+      folders[next.folder].blocks++;
+      if (!cab.Write(next.record.data(), next.record.size(), error)) return false;
+      next.doneBlock.store(kNotDone);
+      done += next.inLen;
+      written++;
+      if (options.progress && (written % kRingSlots == 0 || (!more && written == filled)))
+        options.progress(options.progressContext, done, total);
+      continue;
     }
-    // A folder that goes on in the next batch needs this block as history.
-    const TBlock& last = blocks[count - 1];
-    if (last.inLen == kCabBlockSize) std::memcpy(carry.data(), input.data() + last.inAt, kCabBlockSize);
-    done += used;
-    if (options.progress) options.progress(options.progressContext, done, total);
+    uint32_t block;
+    if (TryClaim(p, &block)) {
+      if (!mainSeat) mainSeat.reset(new TEncoderSeat(p));
+      EncodeBlock(p, mainSeat->encoder, mainSeat->packed.data(), block);
+      continue;
+    }
+    Work_Wait(p.done);
   }
   if (!reader.Finish(error)) return false;
   for (; nextToPlace < folderCount; nextToPlace++)

@@ -41,6 +41,7 @@ static size_t StoredBlock(const uint8_t* in, size_t n, uint8_t* out) {
 
 size_t Mszip_Encode(TMszipEncoder* e, const uint8_t* dict, size_t dictLen, const uint8_t* in,
                     size_t n, uint8_t* out) {
+  if (!e) return StoredBlock(in, n, out);
   z_stream& z = e->z;
   if (deflateReset(&z) != Z_OK) return StoredBlock(in, n, out);
   if (dictLen > 32768) {

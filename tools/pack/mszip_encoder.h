@@ -19,6 +19,7 @@ TMszipEncoder* Mszip_Create(int level);
 void Mszip_Destroy(TMszipEncoder* e);
 // Compresses `n` (1 to 32768) bytes into `out` (room for kMszipMaxBlock) and
 // returns the block's size. `dict`/`dictLen`: the preceding input of the same
-// folder (at most 32768 bytes used); none for a folder's first block.
+// folder (at most 32768 bytes used); none for a folder's first block. Without
+// an encoder (zlib had no memory) the block is stored, still valid MSZIP.
 size_t Mszip_Encode(TMszipEncoder* e, const uint8_t* dict, size_t dictLen, const uint8_t* in,
                     size_t n, uint8_t* out);

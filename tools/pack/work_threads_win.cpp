@@ -2,36 +2,60 @@
 
 #include "work_threads.h"
 
+#include <climits>
 #include <vector>
 
-namespace {
-struct TThreadStart {
+struct TWorkThreads {
   WorkJob job;
   void* context;
-  unsigned worker;
+  std::vector<HANDLE> handles;
 };
 
-DWORD WINAPI ThreadMain(void* p) {
-  TThreadStart* s = (TThreadStart*)p;
-  s->job(s->context, s->worker);
+struct TWorkSemaphore {
+  HANDLE handle;
+};
+
+static DWORD WINAPI ThreadMain(void* p) {
+  TWorkThreads* t = (TWorkThreads*)p;
+  t->job(t->context);
   return 0;
 }
-}  // namespace
 
-void Work_RunOnThreads(unsigned threads, WorkJob job, void* context) {
-  std::vector<TThreadStart> starts(threads);
-  std::vector<HANDLE> handles;
-  for (unsigned w = 1; w < threads; w++) {
-    starts[w] = {job, context, w};
-    HANDLE h = CreateThread(nullptr, 0, ThreadMain, &starts[w], 0, nullptr);
+TWorkThreads* Work_Start(unsigned count, WorkJob job, void* context) {
+  TWorkThreads* t = new TWorkThreads;
+  t->job = job;
+  t->context = context;
+  for (unsigned i = 0; i < count; i++) {
+    HANDLE h = CreateThread(nullptr, 0, ThreadMain, t, 0, nullptr);
     if (!h) break;
-    handles.push_back(h);
+    t->handles.push_back(h);
   }
-  job(context, 0);
-  for (HANDLE h : handles) {
+  return t;
+}
+
+unsigned Work_Started(const TWorkThreads* t) { return unsigned(t->handles.size()); }
+
+void Work_Join(TWorkThreads* t) {
+  for (HANDLE h : t->handles) {
     WaitForSingleObject(h, INFINITE);
     CloseHandle(h);
   }
+  delete t;
+}
+
+TWorkSemaphore* Work_NewSemaphore() {
+  HANDLE h = CreateSemaphoreA(nullptr, 0, LONG_MAX, nullptr);
+  if (!h) return nullptr;
+  return new TWorkSemaphore{h};
+}
+
+void Work_Post(TWorkSemaphore* s, unsigned count) { ReleaseSemaphore(s->handle, LONG(count), nullptr); }
+
+void Work_Wait(TWorkSemaphore* s) { WaitForSingleObject(s->handle, INFINITE); }
+
+void Work_FreeSemaphore(TWorkSemaphore* s) {
+  CloseHandle(s->handle);
+  delete s;
 }
 
 unsigned Work_ProcessorCount() {
