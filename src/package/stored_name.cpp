@@ -6,8 +6,9 @@ namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
+}  // namespace
+
 bool IsDeviceName(const char* part, int len) {
-  // The device name is what comes before the first dot, trailing blanks ignored.
   int stem = 0;
   while (stem < len && part[stem] != '.') stem++;
   while (stem > 0 && part[stem - 1] == ' ') stem--;
@@ -20,6 +21,8 @@ bool IsDeviceName(const char* part, int len) {
     return true;
   return false;
 }
+
+namespace {
 
 bool IsBadPart(const char* part, int len) {
   if (len == 0) return true;  // empty part: leading, doubled or trailing separator

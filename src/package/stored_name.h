@@ -6,3 +6,7 @@
 // without extension), no control characters. Both '\' and '/' count as
 // separators, as the file system treats them.
 bool IsSafeStoredName(const char* name);
+
+// Whether a single name part opens a device on Windows (CON, NUL, COM1, ...):
+// the text before its first dot, trailing blanks dropped, in any case.
+bool IsDeviceName(const char* part, int len);

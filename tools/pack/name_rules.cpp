@@ -17,18 +17,12 @@ std::vector<std::string> Components(const std::string& name) {
   return parts;
 }
 
-// The device a component opens on Windows, or "". Windows ignores an
-// extension and blanks before it ("nul.txt", "CON .log" are devices too).
+// The device a component opens on Windows, or "".
 std::string DeviceName(const std::string& component) {
+  if (!IsDeviceName(component.c_str(), int(component.size()))) return "";
   std::string base = Stored_Upper(component.substr(0, component.find('.')));
   while (!base.empty() && base.back() == ' ') base.pop_back();
-  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
-  for (const char* d : kDevices)
-    if (base == d) return base;
-  if (base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
-      base[3] >= '0' && base[3] <= '9')
-    return base;
-  return "";
+  return base;
 }
 
 bool OnlyDotsAndBlanks(const std::string& s) {
