@@ -6,6 +6,7 @@
 
 #include "package/package_layout.h"
 #include "package/scramble.h"
+#include "fake_stub.h"
 #include "package_image.h"
 #include "stub_patch.h"
 
@@ -71,20 +72,11 @@ TEST_CASE("scrambling XORs the first 128 bytes word by word and undoes itself") 
   CHECK(tiny2 == tiny);
 }
 
-// A version String record as the resource compiler lays it out.
+// Some bytes with one version record in them.
 static std::vector<uint8_t> FakeImageWith(const std::string& key, const std::string& value) {
   std::vector<uint8_t> img(64, 0xCC);
-  std::vector<uint8_t> rec;
-  auto w16 = [&](unsigned v) { rec.push_back(uint8_t(v)); rec.push_back(uint8_t(v >> 8)); };
-  w16(0); w16(unsigned(value.size() + 1)); w16(1);
-  for (char c : key) w16(uint8_t(c));
-  w16(0);
-  while (rec.size() % 4) rec.push_back(0);
-  for (char c : value) w16(uint8_t(c));
-  w16(0);
-  rec[0] = uint8_t(rec.size());
-  img.insert(img.end(), rec.begin(), rec.end());
-  img.resize((img.size() + 40 + 3) & ~size_t(3), 0xCC);
+  AppendVersionRecord(img, key, value);
+  img.resize(img.size() + 40, 0xCC);
   return img;
 }
 
@@ -114,9 +106,7 @@ TEST_CASE("patching refuses a value that does not fit or a key that is missing")
 
 TEST_CASE("assembling: image, library padded to its slot, scrambled cabinet") {
   TPackageParts parts;
-  parts.stub = FakeImageWith("kestin", "                ");
-  std::vector<uint8_t> cab = FakeImageWith("cabnam", "        ");  // any bytes will do as "cabinet"
-  parts.stub.insert(parts.stub.end(), cab.begin(), cab.end());     // the stub needs both values
+  parts.stub = FakeStub();
   parts.library = std::vector<uint8_t>(1000, 0xAB);
   parts.cabinet = std::vector<uint8_t>(200, 0x11);
   std::vector<uint8_t> pkg, sep;
