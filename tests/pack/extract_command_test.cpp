@@ -4,6 +4,8 @@
 
 #include <sys/stat.h>
 
+#include <initializer_list>
+
 #include "cab_builder.h"
 #include "pack_test_support.h"
 
@@ -148,4 +150,25 @@ TEST_CASE("damaged input fails with the file's name and leaves no partial file")
   r = RunTool("list " + Quote(dir + "moved.exe"));
   CHECK(r.rc == 1);
   CHECK(r.err.find("no cabinet where the package says it starts") != std::string::npos);
+}
+
+TEST_CASE("all four compression types list and extract as cabextract extracts them") {
+  std::string dir = NewScratchFolder("fourtypes");
+  std::string mixed = SharedPath("testdata/cab/mszip_lzx_qtm.cab");
+  TRun listed = RunTool("list " + Quote(mixed));
+  REQUIRE(listed.rc == 0);
+  for (const char* name : {"mszip.txt", "lzx.txt", "qtm.txt"}) CHECK(listed.out.find(name) != std::string::npos);
+  REQUIRE(RunTool("extract " + Quote(mixed) + " " + Quote(dir + "ours")).rc == 0);
+  REQUIRE(RunShell("cabextract -q -d " + Quote(dir + "peer") + " " + Quote(mixed)).rc == 0);
+  CHECK(Tree(dir + "ours") == Tree(dir + "peer"));
+  CHECK(ReadWholeFile(dir + "ours/mszip.txt").size() == 57);
+  CHECK(ReadWholeFile(dir + "ours/lzx.txt").size() == 187);
+  CHECK(ReadWholeFile(dir + "ours/qtm.txt").size() == 59);
+
+  // Stored files too, from a cabinet with no compression at all.
+  std::string product = MinimalProduct(dir + "p/");
+  REQUIRE(RunTool("build " + Quote(product) + " -o " + Quote(dir + "s.exe") + " --store " +
+                  StubArgs(WriteStubFiles(dir))).rc == 0);
+  REQUIRE(RunTool("extract " + Quote(dir + "s.exe") + " " + Quote(dir + "stored")).rc == 0);
+  CHECK(Tree(dir + "stored") == Tree(product));
 }
