@@ -100,12 +100,25 @@ TStr TrimControl(const TStr& s) {
   while (e > b && (unsigned char)s[e - 1] <= 32) e--;
   return s.substr(b, e - b);
 }
+// Divides *v by 10 and returns the remainder, with 32-bit divisions only: a
+// 64-bit division would link the compiler's run-time division routines into
+// the 32-bit program. Each step divides a value below 10 * 2^16.
+static unsigned DivideBy10(unsigned long long* v) {
+  unsigned high = (unsigned)(*v >> 32), low = (unsigned)*v;
+  unsigned q1 = high / 10, r = high % 10;
+  unsigned part = (r << 16) | (low >> 16);
+  unsigned q2 = part / 10;
+  part = ((part % 10) << 16) | (low & 0xFFFF);
+  unsigned q3 = part / 10;
+  *v = ((unsigned long long)q1 << 32) | (q2 << 16) | q3;
+  return part % 10;
+}
 TStr IntToStr(long long v) {
   char buf[24];
   char* p = buf + sizeof buf;
   *--p = 0;
   unsigned long long u = v < 0 ? 0ull - (unsigned long long)v : (unsigned long long)v;
-  do { *--p = char('0' + u % 10); u /= 10; } while (u);
+  do { *--p = char('0' + DivideBy10(&u)); } while (u);
   if (v < 0) *--p = '-';
   return TStr(p);
 }
