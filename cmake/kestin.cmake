@@ -8,9 +8,12 @@
 
 if(KESTIN_WINDOWS)
   # Small, self-contained Windows binaries: no exceptions, no RTTI, no C++
-  # runtime DLLs; only system DLLs are imported.
+  # runtime DLLs; only system DLLs are imported. No -fdata-sections: for PE
+  # targets it gives every variable a section of its own with contents, even a
+  # zero-initialised one, so nothing would be left for .bss and the zeros
+  # would take room in the file.
   set(KESTIN_WIN_FLAGS -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
-      -ffunction-sections -fdata-sections -fno-stack-protector -fno-ident
+      -ffunction-sections -fno-stack-protector -fno-ident
       -fno-threadsafe-statics -fno-unwind-tables)
   # Applied to product code only (modules, setup.exe, uncab.dll); tests build
   # as ordinary C++ with exceptions.
