@@ -8,9 +8,12 @@
 
 if(KESTIN_WINDOWS)
   # Small, self-contained Windows binaries: no exceptions, no RTTI, no C++
-  # runtime DLLs; only system DLLs are imported.
+  # runtime DLLs; only system DLLs are imported. No -fdata-sections: for PE
+  # targets it gives every variable a section of its own with contents, even a
+  # zero-initialised one, so nothing would be left for .bss and the zeros
+  # would take room in the file.
   set(KESTIN_WIN_FLAGS -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
-      -ffunction-sections -fdata-sections -fno-stack-protector -fno-ident
+      -ffunction-sections -fno-stack-protector -fno-ident
       -fno-threadsafe-statics -fno-unwind-tables)
   # Applied to product code only (modules, setup.exe, uncab.dll); tests build
   # as ordinary C++ with exceptions.
@@ -22,6 +25,16 @@ if(KESTIN_WINDOWS)
   set(KESTIN_SYSTEM_LIBS kernel32 user32 gdi32 advapi32 shell32 ole32 comctl32 version msvcrt)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     set(KESTIN_ARCH i686)
+    # The release is i686 and must stay small. Arguments are pushed rather
+    # than stored into a frame-wide area, there is no frame pointer, and the
+    # stack is kept to the 4-byte alignment the system itself guarantees (no
+    # code here needs more). Pushed arguments need stack probing off, so no
+    # function may grow the stack by close to a page at once: the guard page
+    # would be stepped over. Frames are capped well below a page instead, and
+    # variable-length arrays are refused.
+    list(APPEND KESTIN_WIN_FLAGS -fomit-frame-pointer -mpreferred-stack-boundary=2
+         -mno-accumulate-outgoing-args -mno-stack-arg-probe
+         -Wframe-larger-than=3072 -Werror=frame-larger-than=3072 -Werror=vla)
   else()
     set(KESTIN_ARCH x86_64)
   endif()

@@ -17,11 +17,29 @@ check_imports() {
   done < <($od -p "$f" | awk '/DLL Name:/ {print $3}')
 }
 
+# ASLR with relocations to apply, DEP, imports found, and no section both
+# writable and executable: the release links with its own section layout.
+check_hardening() {
+  local f=$1 headers
+  headers=$($objdump -p "$f")
+  for flag in DYNAMIC_BASE NX_COMPAT; do
+    echo "$headers" | grep -qw "$flag" || { echo "FAIL: $f lacks $flag"; fail=1; }
+  done
+  for entry in "1 Import" "5 Base Relocation"; do
+    echo "$headers" | grep -Eq "^Entry ${entry%% *} +0*[1-9a-f][0-9a-f]* +0*[1-9a-f][0-9a-f]* +${entry#* }" ||
+      { echo "FAIL: $f has no ${entry#* } directory"; fail=1; }
+  done
+  if $objdump -h "$f" | grep -A1 '^ *[0-9]' | grep 'CODE' | grep -vq 'READONLY'; then
+    echo "FAIL: $f has a section that is both writable and executable"; fail=1
+  fi
+}
+
 exe=$dir/setup.exe
 if ! file "$exe" | grep -q 'PE32 executable (GUI) Intel 80386'; then
   echo "FAIL: $exe is not a 32-bit GUI program: $(file -b "$exe")"; fail=1
 fi
 check_imports "$exe"
+check_hardening "$exe"
 size=$(stat -c %s "$exe")
 echo "setup.exe (i686): $size bytes (target: at most 60884)"
 [ "$size" -le 60884 ] || echo "WARNING: setup.exe is over its size target"

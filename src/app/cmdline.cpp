@@ -13,16 +13,17 @@ const char* ReadArgument(const char* p, TStr* out) {
     if (p[0] == '"' && p[1] == '"') { p += 2; continue; }
     break;
   }
-  char buf[kMaxArgumentLength];
-  int n = 0;
+  // Built straight into the text: a page-sized buffer on the stack would be
+  // more than the release build allows one frame.
+  TStr arg;
   bool quoted = false;
   for (; *p; p++) {
     char c = *p;
     if (c == '"') { quoted = !quoted; continue; }
     if (!quoted && EndsArgument(c)) break;
-    if (n < kMaxArgumentLength) buf[n++] = c;
+    if (out && arg.size() < (size_t)kMaxArgumentLength) arg += c;
   }
-  if (out) *out = TStr(buf, n);
+  if (out) *out = static_cast<TStr&&>(arg);
   return p;
 }
 

@@ -12,9 +12,9 @@ void RunInstallMode() {
   // Until the wizard exists, say what the start-up found so a run can be
   // checked by eye, then end cleanly.
   TStr caption = SetupScript->ReadString("General", "Caption", "Kestin");
-  TStr text = "Setup is ready.\n\nProduct: " + SetupScript->ReadString("General", "ProgramName", "") +
-              "\nCabinet: " + CabinetPath + "\nOffset: " + IntToStr(CabinetOffset) +
-              "\nNext button: " + Text(TxtNext);
+  TStr text = Concat("Setup is ready.\n\nProduct: ", SetupScript->ReadString("General", "ProgramName", ""),
+                     "\nCabinet: ", CabinetPath, "\nOffset: ", IntToStr(CabinetOffset),
+                     "\nNext button: ", Text(TxtNext));
   ShowMessage(nullptr, text.c_str(), caption.c_str(), MB_ICONINFORMATION);
   SetupTeardown();
 }

@@ -77,8 +77,8 @@ bool SetupStartup() {
   }
 
   if (!LoadHelperLibrary()) {
-    Stop("Setup cannot prepare its decompression library in the temporary folder:\n" + TempFolder +
-         "uncab.dll\n\nThe disk may be full, or the package may be damaged.");
+    Stop(Concat("Setup cannot prepare its decompression library in the temporary folder:\n", TempFolder,
+                "uncab.dll\n\nThe disk may be full, or the package may be damaged."));
     SetupTeardown();
     return false;
   }

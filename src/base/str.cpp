@@ -10,6 +10,7 @@ TStr::TStr(TStr&& o) noexcept : data_(o.data_), size_(o.size_), cap_(o.cap_) {
   o.data_ = nullptr; o.size_ = o.cap_ = 0;
 }
 TStr::~TStr() { free(data_); }
+const char* TStr::c_str() const { return data_ ? data_ : ""; }
 
 TStr& TStr::operator=(const TStr& o) {
   if (this != &o) { size_ = 0; append(o.c_str(), o.size_); }
@@ -47,6 +48,8 @@ TStr& TStr::append(const char* s, size_t n) {
   return *this;
 }
 TStr& TStr::operator+=(const char* s) { return append(s, strlen(s)); }
+TStr& TStr::operator+=(const TStr& s) { return append(s.c_str(), s.size_); }
+char* TStr::buffer() { reserve(size_); return data_; }
 void TStr::clear() { size_ = 0; if (data_) data_[0] = 0; }
 void TStr::resize(size_t n) {
   reserve(n);
@@ -80,6 +83,14 @@ bool TStr::operator==(const char* s) const { return strcmp(c_str(), s) == 0; }
 TStr operator+(const TStr& a, const TStr& b) { TStr r(a); r += b; return r; }
 TStr operator+(const TStr& a, const char* b) { TStr r(a); r += b; return r; }
 TStr operator+(const char* a, const TStr& b) { TStr r(a); r += b; return r; }
+TStr Concat(TStrPart a, TStrPart b, TStrPart c, TStrPart d, TStrPart e, TStrPart f, TStrPart g,
+            TStrPart h) {
+  const char* parts[] = {a.text, b.text, c.text, d.text, e.text, f.text, g.text, h.text};
+  TStr r;
+  for (const char* p : parts)
+    if (p) r += p;
+  return r;
+}
 
 char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 32) : c; }
 TStr UpperAscii(const TStr& s) {
@@ -100,12 +111,25 @@ TStr TrimControl(const TStr& s) {
   while (e > b && (unsigned char)s[e - 1] <= 32) e--;
   return s.substr(b, e - b);
 }
+// Divides *v by 10 and returns the remainder, with 32-bit divisions only: a
+// 64-bit division would link the compiler's run-time division routines into
+// the 32-bit program. Each step divides a value below 10 * 2^16.
+static unsigned DivideBy10(unsigned long long* v) {
+  unsigned high = (unsigned)(*v >> 32), low = (unsigned)*v;
+  unsigned q1 = high / 10, r = high % 10;
+  unsigned part = (r << 16) | (low >> 16);
+  unsigned q2 = part / 10;
+  part = ((part % 10) << 16) | (low & 0xFFFF);
+  unsigned q3 = part / 10;
+  *v = ((unsigned long long)q1 << 32) | (q2 << 16) | q3;
+  return part % 10;
+}
 TStr IntToStr(long long v) {
   char buf[24];
   char* p = buf + sizeof buf;
   *--p = 0;
   unsigned long long u = v < 0 ? 0ull - (unsigned long long)v : (unsigned long long)v;
-  do { *--p = char('0' + u % 10); u /= 10; } while (u);
+  do { *--p = char('0' + DivideBy10(&u)); } while (u);
   if (v < 0) *--p = '-';
   return TStr(p);
 }
@@ -117,7 +141,10 @@ bool StrToInt32(const char* s, int* out) {
   unsigned base = 10;
   if (*s == '$') { base = 16; s++; }
   else if (s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) { base = 16; s += 2; }
-  unsigned long long v = 0;
+  // Hexadecimal may use all 32 bits (colours such as $80000005 are negative).
+  // The limit is checked before each step, so 32-bit arithmetic suffices.
+  const unsigned limit = base == 16 ? 0xFFFFFFFFu : 0x80000000u;
+  unsigned v = 0;
   int digits = 0;
   for (;; s++, digits++) {
     unsigned d;
@@ -126,16 +153,13 @@ bool StrToInt32(const char* s, int* out) {
     else if (base == 16 && c >= 'a' && c <= 'f') d = unsigned(c - 'a' + 10);
     else if (base == 16 && c >= 'A' && c <= 'F') d = unsigned(c - 'A' + 10);
     else break;
+    if (v > (limit - d) / base) return false;
     v = v * base + d;
-    // Hexadecimal may use all 32 bits (colours such as $80000005 are negative).
-    if (v > (base == 16 ? 0xFFFFFFFFull : 0x80000000ull)) return false;
   }
   while (*s == ' ' || *s == '\t') s++;
   if (!digits || *s) return false;
-  if (base == 10 && !neg && v > 0x7FFFFFFFull) return false;
-  long long r = base == 16 ? (long long)(int)(unsigned)v : (long long)v;
-  if (neg) r = -r;
-  *out = (int)r;
+  if (base == 10 && !neg && v > 0x7FFFFFFFu) return false;
+  *out = (int)(neg ? 0u - v : v);
   return true;
 }
 TStr FileNamePart(const TStr& path) {

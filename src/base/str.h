@@ -16,7 +16,7 @@ public:
   TStr& operator=(TStr&& o) noexcept;
   TStr& operator=(const char* s);
 
-  const char* c_str() const { return data_ ? data_ : ""; }
+  const char* c_str() const;
   size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
   char operator[](size_t i) const { return data_[i]; }
@@ -24,11 +24,11 @@ public:
 
   TStr& append(const char* s, size_t n);
   TStr& operator+=(const char* s);
-  TStr& operator+=(const TStr& s) { return append(s.c_str(), s.size()); }
+  TStr& operator+=(const TStr& s);
   TStr& operator+=(char c) { return append(&c, 1); }
   void clear();
   void resize(size_t n);           // new bytes are zero
-  char* buffer() { reserve(size_); return data_; }  // writable, size() bytes
+  char* buffer();  // writable, size() bytes
   void reserve(size_t n);
 
   TStr substr(size_t pos, size_t n = (size_t)-1) const;
@@ -51,6 +51,20 @@ private:
 TStr operator+(const TStr& a, const TStr& b);
 TStr operator+(const TStr& a, const char* b);
 TStr operator+(const char* a, const TStr& b);
+
+// One piece of text for Concat: a C string or a TStr (read up to its first
+// zero byte).
+struct TStrPart {
+  TStrPart(const char* s) : text(s) {}
+  TStrPart(const TStr& s) : text(s.c_str()) {}
+  const char* text;
+};
+// The pieces joined in order; null pieces are skipped. For three pieces or
+// more this takes less code than a chain of operator+, which makes and
+// destroys a temporary at every step.
+TStr Concat(TStrPart a, TStrPart b, TStrPart c = nullptr, TStrPart d = nullptr,
+            TStrPart e = nullptr, TStrPart f = nullptr, TStrPart g = nullptr,
+            TStrPart h = nullptr);
 
 // ASCII helpers used wherever names compare without regard to letter case.
 char AsciiUpper(char c);

@@ -90,7 +90,7 @@ static const char* ErrorReason(int oper) {
 }
 
 void ShowCabinetError(const TFdiError& error, const TStr& detail) {
-  TStr text = "Cabinet error : " + IntToStr(error.oper) + " " + IntToStr(error.type);
+  TStr text = Concat("Cabinet error : ", IntToStr(error.oper), " ", IntToStr(error.type));
   const char* reason = ErrorReason(error.oper);
   if (*reason || !detail.empty()) text += "\n\n";
   text += reason;
@@ -135,7 +135,8 @@ bool TCabinetReader::CheckResult(bool ok) {
   if (!ok && Error.oper != kFdiUserAbort && Error.flag && !CancelFlag) {
     TStr detail;
     if (!outputPath_.empty()) detail = "File: " + outputPath_;
-    if (Error.type == 0 && LastIoError > 0) detail += (detail.empty() ? "" : "\n") + TStr("System error ") + IntToStr(LastIoError);
+    if (Error.type == 0 && LastIoError > 0)
+      detail = Concat(detail, detail.empty() ? "" : "\n", "System error ", IntToStr(LastIoError));
     ShowCabinetError(Error, detail);
   }
   return ok;
@@ -183,7 +184,7 @@ bool TCabinetReader::CopyCabinetChain(TStr cabinetName, const TStr& cabinetFolde
         // The output file could not be created: say so rather than carry on
         // as if the file had been installed.
         TFdiError e = {kFdiTargetFile, LastIoError, 1};
-        ShowCabinetError(e, "File: " + TargetDir + FileFilter);
+        ShowCabinetError(e, Concat("File: ", TargetDir, FileFilter));
       } else {
         CheckResult(false);
       }

@@ -22,16 +22,17 @@ bool Convert(const TStr& input, int* out) {
   if (p < end && (*p == '$' || *p == 'x' || *p == 'X')) { hex = true; p++; }
   else if (end - p >= 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) { hex = true; p += 2; }
   if (p == end) return false;
-  unsigned long long v = 0;
+  const unsigned base = hex ? 16 : 10;
+  unsigned v = 0;
   for (; p < end; p++) {
     int d = hex ? HexDigit(*p) : (*p >= '0' && *p <= '9' ? *p - '0' : -1);
     if (d < 0) return false;
-    v = v * (hex ? 16 : 10) + (unsigned)d;
-    if (v > 0xFFFFFFFFull) return false;
+    // Overflow of 32 bits, checked before the step.
+    if (v > (0xFFFFFFFFu - (unsigned)d) / base) return false;
+    v = v * base + (unsigned)d;
   }
-  if (!hex && v > (negative ? 0x80000000ull : 0x7FFFFFFFull)) return false;
-  unsigned u = (unsigned)v;
-  *out = negative ? (int)(0u - u) : (int)u;
+  if (!hex && v > (negative ? 0x80000000u : 0x7FFFFFFFu)) return false;
+  *out = negative ? (int)(0u - v) : (int)v;
   return true;
 }
 
