@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, only those missing.
 set -euo pipefail
-want=(cmake ninja-build make python3
+want=(cmake ninja-build make python3 file
       g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
       clang libclang-rt-14-dev doctest-dev zlib1g-dev
       wine wine64 xvfb xauth x11-utils imagemagick xdotool
