@@ -1,5 +1,6 @@
-// Writes small stored (uncompressed) cabinets for tests, including ones no
-// tool would make: odd names, a next-cabinet link, a bad checksum.
+// Small stored (uncompressed) cabinets for tests, including ones no tool would
+// make: odd names, a next-cabinet link. The general writer for odd shapes is
+// cabinet_maker.h; this is its short form for a list of files.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -19,5 +20,6 @@ struct TCabOptions {
 };
 
 std::vector<uint8_t> BuildStoredCabinet(const std::vector<TCabEntry>& files, const TCabOptions& options = {});
-// The CFDATA checksum of a block (data followed by its two length fields).
+// The CFDATA checksum of a block (data followed by its two length fields),
+// written here apart from the engine's own so tests can check one by the other.
 uint32_t CabBlockChecksum(const uint8_t* data, size_t n, uint16_t cbData, uint16_t cbUncomp);
