@@ -3,6 +3,7 @@
 # Every folder under src/ is one module. Its sources are found by name:
 #   *.cpp        portable code (no <windows.h>), built natively and for Windows
 #   *_win.cpp    Win32 code, built for Windows only
+#   *_posix.cpp  its native counterpart, built natively only
 # Each module becomes a static library kestin_<module> in both trees, so adding
 # a file never needs a build-file edit.
 
@@ -56,23 +57,34 @@ endif()
 
 include_directories(${CMAKE_SOURCE_DIR}/src)
 
-# kestin_module(NAME [DEPS lib...]) -- static library from src/NAME by the naming rule above.
-function(kestin_module name)
-  cmake_parse_arguments(M "" "" "DEPS" ${ARGN})
-  file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
+# kestin_sources(OUT DIR) -- the sources of DIR for this build by the naming
+# rule: program entry files (*_main.cpp, *_main_win.cpp) belong to their
+# executables and are left out; *_win.cpp only for Windows, *_posix.cpp only
+# natively; everything else always.
+function(kestin_sources out dir)
+  file(GLOB all CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.c)
   set(srcs)
   foreach(f ${all})
-    # Program entry files (*_main.cpp, *_main_win.cpp) belong to their
-    # executables, never to the module library.
     if(f MATCHES "_main(_win)?\\.cpp$")
     elseif(f MATCHES "_win\\.c(pp)?$")
       if(KESTIN_WINDOWS)
+        list(APPEND srcs ${f})
+      endif()
+    elseif(f MATCHES "_posix\\.c(pp)?$")
+      if(NOT KESTIN_WINDOWS)
         list(APPEND srcs ${f})
       endif()
     else()
       list(APPEND srcs ${f})
     endif()
   endforeach()
+  set(${out} ${srcs} PARENT_SCOPE)
+endfunction()
+
+# kestin_module(NAME [DEPS lib...]) -- static library from src/NAME by the naming rule above.
+function(kestin_module name)
+  cmake_parse_arguments(M "" "" "DEPS" ${ARGN})
+  kestin_sources(srcs ${CMAKE_CURRENT_SOURCE_DIR})
   if(NOT srcs)
     add_library(kestin_${name} INTERFACE)
     if(M_DEPS)
