@@ -1,8 +1,8 @@
 #include "base/process_state.h"
 
-volatile unsigned char CancelFlag = 0;
-volatile unsigned char InstallDone = 0;
-volatile unsigned char InstallSucceeded = 0;
+TSharedFlag CancelFlag;
+TSharedFlag InstallDone;
+TSharedFlag InstallSucceeded;
 unsigned char WindowsNT = 0;
 unsigned char LaunchWanted = 0;
 TStr LaunchCommand;

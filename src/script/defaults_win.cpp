@@ -39,7 +39,7 @@ TStr GetDestinationFolder() {
       TStr message = PathValue("NotFoundPathMsg");
       if (!message.empty()) {
         ShowMessage(nullptr, message.c_str(), Text(TxtError).c_str(), MB_ICONERROR);
-        CancelFlag = 1;
+        CancelFlag.Raise();
         return TStr();
       }
     }

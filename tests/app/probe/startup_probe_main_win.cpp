@@ -79,7 +79,7 @@ int main() {
         i--;
       } else if (cmd == "dest") {
         Put("dest", GetDestinationFolder());
-        Put("cancel", IntToStr(CancelFlag));
+        Put("cancel", IntToStr(CancelFlag.IsSet() ? 1 : 0));
         i--;
       }
     }
