@@ -1,0 +1,27 @@
+// Scripts the installer refuses before it installs anything: values that would
+// make the uninstall destroy what is not the product's (a whole registry root,
+// the Uninstall key itself, a file type's verbs, a folder outside the
+// product's own). The setup program and kestin-pack's script check share this
+// one rule, so a package the builder accepts is one the installer accepts.
+#pragma once
+#include "base/str.h"
+
+// Reads setup-script values as the platform's profile functions give them: an
+// absent key reads as an empty text.
+class TScriptValues {
+public:
+  virtual ~TScriptValues() {}
+  virtual TStr Value(const char* section, const char* key) const = 0;
+};
+
+// One value the installer refuses: where it is and a reason a publisher can act
+// on ("would delete the whole Uninstall key on uninstall").
+struct TScriptRefusal {
+  TStr Section;
+  TStr Key;
+  TStr Reason;
+};
+
+// Fills up to `max` refusals into `out` (which may be null when max is 0) and
+// returns how many the script has in all; 0 means the script may be installed.
+int FindRefusedScriptValues(const TScriptValues& script, TScriptRefusal* out, int max);
