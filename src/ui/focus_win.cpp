@@ -19,7 +19,8 @@ void TWinControl::MoveFocus(bool backwards) {
   int focused = -1;
   for (int i = 0; i < ChildTotal; i++)
     if (Children[i] == FocusedChild) focused = i;
-  int target = FindTabTarget(ChildTotal, focused, backwards, IsFocusable, Children);
+  bool firstAvailable = ChildTotal > 0 && Children[0]->Visible && Children[0]->Enabled;
+  int target = FindTabTarget(ChildTotal, focused, backwards, firstAvailable, IsFocusable, Children);
   if (target < 0) return;
   FocusedChild = Children[target];
   FocusedChild->SetFocus();
