@@ -119,6 +119,37 @@ TEST_CASE("a form whose other children cannot take the focus keeps it where it w
   CHECK(GetFocus() == t.Form.Handle);
 }
 
+TEST_CASE("Tab with no focused child gives the first visible, enabled child the focus, Tab stop or not") {
+  TWinControl form(nullptr);
+  PlaceForm(&form, 200, 150, 300, 200);
+  form.CreateHandle();
+  TLabel* label = NewLabel(&form, "first", 10, 10, 0, 0, 0, 0xC0C0C0, 1, 0);
+  TEdit* edit = NewEdit(&form, "", 10, 40, 150, 24, 0, 0xFFFFFF, 0);
+  REQUIRE(MakeForeground(form.Handle));
+  form.SetFocus();
+  PumpFor(50);
+  REQUIRE(form.FocusedChild == nullptr);
+  PressKey(VK_TAB);
+  CHECK(GetFocus() == label->Handle);
+  CHECK(form.FocusedChild == label);
+  PressKey(VK_TAB);
+  CHECK(GetFocus() == edit->Handle);
+
+  // A first child that is disabled is passed over.
+  TWinControl other(nullptr);
+  PlaceForm(&other, 200, 150, 300, 200);
+  other.CreateHandle();
+  TLabel* off = NewLabel(&other, "off", 10, 10, 0, 0, 0, 0xC0C0C0, 1, 0);
+  off->SetEnabled(false);
+  NewLabel(&other, "no tab stop", 10, 40, 0, 0, 0, 0xC0C0C0, 1, 0);
+  TEdit* field = NewEdit(&other, "", 10, 70, 150, 24, 0, 0xFFFFFF, 0);
+  REQUIRE(MakeForeground(other.Handle));
+  other.SetFocus();
+  PumpFor(50);
+  PressKey(VK_TAB);
+  CHECK(GetFocus() == field->Handle);
+}
+
 TEST_CASE("a Tab character typed into an edit field is not inserted") {
   TTabForm t;
   TEdit* multi = NewEdit(&t.Form, "ab", 200, 10, 150, 80, 0, 0xFFFFFF, ES_MULTILINE);
