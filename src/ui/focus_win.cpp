@@ -41,6 +41,17 @@ bool TWinControl::KeyDown(int key, LPARAM keyData) {
     if (OnKeyDown) OnKeyDown.Code(OnKeyDown.Data, this, key, shift);
     return true;
   }
+  // Escape cancels as a click on the form's Cancel would; a held key clicks
+  // once, and Alt+Escape stays the system's.
+  const LPARAM AltOrRepeat = 0x60000000;
+  TWinControl* cancel = form->CancelControl;
+  if (key == VK_ESCAPE && form == this && cancel && !(keyData & AltOrRepeat)) {
+    if (OnKeyDown) OnKeyDown.Code(OnKeyDown.Data, this, key, shift);
+    // As a user could see and click it: also not when a parent hides it.
+    if (cancel->Handle && IsWindowVisible(cancel->Handle) && IsWindowEnabled(cancel->Handle))
+      cancel->Click();
+    return true;
+  }
   if (OnKeyDown) OnKeyDown.Code(OnKeyDown.Data, this, key, shift);
   return key == 0;
 }

@@ -108,6 +108,11 @@ struct TWinFields : TWinEvents {
   bool TabStop;
   bool Visible;       // true
   int HitTestAnswer;  // 1 client, 2 caption, -1 transparent, 0 ask
+  // The control Escape clicks anywhere in this form (its Cancel button, whose
+  // click is the form's cancel handler); none: Escape is an ordinary key. A
+  // hidden or disabled one is not clicked, so a page that hides Cancel (a
+  // last page with Finish alone) cannot be finished by Escape.
+  TWinControl* CancelControl;
 };
 
 class TWinControl : public TWinFields {

@@ -235,3 +235,69 @@ TEST_CASE("losing the focus to no window moves nothing") {
   GetWindowRect(t.Form.Handle, &after);
   CHECK(EqualRect(&before, &after));
 }
+
+namespace {
+void CALLBACK PressEscape(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_KEYBOARD;
+  in[0].ki.wVk = in[1].ki.wVk = VK_ESCAPE;
+  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, in, sizeof(INPUT));
+}
+
+// A dialog-like form: an edit with the focus, Next (result 1), Cancel (result 2).
+struct TDialogForm {
+  TWinControl Form{nullptr};
+  TEdit* Edit;
+  TButton* Next;
+  TButton* Cancel;
+  TDialogForm() {
+    PlaceForm(&Form, 200, 150, 300, 200);
+    Form.CreateHandle();
+    Edit = NewEdit(&Form, "", 10, 10, 150, 24, 0, 0xFFFFFF, 0);
+    Next = NewButton(&Form, "Next", 10, 150, 75, 25, 0, 0xC0C0C0, 1);
+    Cancel = NewButton(&Form, "Cancel", 100, 150, 75, 25, 0, 0xC0C0C0, 2);
+    Form.CancelControl = Cancel;
+  }
+  // Runs the form's modal loop while Escape is pressed once.
+  int EscapeInLoop() {
+    REQUIRE(MakeForeground(Form.Handle));
+    Edit->SetFocus();
+    PumpFor(50);
+    TWatchdog dog(&Form, 1500);
+    SetTimer(nullptr, 0, 100, PressEscape);
+    return Form.RunModal();
+  }
+};
+}  // namespace
+
+TEST_CASE("Escape clicks the form's Cancel: its modal result ends the loop, or its click event fires") {
+  TDialogForm d;
+  CHECK(d.EscapeInLoop() == 2);
+
+  d.Cancel->ButtonModalResult = 0;
+  d.Cancel->OnClick = LogAs("cancel");
+  EventLog().clear();
+  d.Edit->SetFocus();
+  PumpFor(50);
+  PressKey(VK_ESCAPE);
+  CHECK(EventLog() == "cancel ");
+  PressKey(VK_ESCAPE, false, true);  // Alt+Escape belongs to the system
+  CHECK(EventLog() == "cancel ");
+}
+
+TEST_CASE("Escape presses nothing when Cancel is hidden, disabled or not named: Finish stays unpressed") {
+  TDialogForm d;
+  d.Next->SetText("Finish");
+  d.Cancel->SetVisible(false);
+  CHECK(d.EscapeInLoop() == -99);  // only the watchdog ended the loop
+  d.Cancel->SetVisible(true);
+  d.Cancel->SetEnabled(false);
+  CHECK(d.EscapeInLoop() == -99);
+  d.Form.CancelControl = nullptr;
+  CHECK(d.EscapeInLoop() == -99);
+  d.Cancel->SetEnabled(true);
+  d.Form.CancelControl = d.Cancel;
+  CHECK(d.EscapeInLoop() == 2);
+}
