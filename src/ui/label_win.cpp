@@ -81,7 +81,8 @@ void TLabel::AdjustSize() {
   DrawTextA(dc, Text.empty() ? " " : Text.c_str(), -1, &r, DrawFormat | DT_CALCRECT | DT_EXPANDTABS);
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
-  // The bounds are the text's own; a shadow is drawn within them.
+  // The bounds are the text's own, so layouts built on them (centring, a kept
+  // right edge) stay exact; a shadow reaching past the text is cut at them.
   int width = r.right - r.left + 2, height = r.bottom - r.top;
   TBox b = PlaceMeasuredLabel(TBox{Left, Top, Width, Height}, DeviceToLayoutUp(width, ScreenPixelsPerInch),
                               DeviceToLayoutUp(height, ScreenPixelsPerInch), (Alignment & 3) == 2);
