@@ -23,7 +23,7 @@ class TLabel : public TStdControl {
 
   bool AutoSize = true;
   unsigned DrawFormat = DT_VCENTER;  // the system's text-drawing flags
-  unsigned char Alignment = 0;       // 0 left, 1 centred, 2 right; set before creation
+  unsigned char Alignment = 0;       // 0 left, 1 centred, 2 right (the label draws itself)
   int ShadowDepth = 0;
   unsigned char ShadowDirection = 2;  // 0 up-left, 1 down-left, 2 down-right, 3 up-right
   int ShadowColor = 0;
@@ -117,7 +117,8 @@ class TBitmapControl : public TWinControl {
 };
 
 // Creation functions. Colours as in TWinControl; sizes of 0 or less keep a
-// label's default size and leave it sizing itself to its text.
+// label's default size and leave it sizing itself to its text. A new label is
+// shown and its parent painted again.
 TLabel* NewLabel(TWinControl* parent, const char* text, int left, int top, int width, int height,
                  int textColor, int backColor, int backMode, int alignment);
 TEdit* NewEdit(TWinControl* parent, const char* text, int left, int top, int width, int height,

@@ -174,7 +174,11 @@ TLabel* NewLabel(TWinControl* parent, const char* text, int left, int top, int w
   Build(l, text, left, top, width > 0 ? width : l->Width, height > 0 ? height : l->Height, textColor,
         backColor);
   l->SetVisible(true);
-  l->InvalidateUnder();
+  // The parent is painted again as a whole, with its children, so a label
+  // drawn over the parent's background shows on a form that is already up.
+  if (parent->Handle)
+    RedrawWindow(parent->Handle, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   return l;
 }
 

@@ -42,13 +42,12 @@ unsigned char KeyShiftState(bool shiftDown, bool ctrlDown, long keyData) {
   return s;
 }
 
-int FindTabTarget(int count, int focused, bool backwards,
+int FindTabTarget(int count, int focused, bool backwards, bool firstAvailable,
                   bool (*focusable)(const void* context, int index), const void* context) {
   if (count <= 0) return -1;
   int at = focused;
   if (at < 0 || at >= count) {
-    // Nothing focused yet: the first child is the first candidate.
-    if (focusable(context, 0)) return 0;
+    if (firstAvailable) return 0;
     at = 0;
   }
   for (int step = 0; step < count; step++) {

@@ -40,11 +40,13 @@ unsigned char MouseShiftState(unsigned keyFlags, bool altDown);
 unsigned char KeyShiftState(bool shiftDown, bool ctrlDown, long keyData);
 
 // Where Tab (or Shift+Tab with `backwards`) moves the focus among `count`
-// children treated as a ring, from the child at `focused` (-1: none yet, the
-// search starts at the first child). `focusable(context, i)` says whether
-// child i may take the focus. Returns the child to focus, or -1 when a full
-// round finds none (the focus then stays where it was).
-int FindTabTarget(int count, int focused, bool backwards,
+// children treated as a ring, from the child at `focused`.
+// `focusable(context, i)` says whether child i may take the focus by Tab.
+// With nothing focused yet (`focused` -1) the first child takes it when
+// `firstAvailable` (it is visible and enabled, Tab stop or not); otherwise the
+// search goes on from the first child. Returns the child to focus, or -1 when
+// a full round finds none (the focus then stays where it was).
+int FindTabTarget(int count, int focused, bool backwards, bool firstAvailable,
                   bool (*focusable)(const void* context, int index), const void* context);
 
 // Font character set for the system's ANSI code page (1, the platform's

@@ -19,7 +19,8 @@ void TWinControl::MoveFocus(bool backwards) {
   int focused = -1;
   for (int i = 0; i < ChildTotal; i++)
     if (Children[i] == FocusedChild) focused = i;
-  int target = FindTabTarget(ChildTotal, focused, backwards, IsFocusable, Children);
+  bool firstAvailable = ChildTotal > 0 && Children[0]->Visible && Children[0]->Enabled;
+  int target = FindTabTarget(ChildTotal, focused, backwards, firstAvailable, IsFocusable, Children);
   if (target < 0) return;
   FocusedChild = Children[target];
   FocusedChild->SetFocus();
@@ -38,6 +39,17 @@ bool TWinControl::KeyDown(int key, LPARAM keyData) {
     // Tab never reaches the system: the form moves the focus itself.
     form->MoveFocus(shift & ShiftKey);
     if (OnKeyDown) OnKeyDown.Code(OnKeyDown.Data, this, key, shift);
+    return true;
+  }
+  // Escape cancels as a click on the form's Cancel would; a held key clicks
+  // once, and Alt+Escape stays the system's.
+  const LPARAM AltOrRepeat = 0x60000000;
+  TWinControl* cancel = form->CancelControl;
+  if (key == VK_ESCAPE && form == this && cancel && !(keyData & AltOrRepeat)) {
+    if (OnKeyDown) OnKeyDown.Code(OnKeyDown.Data, this, key, shift);
+    // As a user could see and click it: also not when a parent hides it.
+    if (cancel->Handle && IsWindowVisible(cancel->Handle) && IsWindowEnabled(cancel->Handle))
+      cancel->Click();
     return true;
   }
   if (OnKeyDown) OnKeyDown.Code(OnKeyDown.Data, this, key, shift);

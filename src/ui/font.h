@@ -17,8 +17,10 @@ class TFont {
   TFont& operator=(const TFont&) = delete;
 
   // Each setter except SetFontColor ends with Apply.
-  // A face of the installed list, spelled as installed; height and style are
-  // kept. A face that is not installed gives the first face of the list.
+  // A face of the installed list that passes the pitch choice, spelled as
+  // installed, else the first face of the list. Once the owner's window
+  // exists, height, weight, italic and underline are kept; everything else
+  // (before the window: everything) comes from the face.
   void SetName(const char* face);
   void SetSize(int points);
   void SetStyle(int bits);  // 1 bold, 2 italic, 4 underline, 8 strike-out
@@ -46,9 +48,8 @@ class TFonts {
   TFonts& operator=(const TFonts&) = delete;
 
   void Rebuild();
-  // Index of the face `name` (any letter case). An entry that passes the pitch
-  // filter is preferred; a face installed only with another pitch is still
-  // found by its name. 0 (the first face) when the name is not installed.
+  // Index of the first face named `name` (any letter case) that passes the
+  // pitch filter (0 any, 1 fixed, 2 variable); 0, the first face, when none does.
   int Find(int pitch, const char* name) const;
   // Copies the description of Find's face into *out; an empty list leaves it.
   void Describe(const char* name, int pitch, LOGFONTA* out) const;

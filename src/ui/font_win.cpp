@@ -36,16 +36,14 @@ TFont::TFont(TWinControl* owner) : Owner(owner) {
   PixelsPerInch = ScreenPixelsPerInch;
   // The result of SetPitch(2), SetStyle(0), SetCharset(default),
   // SetName("Arial") and SetSize(8), with one font object made at the end.
+  // No window exists yet, so the face's description replaces everything but
+  // the size set after it.
   Pitch = 2;
   Desc.lfPitchAndFamily = 2;
   Desc.lfWeight = FW_NORMAL;
   Desc.lfCharSet = (BYTE)DefaultCharset();
   strcpy(Desc.lfFaceName, "Arial");
-  LOGFONTA face = Desc;
-  faces.Describe("Arial", Pitch, &face);
-  Desc = face;
-  Desc.lfWeight = FW_NORMAL;
-  Desc.lfItalic = Desc.lfUnderline = Desc.lfStrikeOut = 0;
+  faces.Describe("Arial", Pitch, &Desc);
   Size = Desc.lfHeight = FontHeightForPoints(8, PixelsPerInch);
   Apply();
 }
@@ -60,13 +58,15 @@ void TFont::SetName(const char* face) {
   // With no list to choose from, the system maps the name itself.
   lstrcpynA(d.lfFaceName, face, LF_FACESIZE);
   FontFaces().Describe(face, Pitch, &d);
-  // Height and style survive a change of face, whether or not the window
-  // exists yet; the rest (character set, pitch, spelling) is the face's own.
-  d.lfHeight = Desc.lfHeight;
-  d.lfWeight = Desc.lfWeight;
-  d.lfItalic = Desc.lfItalic;
-  d.lfUnderline = Desc.lfUnderline;
-  d.lfStrikeOut = Desc.lfStrikeOut;
+  // Once the window shows the font, its height and look survive a change of
+  // face; before that, the face's description is taken whole, and the size
+  // and style are set after the name.
+  if (Owner && Owner->Handle) {
+    d.lfHeight = Desc.lfHeight;
+    d.lfWeight = Desc.lfWeight;
+    d.lfItalic = Desc.lfItalic;
+    d.lfUnderline = Desc.lfUnderline;
+  }
   Desc = d;
   Apply();
 }
@@ -130,11 +130,24 @@ struct TEnumState {
 };
 }  // namespace
 
-static int CALLBACK CollectFace(const LOGFONTA* lf, const TEXTMETRICA*, DWORD type, LPARAM param) {
+// Whether the face renders as TrueType: a small font of that face is made
+// and the metrics the system gives it are asked.
+static bool IsTrueTypeFace(HDC dc, const char* face) {
+  HFONT probe = CreateFontA(10, 10, 0, 0, FW_NORMAL, 0, 0, 0, 204, 0, 0, 0, 0, face);
+  if (!probe) return false;
+  HGDIOBJ old = SelectObject(dc, probe);
+  TEXTMETRICA tm;
+  bool trueType = GetTextMetricsA(dc, &tm) && (tm.tmPitchAndFamily & TMPF_TRUETYPE);
+  SelectObject(dc, old);
+  DeleteObject(probe);
+  return trueType;
+}
+
+static int CALLBACK CollectFace(const LOGFONTA* lf, const TEXTMETRICA*, DWORD, LPARAM param) {
   TEnumState* s = reinterpret_cast<TEnumState*>(param);
-  if (s->List->TrueTypeOnly && !(type & TRUETYPE_FONTTYPE)) return 1;
   // Faces for vertical writing ("@" names) would turn the text on its side.
   if (lf->lfFaceName[0] == '@') return 1;
+  if (s->List->TrueTypeOnly && !IsTrueTypeFace(s->List->Dc, lf->lfFaceName)) return 1;
   if (s->Room) {
     if (s->Found >= s->Room) return 0;
     s->List->Faces[s->Found] = *lf;
@@ -162,14 +175,12 @@ void TFonts::Rebuild() {
 }
 
 int TFonts::Find(int pitch, const char* name) const {
-  int byName = -1;
   for (int i = 0; i < Count; i++) {
     if (lstrcmpiA(Faces[i].lfFaceName, name) != 0) continue;
     int bits = Faces[i].lfPitchAndFamily & 0x0F;
     if (pitch == 0 || bits == pitch) return i;
-    if (byName < 0) byName = i;
   }
-  return byName < 0 ? 0 : byName;
+  return 0;
 }
 
 void TFonts::Describe(const char* name, int pitch, LOGFONTA* out) const {

@@ -9,12 +9,14 @@ static const TControlKind LabelKind = {"STATIC", 65, 17, 0x54000000, false, 1};
 TLabel::TLabel(TWinControl* parent) : TStdControl(parent, LabelKind) {}
 
 void TLabel::CreateHandle() {
-  // The system control aligns like the label's own drawing (SS_CENTER, SS_RIGHT).
-  Style |= Alignment & 3;
   TStdControl::CreateHandle();  // applying the font measures the label
 }
 
-bool TLabel::PaintsItself() const { return ShadowDepth > 0 || BackgroundMode == 2 || !Enabled; }
+// The system control is left to paint only a plain left-aligned label: the
+// alignment belongs to the label's own drawing, not to the control's style.
+bool TLabel::PaintsItself() const {
+  return ShadowDepth > 0 || BackgroundMode == 2 || !Enabled || (Alignment & 3) != 0;
+}
 
 void TLabel::InvalidateUnder() const {
   if (!Handle || !Parent || !Parent->Handle) return;
@@ -79,12 +81,9 @@ void TLabel::AdjustSize() {
   DrawTextA(dc, Text.empty() ? " " : Text.c_str(), -1, &r, DrawFormat | DT_CALCRECT | DT_EXPANDTABS);
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
+  // The bounds are the text's own, so layouts built on them (centring, a kept
+  // right edge) stay exact; a shadow reaching past the text is cut at them.
   int width = r.right - r.left + 2, height = r.bottom - r.top;
-  // Room for the shadow, which would otherwise be cut at the right or bottom.
-  if (ShadowDepth > 0) {
-    width += ToDevice(ShadowDepth);
-    height += ToDevice(ShadowDepth);
-  }
   TBox b = PlaceMeasuredLabel(TBox{Left, Top, Width, Height}, DeviceToLayoutUp(width, ScreenPixelsPerInch),
                               DeviceToLayoutUp(height, ScreenPixelsPerInch), (Alignment & 3) == 2);
   SetBounds(RECT{b.left, b.top, b.left + b.width, b.top + b.height});
@@ -109,7 +108,7 @@ void TLabel::HandlePaint(TMessage& m) {
       direction = 2;
     }
   }
-  if (depth <= 0 && BackgroundMode != 2) {
+  if (!PaintsItself()) {
     TWinControl::HandlePaint(m);
     return;
   }
@@ -118,12 +117,10 @@ void TLabel::HandlePaint(TMessage& m) {
   RECT client;
   GetClientRect(Handle, &client);
   unsigned format = DrawFormat | (Alignment & 3);
-  if (depth > 0) {
-    format |= DT_EXPANDTABS;
-    if (BackgroundMode != 2) {
-      HBRUSH b = BackgroundMode == 1 ? AncestorBrush() : Brush;
-      if (b) FillRect(dc, &client, b);
-    }
+  if (depth > 0) format |= DT_EXPANDTABS;
+  if (BackgroundMode != 2) {
+    HBRUSH b = BackgroundMode == 1 ? AncestorBrush() : Brush;
+    if (b) FillRect(dc, &client, b);
   }
   TStr s = ReadWindowText(Handle);
   SetBkMode(dc, TRANSPARENT);

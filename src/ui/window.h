@@ -108,6 +108,11 @@ struct TWinFields : TWinEvents {
   bool TabStop;
   bool Visible;       // true
   int HitTestAnswer;  // 1 client, 2 caption, -1 transparent, 0 ask
+  // The control Escape clicks anywhere in this form (its Cancel button, whose
+  // click is the form's cancel handler); none: Escape is an ordinary key. A
+  // hidden or disabled one is not clicked, so a page that hides Cancel (a
+  // last page with Finish alone) cannot be finished by Escape.
+  TWinControl* CancelControl;
 };
 
 class TWinControl : public TWinFields {
@@ -136,7 +141,9 @@ class TWinControl : public TWinFields {
   void SetHeight(int v);
   int ClientWidth() const;
   int ClientHeight() const;
-  // The window's text (any thread may ask), or the stored one before the window exists.
+  // The window's text, which also refreshes the stored one (on the window's
+  // own thread; any other thread may ask and leaves it); before the window
+  // exists, the stored text.
   TStr GetText();
   virtual void SetText(const TStr& text);
   void SetVisible(bool on);
@@ -224,5 +231,6 @@ class TStdControl : public TWinControl {
 // The current text of a window (any thread may ask).
 TStr ReadWindowText(HWND window);
 
-// Shows a fatal creation failure without owner and caption and ends the program.
+// Shows a fatal creation failure without owner and caption (through
+// ShowMessage, which tests answer) and ends the program.
 [[noreturn]] void FatalCreation(const char* text);

@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "base/message_box.h"
 #include "ui/dispatch_rules.h"
 #include "ui/geometry.h"
 
@@ -40,7 +41,7 @@ COLORREF ResolveColour(int colour) {
 }
 
 void FatalCreation(const char* text) {
-  MessageBoxA(nullptr, text, nullptr, MB_OK);
+  ShowMessage(nullptr, text, nullptr, MB_OK);
   // A window the program needs could not be made: end with a failure code.
   ExitProcess(1);
 }
@@ -433,9 +434,10 @@ TStr ReadWindowText(HWND window) {
 }
 
 TStr TWinControl::GetText() {
-  // The stored text stands in for the window's until the window exists. It is
-  // not rewritten here: the install worker reads texts from its own thread.
   TStr r(Handle ? ReadWindowText(Handle) : Text);
+  // The cache belongs to the window's thread; the install worker, which reads
+  // texts from its own thread, gets the window's text and leaves the cache.
+  if (Handle && GetWindowThreadProcessId(Handle, nullptr) == GetCurrentThreadId()) Text = r;
   if (r.size() && r.back() == 0) r.resize(r.size() - 1);
   return r;
 }

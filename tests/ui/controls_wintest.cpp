@@ -251,13 +251,64 @@ TEST_CASE("word wrap breaks a label's text into lines within its width; off join
   CHECK(l->Height == oneLine);
 }
 
-TEST_CASE("a shadow makes room for itself") {
+TEST_CASE("a shadow is drawn within the label's measured bounds") {
   TForm f;
   TLabel* l = NewLabel(&f.Form, "Shadow", 10, 10, 0, 0, 0xFFFFFF, 0xC0C0C0, 2, 0);
   int w = l->Width, h = l->Height;
   l->SetShadowDepth(4);
-  CHECK(l->Width == w + 4);
-  CHECK(l->Height == h + 4);
+  CHECK(l->Width == w);
+  CHECK(l->Height == h);
+  CHECK(w == TextSize(l->Font.Handle, "Shadow").cx + 2);
+}
+
+TEST_CASE("a label aligns its text in its own drawing, not through the control's style") {
+  TWinControl form(nullptr);
+  PlaceForm(&form, 40, 40, 300, 120);
+  form.Style = WS_POPUP;
+  form.CreateHandle();
+  const COLORREF ink = 0xFF0000;
+  TLabel* left = NewLabel(&form, "MMM", 10, 10, 240, 20, ink, 0xC0C0C0, 1, 0);
+  TLabel* centred = NewLabel(&form, "MMM", 10, 40, 240, 20, ink, 0xC0C0C0, 1, 1);
+  TLabel* right = NewLabel(&form, "MMM", 10, 70, 240, 20, ink, 0xC0C0C0, 0, 2);
+  for (TLabel* l : {left, centred, right})
+    CHECK((GetWindowLongA(l->Handle, GWL_STYLE) & SS_TYPEMASK) == SS_LEFT);
+  REQUIRE(MakeForeground(form.Handle));
+  PumpFor(200);
+  TShot shot = CaptureWindow(form.Handle);
+  // Ink in each third of a label's width: left, middle, right.
+  auto thirds = [&](TLabel* l) {
+    RECT r = RectIn(form.Handle, l->Handle);
+    int w = (r.right - r.left) / 3;
+    std::string s;
+    for (int i = 0; i < 3; i++)
+      s += CountPixels(shot, RECT{r.left + i * w, r.top, r.left + (i + 1) * w, r.bottom}, ink) ? '#' : '.';
+    return s;
+  };
+  CHECK(thirds(left) == "#..");
+  CHECK(thirds(centred) == ".#.");
+  CHECK(thirds(right) == "..#");
+}
+
+TEST_CASE("a new label has its whole parent painted again") {
+  TWinControl form(nullptr);
+  PlaceForm(&form, 40, 40, 300, 200);
+  form.Style = WS_POPUP;
+  form.CreateHandle();
+  REQUIRE(MakeForeground(form.Handle));
+  PumpFor(200);
+  // A stain on the form, far from where the label goes, that only a repaint
+  // of the whole form removes.
+  HDC dc = GetDC(form.Handle);
+  RECT stain = {200, 150, 260, 190};
+  HBRUSH red = CreateSolidBrush(0x0000FF);
+  FillRect(dc, &stain, red);
+  DeleteObject(red);
+  ReleaseDC(form.Handle, dc);
+  PumpFor(100);  // the system shows what was drawn
+  REQUIRE(CountPixels(CaptureWindow(form.Handle), stain, 0x0000FF) > 0);
+  NewLabel(&form, "New", 10, 10, 0, 0, 0, 0xC0C0C0, 2, 0);
+  PumpFor(100);
+  CHECK(CountPixels(CaptureWindow(form.Handle), stain, 0x0000FF) == 0);
 }
 
 TEST_CASE("progress bars: values set before the window apply; positions from another thread arrive") {

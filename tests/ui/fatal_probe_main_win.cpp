@@ -6,14 +6,32 @@
 // main is the failure this probe exists to catch.
 //   foreign   shows a toolkit window until it is closed, for a test that must
 //             not take another program's windows for its own
+// With a file name as second argument, the message goes to the message hook,
+// which writes what it was asked to show into that file and answers OK.
 #include <windows.h>
 
+#include <stdio.h>
 #include <string.h>
 
+#include "base/message_box.h"
 #include "ui/window.h"
+
+static const char* HookFile;
+
+static int WriteMessage(void* owner, const char* text, const char* caption, unsigned flags) {
+  FILE* f = fopen(HookFile, "w");
+  if (!f) return IDOK;
+  fprintf(f, "%s|%s|%s|%u", text, caption ? caption : "(none)", owner ? "owned" : "unowned", flags);
+  fclose(f);
+  return IDOK;
+}
 
 int main(int argc, char** argv) {
   const char* what = argc > 1 ? argv[1] : "";
+  if (argc > 2) {
+    HookFile = argv[2];
+    MessageHook = WriteMessage;
+  }
   if (strcmp(what, "register") == 0) {
     static char longName[400];
     memset(longName, 'K', sizeof longName - 1);  // class names end at 256 characters

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "test_files.h"
 #include "ui/window.h"
@@ -82,6 +83,32 @@ TEST_CASE("a system control that cannot be created: \"StdCreate failed\", then t
   TOutcome o = RunProbe("std");
   CHECK(o.Text == "StdCreate failed");
   CHECK(o.ExitCode == 1);
+}
+
+TEST_CASE("the fatal creation messages go through the message hook that tests answer") {
+  std::string file = BinaryPath("tests/ui-fatal-hook.txt");
+  for (const char* what : {"register", "create", "std"}) {
+    CAPTURE(what);
+    DeleteFileA(file.c_str());
+    std::string line = "\"" + BinaryPath("tests/ui_fatal_probe.exe") + "\" " + what + " \"" + file + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    REQUIRE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    // No box waits for a click: the hook answers at once.
+    if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 99);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    CHECK(code == 1);
+    std::string expected = std::string(what) == "register" ? "WinRegister failed"
+                           : std::string(what) == "create" ? "WinCreate failed"
+                                                           : "StdCreate failed";
+    std::vector<uint8_t> got = ReadWholeFile(file);
+    CHECK(std::string(got.begin(), got.end()) == expected + "|(none)|unowned|0");
+  }
+  DeleteFileA(file.c_str());
 }
 
 TEST_CASE("a toolkit window of another program is not taken for an object of this one") {

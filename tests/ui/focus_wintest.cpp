@@ -119,6 +119,37 @@ TEST_CASE("a form whose other children cannot take the focus keeps it where it w
   CHECK(GetFocus() == t.Form.Handle);
 }
 
+TEST_CASE("Tab with no focused child gives the first visible, enabled child the focus, Tab stop or not") {
+  TWinControl form(nullptr);
+  PlaceForm(&form, 200, 150, 300, 200);
+  form.CreateHandle();
+  TLabel* label = NewLabel(&form, "first", 10, 10, 0, 0, 0, 0xC0C0C0, 1, 0);
+  TEdit* edit = NewEdit(&form, "", 10, 40, 150, 24, 0, 0xFFFFFF, 0);
+  REQUIRE(MakeForeground(form.Handle));
+  form.SetFocus();
+  PumpFor(50);
+  REQUIRE(form.FocusedChild == nullptr);
+  PressKey(VK_TAB);
+  CHECK(GetFocus() == label->Handle);
+  CHECK(form.FocusedChild == label);
+  PressKey(VK_TAB);
+  CHECK(GetFocus() == edit->Handle);
+
+  // A first child that is disabled is passed over.
+  TWinControl other(nullptr);
+  PlaceForm(&other, 200, 150, 300, 200);
+  other.CreateHandle();
+  TLabel* off = NewLabel(&other, "off", 10, 10, 0, 0, 0, 0xC0C0C0, 1, 0);
+  off->SetEnabled(false);
+  NewLabel(&other, "no tab stop", 10, 40, 0, 0, 0, 0xC0C0C0, 1, 0);
+  TEdit* field = NewEdit(&other, "", 10, 70, 150, 24, 0, 0xFFFFFF, 0);
+  REQUIRE(MakeForeground(other.Handle));
+  other.SetFocus();
+  PumpFor(50);
+  PressKey(VK_TAB);
+  CHECK(GetFocus() == field->Handle);
+}
+
 TEST_CASE("a Tab character typed into an edit field is not inserted") {
   TTabForm t;
   TEdit* multi = NewEdit(&t.Form, "ab", 200, 10, 150, 80, 0, 0xFFFFFF, ES_MULTILINE);
@@ -203,4 +234,70 @@ TEST_CASE("losing the focus to no window moves nothing") {
   PumpFor(50);
   GetWindowRect(t.Form.Handle, &after);
   CHECK(EqualRect(&before, &after));
+}
+
+namespace {
+void CALLBACK PressEscape(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_KEYBOARD;
+  in[0].ki.wVk = in[1].ki.wVk = VK_ESCAPE;
+  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, in, sizeof(INPUT));
+}
+
+// A dialog-like form: an edit with the focus, Next (result 1), Cancel (result 2).
+struct TDialogForm {
+  TWinControl Form{nullptr};
+  TEdit* Edit;
+  TButton* Next;
+  TButton* Cancel;
+  TDialogForm() {
+    PlaceForm(&Form, 200, 150, 300, 200);
+    Form.CreateHandle();
+    Edit = NewEdit(&Form, "", 10, 10, 150, 24, 0, 0xFFFFFF, 0);
+    Next = NewButton(&Form, "Next", 10, 150, 75, 25, 0, 0xC0C0C0, 1);
+    Cancel = NewButton(&Form, "Cancel", 100, 150, 75, 25, 0, 0xC0C0C0, 2);
+    Form.CancelControl = Cancel;
+  }
+  // Runs the form's modal loop while Escape is pressed once.
+  int EscapeInLoop() {
+    REQUIRE(MakeForeground(Form.Handle));
+    Edit->SetFocus();
+    PumpFor(50);
+    TWatchdog dog(&Form, 1500);
+    SetTimer(nullptr, 0, 100, PressEscape);
+    return Form.RunModal();
+  }
+};
+}  // namespace
+
+TEST_CASE("Escape clicks the form's Cancel: its modal result ends the loop, or its click event fires") {
+  TDialogForm d;
+  CHECK(d.EscapeInLoop() == 2);
+
+  d.Cancel->ButtonModalResult = 0;
+  d.Cancel->OnClick = LogAs("cancel");
+  EventLog().clear();
+  d.Edit->SetFocus();
+  PumpFor(50);
+  PressKey(VK_ESCAPE);
+  CHECK(EventLog() == "cancel ");
+  PressKey(VK_ESCAPE, false, true);  // Alt+Escape belongs to the system
+  CHECK(EventLog() == "cancel ");
+}
+
+TEST_CASE("Escape presses nothing when Cancel is hidden, disabled or not named: Finish stays unpressed") {
+  TDialogForm d;
+  d.Next->SetText("Finish");
+  d.Cancel->SetVisible(false);
+  CHECK(d.EscapeInLoop() == -99);  // only the watchdog ended the loop
+  d.Cancel->SetVisible(true);
+  d.Cancel->SetEnabled(false);
+  CHECK(d.EscapeInLoop() == -99);
+  d.Form.CancelControl = nullptr;
+  CHECK(d.EscapeInLoop() == -99);
+  d.Cancel->SetEnabled(true);
+  d.Form.CancelControl = d.Cancel;
+  CHECK(d.EscapeInLoop() == 2);
 }

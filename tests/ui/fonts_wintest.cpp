@@ -70,19 +70,27 @@ TEST_CASE("a face that is not installed gives the first face of the list") {
   CHECK(std::string(w.Font.Desc.lfFaceName) == before);
 }
 
-TEST_CASE("a fixed-pitch face is found by its name under the default variable-pitch choice") {
+TEST_CASE("a face is found only with a pitch that passes the font's pitch choice") {
   TFonts& faces = FontFaces();
   int fixed = -1;
-  for (int i = 0; i < faces.Count && fixed < 0; i++)
-    if ((faces.Faces[i].lfPitchAndFamily & 0x0F) == 1 && i > 0) fixed = i;
+  for (int i = 1; i < faces.Count && fixed < 0; i++)
+    if ((faces.Faces[i].lfPitchAndFamily & 0x0F) == 1) fixed = i;
   if (fixed < 0) {
     MESSAGE("no fixed-pitch face installed besides the first; nothing to check");
     return;
   }
+  const char* name = faces.Faces[fixed].lfFaceName;
+  CHECK(faces.Find(0, name) == fixed);
+  CHECK(faces.Find(1, Lower(name).c_str()) == fixed);
+  CHECK(faces.Find(2, name) == 0);
+
   TWinControl w(nullptr);
   CHECK(w.Font.Pitch == 2);
-  w.Font.SetName(faces.Faces[fixed].lfFaceName);
-  CHECK(std::string(w.Font.Desc.lfFaceName) == faces.Faces[fixed].lfFaceName);
+  w.Font.SetName(name);  // the default choice is variable pitch
+  CHECK(std::string(w.Font.Desc.lfFaceName) == faces.Faces[0].lfFaceName);
+  w.Font.SetPitch(1);
+  w.Font.SetName(name);
+  CHECK(std::string(w.Font.Desc.lfFaceName) == name);
 }
 
 TEST_CASE("a new font: variable pitch, regular, 8 points, the default character set") {
@@ -128,27 +136,37 @@ TEST_CASE("styles: bold and italic, then back to plain") {
   CHECK(w.Font.Desc.lfStrikeOut == 0);
 }
 
-TEST_CASE("a change of face keeps the size and style, before and after the window exists") {
+TEST_CASE("a change of face keeps height, weight, italic and underline once the window exists") {
   TFonts& faces = FontFaces();
-  REQUIRE(faces.Count > 1);
+  int other = 1;  // a variable-pitch face other than the first
+  while (other < faces.Count && (faces.Faces[other].lfPitchAndFamily & 0x0F) != 2) other++;
+  REQUIRE(other < faces.Count);
+  const LOGFONTA& face = faces.Faces[other];
   TWinControl form(nullptr);
   PlaceForm(&form, 30, 30, 300, 200);
   form.CreateHandle();
   TLabel* label = NewLabel(&form, "Text", 10, 10, 0, 0, 0, 0xC0C0C0, 1, 0);
   label->Font.SetSize(14);
-  label->Font.SetStyle(1 | 4);
-  label->Font.SetName(faces.Faces[1].lfFaceName);
+  label->Font.SetStyle(1 | 2 | 4 | 8);
+  label->Font.SetName(face.lfFaceName);
   CHECK(label->Font.Desc.lfHeight == -19);
   CHECK(label->Font.Desc.lfWeight == 700);
+  CHECK(label->Font.Desc.lfItalic == 1);
   CHECK(label->Font.Desc.lfUnderline == 1);
-  CHECK(std::string(label->Font.Desc.lfFaceName) == faces.Faces[1].lfFaceName);
+  CHECK(label->Font.Desc.lfStrikeOut == face.lfStrikeOut);  // the face's own
+  CHECK(std::string(label->Font.Desc.lfFaceName) == face.lfFaceName);
 
+  // Before the window exists the face's description is taken whole; the size
+  // and style are set after the name.
   TLabel early(&form);
   early.Font.SetSize(14);
-  early.Font.SetStyle(2);
-  early.Font.SetName(faces.Faces[1].lfFaceName);
+  early.Font.SetStyle(1 | 2);
+  early.Font.SetName(face.lfFaceName);
+  CHECK(early.Font.Desc.lfHeight == face.lfHeight);
+  CHECK(early.Font.Desc.lfWeight == face.lfWeight);
+  CHECK(early.Font.Desc.lfItalic == face.lfItalic);
+  early.Font.SetSize(14);
   CHECK(early.Font.Desc.lfHeight == -19);
-  CHECK(early.Font.Desc.lfItalic == 1);
 }
 
 TEST_CASE("the window gets each new font object, and the one before is released") {
@@ -210,3 +228,4 @@ TEST_CASE("without a character set from the script, fonts follow the system's co
     CHECK(FontFaces().Charset == CharsetForCodePage(GetACP()));
   }
 }
+

@@ -118,9 +118,11 @@ TEST_CASE("shift states: mouse key flags and the Alt key; key data bit 29 for Al
 namespace {
 std::vector<bool> Ring;
 bool InRing(const void*, int i) { return Ring[i]; }
-int Tab(std::vector<bool> ring, int focused, bool backwards = false) {
+// `firstAvailable` -1: the first child is available exactly when it is focusable.
+int Tab(std::vector<bool> ring, int focused, bool backwards = false, int firstAvailable = -1) {
   Ring = ring;
-  return FindTabTarget((int)Ring.size(), focused, backwards, InRing, nullptr);
+  bool first = firstAvailable < 0 ? (!ring.empty() && ring[0]) : firstAvailable != 0;
+  return FindTabTarget((int)Ring.size(), focused, backwards, first, InRing, nullptr);
 }
 }  // namespace
 
@@ -141,6 +143,13 @@ TEST_CASE("with nothing focused the first focusable child from the start takes i
   CHECK(Tab({true, true}, -1) == 0);
   CHECK(Tab({false, false, true}, -1) == 2);
   CHECK(Tab({false, true, false}, -1, true) == 1);
+}
+
+TEST_CASE("with nothing focused a visible, enabled first child takes the focus without a Tab stop") {
+  CHECK(Tab({false, true}, -1, false, 1) == 0);
+  CHECK(Tab({false, true}, -1, true, 1) == 0);
+  CHECK(Tab({false, false, true}, -1, false, 0) == 2);  // hidden or disabled: on from it
+  CHECK(Tab({false, true}, 0, false, 1) == 1);          // once focused, Tab stops count
 }
 
 TEST_CASE("no focusable child: the focus stays where it was") {

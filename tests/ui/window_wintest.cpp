@@ -147,7 +147,7 @@ TEST_CASE("setting the same left, top, width or height again does not move the w
   CHECK(form.ClientHeight() == 50);
 }
 
-TEST_CASE("GetText reads the window's text; an empty text stays empty") {
+TEST_CASE("GetText reads the window's text into the stored one; an empty text stays empty") {
   TWinControl form(nullptr);
   PlaceForm(&form, 30, 30, 200, 100);
   form.SetText("before");
@@ -155,9 +155,31 @@ TEST_CASE("GetText reads the window's text; an empty text stays empty") {
   form.CreateHandle();
   SetWindowTextA(form.Handle, "changed by the system");
   CHECK(form.GetText() == "changed by the system");
+  CHECK(form.Text == "changed by the system");
   SetWindowTextA(form.Handle, "");
   CHECK(form.GetText() == "");
   CHECK(form.GetText().empty());
+  CHECK(form.Text.empty());
+
+  // Another thread (the install worker) reads the window's text and leaves the
+  // stored one to the window's thread.
+  SetWindowTextA(form.Handle, "typed");
+  struct TRead {
+    TWinControl* Form;
+    std::string Got;
+    static DWORD WINAPI Run(LPVOID p) {
+      TRead* r = static_cast<TRead*>(p);
+      r->Got = r->Form->GetText().c_str();
+      return 0;
+    }
+  } read = {&form, ""};
+  HANDLE worker = CreateThread(nullptr, 0, TRead::Run, &read, 0, nullptr);
+  // The worker's request is answered while this thread handles messages.
+  while (MsgWaitForMultipleObjects(1, &worker, FALSE, 5000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
+    TWinControl::ProcessMessages();
+  CloseHandle(worker);
+  CHECK(read.Got == "typed");
+  CHECK(form.Text.empty());
   form.SetText("set");
   char buf[16];
   GetWindowTextA(form.Handle, buf, sizeof buf);
