@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "app/platform.h"
+#include "app/windows_family.h"
 #include "app/startup.h"
 #include "base/files.h"
 #include "base/message_box.h"
