@@ -54,13 +54,18 @@ TStr TRegIniFile::ReadString(const char* name, const char* fallback) const {
   return result;
 }
 
-bool TRegIniFile::WriteString(const char* name, const TStr& value) const {
-  if (section_.empty()) return false;
+bool TRegIniFile::WriteString(const char* name, const TStr& value, TError* error) const {
+  LONG rc = ERROR_INVALID_PARAMETER;  // no section to write to
   HKEY key;
-  if (RegCreateKeyExA((HKEY)root_, section_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                      nullptr) != ERROR_SUCCESS)
-    return false;
-  LONG rc = RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)value.c_str(), (DWORD)value.size() + 1);
-  RegCloseKey(key);
-  return rc == ERROR_SUCCESS;
+  if (!section_.empty()) {
+    rc = RegCreateKeyExA((HKEY)root_, section_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                         nullptr);
+    if (rc == ERROR_SUCCESS) {
+      rc = RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)value.c_str(), (DWORD)value.size() + 1);
+      RegCloseKey(key);
+    }
+  }
+  if (rc == ERROR_SUCCESS) return true;
+  error->Set(kRegIniWriteFailed, (unsigned)rc, Concat(section_, "\\", name));
+  return false;
 }
