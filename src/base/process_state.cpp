@@ -12,4 +12,4 @@ TStr CabinetPath;
 int CabinetOffset = 0;
 TStr SystemFolder;
 TStr TempFolder;
-int ScriptCharSet = 1;
+int ScriptCharSet = 0;

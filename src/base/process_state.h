@@ -52,9 +52,9 @@ extern int CabinetOffset;
 extern TStr SystemFolder;   // no trailing backslash
 extern TStr TempFolder;     // normally with a trailing backslash
 
-// Font character set the setup script's CharSet names (its low byte). It stays
-// 1, the platform's "default" set, when the script names none; fonts then use
-// the character set of the system's ANSI code page. The window toolkit reads
-// it whenever it makes a font, so a value set after start-up reaches every
-// font made afterwards.
+// Font character set the setup script's CharSet names (its low byte), or 0
+// when it names none (a low byte of 0 cannot be asked for); fonts then use the
+// character set of the system's ANSI code page. Every other value, 1 included,
+// is used as it is. The window toolkit reads it whenever it makes a font, so a
+// value set after start-up reaches every font made afterwards.
 extern int ScriptCharSet;

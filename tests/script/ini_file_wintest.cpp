@@ -5,12 +5,15 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 #include "base/message_box.h"
+#include "base/process_state.h"
 #include "script/defaults.h"
 #include "script/ini_file.h"
 #include "script/reg_ini_file.h"
 #include "script/script_errors.h"
+#include "script/setup_script.h"
 #include "script/texts.h"
 #include "test_files.h"
 
@@ -123,4 +126,18 @@ TEST_CASE("registry values: any length read whole; a write without a section is 
   CHECK(error.Code == kRegIniWriteFailed);
   RegDeleteKeyA(HKEY_CURRENT_USER, key);
   RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\KestinTest");
+}
+
+TEST_CASE("CharSet: every non-zero low byte is taken, 1 included; a low byte of 0 names none") {
+  for (auto [value, expected] : {std::pair<const char*, int>{"1", 1}, {"204", 204}, {"0x1CC", 204},
+                                 {"256", 0}, {"0", 0}, {"", 0}}) {
+    CAPTURE(value);
+    std::string path = NewScratchFolder("charset") + "kestin.ini";
+    REQUIRE(WriteTextFile(path, std::string("[General]\r\nCharSet=") + value + "\r\n"));
+    ScriptCharSet = 0;
+    LoadSetupScript(path.c_str());
+    CHECK(ScriptCharSet == expected);
+    FreeSetupScript();
+  }
+  ScriptCharSet = 0;
 }
