@@ -11,9 +11,6 @@
 #include "script/reg_ini_file.h"
 #include "script/setup_script.h"
 
-int UpperColour = 0, LowerColour = 0;
-TStr ScriptPath;
-
 namespace {
 
 // Two setups at once would share the workspace, and one's teardown would

@@ -2,6 +2,7 @@
 // section (a key path).
 #pragma once
 #include "base/error.h"
+#include "base/process_state.h"
 #include "base/str.h"
 
 // TError code of a value that could not be written; Subject is the key path
@@ -33,6 +34,3 @@ private:
   void* root_;
   TStr section_;
 };
-
-// Process-wide: the machine registry object of install mode.
-extern TRegIniFile* MachineRegistry;

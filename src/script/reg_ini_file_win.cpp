@@ -2,8 +2,6 @@
 
 #include "script/reg_ini_file.h"
 
-TRegIniFile* MachineRegistry = nullptr;
-
 static HKEY RootByName(const char* name) {
   static const struct { const char* name; HKEY key; } roots[] = {
       {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},   {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
