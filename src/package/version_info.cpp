@@ -7,7 +7,7 @@ namespace {
 // units; 0: bytes), a zero-terminated UTF-16 key, padding to 4 bytes, the
 // value, padding, then its child records, each starting on a 4-byte boundary.
 struct TRecord {
-  size_t begin, end;           // the whole record
+  size_t end;                  // end of the whole record
   size_t keyAt, keyUnits;      // key without its zero
   size_t valueAt, valueEnd;    // value, cut to the record
   size_t childrenAt;           // first child record
@@ -21,7 +21,6 @@ bool ReadRecord(const unsigned char* b, size_t at, size_t limit, TRecord* r) {
   if (at > limit || limit - at < 6) return false;
   size_t length = Word(b, at);
   if (length < 6 || length > limit - at) return false;
-  r->begin = at;
   r->end = at + length;
   r->keyAt = at + 6;
   size_t k = r->keyAt;
@@ -37,41 +36,35 @@ bool ReadRecord(const unsigned char* b, size_t at, size_t limit, TRecord* r) {
   return true;
 }
 
-char AsciiUpperOf(unsigned c) { return c >= 'a' && c <= 'z' ? char(c - 32) : char(c); }
-
 bool KeyIs(const unsigned char* b, const TRecord& r, const char* name) {
   size_t i = 0;
   for (; name[i]; i++) {
     if (i == r.keyUnits) return false;
     unsigned unit = Word(b, r.keyAt + 2 * i);
-    if (unit > 0x7F || AsciiUpperOf(unit) != AsciiUpperOf((unsigned char)name[i])) return false;
+    if (unit > 0x7F || AsciiUpper(char(unit)) != AsciiUpper(name[i])) return false;
   }
   return i == r.keyUnits;
-}
-
-// The child of `parent` whose key is `name`.
-bool FindChild(const unsigned char* b, const TRecord& parent, const char* name, TRecord* child) {
-  for (size_t at = parent.childrenAt; at < parent.end;) {
-    if (!ReadRecord(b, at, parent.end, child)) return false;
-    if (KeyIs(b, *child, name)) return true;
-    at = Align4(child->end);
-  }
-  return false;
 }
 
 }  // namespace
 
 bool FindVersionText(const unsigned char* block, size_t size, const char* name, TVersionText* text) {
   if (!block || !name) return false;
-  TRecord root, fileInfo, table, value;
-  if (!ReadRecord(block, 0, size, &root) || !KeyIs(block, root, "VS_VERSION_INFO")) return false;
-  if (!FindChild(block, root, "StringFileInfo", &fileInfo) ||
-      !FindChild(block, fileInfo, "040904E4", &table) || !FindChild(block, table, name, &value))
-    return false;
+  TRecord r;
+  if (!ReadRecord(block, 0, size, &r)) return false;
+  // Down from the root, one level per key: the child whose key matches.
+  const char* const path[] = {"StringFileInfo", "040904E4", name};
+  for (const char* key : path) {
+    size_t at = r.childrenAt, end = r.end;
+    for (;;) {
+      if (at >= end || !ReadRecord(block, at, end, &r)) return false;
+      if (KeyIs(block, r, key)) break;
+      at = Align4(r.end);
+    }
+  }
   size_t units = 0;
-  while (value.valueAt + 2 * units + 2 <= value.valueEnd && Word(block, value.valueAt + 2 * units) != 0)
-    units++;
-  text->offset = value.valueAt;
+  while (r.valueAt + 2 * units + 2 <= r.valueEnd && Word(block, r.valueAt + 2 * units) != 0) units++;
+  text->offset = r.valueAt;
   text->units = units;
   return true;
 }

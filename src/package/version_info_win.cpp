@@ -3,13 +3,12 @@
 #include "package/version_info.h"
 
 TVersionResource::TVersionResource(const TStr& programFile) {
-  // A full path, so the loader never searches for the file by name.
-  char full[MAX_PATH];
-  DWORD n = GetFullPathNameA(programFile.c_str(), MAX_PATH, full, nullptr);
-  if (programFile.empty() || n == 0 || n >= MAX_PATH) return;
+  // A name without a folder would be searched for along the library path;
+  // only a file named by its path is read.
+  if (programFile.find("\\") == TStr::npos) return;
   // As data only: the image is mapped for its resources, none of its code
   // runs and none of the libraries it imports is loaded.
-  HMODULE module = LoadLibraryExA(full, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HMODULE module = LoadLibraryExA(programFile.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   if (!module) return;
   module_ = module;
   HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(VS_VERSION_INFO), MAKEINTRESOURCEA(16));
@@ -32,10 +31,11 @@ TStr ReadVersionString(const TVersionResource& resource, const char* name) {
   // Values start on a 4-byte boundary of the block, and the resource itself
   // is aligned, so the text can be read in place.
   const WCHAR* w = (const WCHAR*)(resource.Block() + at.offset);
-  int need = WideCharToMultiByte(CP_ACP, 0, (const WCHAR*)w, (int)at.units, nullptr, 0, nullptr, nullptr);
-  if (need <= 0) return TStr();
+  // At most two bytes per character in any ANSI code page.
   TStr text;
-  text.resize((size_t)need);
-  WideCharToMultiByte(CP_ACP, 0, (const WCHAR*)w, (int)at.units, text.buffer(), need, nullptr, nullptr);
+  text.resize(at.units * 2);
+  int n = WideCharToMultiByte(CP_ACP, 0, w, (int)at.units, text.buffer(), (int)at.units * 2, nullptr,
+                              nullptr);
+  text.resize(n > 0 ? (size_t)n : 0);
   return text;
 }
