@@ -32,9 +32,9 @@ static void RunStaticConstructors() {
 // library-loading update lack the call; they keep their search order.
 static void RestrictLibrarySearch() {
   typedef BOOL(WINAPI * TSetDefaultDllDirectories)(DWORD);
-  TSetDefaultDllDirectories restrict = (TSetDefaultDllDirectories)(void*)GetProcAddress(
+  TSetDefaultDllDirectories setDirectories = (TSetDefaultDllDirectories)(void*)GetProcAddress(
       GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
-  if (restrict) restrict(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (setDirectories) setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
 extern "C" void WINAPI KestinEntry() {
