@@ -39,14 +39,22 @@ TStr TRegIniFile::ReadString(const char* name, const char* fallback) const {
   if (section_.empty()) return result;
   HKEY key;
   if (RegOpenKeyExA((HKEY)root_, section_.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return result;
-  DWORD type = 0, size = 0;
-  if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+  DWORD size = 0;
+  LONG rc = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size);
+  // The value may grow between asking for its size and reading it; ask again.
+  for (int tries = 0; rc == ERROR_SUCCESS && tries < 4; tries++) {
     TStr value;
-    value.resize(size + 1);
-    if (RegQueryValueExA(key, name, nullptr, &type, (BYTE*)value.buffer(), &size) == ERROR_SUCCESS) {
-      // The text up to the first zero character.
-      result = TStr(value.c_str());
+    value.resize(size + 1);  // one zero more, for a value stored without one
+    DWORD got = size;
+    rc = RegQueryValueExA(key, name, nullptr, nullptr, (BYTE*)value.buffer(), &got);
+    if (rc == ERROR_MORE_DATA) {
+      size = got;
+      rc = ERROR_SUCCESS;
+      continue;
     }
+    // The text up to the first zero character.
+    if (rc == ERROR_SUCCESS) result = TStr(value.c_str());
+    break;
   }
   RegCloseKey(key);
   return result;
