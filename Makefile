@@ -33,7 +33,7 @@ build: host win32 win64
 check-host: host
 	cd build/host && ctest --output-on-failure -j $(JOBS)
 check-win: win64 win32
-	scripts/check-release.sh build/win32
+	scripts/check-release.sh build/win32 build/win64
 	$(WINE_SESSION) ctest --test-dir build/win64 --output-on-failure -j $(JOBS)
 
 check: build check-host check-win

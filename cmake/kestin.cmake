@@ -23,7 +23,7 @@ if(KESTIN_WINDOWS)
   set(KESTIN_WIN_LINK -static -static-libgcc -static-libstdc++ -s -Wl,--gc-sections
       -Wl,--no-seh -Wl,--enable-auto-image-base)
   # System DLLs only; linked after every module library.
-  set(KESTIN_SYSTEM_LIBS kernel32 user32 gdi32 advapi32 shell32 ole32 comctl32 version msvcrt)
+  set(KESTIN_SYSTEM_LIBS kernel32 user32 gdi32 advapi32 shell32 ole32 comctl32 msvcrt)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     set(KESTIN_ARCH i686)
     # The release is i686 and must stay small. Arguments are pushed rather

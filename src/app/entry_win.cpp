@@ -7,7 +7,7 @@
 #include "uninstall/removal_helper.h"
 #include "uninstall/uninstall_run.h"
 
-int RunProgram() {
+int RunChosenMode() {
   ProgramArg0 = ProgramArgument(0);
   switch (ChooseRunMode(ProgramArgument(1))) {
     case RunRemovalHelper:

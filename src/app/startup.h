@@ -8,8 +8,5 @@
 // was prepared has been removed again.
 bool SetupStartup();
 void SetupTeardown();
-
-// Colours of the background gradient.
-extern int UpperColour, LowerColour;
-// The script path: temporary folder + KESTIN\kestin.ini.
-extern TStr ScriptPath;
+// The values the start-up sets (script path, colours, ...) are declared in
+// base/process_state.h.

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "app/platform.h"
+#include "app/windows_family.h"
 #include "app/startup.h"
 #include "base/files.h"
 #include "base/message_box.h"
@@ -10,9 +10,6 @@
 #include "package/package_locate.h"
 #include "script/reg_ini_file.h"
 #include "script/setup_script.h"
-
-int UpperColour = 0, LowerColour = 0;
-TStr ScriptPath;
 
 namespace {
 

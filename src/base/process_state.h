@@ -6,6 +6,9 @@
 
 #include "base/str.h"
 
+class TIniFile;
+class TRegIniFile;
+
 // A flag that one thread raises and another reads. Raising it publishes every
 // write the raising thread made before (release); a reader that sees it raised
 // sees those writes too (acquire). The install worker fills its results and
@@ -52,9 +55,25 @@ extern int CabinetOffset;
 extern TStr SystemFolder;   // no trailing backslash
 extern TStr TempFolder;     // normally with a trailing backslash
 
-// Font character set the setup script's CharSet names (its low byte). It stays
-// 1, the platform's "default" set, when the script names none; fonts then use
-// the character set of the system's ANSI code page. The window toolkit reads
-// it whenever it makes a font, so a value set after start-up reaches every
-// font made afterwards.
+// The setup script of install mode, open from the start-up to the teardown
+// (script/setup_script.h opens and frees it), and the file it reads.
+extern TIniFile* SetupScript;
+extern TStr ScriptPath;
+// The [General] texts, read once when the script is opened; used by key name
+// through script/texts.h.
+const int kScriptTextCount = 28;
+extern TStr ScriptTexts[kScriptTextCount];
+// Colours of the background gradient, from [General] UpperColor and LowerColor.
+extern int UpperColour, LowerColour;
+// The machine registry object of install mode (script/reg_ini_file.h),
+// rooted at HKEY_LOCAL_MACHINE.
+extern TRegIniFile* MachineRegistry;
+// The loaded copy of the helper library is held by the package layer and
+// handed out by HelperLibraryHandle() (package/package_locate.h).
+
+// Font character set the setup script's CharSet names (its low byte), or 0
+// when it names none (a low byte of 0 cannot be asked for); fonts then use the
+// character set of the system's ANSI code page. Every other value, 1 included,
+// is used as it is. The window toolkit reads it whenever it makes a font, so a
+// value set after start-up reaches every font made afterwards.
 extern int ScriptCharSet;

@@ -1,12 +1,8 @@
-#include <windows.h>
-
-#include "base/message_box.h"
 #include "base/process_state.h"
 #include "script/defaults.h"
 #include "script/destination.h"
 #include "script/reg_ini_file.h"
 #include "script/setup_script.h"
-#include "script/texts.h"
 
 const char* const kVersionKey9x = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 const char* const kVersionKeyNT = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
@@ -29,7 +25,7 @@ static TStr PathValue(const char* key) {
   return SetupScript ? SetupScript->ReadString("Path", key, "") : TStr();
 }
 
-TStr GetDestinationFolder() {
+TStr GetDestinationFolder(TError* error) {
   TStr result;
   TStr findPath = PathValue("FindPath");
   if (!findPath.empty()) {
@@ -38,7 +34,7 @@ TStr GetDestinationFolder() {
     if (result.empty()) {
       TStr message = PathValue("NotFoundPathMsg");
       if (!message.empty()) {
-        ShowMessage(nullptr, message.c_str(), Text(TxtError).c_str(), MB_ICONERROR);
+        error->Set(kEarlierInstallMissing, 0, message);
         CancelFlag.Raise();
         return TStr();
       }

@@ -2,7 +2,11 @@
 // functions, so values are found exactly as those functions find them
 // (letter case, comments, quotes, blanks). Holds nothing but the file name.
 #pragma once
+#include "base/error.h"
 #include "base/str.h"
+
+// TError code of a write that did not reach the file; Subject is the file name.
+const int kIniWriteFailed = 0x201;
 
 class TIniFile {
 public:
@@ -12,11 +16,13 @@ public:
   TStr ReadString(const char* section, const char* key, const char* fallback) const;
   int ReadInteger(const char* section, const char* key, int fallback) const;
   bool ReadBool(const char* section, const char* key, bool fallback) const;
-  // A failed write shows "Ini file write error. File name: ..." and returns
-  // false; callers may go on.
-  bool WriteString(const char* section, const char* key, const char* value) const;
-  bool WriteInteger(const char* section, const char* key, int value) const;
-  bool WriteBool(const char* section, const char* key, bool value) const;
+  // A failed write returns false and fills `error` (kIniWriteFailed, the
+  // system's reason, the file name); nothing is shown here, so the install
+  // worker may call it. Callers may go on, and the top of the run shows
+  // ScriptErrorText (script/script_errors.h) when it decides to.
+  bool WriteString(const char* section, const char* key, const char* value, TError* error) const;
+  bool WriteInteger(const char* section, const char* key, int value, TError* error) const;
+  bool WriteBool(const char* section, const char* key, bool value, TError* error) const;
 
 private:
   TStr fileName_;

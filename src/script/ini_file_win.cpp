@@ -1,6 +1,5 @@
 #include <windows.h>
 
-#include "base/message_box.h"
 #include "script/ini_file.h"
 #include "script/profile_values.h"
 
@@ -19,17 +18,16 @@ bool TIniFile::ReadBool(const char* section, const char* key, bool fallback) con
   return ReadInteger(section, key, fallback ? 1 : 0) != 0;
 }
 
-bool TIniFile::WriteString(const char* section, const char* key, const char* value) const {
+bool TIniFile::WriteString(const char* section, const char* key, const char* value, TError* error) const {
   if (WritePrivateProfileStringA(section, key, value, fileName_.c_str())) return true;
-  TStr text = "Ini file write error. File name: " + fileName_;
-  ShowMessage(nullptr, text.c_str(), "Error", MB_OK);
+  error->Set(kIniWriteFailed, GetLastError(), fileName_);
   return false;
 }
 
-bool TIniFile::WriteInteger(const char* section, const char* key, int value) const {
-  return WriteString(section, key, IntToStr(value).c_str());
+bool TIniFile::WriteInteger(const char* section, const char* key, int value, TError* error) const {
+  return WriteString(section, key, IntToStr(value).c_str(), error);
 }
 
-bool TIniFile::WriteBool(const char* section, const char* key, bool value) const {
-  return WriteString(section, key, value ? "1" : "0");
+bool TIniFile::WriteBool(const char* section, const char* key, bool value, TError* error) const {
+  return WriteString(section, key, value ? "1" : "0", error);
 }

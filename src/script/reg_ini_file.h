@@ -1,7 +1,13 @@
 // TRegIniFile: string values below one registry root, addressed by a current
 // section (a key path).
 #pragma once
+#include "base/error.h"
+#include "base/process_state.h"
 #include "base/str.h"
+
+// TError code of a value that could not be written; Subject is the key path
+// and value name.
+const int kRegIniWriteFailed = 0x202;
 
 class TRegIniFile {
 public:
@@ -16,13 +22,15 @@ public:
   void CreateSection(const TStr& path);
   const TStr& Section() const { return section_; }
 
+  // The value's text up to its first zero character, whatever its length;
+  // `fallback` when the section is empty or the value missing.
   TStr ReadString(const char* name, const char* fallback) const;
-  bool WriteString(const char* name, const TStr& value) const;
+  // Writes a string value (REG_SZ, its zero included), creating the key when
+  // missing. False with `error` filled when there is no section or the write
+  // fails.
+  bool WriteString(const char* name, const TStr& value, TError* error) const;
 
 private:
   void* root_;
   TStr section_;
 };
-
-// Process-wide: the machine registry object of install mode.
-extern TRegIniFile* MachineRegistry;

@@ -2,8 +2,6 @@
 
 #include "script/reg_ini_file.h"
 
-TRegIniFile* MachineRegistry = nullptr;
-
 static HKEY RootByName(const char* name) {
   static const struct { const char* name; HKEY key; } roots[] = {
       {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},   {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
@@ -41,26 +39,39 @@ TStr TRegIniFile::ReadString(const char* name, const char* fallback) const {
   if (section_.empty()) return result;
   HKEY key;
   if (RegOpenKeyExA((HKEY)root_, section_.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return result;
-  DWORD type = 0, size = 0;
-  if (RegQueryValueExA(key, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+  DWORD size = 0;
+  LONG rc = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size);
+  // The value may grow between asking for its size and reading it; ask again.
+  for (int tries = 0; rc == ERROR_SUCCESS && tries < 4; tries++) {
     TStr value;
-    value.resize(size + 1);
-    if (RegQueryValueExA(key, name, nullptr, &type, (BYTE*)value.buffer(), &size) == ERROR_SUCCESS) {
-      // The text up to the first zero character.
-      result = TStr(value.c_str());
+    value.resize(size + 1);  // one zero more, for a value stored without one
+    DWORD got = size;
+    rc = RegQueryValueExA(key, name, nullptr, nullptr, (BYTE*)value.buffer(), &got);
+    if (rc == ERROR_MORE_DATA) {
+      size = got;
+      rc = ERROR_SUCCESS;
+      continue;
     }
+    // The text up to the first zero character.
+    if (rc == ERROR_SUCCESS) result = TStr(value.c_str());
+    break;
   }
   RegCloseKey(key);
   return result;
 }
 
-bool TRegIniFile::WriteString(const char* name, const TStr& value) const {
-  if (section_.empty()) return false;
+bool TRegIniFile::WriteString(const char* name, const TStr& value, TError* error) const {
+  LONG rc = ERROR_INVALID_PARAMETER;  // no section to write to
   HKEY key;
-  if (RegCreateKeyExA((HKEY)root_, section_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                      nullptr) != ERROR_SUCCESS)
-    return false;
-  LONG rc = RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)value.c_str(), (DWORD)value.size() + 1);
-  RegCloseKey(key);
-  return rc == ERROR_SUCCESS;
+  if (!section_.empty()) {
+    rc = RegCreateKeyExA((HKEY)root_, section_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                         nullptr);
+    if (rc == ERROR_SUCCESS) {
+      rc = RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)value.c_str(), (DWORD)value.size() + 1);
+      RegCloseKey(key);
+    }
+  }
+  if (rc == ERROR_SUCCESS) return true;
+  error->Set(kRegIniWriteFailed, (unsigned)rc, Concat(section_, "\\", name));
+  return false;
 }

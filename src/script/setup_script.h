@@ -1,9 +1,8 @@
 // The setup script of install mode: one TIniFile on the extracted
 // KESTIN\kestin.ini, open from the start-up to the teardown.
 #pragma once
+#include "base/process_state.h"
 #include "script/ini_file.h"
-
-extern TIniFile* SetupScript;
 
 // Opens the script at `path`, applies its CharSet and reads the 28 texts. A
 // missing file reads as empty: every key then takes its default.

@@ -3,8 +3,6 @@
 #include "script/setup_script.h"
 #include "script/texts.h"
 
-TIniFile* SetupScript = nullptr;
-
 void LoadSetupScript(const TStr& path) {
   FreeSetupScript();
   SetupScript = new TIniFile(path);

@@ -1,5 +1,7 @@
 #include "script/texts.h"
 
+#include "base/process_state.h"
+
 static const char* const kTextKeys[kTextCount] = {
     "Back", "Next", "Cancel", "Yes", "No", "Install", "Finish", "Error",
     "Question", "Warning", "Information", "Register", "Browse", "SpaceReq",
@@ -8,8 +10,8 @@ static const char* const kTextKeys[kTextCount] = {
     "Do_You_Want_To_Install", "To", "Next_Components", "Reg_Error_Msg", "Reg_NameExists",
 };
 
-static TStr g_texts[kTextCount];
+static_assert(kTextCount == kScriptTextCount, "one stored text per key");
 
 const char* TextKey(TextId id) { return kTextKeys[id]; }
-const TStr& Text(TextId id) { return g_texts[id]; }
-void SetText(TextId id, const TStr& value) { g_texts[id] = value; }
+const TStr& Text(TextId id) { return ScriptTexts[id]; }
+void SetText(TextId id, const TStr& value) { ScriptTexts[id] = value; }

@@ -14,9 +14,9 @@ static int SystemCharset = -1;
 
 int DefaultCharset() {
   if (SystemCharset < 0) SystemCharset = CharsetForCodePage(GetACP());
-  // 0 and 1 name no set of their own: the system's code page decides.
+  // 0 names no set: the system's code page decides.
   int named = ScriptCharSet & 0xFF;
-  return named > 1 ? named : SystemCharset;
+  return named != 0 ? named : SystemCharset;
 }
 
 TFonts& FontFaces() {

@@ -4,7 +4,11 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "app/platform.h"
+#include "app/com_object.h"
+#include "app/registry_strings.h"
+#include "app/run_program.h"
+#include "app/shell_folders.h"
+#include "app/windows_family.h"
 #include "base/files.h"
 #include "base/process_state.h"
 #include "test_files.h"
@@ -12,15 +16,34 @@
 TEST_CASE("registry strings: written, read back without the terminating zero, missing gives empty") {
   const char* key = "Software\\KestinTest\\Platform";
   const char value[] = "hello";
-  REQUIRE(RegWriteValue(HKEY_CURRENT_USER, key, "Greeting", REG_SZ, value, 5));
+  TError error;
+  REQUIRE(RegWriteValue(HKEY_CURRENT_USER, key, "Greeting", REG_SZ, value, 5, &error));
+  CHECK_FALSE(error.Failed());
   CHECK(RegReadString(HKEY_CURRENT_USER, key, "Greeting") == "hello");
   CHECK(RegReadString(HKEY_CURRENT_USER, key, "Absent").empty());
   CHECK(RegReadString(HKEY_CURRENT_USER, "Software\\KestinTest\\NoSuchKey", "Greeting").empty());
-  // A value longer than the 260-byte buffer is not read.
-  std::string big(300, 'b');
-  REQUIRE(RegWriteValue(HKEY_CURRENT_USER, key, "Big", REG_SZ, big.c_str(), 300));
-  CHECK(RegReadString(HKEY_CURRENT_USER, key, "Big").empty());
+  // Values of any length are read whole, with or without a terminating zero.
+  for (size_t n : {259u, 260u, 261u, 300u, 5000u}) {
+    CAPTURE(n);
+    std::string big(n, 'b');
+    big.back() = 'e';
+    REQUIRE(RegWriteValue(HKEY_CURRENT_USER, key, "Big", REG_SZ, big.c_str(), (unsigned)n, &error));
+    CHECK(RegReadString(HKEY_CURRENT_USER, key, "Big") == big.c_str());
+    REQUIRE(RegWriteValue(HKEY_CURRENT_USER, key, "Big", REG_SZ, big.c_str(), (unsigned)n + 1, &error));
+    CHECK(RegReadString(HKEY_CURRENT_USER, key, "Big") == big.c_str());
+  }
   RegDeleteKeyA(HKEY_CURRENT_USER, key);
+  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\KestinTest");
+}
+
+TEST_CASE("a registry value that cannot be written says which key and why") {
+  TError error;
+  // Key names are limited to 255 characters.
+  std::string key = "Software\\KestinTest\\" + std::string(300, 'k');
+  CHECK_FALSE(RegWriteValue(HKEY_CURRENT_USER, key.c_str(), "Value", REG_SZ, "x", 1, &error));
+  CHECK(error.Code == kRegistryWriteFailed);
+  CHECK(error.SystemError != 0);
+  CHECK(error.Subject == (key + "\\Value").c_str());
   RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\KestinTest");
 }
 
@@ -28,10 +51,20 @@ TEST_CASE("running a program: waits and returns its exit code, or the error when
   char cmd[MAX_PATH];
   GetSystemDirectoryA(cmd, MAX_PATH);
   std::string shell = std::string(cmd) + "\\cmd.exe";
-  CHECK(RunProgram(nullptr, ("\"" + shell + "\" /c exit 7").c_str(), SW_HIDE, true) == 7);
-  unsigned missing = RunProgram(nullptr, "\"C:\\no\\such\\program.exe\"", SW_HIDE, true);
-  CHECK((missing == ERROR_FILE_NOT_FOUND || missing == ERROR_PATH_NOT_FOUND));
-  CHECK(RunProgram(nullptr, ("\"" + shell + "\" /c exit 3").c_str(), SW_HIDE, false) == 0);
+  unsigned code = 99;
+  TError error;
+  CHECK(RunProgram(nullptr, ("\"" + shell + "\" /c exit 7").c_str(), SW_HIDE, true, &code, &error));
+  CHECK(code == 7);
+  // An exit code equal to a system error number is still an exit code.
+  CHECK(RunProgram(nullptr, ("\"" + shell + "\" /c exit 2").c_str(), SW_HIDE, true, &code, &error));
+  CHECK(code == 2);
+  CHECK_FALSE(error.Failed());
+  CHECK_FALSE(RunProgram(nullptr, "\"C:\\no\\such\\program.exe\"", SW_HIDE, true, &code, &error));
+  CHECK(error.Code == kRunProgramFailed);
+  CHECK((error.SystemError == ERROR_FILE_NOT_FOUND || error.SystemError == ERROR_PATH_NOT_FOUND));
+  CHECK(error.Subject == "\"C:\\no\\such\\program.exe\"");
+  CHECK(RunProgram(nullptr, ("\"" + shell + "\" /c exit 3").c_str(), SW_HIDE, false, &code, &error));
+  CHECK(code == 0);
 }
 
 TEST_CASE("folders: Windows folder, desktop and programs menu are known") {
@@ -44,11 +77,14 @@ TEST_CASE("folders: Windows folder, desktop and programs menu are known") {
 
 TEST_CASE("a COM object can be made by class id; an unknown class gives none") {
   CoInitialize(nullptr);
-  IUnknown* link = (IUnknown*)CreateComObject(&CLSID_ShellLink);
+  TError error;
+  IUnknown* link = (IUnknown*)CreateComObject(&CLSID_ShellLink, &error);
   REQUIRE(link);
   link->Release();
   CLSID none = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
-  CHECK(CreateComObject(&none) == nullptr);
+  CHECK(CreateComObject(&none, &error) == nullptr);
+  CHECK(error.Code == kComObjectFailed);
+  CHECK(error.SystemError != 0);
   CoUninitialize();
 }
 

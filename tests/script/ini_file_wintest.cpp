@@ -5,15 +5,24 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 #include "base/message_box.h"
+#include "base/process_state.h"
+#include "script/defaults.h"
 #include "script/ini_file.h"
+#include "script/reg_ini_file.h"
+#include "script/script_errors.h"
+#include "script/setup_script.h"
+#include "script/texts.h"
 #include "test_files.h"
 
 namespace {
 std::string g_lastMessage;
-int Record(void*, const char* text, const char* caption, unsigned) {
+unsigned g_lastFlags;
+int Record(void*, const char* text, const char* caption, unsigned flags) {
   g_lastMessage = std::string(caption) + "|" + text;
+  g_lastFlags = flags;
   return IDOK;
 }
 TIniFile ScriptWith(const std::string& text) {
@@ -60,19 +69,75 @@ TEST_CASE("integers and booleans follow the integer rule") {
   CHECK(ini.ReadBool("S", "None", true));
 }
 
-TEST_CASE("writes land in the file; a failed write says so and carries on") {
+TEST_CASE("writes land in the file; a failed write is returned, shown only by the caller") {
   std::string path = NewScratchFolder("iniwrite") + "Uninst.log";
   TIniFile log(path.c_str());
-  CHECK(log.WriteString("Files", "1", "C:\\x.txt"));
-  CHECK(log.WriteInteger("Files", "Count", -3));
-  CHECK(log.WriteBool("Files", "Done", true));
+  TError error;
+  CHECK(log.WriteString("Files", "1", "C:\\x.txt", &error));
+  CHECK(log.WriteInteger("Files", "Count", -3, &error));
+  CHECK(log.WriteBool("Files", "Done", true, &error));
+  CHECK_FALSE(error.Failed());
   CHECK(log.ReadString("Files", "1", "") == "C:\\x.txt");
   CHECK(log.ReadInteger("Files", "Count", 0) == -3);
   CHECK(log.ReadBool("Files", "Done", false));
 
   MessageHook = Record;
+  g_lastMessage.clear();
   TIniFile bad("Z:\\no\\such\\folder\\Uninst.log");
-  CHECK_FALSE(bad.WriteString("Files", "1", "x"));
+  CHECK_FALSE(bad.WriteString("Files", "1", "x", &error));
+  CHECK(g_lastMessage.empty());  // the library shows nothing itself
+  CHECK(error.Code == kIniWriteFailed);
+  CHECK(error.SystemError != 0);
+  CHECK(error.Subject == "Z:\\no\\such\\folder\\Uninst.log");
+  ShowScriptError(nullptr, error);
   MessageHook = nullptr;
   CHECK(g_lastMessage == "Error|Ini file write error. File name: Z:\\no\\such\\folder\\Uninst.log");
+  CHECK(g_lastFlags == MB_OK);
+}
+
+TEST_CASE("a missing earlier installation is shown in the script's words under its Error caption") {
+  SetText(TxtError, "Fehler");
+  TError error;
+  error.Set(kEarlierInstallMissing, 0, "Install the base product first.");
+  MessageHook = Record;
+  ShowScriptError(nullptr, error);
+  MessageHook = nullptr;
+  SetText(TxtError, "");
+  CHECK(g_lastMessage == "Fehler|Install the base product first.");
+  CHECK(g_lastFlags == MB_ICONERROR);
+}
+
+TEST_CASE("registry values: any length read whole; a write without a section is an error") {
+  const char* key = "Software\\KestinTest\\RegIni";
+  TRegIniFile reg("HKEY_CURRENT_USER");
+  reg.CreateSection(key);
+  REQUIRE(reg.Section() == key);
+  TError error;
+  std::string big(5000, 'r');
+  REQUIRE(reg.WriteString("Big", big.c_str(), &error));
+  CHECK(reg.ReadString("Big", "d") == big.c_str());
+  CHECK(reg.ReadString("Missing", "d") == "d");
+
+  TRegIniFile none("HKEY_CURRENT_USER");
+  none.OpenSection("Software\\KestinTest\\NoSuchKey");
+  CHECK(none.Section().empty());
+  CHECK(none.ReadString("Big", "d") == "d");
+  CHECK_FALSE(none.WriteString("Big", "x", &error));
+  CHECK(error.Code == kRegIniWriteFailed);
+  RegDeleteKeyA(HKEY_CURRENT_USER, key);
+  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\KestinTest");
+}
+
+TEST_CASE("CharSet: every non-zero low byte is taken, 1 included; a low byte of 0 names none") {
+  for (auto [value, expected] : {std::pair<const char*, int>{"1", 1}, {"204", 204}, {"0x1CC", 204},
+                                 {"256", 0}, {"0", 0}, {"", 0}}) {
+    CAPTURE(value);
+    std::string path = NewScratchFolder("charset") + "kestin.ini";
+    REQUIRE(WriteTextFile(path, std::string("[General]\r\nCharSet=") + value + "\r\n"));
+    ScriptCharSet = 0;
+    LoadSetupScript(path.c_str());
+    CHECK(ScriptCharSet == expected);
+    FreeSetupScript();
+  }
+  ScriptCharSet = 0;
 }

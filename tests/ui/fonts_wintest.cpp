@@ -32,7 +32,7 @@ TEXTMETRICA MetricsOf(HFONT font) {
 
 struct TScriptCharSet {
   explicit TScriptCharSet(int cs) { ScriptCharSet = cs; }
-  ~TScriptCharSet() { ScriptCharSet = 1; }
+  ~TScriptCharSet() { ScriptCharSet = 0; }
 };
 
 }  // namespace
@@ -219,8 +219,14 @@ TEST_CASE("a label in the script's character set and a given size measures as ex
   CHECK(label->Height == tm.tmHeight);
 }
 
+TEST_CASE("a script's CharSet of 1 is used as it is") {
+  TScriptCharSet one(1);
+  CHECK(DefaultCharset() == 1);
+  CHECK(FontFaces().Charset == 1);
+}
+
 TEST_CASE("without a character set from the script, fonts follow the system's code page") {
-  for (int named : {0, 1, 256}) {
+  for (int named : {0, 256}) {
     TScriptCharSet none(named);
     CHECK(DefaultCharset() == CharsetForCodePage(GetACP()));
     TWinControl w(nullptr);

@@ -15,6 +15,7 @@
 #include "base/process_state.h"
 #include "package/cabinet_reader.h"
 #include "script/defaults.h"
+#include "script/script_errors.h"
 #include "script/setup_script.h"
 #include "script/texts.h"
 
@@ -78,7 +79,10 @@ int main() {
         Put("organization", GetRegisteredOrganization());
         i--;
       } else if (cmd == "dest") {
-        Put("dest", GetDestinationFolder());
+        TError error;
+        Put("dest", GetDestinationFolder(&error));
+        // The probe is the top of its run: it shows what the lookup returned.
+        if (error.Failed()) ShowScriptError(nullptr, error);
         Put("cancel", IntToStr(CancelFlag.IsSet() ? 1 : 0));
         i--;
       }
