@@ -4,18 +4,21 @@
 
 namespace {
 
-// FILE_DISPOSITION_INFO through SetFileInformationByHandle: deletes the very
-// file a handle has open, whatever its name now is. Looked up at run time so
-// the program still starts on systems without it; there nothing is deleted.
-const int kFileDispositionInfo = 4;
+// Deletes the very file a handle has open, whatever its name now is, by
+// setting its delete disposition (FileDispositionInformation). The system
+// call exists on every NT system; it is looked up at run time because the
+// program imports nothing from ntdll.dll statically.
+const int kFileDispositionInformation = 13;
 struct TDisposition { BOOLEAN Delete; };
-typedef BOOL(WINAPI* SetInfoFn)(HANDLE, int, void*, DWORD);
+struct TIoStatus { void* Status; ULONG_PTR Information; };
+typedef LONG(WINAPI* SetInformationFileFn)(HANDLE, TIoStatus*, void*, ULONG, int);
 
 bool MarkForDeletion(HANDLE h) {
-  SetInfoFn set = (SetInfoFn)(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"),
-                                                   "SetFileInformationByHandle");
+  SetInformationFileFn set = (SetInformationFileFn)(void*)GetProcAddress(GetModuleHandleA("ntdll.dll"),
+                                                                         "NtSetInformationFile");
   TDisposition d = {TRUE};
-  return set && set(h, kFileDispositionInfo, &d, sizeof d);
+  TIoStatus io;
+  return set && set(h, &io, &d, sizeof d, kFileDispositionInformation) >= 0;
 }
 
 bool ReadIdentity(HANDLE h, THeldEntry* e, DWORD* attributes) {
