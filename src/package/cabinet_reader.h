@@ -1,6 +1,8 @@
 // Reading the package cabinet through the helper library's FDI calls: one
 // reader per operation, file callbacks that see the cabinet through a window
-// onto the package, and notifications turned into extraction decisions.
+// onto the package, and notifications turned into extraction decisions. The
+// callbacks find their reader per thread, so readers on different threads
+// do not meet. Nothing here shows a message: failures come back as TError.
 #pragma once
 #include <stdint.h>
 
@@ -72,8 +74,8 @@ public:
   // Extracts the file stored under `name` into `target` (a folder), or into
   // memory when target is empty. An empty name with a folder extracts every
   // file. Returns false when the copy failed: Failure says why (it stays
-  // clear when the cancel flag stopped the copy). FileFound says whether the
-  // wanted file was met; with a true result it has then been written whole.
+  // clear when the cancel flag stopped the copy). FileFound is 1 when the
+  // copy succeeded and met the wanted file, which has then been written whole.
   bool ExtractFiles(const TStr& name, const TStr& cabinetPath, int flags, const TStr& target);
   // Sum of the uncompressed sizes of the listed names; Failure says what
   // failed, if anything did.
