@@ -8,7 +8,12 @@
 #include "script/texts.h"
 
 void RunInstallMode() {
-  if (!SetupStartup()) return;
+  // The top of the run: the start-up only says what failed.
+  TError failure = SetupStartup();
+  if (failure.Failed()) {
+    ShowStartupError(failure);
+    return;
+  }
   // Until the wizard exists, say what the start-up found so a run can be
   // checked by eye, then end cleanly.
   TStr caption = SetupScript->ReadString("General", "Caption", "Kestin");

@@ -2,11 +2,26 @@
 // workspace prepared, the helper library loaded, the setup script extracted
 // and read; and everything this run wrote removed again.
 #pragma once
+#include "base/error.h"
 #include "base/str.h"
 
-// Returns false when setup cannot go on; the reason has been shown and what
-// was prepared has been removed again.
-bool SetupStartup();
+// Codes of the start-up's own failures; the rest come from the package layer
+// (package/package_error.h).
+enum TStartupErrorCode {
+  kStartNoCabinet = 100,      // no cabinet file, or none behind the library
+  kStartBusy = 101,           // another setup holds the workspace
+  kStartNoWorkspace = 102,    // no folder of its own in the temporary folder; Subject: the folder
+  kStartScriptNotWritten = 103,  // Subject: the script's path
+};
+
+// Prepares install mode. Returns what failed (nothing has been shown; what
+// was prepared has been removed again), or a clear TError when setup can go
+// on.
+TError SetupStartup();
 void SetupTeardown();
 // The values the start-up sets (script path, colours, ...) are declared in
 // base/process_state.h.
+
+// The message for a failed start-up, and showing it (no owner, "Error").
+TStr StartupErrorText(const TError& error);
+void ShowStartupError(const TError& error);

@@ -2,11 +2,14 @@
 
 #include "app/windows_family.h"
 #include "app/startup.h"
+#include "app/startup_workspace.h"
 #include "base/files.h"
 #include "base/message_box.h"
 #include "base/process_state.h"
 #include "package/cabinet_reader.h"
 #include "package/file_stream.h"
+#include "package/helper_library.h"
+#include "package/package_error.h"
 #include "package/package_locate.h"
 #include "script/reg_ini_file.h"
 #include "script/setup_script.h"
@@ -17,9 +20,6 @@ namespace {
 // delete the other's setup script. The second is refused while the first runs.
 const char kWorkspaceMutex[] = "KestinSetupWorkspace";
 HANDLE g_workspaceMutex = nullptr;
-bool g_createdWorkspace = false;
-
-void Stop(const TStr& text) { ShowMessage(nullptr, text.c_str(), "Error", MB_ICONERROR); }
 
 bool CabinetPresent() {
   if (!FileExists(CabinetPath)) return false;
@@ -40,81 +40,76 @@ TStr TempPath() {
   return path;
 }
 
+// Everything up to the open setup script; what fails is returned.
+TError PrepareWorkspace() {
+  TError e;
+  TempFolder = TempPath();
+  if (TempFolder.empty()) {
+    e.Set(kStartNoWorkspace, GetLastError(), "%TEMP%");
+    return e;
+  }
+  TStr slot;
+  if (!ReadHelperLibrarySlot(ProgramPath(), CabinetOffset, &slot)) {
+    e.Set(kLibraryNotWritten, GetLastError(), TempFolder + "uncab.dll");
+    return e;
+  }
+  e = PlaceWorkspaceLibrary(TempFolder, slot);
+  if (e.Failed()) return e;
+  // Only the script this run takes out of its own package is ever opened. A
+  // package without one reads as an empty script: every key its default.
+  TStr script;
+  ReadPackageFile("KESTIN\\kestin.ini", &script, &e);
+  if (e.Failed()) return e;
+  return PlaceWorkspaceScript(TempFolder, script);
+}
+
 }  // namespace
 
-bool SetupStartup() {
+TError SetupStartup() {
+  TError e;
   LocatePackage();
   char system[260];
   UINT n = GetSystemDirectoryA(system, sizeof system);
   SystemFolder = n < sizeof system ? TStr(system, n) : TStr();
 
   if (!CabinetPresent()) {
-    ShowMessage(nullptr, "No CAB files.", "Error", MB_ICONERROR);
-    return false;
+    e.Set(kStartNoCabinet, 0, CabinetPath);
+    return e;
   }
 
   g_workspaceMutex = CreateMutexA(nullptr, TRUE, kWorkspaceMutex);
   if (g_workspaceMutex && GetLastError() == ERROR_ALREADY_EXISTS) {
     CloseHandle(g_workspaceMutex);
     g_workspaceMutex = nullptr;
-    Stop("Another setup is already running.\n\nPlease finish it first, then start this setup again.");
-    return false;
+    e.Set(kStartBusy, 0, TStr());
+    return e;
   }
 
-  TempFolder = TempPath();
-  TStr workspace = TempFolder + "kestin";
-  g_createdWorkspace = false;
-  if (!FolderExists(workspace)) {
-    if (!CreateDirectoryA(workspace.c_str(), nullptr)) {
-      Stop("Setup cannot create its temporary folder:\n" + workspace);
-      SetupTeardown();
-      return false;
-    }
-    g_createdWorkspace = true;
-  }
-
-  if (!LoadHelperLibrary()) {
-    Stop(Concat("Setup cannot prepare its decompression library in the temporary folder:\n", TempFolder,
-                "uncab.dll\n\nThe disk may be full, or the package may be damaged."));
+  e = PrepareWorkspace();
+  if (e.Failed()) {
     SetupTeardown();
-    return false;
+    return e;
   }
-
-  ScriptPath = TempFolder + "KESTIN\\kestin.ini";
-  if (!ExtractCabinetFile("KESTIN\\kestin.ini", TempFolder)) {
-    SetupTeardown();  // the cabinet error has been shown
-    return false;
-  }
-  if (!FileExists(ScriptPath)) {
-    Stop("The package holds no setup script (KESTIN\\kestin.ini).");
-    SetupTeardown();
-    return false;
-  }
-
   LoadSetupScript(ScriptPath);
   UpperColour = ReadScriptColour("UpperColor", "$02999900");
   LowerColour = ReadScriptColour("LowerColor", "$02000000");
   MachineRegistry = new TRegIniFile("HKEY_LOCAL_MACHINE");
   DetectWindowsNT();
-  return true;
+  return e;
 }
 
 void SetupTeardown() {
   delete MachineRegistry;
   MachineRegistry = nullptr;
   FreeSetupScript();
-  if (!ScriptPath.empty()) {
-    SetFileAttributesA(ScriptPath.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(ScriptPath.c_str());
-  }
-  ScriptPath.clear();
-  UnloadHelperLibrary();
-  // Only a folder this run made, and only when nothing foreign is left in it.
-  if (g_createdWorkspace) RemoveDirectoryA((TempFolder + "kestin").c_str());
-  g_createdWorkspace = false;
+  RemoveWorkspace();
   if (g_workspaceMutex) {
     ReleaseMutex(g_workspaceMutex);
     CloseHandle(g_workspaceMutex);
     g_workspaceMutex = nullptr;
   }
+}
+
+void ShowStartupError(const TError& error) {
+  ShowMessage(nullptr, StartupErrorText(error).c_str(), "Error", MB_ICONERROR);
 }

@@ -1,9 +1,12 @@
 // Reading the package cabinet through the helper library's FDI calls: one
 // reader per operation, file callbacks that see the cabinet through a window
-// onto the package, and notifications turned into extraction decisions.
+// onto the package, and notifications turned into extraction decisions. The
+// callbacks find their reader per thread, so readers on different threads
+// do not meet. Nothing here shows a message: failures come back as TError.
 #pragma once
 #include <stdint.h>
 
+#include "base/error.h"
 #include "base/str.h"
 #include "package/stream.h"
 #include "uncab/fdi_types.h"
@@ -70,14 +73,20 @@ public:
 
   // Extracts the file stored under `name` into `target` (a folder), or into
   // memory when target is empty. An empty name with a folder extracts every
-  // file. Returns false when the copy failed (the error has been shown).
+  // file. Returns false when the copy failed: Failure says why (it stays
+  // clear when the cancel flag stopped the copy). FileFound is 1 when the
+  // copy succeeded and met the wanted file, which has then been written whole.
   bool ExtractFiles(const TStr& name, const TStr& cabinetPath, int flags, const TStr& target);
-  // Sum of the uncompressed sizes of the listed names.
+  // Sum of the uncompressed sizes of the listed names; Failure says what
+  // failed, if anything did.
   int MeasureFiles(const TStr& cabinetPath, const TStr* names, int count);
   TMemoryStream* MemoryResult() { return Handler->MemoryStream; }
 
   bool CreateContext();
   void DestroyContext();
+  // Records a failed library call in Failure (never shows anything): not for
+  // the library's user-abort code, not without an error record, not after
+  // a cancel.
   bool CheckResult(bool ok);
 
   // Notification slots.
@@ -99,12 +108,16 @@ public:
   TStr NextCabinetName;
   unsigned char FileFound = 0;
   unsigned char Scrambled = 0;
-  // The last system error a file callback met, shown with a failed copy.
+  // The last system error a file callback met, reported with a failed copy.
   int LastIoError = 0;
+  // What the last ExtractFiles or MeasureFiles failed with (package error
+  // codes, package_error.h); cleared when each begins.
+  TError Failure;
 
 private:
   struct Wanted { TStr name; int size; bool met; };
   bool CopyCabinetChain(TStr cabinetName, const TStr& cabinetFolder, int flags);
+  void RecordFailedCopy();
   bool AllMeasured() const;
   void DiscardPartialOutput();
   Wanted* measure_ = nullptr;
@@ -112,16 +125,21 @@ private:
   // The output file being written, so a failed copy can remove it.
   intptr_t outputHandle_ = 0;
   TStr outputPath_;
-  TStr refusedName_;
+  // Why the notification handler stopped a copy: a refusal of its own
+  // (package error code and subject), or the file it could not create.
+  TError refusal_;
 };
 
-// The reader whose FDI call is running: the file callbacks carry no context.
-extern TCabinetReader* CurrentReader;
-
-// "Cabinet error : " message box for an error record, with a plain reason.
-void ShowCabinetError(const TFdiError& error, const TStr& detail);
-
 // Package-level operations, each with one reader on the package cabinet.
-TStr ReadPackageText(const TStr& name);
-bool ExtractCabinetFile(const TStr& name, const TStr& folder);
-int MeasureSection(const TStr& section);
+// Each fills *error (when given) with what failed; none shows anything.
+
+// A file of the cabinet read into memory; empty when it is missing.
+TStr ReadPackageText(const TStr& name, TError* error = nullptr);
+// The same, telling whether the file was there: false when it is missing or
+// the copy failed.
+bool ReadPackageFile(const TStr& name, TStr* content, TError* error = nullptr);
+// Extracts `name` (every file for an empty name) below `folder`. True only
+// when the wanted file was found and written.
+bool ExtractCabinetFile(const TStr& name, const TStr& folder, TError* error = nullptr);
+// Sum of the sizes of the files a setup-script section lists.
+int MeasureSection(const TStr& section, TError* error = nullptr);

@@ -1,19 +1,31 @@
 #include <windows.h>
 #include <stdlib.h>
 
-#include "base/message_box.h"
 #include "base/files.h"
 #include "base/process_state.h"
 #include "package/cabinet_reader.h"
-#include "package/package_locate.h"
+#include "package/helper_library.h"
+#include "package/package_error.h"
 #include "package/stored_name.h"
-
-TCabinetReader* CurrentReader = nullptr;
 
 // A cabinet set longer than this is taken to be going round in a circle.
 static const int kMaxCabinetsInSet = 32;
 static const unsigned kKeptAttributes =
     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+
+// --- The reader whose FDI call is running on this thread. The library's file
+// callbacks carry no context of their own, but every call of a copy runs on
+// the thread that made the copy; one slot per thread lets the install worker
+// and the wizard each read the cabinet through a reader of their own.
+
+static DWORD g_readerSlot = TLS_OUT_OF_INDEXES;
+
+static void MakeCurrent(TCabinetReader* reader) {
+  if (g_readerSlot != TLS_OUT_OF_INDEXES) TlsSetValue(g_readerSlot, reader);
+}
+static TCabinetReader* Current() {
+  return g_readerSlot != TLS_OUT_OF_INDEXES ? (TCabinetReader*)TlsGetValue(g_readerSlot) : nullptr;
+}
 
 // --- Run-time binding of the helper library: each call looks its export up
 // when it is made; no library or no export means the call does nothing.
@@ -34,28 +46,35 @@ static void* FDI_CALL CbAlloc(uint32_t size) { return malloc(size ? size : 1); }
 static void FDI_CALL CbFree(void* block) { free(block); }
 
 static intptr_t FDI_CALL CbOpen(char* name, int flags, int mode) {
+  TCabinetReader* reader = Current();
+  if (!reader) return kFailedHandle;
   int error = 0;
-  intptr_t h = CurrentReader->Handler->Open(name, flags, kOpenCabinet, &error, mode);
-  if (error) CurrentReader->LastIoError = error;
+  intptr_t h = reader->Handler->Open(name, flags, kOpenCabinet, &error, mode);
+  if (error) reader->LastIoError = error;
   return h;
 }
 static unsigned FDI_CALL CbRead(intptr_t h, void* buffer, unsigned count) {
+  TCabinetReader* reader = Current();
   int error = 0;
-  return CurrentReader->Handler->Read(h, buffer, count, &error);
+  return reader ? reader->Handler->Read(h, buffer, count, &error) : 0;
 }
 static unsigned FDI_CALL CbWrite(intptr_t h, void* buffer, unsigned count) {
+  TCabinetReader* reader = Current();
+  if (!reader) return 0;
   int error = 0;
-  unsigned n = CurrentReader->Handler->Write(h, buffer, count, &error);
-  if (error > 0) CurrentReader->LastIoError = error;
+  unsigned n = reader->Handler->Write(h, buffer, count, &error);
+  if (error > 0) reader->LastIoError = error;
   return n;
 }
 static int FDI_CALL CbClose(intptr_t h) {
+  TCabinetReader* reader = Current();
   int error = 0;
-  return CurrentReader->Handler->Close(h, &error);
+  return reader ? reader->Handler->Close(h, &error) : -1;
 }
 static int32_t FDI_CALL CbSeek(intptr_t h, int32_t distance, int origin) {
+  TCabinetReader* reader = Current();
   int error = 0;
-  return CurrentReader->Handler->Seek(h, distance, origin, &error);
+  return reader ? reader->Handler->Seek(h, distance, origin, &error) : -1;
 }
 
 static intptr_t FDI_CALL CbNotify(int type, TFdiNotification* n) {
@@ -71,34 +90,6 @@ static intptr_t FDI_CALL CbNotify(int type, TFdiNotification* n) {
   }
 }
 
-// --- Errors.
-
-static const char* ErrorReason(int oper) {
-  switch (oper) {
-    case kFdiCabinetNotFound: return "The cabinet file cannot be opened.";
-    case kFdiNotACabinet: return "The file is not a cabinet.";
-    case kFdiUnknownCabinetVersion: return "The cabinet's format version is not supported.";
-    case kFdiCorruptCabinet: return "The cabinet is damaged.";
-    case kFdiAllocFail: return "There is not enough memory.";
-    case kFdiBadComprType: return "The cabinet uses an unknown compression type.";
-    case kFdiMdiFail: return "The compressed data in the cabinet is damaged.";
-    case kFdiTargetFile: return "A file could not be written.";
-    case kFdiReserveMismatch: return "The cabinets of the set do not fit together.";
-    case kFdiWrongCabinet: return "The next cabinet of the set is not the right one.";
-    default: return "";
-  }
-}
-
-void ShowCabinetError(const TFdiError& error, const TStr& detail) {
-  TStr text = Concat("Cabinet error : ", IntToStr(error.oper), " ", IntToStr(error.type));
-  const char* reason = ErrorReason(error.oper);
-  if (*reason || !detail.empty()) text += "\n\n";
-  text += reason;
-  if (*reason && !detail.empty()) text += "\n";
-  text += detail;
-  ShowMessage(nullptr, text.c_str(), "Error", MB_ICONERROR);
-}
-
 // --- The reader.
 
 TCabinetInterface::TCabinetInterface() {
@@ -106,7 +97,18 @@ TCabinetInterface::TCabinetInterface() {
 }
 TCabinetInterface::~TCabinetInterface() { delete Handler; }
 
-TCabinetReader::TCabinetReader() { Handler = new TStreamCabinetFileHandler(this); }
+TCabinetReader::TCabinetReader() {
+  if (g_readerSlot == TLS_OUT_OF_INDEXES) {
+    // The first reader is made on the main thread before any worker exists;
+    // the exchange only guards against a second thread racing it anyway.
+    DWORD slot = TlsAlloc();
+    if (InterlockedCompareExchange((LONG*)&g_readerSlot, (LONG)slot, (LONG)TLS_OUT_OF_INDEXES) !=
+            (LONG)TLS_OUT_OF_INDEXES &&
+        slot != TLS_OUT_OF_INDEXES)
+      TlsFree(slot);
+  }
+  Handler = new TStreamCabinetFileHandler(this);
+}
 
 TCabinetReader::~TCabinetReader() {
   DestroyContext();
@@ -116,28 +118,32 @@ TCabinetReader::~TCabinetReader() {
 
 bool TCabinetReader::CreateContext() {
   if (Context) return true;
-  CurrentReader = this;
+  MakeCurrent(this);
   FdiCreateFn create = (FdiCreateFn)(void*)HelperExport("FDICreate");
-  Context = create ? create(CbAlloc, CbFree, CbOpen, CbRead, CbWrite, CbClose, CbSeek, CpuType - 1, &Error)
-                   : nullptr;
+  if (!create) {
+    Failure.Set(kCabinetNoLibrary, 0, "FDICreate");
+    return false;
+  }
+  Context = create(CbAlloc, CbFree, CbOpen, CbRead, CbWrite, CbClose, CbSeek, CpuType - 1, &Error);
+  // A library that fails without saying why must still stop the operation
+  // visibly rather than read as an empty cabinet.
+  if (!Context && !Error.flag) Failure.Set(kCabinetNoContext, 0, TStr());
   return CheckResult(Context != nullptr);
 }
 
 void TCabinetReader::DestroyContext() {
   if (!Context) return;
-  CurrentReader = this;
+  MakeCurrent(this);
   FdiDestroyFn destroy = (FdiDestroyFn)(void*)HelperExport("FDIDestroy");
-  CheckResult(destroy && destroy(Context));
+  if (destroy) destroy(Context);
   Context = nullptr;
 }
 
 bool TCabinetReader::CheckResult(bool ok) {
   if (!ok && Error.oper != kFdiUserAbort && Error.flag && !CancelFlag) {
-    TStr detail;
-    if (!outputPath_.empty()) detail = "File: " + outputPath_;
-    if (Error.type == 0 && LastIoError > 0)
-      detail = Concat(detail, detail.empty() ? "" : "\n", "System error ", IntToStr(LastIoError));
-    ShowCabinetError(Error, detail);
+    // The library's second code when it gave one, else what the file layer met.
+    unsigned system = Error.type ? (unsigned)Error.type : LastIoError > 0 ? (unsigned)LastIoError : 0;
+    Failure.Set(Error.oper, system, outputPath_);
   }
   return ok;
 }
@@ -162,44 +168,50 @@ bool TCabinetReader::AllMeasured() const {
   return true;
 }
 
+void TCabinetReader::RecordFailedCopy() {
+  if (CancelFlag) return;
+  if (refusal_.Failed()) Failure = refusal_;
+  else CheckResult(false);
+}
+
 bool TCabinetReader::CopyCabinetChain(TStr cabinetName, const TStr& cabinetFolder, int flags) {
   FdiCopyFn copy = (FdiCopyFn)(void*)HelperExport("FDICopy");
-  if (!copy) return false;
+  if (!copy) {
+    Failure.Set(kCabinetNoLibrary, 0, "FDICopy");
+    return false;
+  }
   TStr visited[kMaxCabinetsInSet];
   for (int hop = 0;; hop++) {
     visited[hop] = UpperAscii(cabinetName);
-    CurrentReader = this;
+    MakeCurrent(this);
     NextCabinetName.clear();
     FileFound = 0;
-    refusedName_.clear();
+    refusal_.Clear();
     LastIoError = 0;
     bool ok = copy(Context, (char*)cabinetName.c_str(), (char*)cabinetFolder.c_str(), flags, CbNotify,
                    nullptr, this) != 0;
     if (!ok) {
-      if (!refusedName_.empty()) {
-        TFdiError e = {kFdiTargetFile, 0, 1};
-        ShowCabinetError(e, "The cabinet holds a file whose name would be written outside the target folder: " +
-                                refusedName_);
-      } else if (Error.oper == kFdiUserAbort && LastIoError > 0 && !CancelFlag) {
-        // The output file could not be created: say so rather than carry on
-        // as if the file had been installed.
-        TFdiError e = {kFdiTargetFile, LastIoError, 1};
-        ShowCabinetError(e, Concat("File: ", TargetDir, FileFilter));
-      } else {
-        CheckResult(false);
-      }
+      bool measureDone = Error.oper == kFdiUserAbort && measure_ && !refusal_.Failed();
+      if (!measureDone) RecordFailedCopy();
       DiscardPartialOutput();
       if (TargetDir.empty()) Handler->FreeMemoryStream();
-      return Error.oper == kFdiUserAbort && measure_ && !LastIoError;  // early stop of a measurement
+      if (!measureDone) FileFound = 0;
+      return measureDone;  // an early stop of a measurement is its success
     }
     bool done = measure_ ? AllMeasured() : FileFound != 0;
-    if (done || NextCabinetName.empty() || !FileExists(cabinetFolder + NextCabinetName)) return true;
+    if (done || NextCabinetName.empty()) return true;
+    // The next cabinet of a set lies beside this one: a name that reaches
+    // elsewhere is refused, never looked for.
+    if (!IsPlainCabinetName(NextCabinetName.c_str())) {
+      Failure.Set(kCabinetBadNextName, 0, NextCabinetName);
+      return false;
+    }
+    if (!FileExists(cabinetFolder + NextCabinetName)) return true;
     TStr next = UpperAscii(NextCabinetName);
     bool seen = hop + 1 >= kMaxCabinetsInSet;
     for (int i = 0; i <= hop && !seen; i++) seen = visited[i] == next;
     if (seen) {
-      TFdiError e = {kFdiWrongCabinet, 0, 1};
-      ShowCabinetError(e, "The cabinet set leads back to a cabinet already read: " + NextCabinetName);
+      Failure.Set(kCabinetSetLoops, 0, NextCabinetName);
       return false;
     }
     cabinetName = NextCabinetName;
@@ -207,10 +219,11 @@ bool TCabinetReader::CopyCabinetChain(TStr cabinetName, const TStr& cabinetFolde
 }
 
 bool TCabinetReader::ExtractFiles(const TStr& name, const TStr& cabinetPath, int flags, const TStr& target) {
+  Failure.Clear();
+  FileFound = 0;
   TStr cabinetName = FileNamePart(cabinetPath);
   TStr cabinetFolder = FolderPart(cabinetPath);
   if (!CreateContext()) return false;
-  CurrentReader = this;
   if (!target.empty()) TargetDir = WithBackslash(target);
   FileFilter = name;
   bool ok = CopyCabinetChain(cabinetName, cabinetFolder, flags);
@@ -219,18 +232,18 @@ bool TCabinetReader::ExtractFiles(const TStr& name, const TStr& cabinetPath, int
 }
 
 int TCabinetReader::MeasureFiles(const TStr& cabinetPath, const TStr* names, int count) {
+  Failure.Clear();
   if (count <= 0) return 0;
   delete[] measure_;
   measure_ = new Wanted[count];
   measureCount_ = count;
   for (int i = 0; i < count; i++) {
-    measure_[i].name = UpperAscii(names[i]);
+    measure_[i].name = names[i];
     measure_[i].size = 0;
     measure_[i].met = false;
   }
   int total = 0;
   if (CreateContext()) {
-    CurrentReader = this;
     CopyCabinetChain(FileNamePart(cabinetPath), FolderPart(cabinetPath), 0);
     for (int i = 0; i < count; i++) total += measure_[i].size;
   }
@@ -253,9 +266,8 @@ intptr_t TCabinetReader::CopyFile(TFdiNotification* n) {
   // is cleared before each copy, not at each file: otherwise a wanted file
   // followed by others would send the reader on to the next cabinet.
   if (measure_) {
-    TStr upper = UpperAscii(stored);
     for (int i = 0; i < measureCount_; i++) {
-      if (!measure_[i].met && measure_[i].name == upper) {
+      if (!measure_[i].met && SameStoredName(measure_[i].name.c_str(), stored)) {
         measure_[i].size = n->cb;
         measure_[i].met = true;
         FileFound = 1;
@@ -264,22 +276,25 @@ intptr_t TCabinetReader::CopyFile(TFdiNotification* n) {
     }
     return AllMeasured() ? -1 : 0;
   }
-  if (!FileFilter.empty() && !SameTextAscii(FileFilter.c_str(), stored)) return 0;
+  if (!FileFilter.empty() && !SameStoredName(FileFilter.c_str(), stored)) return 0;
   FileFound = 1;
   CurrentFileSize = n->cb;
   int error = 0;
   if (TargetDir.empty()) return Handler->Open("", 0, kOpenOutput, &error, 0);
   if (!IsSafeStoredName(stored)) {
-    refusedName_ = stored;
+    refusal_.Set(kCabinetUnsafeName, 0, stored);
     return -1;
   }
-  TStr path = TargetDir + stored;
+  // '/' is a separator like '\': the folders on the way are made for both.
+  TStr path = TargetDir + StoredNameAsPath(stored);
   CreateFolders(path, true);
   // A read-only file from an earlier run must not block the new copy.
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   intptr_t h = Handler->Open(path.c_str(), 0x100 | 0x0001, kOpenOutput, &error, 0);
   if (h == kFailedHandle) {
-    LastIoError = error ? error : ERROR_CANNOT_MAKE;
+    // Not carried on as if the file had been installed: the copy stops and
+    // the failure names the file.
+    refusal_.Set(kFdiTargetFile, error ? (unsigned)error : ERROR_CANNOT_MAKE, path);
     return -1;
   }
   outputHandle_ = h;
@@ -309,4 +324,12 @@ intptr_t TCabinetReader::CloseFileInfo(TFdiNotification* n) {
   return 1;
 }
 
-intptr_t TCabinetReader::NextCabinet(TFdiNotification*) { return 1; }
+intptr_t TCabinetReader::NextCabinet(TFdiNotification* n) {
+  // The library proposes the next cabinet of a set under its stored name in
+  // the current cabinet's folder; a name that reaches elsewhere stops it.
+  if (!IsPlainCabinetName(n->psz1)) {
+    refusal_.Set(kCabinetBadNextName, 0, n->psz1 ? n->psz1 : "");
+    return -1;
+  }
+  return 1;
+}

@@ -1,5 +1,5 @@
 // Package-level cabinet operations: each makes one reader on the package's
-// cabinet, does one thing and frees it.
+// cabinet, does one thing and frees it. What failed goes back to the caller.
 #include "base/process_state.h"
 #include "package/cabinet_reader.h"
 #include "script/setup_script.h"
@@ -10,24 +10,39 @@ static void PrepareReader(TCabinetReader& reader) {
   reader.Scrambled = 1;
 }
 
-TStr ReadPackageText(const TStr& name) {
+static void Report(const TCabinetReader& reader, TError* error) {
+  if (error) *error = reader.Failure;
+}
+
+bool ReadPackageFile(const TStr& name, TStr* content, TError* error) {
   TCabinetReader reader;
   PrepareReader(reader);
-  TStr text;
-  if (reader.ExtractFiles(name, CabinetPath, 0, TStr()) && reader.MemoryResult()) {
+  content->clear();
+  bool found = reader.ExtractFiles(name, CabinetPath, 0, TStr()) && reader.FileFound && reader.MemoryResult();
+  if (found) {
     TMemoryStream* m = reader.MemoryResult();
-    text = TStr(m->Data(), m->Size());
+    *content = TStr(m->Data(), m->Size());
   }
+  Report(reader, error);
+  return found;
+}
+
+TStr ReadPackageText(const TStr& name, TError* error) {
+  TStr text;
+  ReadPackageFile(name, &text, error);
   return text;
 }
 
-bool ExtractCabinetFile(const TStr& name, const TStr& folder) {
+bool ExtractCabinetFile(const TStr& name, const TStr& folder, TError* error) {
   TCabinetReader reader;
   PrepareReader(reader);
-  return reader.ExtractFiles(name, CabinetPath, 0, folder);
+  bool written = reader.ExtractFiles(name, CabinetPath, 0, folder) && reader.FileFound;
+  Report(reader, error);
+  return written;
 }
 
-int MeasureSection(const TStr& section) {
+int MeasureSection(const TStr& section, TError* error) {
+  if (error) error->Clear();
   if (section.empty() || !SetupScript) return 0;
   // Keys 1, 2, 3, ... up to the first empty value.
   int count = 0;
@@ -39,5 +54,6 @@ int MeasureSection(const TStr& section) {
   PrepareReader(reader);
   int total = reader.MeasureFiles(CabinetPath, names, count);
   delete[] names;
+  Report(reader, error);
   return total;
 }

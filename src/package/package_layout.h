@@ -12,7 +12,8 @@ struct TPackagePlace {
 };
 
 // programPath: the running program's file; cabnam and kestin: the raw version
-// values (blanks and control characters around them do not count).
+// values (blanks and control characters around them do not count). A
+// relative cabinet path is taken from the program file's folder.
 TPackagePlace PlacePackage(const TStr& programPath, const TStr& cabnam, const TStr& kestin);
 
 // Where the helper library starts in the program file: just before the cabinet

@@ -13,13 +13,3 @@ TPackagePlace LocatePackageFor(const TStr& programPath);
 
 // Sets the process-wide cabinet path and offset for the running program.
 void LocatePackage();
-
-// Copies the helper library out of `programPath` into `folder` + "uncab.dll"
-// and loads that copy by its full path. Returns false when the copy cannot be
-// written in full or will not load; no half-written copy is left behind.
-bool LoadHelperLibraryFrom(const TStr& programPath, int cabinetOffset, const TStr& folder);
-bool LoadHelperLibrary();     // from ProgramPath() into TempFolder
-void UnloadHelperLibrary();   // frees the library and deletes the copy
-
-// The loaded helper library (an HMODULE), or null.
-void* HelperLibraryHandle();

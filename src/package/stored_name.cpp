@@ -47,3 +47,28 @@ bool IsSafeStoredName(const char* name) {
     }
   }
 }
+
+bool IsPlainCabinetName(const char* name) {
+  if (!name || !*name) return false;
+  int len = 0;
+  for (const char* p = name; *p; p++, len++)
+    if ((unsigned char)*p < 32 || *p == ':' || IsSeparator(*p)) return false;
+  return !IsBadPart(name, len);
+}
+
+TStr StoredNameAsPath(const char* name) {
+  TStr path(name ? name : "");
+  char* p = path.buffer();
+  for (size_t i = 0; i < path.size(); i++)
+    if (p[i] == '/') p[i] = '\\';
+  return path;
+}
+
+bool SameStoredName(const char* a, const char* b) {
+  for (;; a++, b++) {
+    char x = *a == '/' ? '\\' : AsciiUpper(*a);
+    char y = *b == '/' ? '\\' : AsciiUpper(*b);
+    if (x != y) return false;
+    if (!x) return true;
+  }
+}

@@ -1,4 +1,5 @@
 #pragma once
+#include "base/str.h"
 
 // Whether a name stored in a cabinet may be written below a target folder:
 // not empty, relative, no drive or stream colon, no ".." (or other
@@ -10,3 +11,16 @@ bool IsSafeStoredName(const char* name);
 // Whether a single name part opens a device on Windows (CON, NUL, COM1, ...):
 // the text before its first dot, trailing blanks dropped, in any case.
 bool IsDeviceName(const char* part, int len);
+
+// Whether a next-cabinet name from a cabinet set is a plain file name that
+// stays beside the current cabinet: no separator, drive or stream colon, not
+// only dots and blanks, no device name, no control characters.
+bool IsPlainCabinetName(const char* name);
+
+// A stored name as a relative path of the system: '/' becomes '\', the
+// separator it stands for.
+TStr StoredNameAsPath(const char* name);
+
+// Whether two stored names name the same file: ASCII letters without regard
+// to case, '/' and '\' alike.
+bool SameStoredName(const char* a, const char* b);

@@ -5,95 +5,9 @@
 
 #include <windows.h>
 
-#include <map>
-#include <sstream>
-
-#include "cab_builder.h"
-#include "package_image.h"
-#include "process_win.h"
-#include "test_files.h"
+#include "startup_package.h"
 
 namespace {
-
-std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
-
-const char kScript[] =
-    "[General]\r\nNext=&Next >\r\nError=Fehler\r\nReg_NameExists=TAKEN\r\nUpperColor=$02112233\r\n"
-    "CharSet=204\r\n"
-    "[Files]\r\n1=readme.txt\r\n2=docs\\guide.txt\r\n3=not-there.txt\r\n"
-    "[Path]\r\nFindPath=KestinTestOld\r\n";
-
-std::vector<TCabEntry> DemoFiles(const std::string& script = kScript) {
-  std::vector<TCabEntry> f(4);
-  f[0].name = "KESTIN\\kestin.ini";
-  f[0].data = Bytes(script);
-  f[1].name = "KESTIN\\welcome.txt";
-  f[1].data = Bytes("Welcome,\r\nfriend.");
-  f[2].name = "readme.txt";
-  f[2].data = Bytes(std::string(1234, 'r'));
-  f[3].name = "docs\\guide.txt";
-  f[3].data = Bytes(std::string(40000, 'g'));
-  f[3].attribs = 0x01 | 0x20 | 0x40;  // read-only, archive, and the run-after-extract flag
-  return f;
-}
-
-struct Run {
-  std::map<std::string, std::string> values;
-  std::vector<std::string> messages;
-  std::string operator[](const std::string& k) const {
-    auto it = values.find(k);
-    return it == values.end() ? "<missing>" : it->second;
-  }
-};
-
-struct Package {
-  std::string dir, temp, exe;
-  Package(const Package&) = delete;
-  explicit Package(const std::string& tag) {
-    dir = NewScratchFolder(tag);
-    temp = NewScratchFolder(tag + "-tmp");
-  }
-  std::vector<uint8_t> library = ReadWholeFile(BinaryPath("uncab.dll"));
-  void Write(const std::vector<uint8_t>& cabinet, const std::string& cabnam = "self", bool appendCab = true) {
-    TPackageParts parts;
-    parts.stub = ReadWholeFile(BinaryPath("tests/startup_probe.exe"));
-    parts.library = library;
-    REQUIRE(!parts.stub.empty());
-    REQUIRE(!parts.library.empty());
-    parts.cabinet = cabinet;
-    parts.cabnam = cabnam;
-    std::vector<uint8_t> pkg, cab;
-    std::string err;
-    REQUIRE_MESSAGE(AssemblePackage(parts, &pkg, &cab, &err), err);
-    if (!appendCab && cabnam == "self") pkg.resize(parts.stub.size() + 30720);
-    exe = dir + "setup.exe";
-    REQUIRE(WriteWholeFile(exe, pkg));
-    if (!cab.empty()) REQUIRE(WriteWholeFile(dir + cabnam, cab));
-  }
-  Run Start(const std::string& commands = "") {
-    std::string out = dir + "probe.txt";
-    DeleteFileA(out.c_str());
-    int rc = RunAndWaitWithEnv("\"" + exe + "\" \"" + out + "\" " + commands, dir,
-                               {"TMP=" + temp, "TEMP=" + temp});
-    REQUIRE(rc == 0);
-    Run r;
-    std::vector<uint8_t> bytes = ReadWholeFile(out);
-    std::istringstream in(std::string(bytes.begin(), bytes.end()));
-    std::string line;
-    while (std::getline(in, line)) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      size_t eq = line.find('=');
-      if (eq == std::string::npos) continue;
-      std::string key = line.substr(0, eq), value = line.substr(eq + 1);
-      if (key == "message") r.messages.push_back(value);
-      else r.values[key] = value;
-    }
-    return r;
-  }
-  bool TempHas(const std::string& name) const {
-    return GetFileAttributesA((temp + name).c_str()) != INVALID_FILE_ATTRIBUTES;
-  }
-};
 
 void SetMachineValue(const char* key, const char* name, const char* value) {
   HKEY k;
@@ -254,16 +168,19 @@ TEST_CASE("a corrupted cabinet shows the cabinet error and leaves nothing in the
   CHECK_FALSE(t.TempHas("KESTIN\\kestin.ini"));
 }
 
-TEST_CASE("a cabinet without a setup script is refused clearly") {
+TEST_CASE("a cabinet without a setup script reads as an empty script, without a message") {
   Package p("noscript");
   std::vector<TCabEntry> files = DemoFiles();
   files.erase(files.begin());
   p.Write(BuildStoredCabinet(files));
-  Run r = p.Start();
-  CHECK(r["startup"] == "failed");
-  REQUIRE(r.messages.size() == 1);
-  CHECK(r.messages[0].find("no setup script") != std::string::npos);
-  CHECK_FALSE(p.TempHas("kestin"));
+  Run r = p.Start("text KESTIN\\welcome.txt");
+  CHECK(r.messages.empty());
+  CHECK(r["startup"] == "ok");
+  CHECK(r["text_Next"] == "");
+  CHECK(r["upper"] == std::to_string(0x02999900));
+  CHECK(r["lower"] == std::to_string(0x02000000));
+  CHECK(r["text:KESTIN\\welcome.txt"] == "Welcome,\\r\\nfriend.");
+  CHECK(FolderEntries(p.temp).empty());
 }
 
 TEST_CASE("foreign files in an existing workspace survive the teardown") {
@@ -278,15 +195,14 @@ TEST_CASE("foreign files in an existing workspace survive the teardown") {
   CHECK(p.TempHas("kestin\\mine.txt"));
 }
 
-TEST_CASE("a workspace folder that cannot be created stops setup with a message") {
-  Package p("noworkspace");
+TEST_CASE("a temporary folder that cannot be used stops setup with a message") {
+  Package p("notemp");
   p.Write(BuildStoredCabinet(DemoFiles()));
-  REQUIRE(WriteTextFile(p.temp + "kestin", "a file where the folder should go"));
+  p.temp += "missing\\";
   Run r = p.Start();
   CHECK(r["startup"] == "failed");
   REQUIRE(r.messages.size() == 1);
   CHECK(r.messages[0].find("temporary folder") != std::string::npos);
-  CHECK_FALSE(p.TempHas("uncab.dll"));
 }
 
 TEST_CASE("a helper library that will not load stops setup with a message, not an empty wizard") {

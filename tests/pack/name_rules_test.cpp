@@ -46,3 +46,8 @@ TEST_CASE("file names Windows could not create are not packed") {
   CHECK(Stored_InvalidComponentReason("PRN.txt").find("PRN") != std::string::npos);
   CHECK(Stored_InvalidComponentReason("bell\a").find("control") != std::string::npos);
 }
+
+TEST_CASE("stored names compare as the setup program compares them: case and separator alike") {
+  CHECK(Stored_Upper("Docs/Guide.txt") == Stored_Upper("DOCS\\guide.TXT"));
+  CHECK(Stored_Upper("a/b") == "A\\B");
+}

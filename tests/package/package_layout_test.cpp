@@ -19,14 +19,14 @@ TEST_CASE("self: the cabinet follows the program image and the library slot") {
 
 TEST_CASE("self with blanks around it counts; other spellings are file names") {
   CHECK(PlacePackage("P", "  self \t", "10").cabinetOffset == 10 + 30720);
-  TPackagePlace p = PlacePackage("P", "Self", "10");
-  CHECK(p.cabinetPath == "Self");
+  TPackagePlace p = PlacePackage("C:\\dl\\setup.exe", "Self", "10");
+  CHECK(p.cabinetPath == "C:\\dl\\Self");
   CHECK(p.cabinetOffset == 0);
 }
 
-TEST_CASE("a separate cabinet: path as written, offset 0, library at the file's end") {
+TEST_CASE("a separate cabinet: beside the package, offset 0, library at the file's end") {
   TPackagePlace p = PlacePackage("C:\\dl\\setup.exe", " data.cab ", "158720");
-  CHECK(p.cabinetPath == "data.cab");
+  CHECK(p.cabinetPath == "C:\\dl\\data.cab");
   CHECK(p.cabinetOffset == 0);
   CHECK(HelperLibraryStart(0, 100000) == 100000 - 30720);
   CHECK(HelperLibraryStart(0, 100) < 0);
@@ -38,6 +38,15 @@ TEST_CASE("a kestin value that is no usable size gives offset 30720") {
     CHECK(PlacePackage("P", "self", bad).cabinetOffset == 30720);
   }
   CHECK(PlacePackage("P", "self", "$100").cabinetOffset == 256 + 30720);
+}
+
+TEST_CASE("a relative cabinet path is taken from the package's folder; an anchored one as written") {
+  CHECK(PlacePackage("C:\\dl\\setup.exe", "cabs\\..\\data.cab", "").cabinetPath == "C:\\dl\\cabs\\..\\data.cab");
+  CHECK(PlacePackage("\\\\srv\\share\\setup.exe", "data.cab", "").cabinetPath == "\\\\srv\\share\\data.cab");
+  for (const char* anchored : {"D:\\cabs\\data.cab", "D:data.cab", "\\cabs\\data.cab", "\\\\srv\\s\\d.cab", "/c/d.cab"}) {
+    CAPTURE(anchored);
+    CHECK(PlacePackage("C:\\dl\\setup.exe", anchored, "").cabinetPath == anchored);
+  }
 }
 
 TEST_CASE("no cabnam value leaves the path empty") {

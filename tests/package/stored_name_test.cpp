@@ -34,3 +34,25 @@ TEST_CASE("control characters are refused") {
   CHECK_FALSE(IsSafeStoredName("a\tb"));
   CHECK_FALSE(IsSafeStoredName("a\x01"));
 }
+
+TEST_CASE("a next cabinet must be a plain file name beside the current one") {
+  for (const char* ok : {"disk2.cab", "DATA 2.CAB", "a..b.cab", ".cab"}) {
+    CAPTURE(ok);
+    CHECK(IsPlainCabinetName(ok));
+  }
+  for (const char* bad : {"", "..", ".", "...", "..\\next.cab", "sub\\next.cab", "sub/next.cab", "\\next.cab",
+                          "C:next.cab", "C:\\next.cab", "next.cab:s", "con.cab", "nul", "a\tb.cab"}) {
+    CAPTURE(bad);
+    CHECK_FALSE(IsPlainCabinetName(bad));
+  }
+  CHECK_FALSE(IsPlainCabinetName(nullptr));
+}
+
+TEST_CASE("'/' is the separator '\\' stands for, in paths and comparisons") {
+  CHECK(StoredNameAsPath("docs/sub/guide.txt") == "docs\\sub\\guide.txt");
+  CHECK(StoredNameAsPath("plain.txt") == "plain.txt");
+  CHECK(SameStoredName("KESTIN/Welcome.txt", "kestin\\WELCOME.TXT"));
+  CHECK(SameStoredName("a\\b", "a/b"));
+  CHECK_FALSE(SameStoredName("a\\b", "a\\bc"));
+  CHECK_FALSE(SameStoredName("a\\b", "ab"));
+}

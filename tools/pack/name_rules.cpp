@@ -35,8 +35,10 @@ bool OnlyDotsAndBlanks(const std::string& s) {
 
 std::string Stored_Upper(const std::string& name) {
   std::string r = name;
-  for (char& c : r)
+  for (char& c : r) {
     if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    if (c == '/') c = '\\';
+  }
   return r;
 }
 

@@ -13,5 +13,6 @@ std::string Stored_UnsafeReason(const std::string& name);
 // when it can: Windows could not create it under that name.
 std::string Stored_InvalidComponentReason(const std::string& component);
 
-// ASCII upper-casing, as the setup program compares stored names.
+// The form in which the setup program compares stored names: ASCII
+// upper-casing, and '/' taken as the separator '\' it stands for.
 std::string Stored_Upper(const std::string& name);

@@ -14,6 +14,8 @@
 #include "base/message_box.h"
 #include "base/process_state.h"
 #include "package/cabinet_reader.h"
+#include "package/helper_library.h"
+#include "package/package_error.h"
 #include "script/defaults.h"
 #include "script/script_errors.h"
 #include "script/setup_script.h"
@@ -42,16 +44,44 @@ static int RecordMessage(void*, const char* text, const char* caption, unsigned)
 
 static bool Exists(const TStr& p) { return GetFileAttributesA(p.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+// What the top of a run would show for a failed cabinet operation.
+static void Shown(const TError& e) {
+  if (e.Failed()) ShowMessage(nullptr, PackageErrorText(e).c_str(), "Error", 0);
+}
+
+static TStr LibraryPath() {
+  char path[MAX_PATH] = "";
+  GetModuleFileNameA((HMODULE)HelperLibraryHandle(), path, MAX_PATH);
+  return path;
+}
+
+// Tries to change the held files the way another program would.
+static void TryTampering() {
+  HANDLE h = CreateFileA(ScriptPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, 0, nullptr);
+  Put("script_writable", h != INVALID_HANDLE_VALUE ? "1" : "0");
+  if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+  TStr moved = ScriptPath + ".moved";
+  BOOL renamed = MoveFileA(ScriptPath.c_str(), moved.c_str());
+  Put("script_renamable", renamed ? "1" : "0");
+  if (renamed) MoveFileA(moved.c_str(), ScriptPath.c_str());
+  Put("script_deletable", DeleteFileA(ScriptPath.c_str()) ? "1" : "0");
+}
+
 int main() {
   ProgramArg0 = ProgramArgument(0);
   OwnFileName = FileNamePart(ProgramArg0);
   g_out = fopen(ProgramArgument(1).c_str(), "w");
   if (!g_out) return 1;
   MessageHook = RecordMessage;
-  bool ok = SetupStartup();
+  TError failure = SetupStartup();
+  if (failure.Failed()) ShowStartupError(failure);
+  bool ok = !failure.Failed();
   Put("startup", ok ? "ok" : "failed");
   if (ok) {
     Put("temp", TempFolder);
+    Put("script_path", ScriptPath);
+    Put("library_path", LibraryPath());
     Put("script_exists", Exists(ScriptPath) ? "1" : "0");
     Put("library_exists", Exists(TempFolder + "uncab.dll") ? "1" : "0");
     Put("text_Next", Text(TxtNext));
@@ -64,16 +94,20 @@ int main() {
     for (int i = 2;; i += 2) {
       TStr cmd = ProgramArgument(i), arg = ProgramArgument(i + 1);
       if (cmd.empty()) break;
+      TError e;
       if (cmd == "text") {
-        Put(("text:" + std::string(arg.c_str())).c_str(), ReadPackageText(arg));
+        Put(("text:" + std::string(arg.c_str())).c_str(), ReadPackageText(arg, &e));
       } else if (cmd == "extract") {
         TStr folder = ProgramArgument(i + 2);
         i++;
-        Put("extract", ExtractCabinetFile(arg, folder) ? "ok" : "failed");
+        Put("extract", ExtractCabinetFile(arg, folder, &e) ? "ok" : e.Failed() ? "failed" : "missing");
       } else if (cmd == "extract-all") {
-        Put("extract", ExtractCabinetFile("", arg) ? "ok" : "failed");
+        Put("extract", ExtractCabinetFile("", arg, &e) ? "ok" : "failed");
       } else if (cmd == "measure") {
-        Put(("measure:" + std::string(arg.c_str())).c_str(), IntToStr(MeasureSection(arg)));
+        Put(("measure:" + std::string(arg.c_str())).c_str(), IntToStr(MeasureSection(arg, &e)));
+      } else if (cmd == "tamper") {
+        TryTampering();
+        i--;
       } else if (cmd == "owner") {
         Put("owner", GetRegisteredOwner());
         Put("organization", GetRegisteredOrganization());
@@ -86,12 +120,16 @@ int main() {
         Put("cancel", IntToStr(CancelFlag.IsSet() ? 1 : 0));
         i--;
       }
+      Shown(e);
     }
     TStr temp = TempFolder;
+    TStr script = ScriptPath, library = LibraryPath();
     SetupTeardown();
     Put("after_script_exists", Exists(temp + "KESTIN\\kestin.ini") ? "1" : "0");
     Put("after_library_exists", Exists(temp + "uncab.dll") ? "1" : "0");
     Put("after_workspace_exists", Exists(temp + "kestin") ? "1" : "0");
+    Put("after_own_script_exists", Exists(script) ? "1" : "0");
+    Put("after_own_library_exists", Exists(library) ? "1" : "0");
   }
   fclose(g_out);
   return 0;

@@ -8,6 +8,7 @@
 
 #include "app/program_args.h"
 #include "base/process_state.h"
+#include "package/helper_library.h"
 #include "package/package_locate.h"
 
 typedef int(__cdecl* ProbeFn)();
@@ -22,7 +23,11 @@ int main() {
   LocatePackage();
   fprintf(out, "path=%s\noffset=%d\n", CabinetPath.c_str(), CabinetOffset);
   if (!TempFolder.empty()) {
-    bool loaded = LoadHelperLibrary();
+    TStr slot;
+    TError error;
+    bool loaded = ReadHelperLibrarySlot(ProgramPath(), CabinetOffset, &slot) &&
+                  LoadHelperLibraryAt(WithBackslash(TempFolder) + "uncab.dll", slot, &error) == kPlaced;
+    fprintf(out, "error=%d\n", error.Code);
     fprintf(out, "loaded=%d\n", loaded ? 1 : 0);
     if (loaded) {
       ProbeFn fn = (ProbeFn)(void*)GetProcAddress((HMODULE)HelperLibraryHandle(), "KestinProbe");

@@ -1,0 +1,14 @@
+#include "app/startup.h"
+#include "package/package_error.h"
+
+TStr StartupErrorText(const TError& e) {
+  switch (e.Code) {
+    case kStartNoCabinet: return "No CAB files.";
+    case kStartBusy: return "Another setup is already running.\n\nPlease finish it first, then start this setup again.";
+    case kStartNoWorkspace: return "Setup cannot create its temporary folder:\n" + e.Subject;
+    case kStartScriptNotWritten:
+      return Concat("Setup cannot write its setup script to the temporary folder:\n", e.Subject,
+                    "\n\nThe disk may be full.");
+    default: return PackageErrorText(e);
+  }
+}

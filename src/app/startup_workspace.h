@@ -1,0 +1,17 @@
+// Where this run's files go in the temporary folder, which every program the
+// user runs can write to. The fixed places are used when they are free:
+// uncab.dll in the temporary folder, the setup script in its "kestin"
+// folder. A fixed name that a file this run did not create already has is
+// left alone, and the file goes into a new folder of this run's own
+// ("kestin-" and a number) instead. Every file is held from its writing to
+// its removal, and only what this run created is removed.
+#pragma once
+#include "base/error.h"
+#include "base/str.h"
+
+// Writes the helper library's `slot` and loads it from there.
+TError PlaceWorkspaceLibrary(const TStr& tempFolder, const TStr& slot);
+// Writes the setup script's `content` and sets ScriptPath to it.
+TError PlaceWorkspaceScript(const TStr& tempFolder, const TStr& content);
+// Removes the script, the library copy and the folders this run made.
+void RemoveWorkspace();

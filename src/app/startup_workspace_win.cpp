@@ -1,0 +1,67 @@
+#include <windows.h>
+
+#include "app/startup.h"
+#include "app/startup_workspace.h"
+#include "base/process_state.h"
+#include "package/helper_library.h"
+#include "package/held_file.h"
+#include "package/package_error.h"
+
+namespace {
+
+THeldEntry g_fixedFolder;  // temporary folder + "kestin", when it is used
+THeldEntry g_ownFolder;    // temporary folder + "kestin-<number>", made when needed
+THeldEntry g_script;
+
+bool OwnFolder(const TStr& tempFolder, TStr* folder, TError* error) {
+  if (!g_ownFolder.Hold && !CreateUniqueFolder(tempFolder + "kestin-", &g_ownFolder)) {
+    error->Set(kStartNoWorkspace, GetLastError(), tempFolder + "kestin");
+    return false;
+  }
+  *folder = WithBackslash(g_ownFolder.Path);
+  return true;
+}
+
+}  // namespace
+
+TError PlaceWorkspaceLibrary(const TStr& tempFolder, const TStr& slot) {
+  TError e;
+  if (LoadHelperLibraryAt(tempFolder + "uncab.dll", slot, &e) != kNameTaken) return e;
+  TStr own;
+  if (!OwnFolder(tempFolder, &own, &e)) return e;
+  // In a folder this run has just made, a taken name means another program
+  // is racing it.
+  if (LoadHelperLibraryAt(own + "uncab.dll", slot, &e) == kNameTaken) e.Set(kFileChanged, 0, own + "uncab.dll");
+  return e;
+}
+
+TError PlaceWorkspaceScript(const TStr& tempFolder, const TStr& content) {
+  TError e;
+  unsigned system = 0;
+  TStr path = tempFolder + "kestin\\kestin.ini";
+  TPlaceResult placed = kNameTaken;
+  // A "kestin" entry that is a link or junction, or no folder at all, is not
+  // used; one that is a plain folder is, and stays when it was there before.
+  if (HoldFolder(tempFolder + "kestin", true, &g_fixedFolder))
+    placed = PlaceHeldFile(path, content.c_str(), content.size(), &g_script, &system);
+  if (placed == kNameTaken) {
+    TStr own;
+    if (!OwnFolder(tempFolder, &own, &e)) return e;
+    path = own + "kestin.ini";
+    placed = PlaceHeldFile(path, content.c_str(), content.size(), &g_script, &system);
+    if (placed == kNameTaken) placed = kPlaceTampered;
+  }
+  if (placed == kPlaceFailed) e.Set(kStartScriptNotWritten, system, path);
+  if (placed == kPlaceTampered) e.Set(kFileChanged, system, path);
+  if (placed == kPlaced) ScriptPath = path;
+  return e;
+}
+
+void RemoveWorkspace() {
+  RemoveHeldEntry(&g_script);
+  ScriptPath.clear();
+  UnloadHelperLibrary();
+  // Folders go last, and only when this run made them and they are empty.
+  RemoveHeldEntry(&g_fixedFolder);
+  RemoveHeldEntry(&g_ownFolder);
+}
