@@ -4,27 +4,35 @@
 #include <cstring>
 #include <memory>
 
-int TCountingAllocator::live = 0;
-int TCountingAllocator::failFrom = -1;
-int TCountingAllocator::requests = 0;
+namespace {
 
-void* TCountingAllocator::Alloc(size_t size) {
-  int n = requests++;
-  if (failFrom >= 0 && n >= failFrom) return nullptr;
+void* HeapAlloc(void*, size_t size) { return malloc(size); }
+void HeapFree(void*, void* block) { free(block); }
+
+void* CountedAlloc(void* self, size_t size) {
+  TCountingAllocator* a = static_cast<TCountingAllocator*>(self);
+  int n = a->requests++;
+  if (a->failFrom >= 0 && n >= a->failFrom) return nullptr;
   void* p = malloc(size);
-  if (p) live++;
+  if (p) a->live++;
   return p;
 }
 
-void TCountingAllocator::Free(void* block) {
-  if (block) live--;
+void CountedFree(void* self, void* block) {
+  if (block) static_cast<TCountingAllocator*>(self)->live--;
   free(block);
 }
+
+}  // namespace
+
+const TDecoderMemory kHeapMemory = {HeapAlloc, HeapFree, nullptr};
+
+TDecoderMemory TCountingAllocator::Memory() { return {CountedAlloc, CountedFree, this}; }
 
 TDecodeRun DecodeBlocks(uint16_t typeCompress, const std::vector<TEncodedBlock>& blocks) {
   TDecodeRun run;
   TDecoder* d = nullptr;
-  run.result = Decoder_Create(typeCompress, malloc, free, &d);
+  run.result = Decoder_Create(typeCompress, &kHeapMemory, &d);
   if (run.result != kDecodeOk) return run;
   for (const TEncodedBlock& b : blocks) {
     // Exactly sized heap copies: one byte too far is an ASan report.

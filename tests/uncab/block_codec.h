@@ -25,15 +25,16 @@ struct TDecodeRun {
 // beyond them. Stops at the first failure.
 TDecodeRun DecodeBlocks(uint16_t typeCompress, const std::vector<TEncodedBlock>& blocks);
 
+// malloc and free, for decoders whose memory is not under test.
+extern const TDecoderMemory kHeapMemory;
+
 // Allocator for Decoder_Create that counts live blocks and can be told to
 // fail from the n-th request on.
 struct TCountingAllocator {
-  static int live;
-  static int failFrom;  // -1: never
-  static int requests;
-  static void* Alloc(size_t size);
-  static void Free(void* block);
-  static void Reset() { live = 0, failFrom = -1, requests = 0; }
+  int live = 0;
+  int failFrom = -1;  // -1: never
+  int requests = 0;
+  TDecoderMemory Memory();
 };
 
 std::vector<uint8_t> BytesOf(const std::string& text);

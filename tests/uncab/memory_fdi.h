@@ -29,7 +29,8 @@ struct Disk {
   size_t readCalls = 0, bytesRead = 0, seekCalls = 0, writeCalls = 0, openCalls = 0;
   size_t allocs = 0, frees = 0;
   std::vector<std::string> opened;  // names given to open, in order
-  std::vector<int> openFlags;
+  std::vector<int> openFlags, openModes;
+  std::vector<int> seekOrigins;
   // Injected failures.
   size_t writeLimit = SIZE_MAX;  // total bytes a write may take before writes come up short
   bool failAlloc = false;
@@ -51,11 +52,12 @@ inline void FDI_CALL Free(void* p) {
   ++Current()->frees;
   free(p);
 }
-inline intptr_t FDI_CALL Open(char* name, int flags, int) {
+inline intptr_t FDI_CALL Open(char* name, int flags, int mode) {
   Disk* d = Current();
   ++d->openCalls;
   d->opened.push_back(name);
   d->openFlags.push_back(flags);
+  d->openModes.push_back(mode);
   if (!d->files.count(name)) return -1;
   intptr_t h = d->nextHandle++;
   d->open[h] = OpenFile{name, 0, false};
@@ -94,6 +96,7 @@ inline int FDI_CALL Close(intptr_t hf) {
 inline int32_t FDI_CALL Seek(intptr_t hf, int32_t dist, int type) {
   Disk* d = Current();
   ++d->seekCalls;
+  d->seekOrigins.push_back(type);
   auto it = d->open.find(hf);
   if (it == d->open.end()) return -1;
   int64_t size = (int64_t)d->files[it->second.name].size();
