@@ -1,8 +1,11 @@
 #include "block_codec.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+
+#include "mszip_encoder.h"
 
 namespace {
 
@@ -46,6 +49,25 @@ TDecodeRun DecodeBlocks(uint16_t typeCompress, const std::vector<TEncodedBlock>&
   }
   Decoder_Destroy(d);
   return run;
+}
+
+std::vector<TEncodedBlock> MszipEncode(const std::vector<uint8_t>& input, int level,
+                                       int strategy) {
+  std::vector<TEncodedBlock> blocks;
+  TMszipEncoder* e = Mszip_Create(level, strategy);
+  if (!e) return blocks;
+  std::vector<uint8_t> out(kMszipMaxBlock);
+  for (size_t start = 0; start < input.size(); start += 32768) {
+    size_t n = std::min<size_t>(32768, input.size() - start);
+    size_t dictLen = std::min<size_t>(start, 32768);
+    TEncodedBlock b;
+    b.outLen = (unsigned)n;
+    size_t used = Mszip_Encode(e, input.data() + start - dictLen, dictLen, input.data() + start, n, out.data());
+    b.data.assign(out.begin(), out.begin() + used);
+    blocks.push_back(b);
+  }
+  Mszip_Destroy(e);
+  return blocks;
 }
 
 std::vector<uint8_t> BytesOf(const std::string& text) {

@@ -28,6 +28,12 @@ TDecodeRun DecodeBlocks(uint16_t typeCompress, const std::vector<TEncodedBlock>&
 // malloc and free, for decoders whose memory is not under test.
 extern const TDecoderMemory kHeapMemory;
 
+// MSZIP blocks of `input` made by kestin-pack's encoder, 32 KiB of input
+// each, the previous 32 KiB as dictionary; level and strategy as zlib takes
+// them (level 0 gives stored deflate blocks).
+std::vector<TEncodedBlock> MszipEncode(const std::vector<uint8_t>& input, int level,
+                                       int strategy = 0);
+
 // Allocator for Decoder_Create that counts live blocks and can be told to
 // fail from the n-th request on.
 struct TCountingAllocator {

@@ -2,7 +2,7 @@
 // answers steer the copy, what reaches the output, and what is refused.
 #include <doctest/doctest.h>
 
-#include "cabinet_maker.h"
+#include "cab_builder.h"
 #include "memory_fdi.h"
 
 using cabbuild::Cabinet;

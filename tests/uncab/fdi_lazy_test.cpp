@@ -3,9 +3,8 @@
 #include <doctest/doctest.h>
 
 #include "block_codec.h"
-#include "cabinet_maker.h"
+#include "cab_builder.h"
 #include "memory_fdi.h"
-#include "mszip_encoder.h"
 
 using cabbuild::Cabinet;
 using memfdi::Event;
