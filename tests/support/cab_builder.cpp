@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "mszip_encoder.h"
+
 namespace {
 
 uint32_t Checksum(const uint8_t* p, size_t n, uint32_t seed) {
@@ -110,6 +112,24 @@ Folder StoredFolder(const std::vector<uint8_t>& data, size_t blockSize) {
     b.cbUncomp = (uint16_t)n;
     f.blocks.push_back(b);
   }
+  return f;
+}
+
+Folder MszipFolder(const std::vector<uint8_t>& data, int level) {
+  Folder f;
+  f.type = kCompressMszip;
+  TMszipEncoder* e = Mszip_Create(level);
+  std::vector<uint8_t> out(kMszipMaxBlock);
+  for (size_t at = 0; at < data.size(); at += 32768) {
+    size_t n = std::min<size_t>(32768, data.size() - at);
+    size_t history = std::min<size_t>(at, 32768);
+    Block b;
+    size_t used = Mszip_Encode(e, data.data() + at - history, history, data.data() + at, n, out.data());
+    b.data.assign(out.begin(), out.begin() + used);
+    b.cbUncomp = (uint16_t)n;
+    f.blocks.push_back(b);
+  }
+  Mszip_Destroy(e);
   return f;
 }
 

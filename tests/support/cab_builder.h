@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "uncab/cab_format.h"  // the flag and folder-index values the fields take
+#include "uncab/decoders.h"    // compression types
 
 namespace cabbuild {
 
@@ -53,6 +54,10 @@ struct Cabinet {
 
 // A stored folder holding `data` in blocks of `blockSize` bytes.
 Folder StoredFolder(const std::vector<uint8_t>& data, size_t blockSize = 32768);
+
+// An MSZIP folder holding `data`, made by kestin-pack's encoder in blocks of
+// 32 KiB with the previous 32 KiB as dictionary.
+Folder MszipFolder(const std::vector<uint8_t>& data, int level = 6);
 
 // Deterministic bytes that do not repeat within a block.
 std::vector<uint8_t> Pattern(size_t n, uint32_t seed);

@@ -13,18 +13,6 @@ using memfdi::Session;
 
 namespace {
 
-cabbuild::Folder MszipFolder(const std::vector<uint8_t>& data) {
-  cabbuild::Folder f;
-  f.type = kCompressMszip;
-  for (const TEncodedBlock& b : MszipEncode(data, 6, 0)) {
-    cabbuild::Block blk;
-    blk.data = b.data;
-    blk.cbUncomp = (uint16_t)b.outLen;
-    f.blocks.push_back(blk);
-  }
-  return f;
-}
-
 // Folder 0: "first" (a few blocks) then "rest" (many blocks); folder 1: "other".
 struct TwoFolders {
   std::vector<uint8_t> first = TextData(150000, 1), rest = TextData(600000, 2),
@@ -34,7 +22,7 @@ struct TwoFolders {
   TwoFolders() {
     std::vector<uint8_t> all = first;
     all.insert(all.end(), rest.begin(), rest.end());
-    cab.folders = {MszipFolder(all), MszipFolder(other)};
+    cab.folders = {cabbuild::MszipFolder(all), cabbuild::MszipFolder(other)};
     for (auto& b : cab.folders[0].blocks) folder0Bytes += b.data.size();
     cab.files.resize(3);
     cab.files[0].name = "first";

@@ -2,6 +2,7 @@
 // vectors, output captured per handle, I/O counted, failures injectable, and a
 // recorder for notifications whose answers a test scripts.
 #pragma once
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -26,6 +27,7 @@ struct Disk {
   std::map<intptr_t, bool> closed;
   intptr_t nextHandle = 100;
   // Counters.
+  size_t furthestRead = 0;  // end of the furthest byte any read returned
   size_t readCalls = 0, bytesRead = 0, seekCalls = 0, writeCalls = 0, openCalls = 0;
   size_t allocs = 0, frees = 0;
   std::vector<std::string> opened;  // names given to open, in order
@@ -35,6 +37,7 @@ struct Disk {
   size_t writeLimit = SIZE_MAX;  // total bytes a write may take before writes come up short
   bool failAlloc = false;
   size_t allocFailAfter = SIZE_MAX;  // allocations that succeed before they fail
+  bool seekFromEndFails = false;     // a seek callback that knows only start and current
 };
 
 inline Disk*& Current() {
@@ -74,6 +77,7 @@ inline unsigned DiskRead(Disk* d, intptr_t hf, void* pv, unsigned cb) {
   if (n) memcpy(pv, bytes.data() + pos, n);
   it->second.pos += n;
   d->bytesRead += n;
+  if (n) d->furthestRead = std::max(d->furthestRead, pos + n);
   return (unsigned)n;
 }
 inline unsigned DiskWrite(Disk* d, intptr_t hf, void* pv, unsigned cb) {
@@ -95,7 +99,7 @@ inline int32_t DiskSeek(Disk* d, intptr_t hf, int32_t dist, int type) {
   ++d->seekCalls;
   d->seekOrigins.push_back(type);
   auto it = d->open.find(hf);
-  if (it == d->open.end()) return -1;
+  if (it == d->open.end() || (type == 2 && d->seekFromEndFails)) return -1;
   int64_t size = (int64_t)d->files[it->second.name].size();
   int64_t base = type == 0 ? 0 : type == 1 ? (int64_t)it->second.pos : size;
   int64_t pos = base + dist;
@@ -141,6 +145,7 @@ struct Recorder {
   // Answers by type; the default extracts every file into a fresh handle.
   std::function<intptr_t(const Event&, TFdiNotification*)> answer;
   intptr_t nextOutput = 5000;
+  Disk* disk = nullptr;  // where outputs are closed; null: the current disk
   std::map<std::string, intptr_t> handleOf;  // file name -> handle it was given
 
   std::vector<const Event*> OfType(int type) const {
@@ -169,7 +174,10 @@ inline intptr_t FDI_CALL Notify(int type, TFdiNotification* n) {
       return h;
     }
     case kFdintCloseFileInfo:
-      Close(n->hf);
+      if (r->disk)
+        DiskClose(r->disk, n->hf);
+      else
+        Close(n->hf);
       return 1;
     case kFdintNextCabinet:
       return 1;
