@@ -27,7 +27,6 @@ struct Disk {
   std::map<intptr_t, bool> closed;
   intptr_t nextHandle = 100;
   // Counters.
-  size_t furthestRead = 0;  // end of the furthest byte any read returned
   size_t readCalls = 0, bytesRead = 0, seekCalls = 0, writeCalls = 0, openCalls = 0;
   size_t allocs = 0, frees = 0;
   std::vector<std::string> opened;  // names given to open, in order
@@ -77,7 +76,6 @@ inline unsigned DiskRead(Disk* d, intptr_t hf, void* pv, unsigned cb) {
   if (n) memcpy(pv, bytes.data() + pos, n);
   it->second.pos += n;
   d->bytesRead += n;
-  if (n) d->furthestRead = std::max(d->furthestRead, pos + n);
   return (unsigned)n;
 }
 inline unsigned DiskWrite(Disk* d, intptr_t hf, void* pv, unsigned cb) {
