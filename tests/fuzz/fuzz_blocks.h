@@ -12,13 +12,13 @@
 
 #include "uncab/decoders.h"
 
-inline void* HeapAlloc(void*, size_t size) { return malloc(size); }
-inline void HeapFree(void*, void* block) { free(block); }
+inline void* MallocBlock(void*, size_t size) { return malloc(size); }
+inline void FreeBlock(void*, void* block) { free(block); }
 
 inline void FuzzDecoderBlocks(uint16_t typeCompress, const uint8_t* data, size_t size,
                               unsigned maxOut = 32768) {
   TDecoder* d = nullptr;
-  TDecoderMemory memory = {HeapAlloc, HeapFree, nullptr};
+  TDecoderMemory memory = {MallocBlock, FreeBlock, nullptr};
   if (Decoder_Create(typeCompress, &memory, &d) != kDecodeOk) return;
   size_t pos = 0;
   for (int block = 0; block < 8 && size - pos >= 4; block++) {

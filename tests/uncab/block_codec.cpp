@@ -9,8 +9,8 @@
 
 namespace {
 
-void* HeapAlloc(void*, size_t size) { return malloc(size); }
-void HeapFree(void*, void* block) { free(block); }
+void* MallocBlock(void*, size_t size) { return malloc(size); }
+void FreeBlock(void*, void* block) { free(block); }
 
 void* CountedAlloc(void* self, size_t size) {
   TCountingAllocator* a = static_cast<TCountingAllocator*>(self);
@@ -28,7 +28,7 @@ void CountedFree(void* self, void* block) {
 
 }  // namespace
 
-const TDecoderMemory kHeapMemory = {HeapAlloc, HeapFree, nullptr};
+const TDecoderMemory kHeapMemory = {MallocBlock, FreeBlock, nullptr};
 
 TDecoderMemory TCountingAllocator::Memory() { return {CountedAlloc, CountedFree, this}; }
 
