@@ -5,11 +5,10 @@
 namespace {
 
 const int kSeekSet = 0;
-const int kSeekEnd = 2;
 
-bool PlaceFile(TCabInput* in, uint32_t pos) {
+bool PlaceFile(TCabSource* in, uint32_t pos) {
   if (in->filePos == pos) return true;
-  if (pos > 0x7FFFFFFFu || in->seek(in->hf, (int32_t)pos, kSeekSet) != (int32_t)pos) {
+  if (pos > 0x7FFFFFFFu || in->io->seek(in->io->self, in->hf, (int32_t)pos, kSeekSet) != (int32_t)pos) {
     in->filePos = 0xFFFFFFFFu;
     return false;
   }
@@ -18,9 +17,9 @@ bool PlaceFile(TCabInput* in, uint32_t pos) {
 }
 
 // Reads up to `n` bytes at `pos` straight into `dst`; the count read, 0 on failure.
-uint32_t ReadAt(TCabInput* in, uint32_t pos, uint8_t* dst, uint32_t n) {
+uint32_t ReadAt(TCabSource* in, uint32_t pos, uint8_t* dst, uint32_t n) {
   if (!PlaceFile(in, pos)) return 0;
-  unsigned got = in->read(in->hf, dst, n);
+  unsigned got = in->io->read(in->io->self, in->hf, dst, n);
   if (got == (unsigned)-1 || got > n) {
     in->filePos = 0xFFFFFFFFu;
     return 0;
@@ -31,10 +30,8 @@ uint32_t ReadAt(TCabInput* in, uint32_t pos, uint8_t* dst, uint32_t n) {
 
 }  // namespace
 
-void Input_Init(TCabInput* in, FdiRead read, FdiSeek seek, intptr_t hf, uint8_t* buf,
-                uint32_t bufCap) {
-  in->read = read;
-  in->seek = seek;
+void Input_Init(TCabSource* in, const TFdiIo* io, intptr_t hf, uint8_t* buf, uint32_t bufCap) {
+  in->io = io;
   in->hf = hf;
   in->limit = 0xFFFFFFFFu;
   in->filePos = 0;
@@ -45,25 +42,25 @@ void Input_Init(TCabInput* in, FdiRead read, FdiSeek seek, intptr_t hf, uint8_t*
   in->bufLen = 0;
 }
 
-uint32_t Input_FileSize(TCabInput* in) {
-  int32_t end = in->seek(in->hf, 0, kSeekEnd);
-  in->filePos = end < 0 ? 0xFFFFFFFFu : (uint32_t)end;
-  return end < 0 ? 0xFFFFFFFFu : (uint32_t)end;
+bool Input_Reaches(TCabSource* in, uint32_t pos) {
+  if (pos >= in->bufStart && pos - in->bufStart < in->bufLen) return true;
+  uint8_t byte;
+  return ReadAt(in, pos, &byte, 1) == 1;
 }
 
-bool Input_Seek(TCabInput* in, uint32_t pos) {
+bool Input_Seek(TCabSource* in, uint32_t pos) {
   if (pos > in->limit) return false;
   in->pos = pos;
   return true;
 }
 
-bool Input_Skip(TCabInput* in, uint32_t n) {
+bool Input_Skip(TCabSource* in, uint32_t n) {
   if (n > in->limit - in->pos) return false;
   in->pos += n;
   return true;
 }
 
-bool Input_Read(TCabInput* in, void* dst, uint32_t n) {
+bool Input_Read(TCabSource* in, void* dst, uint32_t n) {
   uint8_t* out = (uint8_t*)dst;
   if (n > in->limit - in->pos) return false;
   while (n) {
@@ -95,7 +92,7 @@ bool Input_Read(TCabInput* in, void* dst, uint32_t n) {
   return true;
 }
 
-bool Input_ReadRecord(TCabInput* in, void* dst, uint32_t n) {
+bool Input_ReadRecord(TCabSource* in, void* dst, uint32_t n) {
   if (n > in->limit - in->pos) return false;
   if (in->pos >= in->bufStart && in->pos - in->bufStart + (uint64_t)n <= in->bufLen)
     return Input_Read(in, dst, n);
@@ -104,7 +101,7 @@ bool Input_ReadRecord(TCabInput* in, void* dst, uint32_t n) {
   return true;
 }
 
-bool Input_ReadName(TCabInput* in, char* dst, uint32_t cap) {
+bool Input_ReadName(TCabSource* in, char* dst, uint32_t cap) {
   for (uint32_t i = 0; i < cap; ++i) {
     if (!Input_Read(in, dst + i, 1)) return false;
     if (dst[i] == 0) return true;

@@ -8,9 +8,9 @@ uint32_t Cabinet_FolderKey(const TCabinet* cab, uint32_t folder) {
   return folder == 0 ? cab->folder0Key : (cab->generation << 16) | folder;
 }
 
-void Cabinet_Close(TEngine* e, TCabinet* cab) {
+void Cabinet_Close(TFdiEngine* e, TCabinet* cab) {
   if (!cab->open) return;
-  e->close(cab->hf);
+  Engine_Close(e, cab->hf);
   Engine_Release(e, cab->folders);
   Engine_Release(e, cab->fileTable);
   Engine_Release(e, cab->fileAt);
@@ -45,9 +45,8 @@ bool Cabinet_FolderMayContinue(const TCabHeader& h, uint32_t folder) {
 namespace {
 
 int ReadHeader(TCabinet* cab) {
-  TCabInput* in = &cab->in;
+  TCabSource* in = &cab->in;
   TCabHeader* h = &cab->header;
-  uint32_t actual = Input_FileSize(in);
   uint8_t fixed[kCabHeaderFixedSize];
   if (!Input_Read(in, fixed, 4)) return kFdiNotACabinet;
   if (!Input_Read(in, fixed + 4, kCabHeaderFixedSize - 4)) {
@@ -59,9 +58,12 @@ int ReadHeader(TCabinet* cab) {
     case kCabBadVersion: return kFdiUnknownCabinetVersion;
     default: return kFdiCorruptCabinet;
   }
-  // A cabinet cut short is refused whole rather than half extracted. Bytes
-  // after it (a signature appended to the package) are simply not read.
-  if (actual != 0xFFFFFFFFu && h->cbCabinet > actual) return kFdiCorruptCabinet;
+  // A cabinet cut short is refused whole rather than half extracted: its
+  // last byte must be there (the parse made sure it has a header's length).
+  // The file's size is not asked for, since callers' seek callbacks need not
+  // seek from the end. Bytes after the cabinet (a signature appended to the
+  // package) are simply not read.
+  if (!Input_Reaches(in, h->cbCabinet - 1)) return kFdiCorruptCabinet;
   in->limit = h->cbCabinet;
   if (h->flags & kCabFlagReserve) {
     uint8_t sizes[4];
@@ -85,7 +87,7 @@ int ReadHeader(TCabinet* cab) {
   return kFdiNone;
 }
 
-int ReadFolders(TEngine* e, TCabinet* cab) {
+int ReadFolders(TFdiEngine* e, TCabinet* cab) {
   const TCabHeader& h = cab->header;
   if (h.cFolders == 0) return kFdiNone;
   cab->folders = (TCabFolder*)Engine_Allocate(e, h.cFolders * (uint32_t)sizeof(TCabFolder));
@@ -106,7 +108,7 @@ int ReadFolders(TEngine* e, TCabinet* cab) {
 // Reads the whole file table at once and checks every record before the
 // caller hears of any file, so a damaged table never leaves half an
 // extraction behind.
-int ReadFiles(TEngine* e, TCabinet* cab) {
+int ReadFiles(TFdiEngine* e, TCabinet* cab) {
   const TCabHeader& h = cab->header;
   if (h.cFiles == 0) return kFdiNone;
   if (h.coffFiles < h.coffFolders || h.coffFiles >= h.cbCabinet) return kFdiCorruptCabinet;
@@ -161,7 +163,7 @@ int ReadFiles(TEngine* e, TCabinet* cab) {
 }  // namespace
 
 int Cabinet_Open(TCopyJob* job, TCabinet* cab, const char* folderPath, const char* name) {
-  TEngine* e = job->e;
+  TFdiEngine* e = job->e;
   size_t pathLen = strlen(folderPath), nameLen = strlen(name);
   char full[2 * kMaxPath];
   if (pathLen >= kMaxPath || nameLen >= kMaxPath) return kFdiCabinetNotFound;
@@ -169,14 +171,14 @@ int Cabinet_Open(TCopyJob* job, TCabinet* cab, const char* folderPath, const cha
   memcpy(full + pathLen, name, nameLen + 1);
   memcpy(cab->folderPath, folderPath, pathLen + 1);
   memcpy(cab->fullPath, full, pathLen + nameLen + 1);
-  cab->hf = e->open(full, kFdiOpenBinary | kFdiOpenReadOnly | kFdiOpenSequential, 0);
+  cab->hf = e->io.open(e->io.self, full, kFdiOpenBinary, kFdiOpenMode);
   if (cab->hf == -1) return kFdiCabinetNotFound;
   cab->open = true;
   cab->enteredBySwitch = false;
   cab->continuesFolder0 = false;
   cab->generation = ++job->generations;
   cab->folder0Key = cab->generation << 16;
-  Input_Init(&cab->in, e->read, e->seek, cab->hf, e->inputBuffer, kInputBufferSize);
+  Input_Init(&cab->in, &e->io, cab->hf, e->inputBuffer, kInputBufferSize);
   int code = ReadHeader(cab);
   if (code == kFdiNone) code = ReadFolders(e, cab);
   if (code == kFdiNone) code = ReadFiles(e, cab);

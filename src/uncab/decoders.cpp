@@ -11,36 +11,35 @@ struct TDecoder {
   // After a failed block the decoder's window and trees are in an unknown
   // state; every later block is refused rather than decoded from them.
   bool failed;
-  DecoderFree release;
+  TDecoderMemory memory;
   void* state;
 };
 
-DecodeResult Decoder_Create(uint16_t typeCompress, DecoderAlloc alloc, DecoderFree release,
-                            TDecoder** out) {
+DecodeResult Decoder_Create(uint16_t typeCompress, const TDecoderMemory* memory, TDecoder** out) {
   if (!out) return kDecodeBadType;
   *out = 0;
-  if (!alloc || !release) return kDecodeNoMemory;
+  if (!memory || !memory->alloc || !memory->release) return kDecodeNoMemory;
   unsigned type = typeCompress & kCompressMask;
   unsigned windowBits = (typeCompress >> 8) & 0x1F;
   if (type > kCompressLzx || (type == kCompressLzx && (windowBits < 15 || windowBits > 21)) ||
       (type == kCompressQuantum && (windowBits < 10 || windowBits > 21)))
     return kDecodeBadType;
 
-  TDecoder* d = (TDecoder*)alloc(sizeof(TDecoder));
+  TDecoder* d = (TDecoder*)memory->alloc(memory->self, sizeof(TDecoder));
   if (!d) return kDecodeNoMemory;
   d->type = type;
   d->failed = false;
-  d->release = release;
+  d->memory = *memory;
   d->state = 0;
   DecodeResult r = kDecodeOk;
   if (type == kCompressMszip)
-    r = Inflate_Create(alloc, (TInflate**)&d->state);
+    r = Inflate_Create(memory, (TInflate**)&d->state);
   else if (type == kCompressLzx)
-    r = Lzx_Create(alloc, windowBits, (TLzx**)&d->state);
+    r = Lzx_Create(memory, windowBits, (TLzx**)&d->state);
   else if (type == kCompressQuantum)
-    r = Quantum_Create(alloc, windowBits, (TQuantum**)&d->state);
+    r = Quantum_Create(memory, windowBits, (TQuantum**)&d->state);
   if (r != kDecodeOk) {
-    release(d);
+    memory->release(memory->self, d);
     return r;
   }
   *out = d;
@@ -76,6 +75,7 @@ DecodeResult Decoder_Block(TDecoder* d, const uint8_t* in, unsigned inLen, uint8
 
 void Decoder_Destroy(TDecoder* d) {
   if (!d) return;
-  if (d->state) d->release(d->state);
-  d->release(d);
+  TDecoderMemory memory = d->memory;
+  if (d->state) memory.release(memory.self, d->state);
+  memory.release(memory.self, d);
 }

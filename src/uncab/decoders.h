@@ -13,12 +13,13 @@
 // - Nothing is read outside [in, in + inLen) or written outside
 //   [out, out + outLen), whatever the input; every length, distance and table
 //   is checked; no input makes a call loop forever.
-// - All memory comes from the allocator given at creation.
+// - All memory comes from the allocator given at creation, which gets its
+//   own context back on every call (no process-wide allocator state).
 //
 // Details the container relies on:
 // - Decoder_Create leaves *out null on failure: kDecodeBadType for an unknown
 //   type or a window outside 2^15..2^21 (LZX) or 2^10..2^21 (Quantum),
-//   kDecodeNoMemory when the allocator fails (or is missing).
+//   kDecodeNoMemory when the allocator fails (or either call is missing).
 // - Decoder_Block returns kDecodeBadData for damaged or truncated data, for
 //   data that would need bytes beyond inLen, for output that does not come
 //   to exactly outLen, and for outLen above 32768. After any failure the
@@ -53,13 +54,17 @@ enum DecodeResult {
   kDecodeBadType = 3,     // unknown compression type or window size
 };
 
-typedef void* (*DecoderAlloc)(size_t size);
-typedef void (*DecoderFree)(void* block);
+// Where a decoder's memory comes from. `self` is handed back to both calls;
+// the decoder keeps a copy of this table until it is destroyed.
+struct TDecoderMemory {
+  void* (*alloc)(void* self, size_t size);
+  void (*release)(void* self, void* block);
+  void* self;
+};
 
 struct TDecoder;
 
-DecodeResult Decoder_Create(uint16_t typeCompress, DecoderAlloc alloc, DecoderFree release,
-                            TDecoder** out);
+DecodeResult Decoder_Create(uint16_t typeCompress, const TDecoderMemory* memory, TDecoder** out);
 DecodeResult Decoder_Block(TDecoder* d, const uint8_t* in, unsigned inLen, uint8_t* out,
                            unsigned outLen);
 void Decoder_Destroy(TDecoder* d);

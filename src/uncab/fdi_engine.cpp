@@ -7,7 +7,7 @@
 
 #include "uncab/fdi_engine.h"
 
-bool Engine_Fail(TEngine* e, int code, int type) {
+bool Engine_Fail(TFdiEngine* e, int code, int type) {
   if (e->error) {
     e->error->oper = code;
     e->error->type = type;
@@ -16,9 +16,11 @@ bool Engine_Fail(TEngine* e, int code, int type) {
   return false;
 }
 
-void* Engine_Allocate(TEngine* e, uint32_t size) { return size ? e->alloc(size) : nullptr; }
-void Engine_Release(TEngine* e, void* p) {
-  if (p) e->release(p);
+void* Engine_Allocate(TFdiEngine* e, uint32_t size) {
+  return size ? e->io.alloc(e->io.self, size) : nullptr;
+}
+void Engine_Release(TFdiEngine* e, void* p) {
+  if (p) e->io.release(e->io.self, p);
 }
 
 intptr_t Copy_Notify(TCopyJob* job, int type, TFdiNotification* n) {
@@ -40,7 +42,7 @@ bool Copy_NotifyCabinetInfo(TCopyJob* job, TCabinet* cab) {
 namespace {
 
 bool ProcessFile(TCopyJob* job, const TCabFile& f) {
-  TEngine* e = job->e;
+  TFdiEngine* e = job->e;
   TCabinet* cab = job->list;
   TFdiNotification n;
   memset(&n, 0, sizeof n);
@@ -62,7 +64,7 @@ bool ProcessFile(TCopyJob* job, const TCabFile& f) {
   if (hf == -1) return Engine_Fail(e, kFdiUserAbort);
   if (hf == 0) return true;
   if (!Folder_Extract(job, (uint32_t)Cabinet_ResolveFolder(cab->header, f.iFolder), f, hf)) {
-    e->close(hf);
+    Engine_Close(e, hf);
     return false;
   }
   memset(&n, 0, sizeof n);
@@ -82,7 +84,7 @@ bool ProcessFile(TCopyJob* job, const TCabFile& f) {
 }
 
 bool RunCopy(TCopyJob* job, const char* name, const char* folderPath) {
-  TEngine* e = job->e;
+  TFdiEngine* e = job->e;
   TCabinet* first = &job->cabs[0];
   int code = Cabinet_Open(job, first, folderPath, name);
   if (code != kFdiNone) return Engine_Fail(e, code);
@@ -109,47 +111,53 @@ bool RunCopy(TCopyJob* job, const char* name, const char* folderPath) {
 
 }  // namespace
 
-TFdiContext Fdi_Create(FdiAlloc alloc, FdiFree release, FdiOpen open, FdiRead read,
-                       FdiWrite write, FdiClose close, FdiSeek seek, int cpuType,
-                       TFdiError* error) {
-  if (!alloc || !release || !open || !read || !write || !close || !seek) {
-    if (error) {
-      error->oper = kFdiAllocFail;
-      error->type = 0;
-      error->flag = 1;
-    }
-    return nullptr;
-  }
-  TEngine* e = (TEngine*)alloc(sizeof(TEngine));
-  if (e) {
-    memset(e, 0, sizeof *e);
-    e->alloc = alloc;
-    e->release = release;
-    e->open = open;
-    e->read = read;
-    e->write = write;
-    e->close = close;
-    e->seek = seek;
-    e->error = error;
-    e->inputBuffer = (uint8_t*)alloc(kInputBufferSize);
-    e->blockIn = (uint8_t*)alloc(kMaxBlockInput);
-    e->blockOut = (uint8_t*)alloc(kMaxBlockOutput);
-    if (e->inputBuffer && e->blockIn && e->blockOut) return e;
-    Fdi_Destroy(e);
-  }
+namespace {
+
+// The decoders' memory is the engine's, through the engine's own table.
+void* DecoderAllocate(void* self, size_t size) {
+  if (size > 0xFFFFFFFFu) return nullptr;
+  return Engine_Allocate((TFdiEngine*)self, (uint32_t)size);
+}
+void DecoderRelease(void* self, void* block) { Engine_Release((TFdiEngine*)self, block); }
+
+void FailAllocation(TFdiError* error) {
   if (error) {
     error->oper = kFdiAllocFail;
     error->type = 0;
     error->flag = 1;
   }
+}
+
+}  // namespace
+
+TFdiEngine* FdiEngine_Create(const TFdiIo* io, TFdiError* error) {
+  if (!io || !io->alloc || !io->release) {
+    FailAllocation(error);
+    return nullptr;
+  }
+  TFdiEngine* e = (TFdiEngine*)io->alloc(io->self, sizeof(TFdiEngine));
+  if (e) {
+    memset(e, 0, sizeof *e);
+    e->io = *io;
+    e->decoderMemory.alloc = DecoderAllocate;
+    e->decoderMemory.release = DecoderRelease;
+    e->decoderMemory.self = e;
+    e->error = error;
+    e->inputBuffer = (uint8_t*)Engine_Allocate(e, kInputBufferSize);
+    e->blockIn = (uint8_t*)Engine_Allocate(e, kMaxBlockInput);
+    e->blockOut = (uint8_t*)Engine_Allocate(e, kMaxBlockOutput);
+    if (e->inputBuffer && e->blockIn && e->blockOut) return e;
+    FdiEngine_Destroy(e);
+  }
+  FailAllocation(error);
   return nullptr;
 }
 
-int Fdi_IsCabinet(TFdiContext context, intptr_t hf, TFdiCabinetInfo* info) {
-  TEngine* e = (TEngine*)context;
+int FdiEngine_IsCabinet(TFdiEngine* e, intptr_t hf, TFdiCabinetInfo* info) {
   if (!e || !info) return 0;
+  if (!e->io.read) return Engine_Fail(e, kFdiCabinetNotFound);
   uint8_t fixed[kCabHeaderFixedSize];
-  unsigned got = e->read(hf, fixed, kCabHeaderFixedSize);
+  unsigned got = e->io.read(e->io.self, hf, fixed, kCabHeaderFixedSize);
   if (got != kCabHeaderFixedSize) return 0;
   TCabHeader h;
   switch (Cab_ParseFixedHeader(fixed, &h)) {
@@ -169,15 +177,17 @@ int Fdi_IsCabinet(TFdiContext context, intptr_t hf, TFdiCabinetInfo* info) {
   return 1;
 }
 
-int Fdi_Copy(TFdiContext context, char* cabinetName, char* cabinetPath, int flags,
-             FdiNotify notify, FdiDecrypt decrypt, void* user) {
-  TEngine* e = (TEngine*)context;
+int FdiEngine_Copy(TFdiEngine* e, char* cabinetName, char* cabinetPath, FdiNotify notify,
+                   void* user) {
   if (!e) return 0;
   if (!cabinetName || !notify) return Engine_Fail(e, kFdiCabinetNotFound);
+  // Without these the cabinet can be neither read nor let go of again.
+  if (!e->io.open || !e->io.read || !e->io.seek || !e->io.close)
+    return Engine_Fail(e, kFdiCabinetNotFound);
   // A notification that calls back into the same context would pull the
   // buffers from under the running copy.
   if (e->busy) return Engine_Fail(e, kFdiUserAbort);
-  TCopyJob* job = (TCopyJob*)e->alloc(sizeof(TCopyJob));
+  TCopyJob* job = (TCopyJob*)Engine_Allocate(e, sizeof(TCopyJob));
   if (!job) return Engine_Fail(e, kFdiAllocFail);
   memset(job, 0, sizeof *job);
   job->e = e;
@@ -191,18 +201,17 @@ int Fdi_Copy(TFdiContext context, char* cabinetName, char* cabinetPath, int flag
     Folder_Stop(job);
   for (unsigned i = 0; i < kCabinetSlots; ++i) Cabinet_Close(e, &job->cabs[i]);
   e->busy = false;
-  e->release(job);
+  Engine_Release(e, job);
   return ok ? 1 : 0;
 }
 
-int Fdi_Destroy(TFdiContext context) {
-  TEngine* e = (TEngine*)context;
+int FdiEngine_Destroy(TFdiEngine* e) {
   if (!e || e->busy) return 0;
   Folder_Forget(e);
-  FdiFree release = e->release;
-  if (e->inputBuffer) release(e->inputBuffer);
-  if (e->blockIn) release(e->blockIn);
-  if (e->blockOut) release(e->blockOut);
-  release(e);
+  Engine_Release(e, e->inputBuffer);
+  Engine_Release(e, e->blockIn);
+  Engine_Release(e, e->blockOut);
+  TFdiIo io = e->io;
+  io.release(io.self, e);
   return 1;
 }

@@ -7,7 +7,7 @@
 #include "uncab/cab_format.h"
 #include "uncab/cab_input.h"
 #include "uncab/decoders.h"
-#include "uncab/fdi_types.h"
+#include "uncab/fdi_io.h"
 
 const unsigned kInputBufferSize = 8192;
 const unsigned kMaxPath = kFdiMaxPath;  // longest cabinet folder or name the caller may give
@@ -23,14 +23,11 @@ struct TCabIdentity {
   uint16_t cFolders, cFiles, setID, iCabinet, folder, type;
 };
 
-struct TEngine {
-  FdiAlloc alloc;
-  FdiFree release;
-  FdiOpen open;
-  FdiRead read;
-  FdiWrite write;
-  FdiClose close;
-  FdiSeek seek;
+// Everything an engine keeps lives here, reached from the context pointer the
+// caller holds: the engine has no state of its own outside it.
+struct TFdiEngine {
+  TFdiIo io;
+  TDecoderMemory decoderMemory;  // over io.alloc and io.release, self = this engine
   TFdiError* error;
   uint8_t* inputBuffer;  // kInputBufferSize; only the cabinet being read uses it
   uint8_t* blockIn;      // compressed block, split parts joined
@@ -46,7 +43,7 @@ struct TEngine {
 struct TCabinet {
   bool open;
   intptr_t hf;
-  TCabInput in;
+  TCabSource in;
   TCabHeader header;
   TCabFolder* folders;
   uint8_t* fileTable;  // the CFFILE records as stored
@@ -78,7 +75,7 @@ struct TFolderCursor {
 };
 
 struct TCopyJob {
-  TEngine* e;
+  TFdiEngine* e;
   FdiNotify notify;
   void* user;
   TCabinet cabs[kCabinetSlots];
@@ -91,15 +88,16 @@ struct TCopyJob {
 };
 
 // Records the failure in the caller's error record; returns false.
-bool Engine_Fail(TEngine* e, int code, int type = 0);
-void* Engine_Allocate(TEngine* e, uint32_t size);  // 0 bytes gives null
-void Engine_Release(TEngine* e, void* p);           // null is fine
+bool Engine_Fail(TFdiEngine* e, int code, int type = 0);
+void* Engine_Allocate(TFdiEngine* e, uint32_t size);  // 0 bytes gives null
+void Engine_Release(TFdiEngine* e, void* p);           // null is fine
+inline void Engine_Close(TFdiEngine* e, intptr_t hf) { e->io.close(e->io.self, hf); }
 
 // Opens `folderPath` + `name` into `cab` and reads and checks its header,
 // folders and file table. Returns an FdiError code; `cab` is to be closed
 // with Cabinet_Close whatever the result.
 int Cabinet_Open(TCopyJob* job, TCabinet* cab, const char* folderPath, const char* name);
-void Cabinet_Close(TEngine* e, TCabinet* cab);
+void Cabinet_Close(TFdiEngine* e, TCabinet* cab);
 TCabinet* Cabinet_FreeSlot(TCopyJob* job);
 // The folder a file's data lives in, continuation markers resolved; -1 when
 // the index names no folder of this cabinet.
@@ -123,7 +121,7 @@ void Folder_Keep(TCopyJob* job);
 // Takes up the folder the previous call kept when `cab` is the same cabinet;
 // forgets it otherwise.
 void Folder_Resume(TCopyJob* job, TCabinet* cab);
-void Folder_Forget(TEngine* e);
+void Folder_Forget(TFdiEngine* e);
 
 intptr_t Copy_Notify(TCopyJob* job, int type, TFdiNotification* n);
 bool Copy_NotifyCabinetInfo(TCopyJob* job, TCabinet* cab);

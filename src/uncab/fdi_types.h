@@ -117,11 +117,11 @@ typedef int32_t(FDI_CALL* FdiSeek)(intptr_t hf, int32_t dist, int seektype);
 typedef intptr_t(FDI_CALL* FdiNotify)(int type, TFdiNotification* n);
 typedef int(FDI_CALL* FdiDecrypt)(void* d);
 
-// Open-flag bits the engine passes to the open callback (the C runtime's
-// _O_* values): read-only, binary, and sequential-scan hint.
-const int kFdiOpenReadOnly = 0x0000;
+// How the engine opens a cabinet, as callers' open callbacks expect it: the
+// C runtime's _O_BINARY (read-only, since _O_RDONLY is 0) and a permission
+// mode of _S_IREAD | _S_IWRITE.
 const int kFdiOpenBinary = 0x8000;
-const int kFdiOpenSequential = 0x0020;
+const int kFdiOpenMode = 0x0180;
 
 // File attribute bits carried in a stored file's attribute word that are not
 // file attributes: run after extraction, and name is UTF-8. Consumers mask them.
@@ -132,16 +132,20 @@ typedef void* TFdiContext;
 
 // The four engine calls, with the SDK's meaning and argument order.
 // - Fdi_Create: all memory comes from `alloc`; the cpu type is ignored;
-//   null with `error` filled on failure.
+//   null with `error` filled when `alloc` or `release` is missing or memory
+//   runs out. The file callbacks may be null (fdi_io.h says what then fails).
 // - Fdi_IsCabinet: reads the header from the current position of `hf`;
 //   non-zero with `info` filled when it is a cabinet.
-// - Fdi_Copy: opens cabinetPath + cabinetName (binary, read-only,
-//   sequential) and reports every file in stored order (see above). Every
-//   table is checked before the first file is reported. Only wanted files are
+// - Fdi_Copy: opens cabinetPath + cabinetName (kFdiOpenBinary, kFdiOpenMode)
+//   and reports every file in stored order (see above). Every table is
+//   checked, and the cabinet found as long as its header says, before the
+//   first file is reported; a file whose folder index names no folder of the
+//   cabinet fails the copy as corrupt. Seeks in the cabinet are only ever
+//   from its start or the current position. Only wanted files are
 //   decoded, only as far as needed; a folder left part-read is kept in the
 //   context so that the next call for a later file of the same cabinet goes
 //   on from there. Non-zero on success; on failure `error` says why. Flags and
-//   the decryption callback are ignored. One call at a time per process.
+//   the decryption callback are ignored. One call at a time per context.
 // - Fdi_Destroy: frees the context; 0 for none or while a copy runs.
 TFdiContext Fdi_Create(FdiAlloc alloc, FdiFree release, FdiOpen open, FdiRead read,
                        FdiWrite write, FdiClose close, FdiSeek seek, int cpuType,

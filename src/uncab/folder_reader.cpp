@@ -5,27 +5,9 @@
 
 #include "uncab/fdi_engine.h"
 
-namespace {
-
-// The decoders take a plain allocator without context; they get the engine
-// whose call is running. One FDI call at a time per process, as with the
-// notification callbacks, which carry no context either.
-TEngine* g_decoderEngine;
-
-void* DecoderAllocate(size_t size) {
-  if (size > 0xFFFFFFFFu) return nullptr;
-  return g_decoderEngine->alloc((uint32_t)size);
-}
-void DecoderRelease(void* block) { g_decoderEngine->release(block); }
-
-}  // namespace
-
 void Folder_Stop(TCopyJob* job) {
   TFolderCursor* c = &job->cursor;
-  if (c->decoder) {
-    g_decoderEngine = job->e;
-    Decoder_Destroy(c->decoder);
-  }
+  Decoder_Destroy(c->decoder);
   memset(c, 0, sizeof *c);
 }
 
@@ -50,23 +32,20 @@ void Identify(const TCabinet* cab, uint32_t folder, TCabIdentity* id) {
 
 }  // namespace
 
-void Folder_Forget(TEngine* e) {
+void Folder_Forget(TFdiEngine* e) {
   if (!e->kept) return;
-  if (e->kept->decoder) {
-    g_decoderEngine = e;
-    Decoder_Destroy(e->kept->decoder);
-  }
-  e->release(e->kept);
+  Decoder_Destroy(e->kept->decoder);
+  Engine_Release(e, e->kept);
   e->kept = nullptr;
 }
 
 void Folder_Keep(TCopyJob* job) {
-  TEngine* e = job->e;
+  TFdiEngine* e = job->e;
   TFolderCursor* c = &job->cursor;
   Folder_Forget(e);
   // Only a folder read from the first cabinet alone can be found again.
   if (c->active && c->rewindable && c->cab == &job->cabs[0] && c->splitLen == 0) {
-    e->kept = (TFolderCursor*)e->alloc(sizeof(TFolderCursor));
+    e->kept = (TFolderCursor*)Engine_Allocate(e, sizeof(TFolderCursor));
     if (e->kept) {
       Identify(c->cab, c->key & 0xFFFF, &e->keptFrom);
       *e->kept = *c;
@@ -79,7 +58,7 @@ void Folder_Keep(TCopyJob* job) {
 }
 
 void Folder_Resume(TCopyJob* job, TCabinet* cab) {
-  TEngine* e = job->e;
+  TFdiEngine* e = job->e;
   if (!e->kept) return;
   TCabIdentity now;
   Identify(cab, e->keptFrom.folder, &now);
@@ -91,21 +70,20 @@ void Folder_Resume(TCopyJob* job, TCabinet* cab) {
   Folder_Stop(job);
   job->cursor = *e->kept;
   job->cursor.cab = cab;
-  e->release(e->kept);
+  Engine_Release(e, e->kept);
   e->kept = nullptr;
 }
 
 namespace {
 
 bool StartFolder(TCopyJob* job, TCabinet* cab, uint32_t folder) {
-  TEngine* e = job->e;
+  TFdiEngine* e = job->e;
   Folder_Stop(job);
   const TCabFolder& f = cab->folders[folder];
   TFolderCursor* c = &job->cursor;
   c->type = f.typeCompress;
   if ((c->type & kCompressMask) != kCompressNone) {
-    g_decoderEngine = e;
-    switch (Decoder_Create(c->type, DecoderAllocate, DecoderRelease, &c->decoder)) {
+    switch (Decoder_Create(c->type, &e->decoderMemory, &c->decoder)) {
       case kDecodeOk: break;
       case kDecodeNoMemory: c->decoder = nullptr; return Engine_Fail(e, kFdiAllocFail);
       default: c->decoder = nullptr; return Engine_Fail(e, kFdiBadComprType);
@@ -123,7 +101,7 @@ bool StartFolder(TCopyJob* job, TCabinet* cab, uint32_t folder) {
 // Opens the next cabinet of the set to go on reading the current folder,
 // asking the caller where it is for as long as the caller changes the answer.
 bool SwitchCabinet(TCopyJob* job) {
-  TEngine* e = job->e;
+  TFdiEngine* e = job->e;
   TFolderCursor* c = &job->cursor;
   TCabinet* from = c->cab;
   TCabinet* to = Cabinet_FreeSlot(job);
@@ -171,14 +149,13 @@ bool SwitchCabinet(TCopyJob* job) {
 }
 
 bool DecodeBlock(TCopyJob* job, unsigned inLen, unsigned outLen) {
-  TEngine* e = job->e;
+  TFdiEngine* e = job->e;
   TFolderCursor* c = &job->cursor;
   if ((c->type & kCompressMask) == kCompressNone) {
     if (inLen != outLen) return Engine_Fail(e, kFdiCorruptCabinet);
     c->outData = e->blockIn;
     return true;
   }
-  g_decoderEngine = e;
   switch (Decoder_Block(c->decoder, e->blockIn, inLen, e->blockOut, outLen)) {
     case kDecodeOk: c->outData = e->blockOut; return true;
     case kDecodeNoMemory: return Engine_Fail(e, kFdiAllocFail);
@@ -190,7 +167,7 @@ bool DecodeBlock(TCopyJob* job, unsigned inLen, unsigned outLen) {
 // Moves the cursor on to the next block that holds data at or after
 // `wanted`. Stored blocks wholly before it are stepped over unread.
 bool NextBlock(TCopyJob* job, uint64_t wanted) {
-  TEngine* e = job->e;
+  TFdiEngine* e = job->e;
   TFolderCursor* c = &job->cursor;
   for (;;) {
     if (c->blocksLeft == 0) {
@@ -247,10 +224,11 @@ bool NextBlock(TCopyJob* job, uint64_t wanted) {
 }  // namespace
 
 bool Folder_Extract(TCopyJob* job, uint32_t folder, const TCabFile& f, intptr_t hf) {
-  TEngine* e = job->e;
+  TFdiEngine* e = job->e;
   TFolderCursor* c = &job->cursor;
   TCabinet* cab = job->list;
   if (f.cbFile == 0) return true;
+  if (!e->io.write) return Engine_Fail(e, kFdiTargetFile);
   uint32_t key = Cabinet_FolderKey(cab, folder);
   // Folder 0 of a cabinet that goes on from the previous one starts in that
   // cabinet; its offsets cannot be reached from here.
@@ -267,7 +245,7 @@ bool Folder_Extract(TCopyJob* job, uint32_t folder, const TCabFile& f, intptr_t 
     uint64_t held = c->outStart + c->outLen;
     if (pos >= c->outStart && pos < held) {
       uint64_t k = (end < held ? end : held) - pos;
-      unsigned done = e->write(hf, (void*)(c->outData + (pos - c->outStart)), (unsigned)k);
+      unsigned done = e->io.write(e->io.self, hf, (void*)(c->outData + (pos - c->outStart)), (unsigned)k);
       if (done != (unsigned)k) return Engine_Fail(e, kFdiTargetFile);
       pos += k;
       continue;

@@ -30,8 +30,8 @@ struct TInflate {
   uint8_t window[2 * kHistory + 8];
 };
 
-DecodeResult Inflate_Create(DecoderAlloc alloc, TInflate** out) {
-  TInflate* z = (TInflate*)alloc(sizeof(TInflate));
+DecodeResult Inflate_Create(const TDecoderMemory* memory, TInflate** out) {
+  TInflate* z = (TInflate*)memory->alloc(memory->self, sizeof(TInflate));
   if (!z) return kDecodeNoMemory;
   z->histLen = 0;
   z->fixedTables = false;

@@ -7,6 +7,6 @@
 struct TInflate;
 
 // One allocation; nothing else to free.
-DecodeResult Inflate_Create(DecoderAlloc alloc, TInflate** out);
+DecodeResult Inflate_Create(const TDecoderMemory* memory, TInflate** out);
 DecodeResult Inflate_Block(TInflate* z, const uint8_t* in, unsigned inLen, uint8_t* out,
                            unsigned outLen);

@@ -51,9 +51,9 @@ struct TLzx {
   uint16_t preTable[HUFF_TABLE_ENTRIES(kPreBits, kPreSymbols)];
 };
 
-DecodeResult Lzx_Create(DecoderAlloc alloc, unsigned windowBits, TLzx** out) {
+DecodeResult Lzx_Create(const TDecoderMemory* memory, unsigned windowBits, TLzx** out) {
   uint32_t size = (uint32_t)1 << windowBits;
-  TLzx* z = (TLzx*)alloc(sizeof(TLzx) + size);
+  TLzx* z = (TLzx*)memory->alloc(memory->self, sizeof(TLzx) + size);
   if (!z) return kDecodeNoMemory;
   memset(z, 0, sizeof *z);
   z->window = (uint8_t*)(z + 1);

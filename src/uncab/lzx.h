@@ -9,6 +9,6 @@
 struct TLzx;
 
 // windowBits 15..21 (checked by the caller). One allocation.
-DecodeResult Lzx_Create(DecoderAlloc alloc, unsigned windowBits, TLzx** out);
+DecodeResult Lzx_Create(const TDecoderMemory* memory, unsigned windowBits, TLzx** out);
 DecodeResult Lzx_Block(TLzx* z, const uint8_t* in, unsigned inLen, uint8_t* out,
                        unsigned outLen);

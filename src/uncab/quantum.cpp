@@ -61,11 +61,11 @@ static TQtmSymbol* InitModel(TQtmModel* m, TQtmSymbol* syms, unsigned first, uns
   return syms + count + 1;
 }
 
-DecodeResult Quantum_Create(DecoderAlloc alloc, unsigned windowBits, TQuantum** out) {
+DecodeResult Quantum_Create(const TDecoderMemory* memory, unsigned windowBits, TQuantum** out) {
   // A window smaller than a frame is kept as large as one: offsets cannot
   // reach further than the real window anyway.
   uint32_t size = (uint32_t)1 << (windowBits < 15 ? 15 : windowBits);
-  TQuantum* q = (TQuantum*)alloc(sizeof(TQuantum) + size);
+  TQuantum* q = (TQuantum*)memory->alloc(memory->self, sizeof(TQuantum) + size);
   if (!q) return kDecodeNoMemory;
   memset(q, 0, sizeof *q);
   q->window = (uint8_t*)(q + 1);

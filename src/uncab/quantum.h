@@ -10,6 +10,6 @@
 struct TQuantum;
 
 // windowBits 10..21 (checked by the caller). One allocation.
-DecodeResult Quantum_Create(DecoderAlloc alloc, unsigned windowBits, TQuantum** out);
+DecodeResult Quantum_Create(const TDecoderMemory* memory, unsigned windowBits, TQuantum** out);
 DecodeResult Quantum_Block(TQuantum* q, const uint8_t* in, unsigned inLen, uint8_t* out,
                            unsigned outLen);

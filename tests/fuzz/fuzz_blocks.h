@@ -12,10 +12,14 @@
 
 #include "uncab/decoders.h"
 
+inline void* MallocBlock(void*, size_t size) { return malloc(size); }
+inline void FreeBlock(void*, void* block) { free(block); }
+
 inline void FuzzDecoderBlocks(uint16_t typeCompress, const uint8_t* data, size_t size,
                               unsigned maxOut = 32768) {
   TDecoder* d = nullptr;
-  if (Decoder_Create(typeCompress, malloc, free, &d) != kDecodeOk) return;
+  TDecoderMemory memory = {MallocBlock, FreeBlock, nullptr};
+  if (Decoder_Create(typeCompress, &memory, &d) != kDecodeOk) return;
   size_t pos = 0;
   for (int block = 0; block < 8 && size - pos >= 4; block++) {
     size_t inLen = data[pos] | data[pos + 1] << 8;

@@ -1,30 +1,41 @@
 #include "block_codec.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 
-int TCountingAllocator::live = 0;
-int TCountingAllocator::failFrom = -1;
-int TCountingAllocator::requests = 0;
+#include "mszip_encoder.h"
 
-void* TCountingAllocator::Alloc(size_t size) {
-  int n = requests++;
-  if (failFrom >= 0 && n >= failFrom) return nullptr;
+namespace {
+
+void* MallocBlock(void*, size_t size) { return malloc(size); }
+void FreeBlock(void*, void* block) { free(block); }
+
+void* CountedAlloc(void* self, size_t size) {
+  TCountingAllocator* a = static_cast<TCountingAllocator*>(self);
+  int n = a->requests++;
+  if (a->failFrom >= 0 && n >= a->failFrom) return nullptr;
   void* p = malloc(size);
-  if (p) live++;
+  if (p) a->live++;
   return p;
 }
 
-void TCountingAllocator::Free(void* block) {
-  if (block) live--;
+void CountedFree(void* self, void* block) {
+  if (block) static_cast<TCountingAllocator*>(self)->live--;
   free(block);
 }
+
+}  // namespace
+
+const TDecoderMemory kHeapMemory = {MallocBlock, FreeBlock, nullptr};
+
+TDecoderMemory TCountingAllocator::Memory() { return {CountedAlloc, CountedFree, this}; }
 
 TDecodeRun DecodeBlocks(uint16_t typeCompress, const std::vector<TEncodedBlock>& blocks) {
   TDecodeRun run;
   TDecoder* d = nullptr;
-  run.result = Decoder_Create(typeCompress, malloc, free, &d);
+  run.result = Decoder_Create(typeCompress, &kHeapMemory, &d);
   if (run.result != kDecodeOk) return run;
   for (const TEncodedBlock& b : blocks) {
     // Exactly sized heap copies: one byte too far is an ASan report.
@@ -38,6 +49,25 @@ TDecodeRun DecodeBlocks(uint16_t typeCompress, const std::vector<TEncodedBlock>&
   }
   Decoder_Destroy(d);
   return run;
+}
+
+std::vector<TEncodedBlock> MszipEncode(const std::vector<uint8_t>& input, int level,
+                                       int strategy) {
+  std::vector<TEncodedBlock> blocks;
+  TMszipEncoder* e = Mszip_Create(level, strategy);
+  if (!e) return blocks;
+  std::vector<uint8_t> out(kMszipMaxBlock);
+  for (size_t start = 0; start < input.size(); start += 32768) {
+    size_t n = std::min<size_t>(32768, input.size() - start);
+    size_t dictLen = std::min<size_t>(start, 32768);
+    TEncodedBlock b;
+    b.outLen = (unsigned)n;
+    size_t used = Mszip_Encode(e, input.data() + start - dictLen, dictLen, input.data() + start, n, out.data());
+    b.data.assign(out.begin(), out.begin() + used);
+    blocks.push_back(b);
+  }
+  Mszip_Destroy(e);
+  return blocks;
 }
 
 std::vector<uint8_t> BytesOf(const std::string& text) {

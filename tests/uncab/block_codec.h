@@ -25,15 +25,22 @@ struct TDecodeRun {
 // beyond them. Stops at the first failure.
 TDecodeRun DecodeBlocks(uint16_t typeCompress, const std::vector<TEncodedBlock>& blocks);
 
+// malloc and free, for decoders whose memory is not under test.
+extern const TDecoderMemory kHeapMemory;
+
+// MSZIP blocks of `input` made by kestin-pack's encoder, 32 KiB of input
+// each, the previous 32 KiB as dictionary; level and strategy as zlib takes
+// them (level 0 gives stored deflate blocks).
+std::vector<TEncodedBlock> MszipEncode(const std::vector<uint8_t>& input, int level,
+                                       int strategy = 0);
+
 // Allocator for Decoder_Create that counts live blocks and can be told to
 // fail from the n-th request on.
 struct TCountingAllocator {
-  static int live;
-  static int failFrom;  // -1: never
-  static int requests;
-  static void* Alloc(size_t size);
-  static void Free(void* block);
-  static void Reset() { live = 0, failFrom = -1, requests = 0; }
+  int live = 0;
+  int failFrom = -1;  // -1: never
+  int requests = 0;
+  TDecoderMemory Memory();
 };
 
 std::vector<uint8_t> BytesOf(const std::string& text);

@@ -19,7 +19,7 @@ TEST_CASE("unknown types and window sizes are refused at creation") {
   for (auto& c : cases) {
     CAPTURE(c.type);
     TDecoder* d = reinterpret_cast<TDecoder*>(1);
-    CHECK(Decoder_Create(c.type, malloc, free, &d) == c.expected);
+    CHECK(Decoder_Create(c.type, &kHeapMemory, &d) == c.expected);
     if (c.expected == kDecodeOk) {
       CHECK(d != nullptr);
       Decoder_Destroy(d);
@@ -32,13 +32,13 @@ TEST_CASE("unknown types and window sizes are refused at creation") {
 TEST_CASE("all memory comes from the given allocator and goes back to it") {
   for (uint16_t type : {0x0000, 0x0001, 0x1503, 0x1502}) {
     CAPTURE(type);
-    TCountingAllocator::Reset();
+    TCountingAllocator counter;
+    TDecoderMemory memory = counter.Memory();
     TDecoder* d = nullptr;
-    REQUIRE(Decoder_Create(type, TCountingAllocator::Alloc, TCountingAllocator::Free, &d) ==
-            kDecodeOk);
-    CHECK(TCountingAllocator::live > 0);
+    REQUIRE(Decoder_Create(type, &memory, &d) == kDecodeOk);
+    CHECK(counter.live > 0);
     Decoder_Destroy(d);
-    CHECK(TCountingAllocator::live == 0);
+    CHECK(counter.live == 0);
   }
 }
 
@@ -47,19 +47,19 @@ TEST_CASE("a failing allocator gives kDecodeNoMemory and leaks nothing") {
     for (int failFrom = 0; failFrom < 3; failFrom++) {
       CAPTURE(type);
       CAPTURE(failFrom);
-      TCountingAllocator::Reset();
-      TCountingAllocator::failFrom = failFrom;
+      TCountingAllocator counter;
+      counter.failFrom = failFrom;
+      TDecoderMemory memory = counter.Memory();
       TDecoder* d = nullptr;
-      DecodeResult r = Decoder_Create(type, TCountingAllocator::Alloc, TCountingAllocator::Free, &d);
-      if (failFrom < TCountingAllocator::requests) {
+      DecodeResult r = Decoder_Create(type, &memory, &d);
+      if (failFrom < counter.requests) {
         CHECK(r == kDecodeNoMemory);
         CHECK(d == nullptr);
       }
       if (d) Decoder_Destroy(d);
-      CHECK(TCountingAllocator::live == 0);
+      CHECK(counter.live == 0);
     }
   }
-  TCountingAllocator::Reset();
 }
 
 TEST_CASE("stored blocks copy their bytes and must not change size") {
@@ -93,14 +93,16 @@ TEST_CASE("a block may not decode to more than 32 KiB, nor LZX and Quantum to no
 
 TEST_CASE("null arguments are refused, not followed") {
   TDecoder* d = nullptr;
-  CHECK(Decoder_Create(0x0001, malloc, free, nullptr) != kDecodeOk);
-  CHECK(Decoder_Create(0x0001, nullptr, free, &d) != kDecodeOk);
+  CHECK(Decoder_Create(0x0001, &kHeapMemory, nullptr) != kDecodeOk);
+  CHECK(Decoder_Create(0x0001, nullptr, &d) != kDecodeOk);
+  TDecoderMemory noRelease = {kHeapMemory.alloc, nullptr, nullptr};
+  CHECK(Decoder_Create(0x0001, &noRelease, &d) != kDecodeOk);
   CHECK(d == nullptr);
-  REQUIRE(Decoder_Create(0x0000, malloc, free, &d) == kDecodeOk);
+  REQUIRE(Decoder_Create(0x0000, &kHeapMemory, &d) == kDecodeOk);
   uint8_t out[4];
   CHECK(Decoder_Block(d, nullptr, 4, out, 4) == kDecodeBadData);
   Decoder_Destroy(d);
-  REQUIRE(Decoder_Create(0x0000, malloc, free, &d) == kDecodeOk);
+  REQUIRE(Decoder_Create(0x0000, &kHeapMemory, &d) == kDecodeOk);
   CHECK(Decoder_Block(d, out, 4, nullptr, 4) == kDecodeBadData);
   Decoder_Destroy(d);
   CHECK(Decoder_Block(nullptr, out, 4, out, 4) == kDecodeBadData);
@@ -120,7 +122,7 @@ TEST_CASE("after a failed block every later block is refused") {
     int type = typeWord;
     CAPTURE(type);
     TDecoder* d = nullptr;
-    REQUIRE(Decoder_Create((uint16_t)type, malloc, free, &d) == kDecodeOk);
+    REQUIRE(Decoder_Create((uint16_t)type, &kHeapMemory, &d) == kDecodeOk);
     std::vector<uint8_t> out(40000);
     CHECK(Decoder_Block(d, bad.data.data(), 2, out.data(), bad.outLen) == kDecodeBadData);
     CHECK(Decoder_Block(d, good.data.data(), (unsigned)good.data.size(), out.data(),

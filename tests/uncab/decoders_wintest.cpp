@@ -4,14 +4,14 @@
 #include <doctest/doctest.h>
 
 #include "block_codec.h"
-#include "cab_file.h"
+#include "sample_cabinet.h"
 #include "lzx_encoder.h"
 #include "quantum_encoder.h"
 #include "test_files.h"
 
 TEST_CASE("the sample cabinet's MSZIP, LZX and Quantum folders decode") {
   std::vector<uint8_t> bytes = ReadWholeFile(SharedPath("testdata/cab/mszip_lzx_qtm.cab"));
-  TCabinet cab;
+  TSampleCabinet cab;
   REQUIRE(ParseCabinet(bytes, &cab));
   REQUIRE(cab.folders.size() == 3);
   const char* needles[3] = {"MSZIP decompressor is working", "LZX decompressor is working",
@@ -46,7 +46,7 @@ TEST_CASE("damaged data is refused in the Windows build too") {
   for (const char* name : {"cve-2010-2800-mszip-infinite-loop.cab", "cve-2015-4471-lzx-under-read.cab",
                            "cve-2018-18584-qtm-max-size-block.cab"}) {
     CAPTURE(name);
-    TCabinet cab;
+    TSampleCabinet cab;
     REQUIRE(ParseCabinet(ReadWholeFile(SharedPath(std::string("testdata/cab/") + name)), &cab));
     REQUIRE(cab.folders.size() == 1);
     CHECK(DecodeBlocks(cab.folders[0].typeCompress, cab.folders[0].blocks).result == kDecodeBadData);

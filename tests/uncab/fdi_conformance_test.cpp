@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "cabinet_maker.h"
+#include "cab_builder.h"
 #include "memory_fdi.h"
 #include "test_files.h"
 

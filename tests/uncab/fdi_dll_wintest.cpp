@@ -6,11 +6,15 @@
 
 #include <windows.h>
 
+#include <fcntl.h>
 #include <fdi.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "cab_builder.h"
 #include "test_files.h"
 
 namespace {
@@ -87,6 +91,24 @@ __LONG32 DIAMONDAPI Seek(INT_PTR hf, __LONG32 dist, int type) {
   return r == INVALID_SET_FILE_POINTER ? -1 : (__LONG32)r;
 }
 
+// What the library asked of the file callbacks below, for the tests that
+// check how it opens and seeks.
+struct CallLog {
+  std::vector<int> openFlags, openModes, seekOrigins;
+};
+CallLog g_log;
+
+INT_PTR DIAMONDAPI LoggedOpen(char* name, int flags, int mode) {
+  g_log.openFlags.push_back(flags);
+  g_log.openModes.push_back(mode);
+  return Open(name, flags, mode);
+}
+// A seek callback that, like some callers', knows no seeking from the end.
+__LONG32 DIAMONDAPI StartOrCurrentSeek(INT_PTR hf, __LONG32 dist, int type) {
+  g_log.seekOrigins.push_back(type);
+  return type == SEEK_END ? -1 : Seek(hf, dist, type);
+}
+
 bool SameAscii(const std::string& a, const std::string& b) {
   return a.size() == b.size() && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.c_str(), -1,
                                                 b.c_str(), -1) == CSTR_EQUAL;
@@ -136,8 +158,10 @@ struct Context {
   Library& lib;
   ERF erf{};
   HFDI hfdi = nullptr;
-  explicit Context(Library& l) : lib(l) {
-    hfdi = lib.create(Alloc, Free, Open, Read, Write, Close, Seek, cpuUNKNOWN, &erf);
+  explicit Context(Library& l, PFNOPEN open = Open, PFNREAD read = Read, PFNWRITE write = Write,
+                   PFNCLOSE close = Close, PFNSEEK seek = Seek)
+      : lib(l) {
+    hfdi = lib.create(Alloc, Free, open, read, write, close, seek, cpuUNKNOWN, &erf);
   }
   ~Context() {
     if (hfdi) lib.destroy(hfdi);
@@ -248,5 +272,125 @@ TEST_SUITE("uncab.dll") {
     CHECK(info.cFiles == 4);
     CHECK(info.cFolders == 1);
     CHECK(info.cbCabinet == (LONG)ReadWholeFile(BinaryPath("tests/gcab/store.cab")).size());
+  }
+}
+
+// Callers written for the platform's own FDI must find the same behaviour
+// wherever they can tell.
+TEST_SUITE("uncab.dll as the platform's FDI") {
+  TEST_CASE("a context without file callbacks; the call that needs one fails with an error record") {
+    Library lib;
+    Context none(lib, nullptr, nullptr, nullptr, nullptr, nullptr);
+    REQUIRE(none.hfdi);
+    CHECK(!none.erf.fError);
+    Reader r;
+    CHECK(!none.Extract(BinaryPath("tests/gcab/store.cab"), &r));
+    CHECK(none.erf.fError);
+    CHECK(none.erf.erfOper == FDIERROR_CABINET_NOT_FOUND);
+    CHECK(!r.found);
+    INT_PTR hf = Open((char*)BinaryPath("tests/gcab/store.cab").c_str(), _O_BINARY, 0);
+    REQUIRE(hf != -1);
+    FDICABINETINFO info{};
+    none.erf = ERF{};
+    CHECK(!lib.isCabinet(none.hfdi, hf, &info));
+    CHECK(none.erf.fError);
+    // Is-cabinet alone needs nothing but the read callback.
+    Context reader(lib, nullptr, Read, nullptr, nullptr, nullptr);
+    REQUIRE(reader.hfdi);
+    CHECK(lib.isCabinet(reader.hfdi, hf, &info));
+    CHECK(info.cFiles == 4);
+    Close(hf);
+    // Each of the callbacks a copy needs, missing alone.
+    for (int missing = 0; missing < 4; ++missing) {
+      CAPTURE(missing);
+      Context one(lib, missing == 0 ? nullptr : Open, missing == 1 ? nullptr : Read, Write,
+                  missing == 2 ? nullptr : Close, missing == 3 ? nullptr : Seek);
+      REQUIRE(one.hfdi);
+      Reader any;
+      CHECK(!one.Extract(BinaryPath("tests/gcab/store.cab"), &any));
+      CHECK(one.erf.erfOper == FDIERROR_CABINET_NOT_FOUND);
+    }
+  }
+
+  TEST_CASE("without a write callback a cabinet is listed, but a file asked for fails the copy") {
+    Library lib;
+    Context ctx(lib, Open, Read, nullptr, Close, Seek);
+    REQUIRE(ctx.hfdi);
+    Reader list;
+    list.filter = "NONE.TXT";
+    CHECK(ctx.Extract(BinaryPath("tests/gcab/mszip.cab"), &list));
+    Reader want;
+    want.filter = "README.TXT";
+    want.targetDir = NewScratchFolder("dll-nowrite");
+    CHECK(!ctx.Extract(BinaryPath("tests/gcab/mszip.cab"), &want));
+    CHECK(want.found);
+    CHECK(ctx.erf.erfOper == FDIERROR_TARGET_FILE);
+    // The handle the caller gave was closed: nothing holds the file open.
+    HANDLE h = CreateFileA((want.targetDir + "readme.txt").c_str(), GENERIC_READ, 0, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    CHECK(h != INVALID_HANDLE_VALUE);
+    CloseHandle(h);
+  }
+
+  TEST_CASE("the cabinet is opened binary with read and write permission") {
+    Library lib;
+    Context ctx(lib, LoggedOpen);
+    g_log = CallLog();
+    Reader r;
+    r.filter = "README.TXT";
+    REQUIRE(ctx.Extract(BinaryPath("tests/gcab/store.cab"), &r));
+    REQUIRE(g_log.openFlags.size() == 1);
+    CHECK(g_log.openFlags[0] == _O_BINARY);
+    CHECK(g_log.openModes[0] == (_S_IREAD | _S_IWRITE));
+  }
+
+  TEST_CASE("seeks only from the start or the current position") {
+    Library lib;
+    Context ctx(lib, Open, Read, Write, Close, StartOrCurrentSeek);
+    g_log = CallLog();
+    Reader r;
+    r.targetDir = NewScratchFolder("dll-seek");
+    REQUIRE(ctx.Extract(BinaryPath("tests/gcab/mszip.cab"), &r));
+    CHECK(r.closes == 4);
+    for (const char* stored : kStoredNames) CHECK(ReadWholeFile(r.targetDir + stored) == Input(stored));
+    Reader again;
+    again.filter = "RANDOM.BIN";
+    again.targetDir = r.targetDir;
+    REQUIRE(ctx.Extract(BinaryPath("tests/gcab/mszip.cab"), &again));
+    CHECK(!g_log.seekOrigins.empty());
+    CHECK(std::count(g_log.seekOrigins.begin(), g_log.seekOrigins.end(), (int)SEEK_END) == 0);
+  }
+
+  TEST_CASE("a cabinet shorter than its header says is refused before any file is offered") {
+    std::vector<uint8_t> bytes = ReadWholeFile(BinaryPath("tests/gcab/store.cab"));
+    REQUIRE(bytes.size() > 200000);
+    bytes.pop_back();
+    std::string folder = NewScratchFolder("dll-short");
+    REQUIRE(WriteWholeFile(folder + "short.cab", bytes));
+    Library lib;
+    Context ctx(lib);
+    Reader r;
+    r.filter = "README.TXT";  // the first file, far from the cut
+    r.targetDir = folder;
+    CHECK(!ctx.Extract(folder + "short.cab", &r));
+    CHECK(ctx.erf.erfOper == FDIERROR_CORRUPT_CABINET);
+    CHECK(!r.found);
+  }
+
+  // The platform's FDI lets such a file through; refusing it is the safe
+  // answer, and callers see a corrupt cabinet.
+  TEST_CASE("a file naming a folder the cabinet does not have is refused") {
+    cabbuild::Cabinet cab = cabbuild::StoredCabinet({{{"a.txt", cabbuild::Pattern(100, 1)},
+                                                      {"b.txt", cabbuild::Pattern(50, 2)}}});
+    cab.files[1].iFolder = 1;
+    std::string folder = NewScratchFolder("dll-folder");
+    REQUIRE(WriteWholeFile(folder + "bad.cab", cab.Build()));
+    Library lib;
+    Context ctx(lib);
+    Reader r;
+    r.targetDir = folder;
+    CHECK(!ctx.Extract(folder + "bad.cab", &r));
+    CHECK(ctx.erf.erfOper == FDIERROR_CORRUPT_CABINET);
+    CHECK(!r.found);
   }
 }

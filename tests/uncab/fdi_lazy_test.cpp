@@ -3,9 +3,8 @@
 #include <doctest/doctest.h>
 
 #include "block_codec.h"
-#include "cabinet_maker.h"
+#include "cab_builder.h"
 #include "memory_fdi.h"
-#include "mszip_encoder.h"
 
 using cabbuild::Cabinet;
 using memfdi::Event;
@@ -13,18 +12,6 @@ using memfdi::Recorder;
 using memfdi::Session;
 
 namespace {
-
-cabbuild::Folder MszipFolder(const std::vector<uint8_t>& data) {
-  cabbuild::Folder f;
-  f.type = kCompressMszip;
-  for (const TEncodedBlock& b : MszipEncode(data, 6, 0)) {
-    cabbuild::Block blk;
-    blk.data = b.data;
-    blk.cbUncomp = (uint16_t)b.outLen;
-    f.blocks.push_back(blk);
-  }
-  return f;
-}
 
 // Folder 0: "first" (a few blocks) then "rest" (many blocks); folder 1: "other".
 struct TwoFolders {
@@ -35,7 +22,7 @@ struct TwoFolders {
   TwoFolders() {
     std::vector<uint8_t> all = first;
     all.insert(all.end(), rest.begin(), rest.end());
-    cab.folders = {MszipFolder(all), MszipFolder(other)};
+    cab.folders = {cabbuild::MszipFolder(all), cabbuild::MszipFolder(other)};
     for (auto& b : cab.folders[0].blocks) folder0Bytes += b.data.size();
     cab.files.resize(3);
     cab.files[0].name = "first";

@@ -2,7 +2,7 @@
 // block split across the two.
 #include <doctest/doctest.h>
 
-#include "cabinet_maker.h"
+#include "cab_builder.h"
 #include "memory_fdi.h"
 
 using cabbuild::Block;

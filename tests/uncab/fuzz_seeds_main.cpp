@@ -8,9 +8,8 @@
 #include <string>
 
 #include "block_codec.h"
-#include "cab_file.h"
+#include "sample_cabinet.h"
 #include "lzx_encoder.h"
-#include "mszip_encoder.h"
 #include "quantum_encoder.h"
 
 static std::vector<uint8_t> ReadFile(const std::string& path) {
@@ -83,7 +82,7 @@ int main(int argc, char** argv) {
   qo.matches = false;
   WriteSeed(q, "literals", 0x80 | 11, QuantumEncode(text, qo));
 
-  TCabinet cab;
+  TSampleCabinet cab;
   if (ParseCabinet(ReadFile(root + "/../shared/testdata/cab/mszip_lzx_qtm.cab"), &cab) &&
       cab.folders.size() == 3) {
     WriteSeed(m, "sample", 0, cab.folders[0].blocks);

@@ -2,6 +2,7 @@
 // vectors, output captured per handle, I/O counted, failures injectable, and a
 // recorder for notifications whose answers a test scripts.
 #pragma once
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -9,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "uncab/fdi_types.h"
+#include "uncab/fdi_io.h"
 
 namespace memfdi {
 
@@ -29,11 +30,13 @@ struct Disk {
   size_t readCalls = 0, bytesRead = 0, seekCalls = 0, writeCalls = 0, openCalls = 0;
   size_t allocs = 0, frees = 0;
   std::vector<std::string> opened;  // names given to open, in order
-  std::vector<int> openFlags;
+  std::vector<int> openFlags, openModes;
+  std::vector<int> seekOrigins;
   // Injected failures.
   size_t writeLimit = SIZE_MAX;  // total bytes a write may take before writes come up short
   bool failAlloc = false;
   size_t allocFailAfter = SIZE_MAX;  // allocations that succeed before they fail
+  bool seekFromEndFails = false;     // a seek callback that knows only start and current
 };
 
 inline Disk*& Current() {
@@ -41,28 +44,29 @@ inline Disk*& Current() {
   return disk;
 }
 
-inline void* FDI_CALL Alloc(uint32_t cb) {
-  Disk* d = Current();
+// The callbacks over one disk. The engine's own table (DiskIo) hands the disk
+// back as its context; the platform-shaped ones below find it through
+// Current(), as a caller of the DLL would have to.
+inline void* DiskAlloc(Disk* d, uint32_t cb) {
   if (d->allocs >= d->allocFailAfter) return nullptr;
   ++d->allocs;
   return malloc(cb ? cb : 1);
 }
-inline void FDI_CALL Free(void* p) {
-  ++Current()->frees;
+inline void DiskFree(Disk* d, void* p) {
+  ++d->frees;
   free(p);
 }
-inline intptr_t FDI_CALL Open(char* name, int flags, int) {
-  Disk* d = Current();
+inline intptr_t DiskOpen(Disk* d, char* name, int flags, int mode) {
   ++d->openCalls;
   d->opened.push_back(name);
   d->openFlags.push_back(flags);
+  d->openModes.push_back(mode);
   if (!d->files.count(name)) return -1;
   intptr_t h = d->nextHandle++;
   d->open[h] = OpenFile{name, 0, false};
   return h;
 }
-inline unsigned FDI_CALL Read(intptr_t hf, void* pv, unsigned cb) {
-  Disk* d = Current();
+inline unsigned DiskRead(Disk* d, intptr_t hf, void* pv, unsigned cb) {
   ++d->readCalls;
   auto it = d->open.find(hf);
   if (it == d->open.end()) return (unsigned)-1;
@@ -74,8 +78,7 @@ inline unsigned FDI_CALL Read(intptr_t hf, void* pv, unsigned cb) {
   d->bytesRead += n;
   return (unsigned)n;
 }
-inline unsigned FDI_CALL Write(intptr_t hf, void* pv, unsigned cb) {
-  Disk* d = Current();
+inline unsigned DiskWrite(Disk* d, intptr_t hf, void* pv, unsigned cb) {
   ++d->writeCalls;
   size_t total = 0;
   for (auto& w : d->written) total += w.second.size();
@@ -85,17 +88,16 @@ inline unsigned FDI_CALL Write(intptr_t hf, void* pv, unsigned cb) {
   out.insert(out.end(), (uint8_t*)pv, (uint8_t*)pv + n);
   return n;
 }
-inline int FDI_CALL Close(intptr_t hf) {
-  Disk* d = Current();
+inline int DiskClose(Disk* d, intptr_t hf) {
   d->closed[hf] = true;
   d->open.erase(hf);
   return 0;
 }
-inline int32_t FDI_CALL Seek(intptr_t hf, int32_t dist, int type) {
-  Disk* d = Current();
+inline int32_t DiskSeek(Disk* d, intptr_t hf, int32_t dist, int type) {
   ++d->seekCalls;
+  d->seekOrigins.push_back(type);
   auto it = d->open.find(hf);
-  if (it == d->open.end()) return -1;
+  if (it == d->open.end() || (type == 2 && d->seekFromEndFails)) return -1;
   int64_t size = (int64_t)d->files[it->second.name].size();
   int64_t base = type == 0 ? 0 : type == 1 ? (int64_t)it->second.pos : size;
   int64_t pos = base + dist;
@@ -103,6 +105,27 @@ inline int32_t FDI_CALL Seek(intptr_t hf, int32_t dist, int type) {
   it->second.pos = (size_t)pos;
   return (int32_t)pos;
 }
+
+inline TFdiIo DiskIo(Disk* d) {
+  TFdiIo io;
+  io.self = d;
+  io.alloc = [](void* self, uint32_t cb) { return DiskAlloc((Disk*)self, cb); };
+  io.release = [](void* self, void* p) { DiskFree((Disk*)self, p); };
+  io.open = [](void* self, char* name, int flags, int mode) { return DiskOpen((Disk*)self, name, flags, mode); };
+  io.read = [](void* self, intptr_t hf, void* pv, unsigned cb) { return DiskRead((Disk*)self, hf, pv, cb); };
+  io.write = [](void* self, intptr_t hf, void* pv, unsigned cb) { return DiskWrite((Disk*)self, hf, pv, cb); };
+  io.close = [](void* self, intptr_t hf) { return DiskClose((Disk*)self, hf); };
+  io.seek = [](void* self, intptr_t hf, int32_t dist, int type) { return DiskSeek((Disk*)self, hf, dist, type); };
+  return io;
+}
+
+inline void* FDI_CALL Alloc(uint32_t cb) { return DiskAlloc(Current(), cb); }
+inline void FDI_CALL Free(void* p) { DiskFree(Current(), p); }
+inline intptr_t FDI_CALL Open(char* name, int flags, int mode) { return DiskOpen(Current(), name, flags, mode); }
+inline unsigned FDI_CALL Read(intptr_t hf, void* pv, unsigned cb) { return DiskRead(Current(), hf, pv, cb); }
+inline unsigned FDI_CALL Write(intptr_t hf, void* pv, unsigned cb) { return DiskWrite(Current(), hf, pv, cb); }
+inline int FDI_CALL Close(intptr_t hf) { return DiskClose(Current(), hf); }
+inline int32_t FDI_CALL Seek(intptr_t hf, int32_t dist, int type) { return DiskSeek(Current(), hf, dist, type); }
 
 // One notification as the engine sent it, strings copied.
 struct Event {
@@ -120,6 +143,7 @@ struct Recorder {
   // Answers by type; the default extracts every file into a fresh handle.
   std::function<intptr_t(const Event&, TFdiNotification*)> answer;
   intptr_t nextOutput = 5000;
+  Disk* disk = nullptr;  // where outputs are closed; null: the current disk
   std::map<std::string, intptr_t> handleOf;  // file name -> handle it was given
 
   std::vector<const Event*> OfType(int type) const {
@@ -148,7 +172,10 @@ inline intptr_t FDI_CALL Notify(int type, TFdiNotification* n) {
       return h;
     }
     case kFdintCloseFileInfo:
-      Close(n->hf);
+      if (r->disk)
+        DiskClose(r->disk, n->hf);
+      else
+        Close(n->hf);
       return 1;
     case kFdintNextCabinet:
       return 1;

@@ -6,7 +6,6 @@
 
 #include "block_codec.h"
 #include "lzx_encoder.h"  // LimitedCodeLengths, CanonicalCodes
-#include "mszip_encoder.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "block_codec.h"
-#include "cab_file.h"
+#include "cab_builder.h"
 #include "lzx_encoder.h"
 #include "quantum_encoder.h"
 #include "test_files.h"
@@ -17,21 +17,31 @@ TEST_CASE("LZX and Quantum folders from the test compressors extract with cabext
     MESSAGE("cabextract is not installed; skipped");
     return;
   }
-  std::vector<TCabFolder> folders;
+  // One file per folder, named f0, f1, ...
+  cabbuild::Cabinet cab;
   std::vector<std::vector<uint8_t>> contents;
-  auto addLzx = [&](const std::vector<uint8_t>& data, const TLzxOptions& o) {
-    TCabFolder f;
-    f.typeCompress = (uint16_t)(kCompressLzx | o.windowBits << 8);
-    f.blocks = LzxEncode(data, o);
-    folders.push_back(f);
+  auto add = [&](uint16_t type, const std::vector<TEncodedBlock>& blocks, const std::vector<uint8_t>& data) {
+    cabbuild::Folder f;
+    f.type = type;
+    for (const TEncodedBlock& b : blocks) {
+      cabbuild::Block block;
+      block.data = b.data;
+      block.cbUncomp = (uint16_t)b.outLen;
+      f.blocks.push_back(block);
+    }
+    cabbuild::File file;
+    file.name = "f" + std::to_string(cab.folders.size());
+    file.size = (uint32_t)data.size();
+    file.iFolder = (uint16_t)cab.folders.size();
+    cab.folders.push_back(f);
+    cab.files.push_back(file);
     contents.push_back(data);
   };
+  auto addLzx = [&](const std::vector<uint8_t>& data, const TLzxOptions& o) {
+    add((uint16_t)(kCompressLzx | o.windowBits << 8), LzxEncode(data, o), data);
+  };
   auto addQuantum = [&](const std::vector<uint8_t>& data, const TQuantumOptions& o) {
-    TCabFolder f;
-    f.typeCompress = (uint16_t)(kCompressQuantum | o.windowBits << 8);
-    f.blocks = QuantumEncode(data, o);
-    folders.push_back(f);
-    contents.push_back(data);
+    add((uint16_t)(kCompressQuantum | o.windowBits << 8), QuantumEncode(data, o), data);
   };
 
   TLzxOptions lzx;
@@ -59,10 +69,8 @@ TEST_CASE("LZX and Quantum folders from the test compressors extract with cabext
   qtm.trailingZeros = 0;
   addQuantum(NoiseData(40000, 45), qtm);
 
-  std::vector<uint32_t> sizes;
-  for (auto& c : contents) sizes.push_back((uint32_t)c.size());
   std::string dir = NewScratchFolder("peer");
-  REQUIRE(WriteWholeFile(dir + "test.cab", BuildCabinet(folders, sizes)));
+  REQUIRE(WriteWholeFile(dir + "test.cab", cab.Build()));
   std::string command = "cabextract -q -d '" + dir + "out' '" + dir + "test.cab' >/dev/null 2>&1";
   CHECK(system(command.c_str()) == 0);
   for (size_t i = 0; i < contents.size(); i++) {

@@ -2,21 +2,21 @@
 #include <doctest/doctest.h>
 
 #include "block_codec.h"
-#include "cab_file.h"
+#include "sample_cabinet.h"
 #include "test_files.h"
 
 namespace {
 
-TCabinet LoadSample(const std::string& name) {
+TSampleCabinet LoadSample(const std::string& name) {
   std::vector<uint8_t> bytes = ReadWholeFile(SharedPath("testdata/cab/" + name));
   REQUIRE(!bytes.empty());
-  TCabinet cab;
+  TSampleCabinet cab;
   REQUIRE(ParseCabinet(bytes, &cab));
   return cab;
 }
 
-std::string FileText(const TCabinet& cab, const std::vector<uint8_t>& folderOut, size_t index) {
-  const TCabFileEntry& f = cab.files[index];
+std::string FileText(const TSampleCabinet& cab, const std::vector<uint8_t>& folderOut, size_t index) {
+  const TSampleFile& f = cab.files[index];
   REQUIRE(f.offset + f.size <= folderOut.size());
   return std::string(folderOut.begin() + f.offset, folderOut.begin() + f.offset + f.size);
 }
@@ -24,7 +24,7 @@ std::string FileText(const TCabinet& cab, const std::vector<uint8_t>& folderOut,
 }  // namespace
 
 TEST_CASE("one folder of each compression type decodes to the known texts") {
-  TCabinet cab = LoadSample("mszip_lzx_qtm.cab");
+  TSampleCabinet cab = LoadSample("mszip_lzx_qtm.cab");
   REQUIRE(cab.folders.size() == 3);
   REQUIRE(cab.files.size() == 3);
   const char* expected[3] = {
@@ -44,15 +44,15 @@ TEST_CASE("one folder of each compression type decodes to the known texts") {
 TEST_CASE("a folder shared by two files and cabinets with reserved areas decode") {
   for (const char* name : {"normal_2files_1folder.cab", "reserve_HFD.cab"}) {
     CAPTURE(name);
-    TCabinet cab = LoadSample(name);
+    TSampleCabinet cab = LoadSample(name);
     REQUIRE(cab.folders.size() == 1);
     TDecodeRun run = DecodeBlocks(cab.folders[0].typeCompress, cab.folders[0].blocks);
     REQUIRE(run.result == kDecodeOk);
     uint32_t total = 0;
-    for (const TCabFileEntry& f : cab.files) total += f.size;
+    for (const TSampleFile& f : cab.files) total += f.size;
     CHECK(run.output.size() == total);
   }
-  TCabinet cab = LoadSample("normal_2files_1folder.cab");
+  TSampleCabinet cab = LoadSample("normal_2files_1folder.cab");
   TDecodeRun run = DecodeBlocks(cab.folders[0].typeCompress, cab.folders[0].blocks);
   CHECK(FileText(cab, run.output, 0).rfind("#include <stdio.h>", 0) == 0);
 }
@@ -65,7 +65,7 @@ TEST_CASE("cabinets known to have broken other decoders are refused") {
     std::vector<uint8_t> bytes = ReadWholeFile(SharedPath(std::string("testdata/cab/") + name));
     // The damage is in the data: the container records are intact enough to
     // hand a block to the decoder, which must refuse it.
-    TCabinet cab;
+    TSampleCabinet cab;
     REQUIRE(ParseCabinet(bytes, &cab));
     REQUIRE(cab.folders.size() == 1);
     REQUIRE(cab.folders[0].blocks.size() == 1);

@@ -11,7 +11,7 @@
 #include "package/scramble.h"
 #include "name_rules.h"
 #include "stub_patch.h"
-#include "uncab/fdi_types.h"
+#include "uncab/fdi_io.h"
 
 namespace {
 
@@ -46,46 +46,46 @@ struct TSession {
   TListedFile currentEntry;
 };
 
-// The engine's file callbacks carry no context of their own, so they find
-// the operation through this; one operation runs at a time.
-TSession* g_session = nullptr;
+// The engine hands every callback the session it runs for.
+TSession& SessionOf(void* self) { return *static_cast<TSession*>(self); }
 
-THandleSlot* Slot(intptr_t h) {
-  if (!g_session || h <= 0 || (size_t)h > g_session->handles.size()) return nullptr;
-  THandleSlot* s = &g_session->handles[h - 1];
+THandleSlot* Slot(TSession& session, intptr_t h) {
+  if (h <= 0 || (size_t)h > session.handles.size()) return nullptr;
+  THandleSlot* s = &session.handles[h - 1];
   return s->cabinet || s->output ? s : nullptr;
 }
 
 // Handles are never reused: a late close from the engine must not reach a
 // file opened after it.
-intptr_t NewHandle(THandleSlot&& slot) {
-  g_session->handles.push_back(std::move(slot));
-  return intptr_t(g_session->handles.size());
+intptr_t NewHandle(TSession& session, THandleSlot&& slot) {
+  session.handles.push_back(std::move(slot));
+  return intptr_t(session.handles.size());
 }
 
-void* FDI_CALL Alloc(uint32_t cb) { return std::malloc(cb ? cb : 1); }
-void FDI_CALL Release(void* p) { std::free(p); }
+void* Alloc(void*, uint32_t cb) { return std::malloc(cb ? cb : 1); }
+void Release(void*, void* p) { std::free(p); }
 
 // The engine only ever opens the cabinet it was given: whatever name it
 // builds from the name and folder passed in, this opens that cabinet's view.
-intptr_t FDI_CALL Open(char*, int, int) {
+intptr_t Open(void* self, char*, int, int) {
+  TSession& session = SessionOf(self);
   std::unique_ptr<TCabinetView> v(new TCabinetView);
   std::string why;
   uint64_t size = 0;
-  if (!v->file.OpenRead(g_session->where->path, &why) || !v->file.Size(&size, &why)) {
-    if (g_session->error.empty()) g_session->error = g_session->where->path + ": " + why;
+  if (!v->file.OpenRead(session.where->path, &why) || !v->file.Size(&size, &why)) {
+    if (session.error.empty()) session.error = session.where->path + ": " + why;
     return -1;
   }
-  v->base = g_session->where->offset;
+  v->base = session.where->offset;
   v->length = size > v->base ? size - v->base : 0;
-  v->scrambled = g_session->where->scrambled;
+  v->scrambled = session.where->scrambled;
   THandleSlot slot;
   slot.cabinet = std::move(v);
-  return NewHandle(std::move(slot));
+  return NewHandle(session, std::move(slot));
 }
 
-unsigned FDI_CALL Read(intptr_t h, void* buffer, unsigned cb) {
-  THandleSlot* s = Slot(h);
+unsigned Read(void* self, intptr_t h, void* buffer, unsigned cb) {
+  THandleSlot* s = Slot(SessionOf(self), h);
   if (!s || !s->cabinet) return unsigned(-1);
   TCabinetView& v = *s->cabinet;
   uint64_t n = v.pos < v.length ? std::min<uint64_t>(cb, v.length - v.pos) : 0;
@@ -103,20 +103,21 @@ unsigned FDI_CALL Read(intptr_t h, void* buffer, unsigned cb) {
   return unsigned(got);
 }
 
-unsigned FDI_CALL Write(intptr_t h, void* buffer, unsigned cb) {
-  THandleSlot* s = Slot(h);
+unsigned Write(void* self, intptr_t h, void* buffer, unsigned cb) {
+  TSession& session = SessionOf(self);
+  THandleSlot* s = Slot(session, h);
   if (!s || !s->output) return unsigned(-1);
   std::string why;
   if (!s->output->file.Write(buffer, cb, &why)) {
     s->output->failed = true;
-    if (g_session->error.empty()) g_session->error = "cannot write " + s->output->path + ": " + why;
+    if (session.error.empty()) session.error = "cannot write " + s->output->path + ": " + why;
     return unsigned(-1);
   }
   return cb;
 }
 
-int FDI_CALL Close(intptr_t h) {
-  THandleSlot* s = Slot(h);
+int Close(void* self, intptr_t h) {
+  THandleSlot* s = Slot(SessionOf(self), h);
   if (!s) return -1;
   if (s->output) {
     // The engine closes an output itself only when it gives up on it: what
@@ -130,8 +131,8 @@ int FDI_CALL Close(intptr_t h) {
   return 0;
 }
 
-int32_t FDI_CALL Seek(intptr_t h, int32_t dist, int type) {
-  THandleSlot* s = Slot(h);
+int32_t Seek(void* self, intptr_t h, int32_t dist, int type) {
+  THandleSlot* s = Slot(SessionOf(self), h);
   if (!s || !s->cabinet) return -1;
   TCabinetView& v = *s->cabinet;
   // Positions stay inside the cabinet, as a window onto a larger file must.
@@ -184,26 +185,26 @@ std::string LocalPath(const std::string& root, const std::string& stored) {
   return Fs_Join(root, rel);
 }
 
-void FinishOutput(intptr_t h, const TListedFile& entry) {
-  THandleSlot* s = Slot(h);
+void FinishOutput(TSession& session, intptr_t h, const TListedFile& entry) {
+  THandleSlot* s = Slot(session, h);
   if (!s || !s->output) return;
   TOutputFile& out = *s->output;
   std::string why;
   if (!out.file.Close(&why)) {
     out.failed = true;
-    if (g_session->error.empty()) g_session->error = "cannot write " + out.path + ": " + why;
+    if (session.error.empty()) session.error = "cannot write " + out.path + ": " + why;
   } else if (!Fs_SetStoredFacts(out.path, entry.date, entry.time, entry.attribs, &why)) {
     // The bytes are there; a time stamp the system refuses is no reason to
     // lose them, but it is reported.
-    if (g_session->error.empty()) g_session->error = out.path + ": cannot set its time or attributes: " + why;
+    if (session.error.empty()) session.error = out.path + ": cannot set its time or attributes: " + why;
   }
-  if (!out.failed) g_session->entries->push_back(entry);
+  if (!out.failed) session.entries->push_back(entry);
   else Fs_Remove(out.path);
   s->output.reset();
 }
 
 intptr_t FDI_CALL Notify(int type, TFdiNotification* n) {
-  TSession& s = *g_session;
+  TSession& s = SessionOf(n->pv);
   switch (type) {
     case kFdintCopyFile: {
       TListedFile e;
@@ -237,12 +238,12 @@ intptr_t FDI_CALL Notify(int type, TFdiNotification* n) {
       }
       THandleSlot slot;
       slot.output = std::move(out);
-      s.current = NewHandle(std::move(slot));
+      s.current = NewHandle(s, std::move(slot));
       s.currentEntry = e;
       return s.current;
     }
     case kFdintCloseFileInfo:
-      FinishOutput(n->hf, s.currentEntry);
+      FinishOutput(s, n->hf, s.currentEntry);
       s.current = 0;
       return 1;
     case kFdintNextCabinet:
@@ -274,24 +275,23 @@ std::string EngineText(int oper) {
 
 bool RunCopy(TSession& s, std::string* error) {
   TFdiError err = {0, 0, 0};
-  g_session = &s;
-  TFdiContext ctx = Fdi_Create(Alloc, Release, Open, Read, Write, Close, Seek, -1, &err);
-  bool ok = ctx != nullptr;
+  TFdiIo io = {&s, Alloc, Release, Open, Read, Write, Close, Seek};
+  TFdiEngine* engine = FdiEngine_Create(&io, &err);
+  bool ok = engine != nullptr;
   if (ok) {
     std::string name = Fs_BaseName(s.where->path), folder = Fs_FolderOf(s.where->path);
-    ok = Fdi_Copy(ctx, &name[0], &folder[0], 0, Notify, nullptr, &s) != 0;
-    Fdi_Destroy(ctx);
+    ok = FdiEngine_Copy(engine, &name[0], &folder[0], Notify, &s) != 0;
+    FdiEngine_Destroy(engine);
   }
   // Whatever the engine left open goes; a file it did not finish is removed.
   if (s.current) {
-    THandleSlot* slot = Slot(s.current);
+    THandleSlot* slot = Slot(s, s.current);
     if (slot && slot->output) {
       std::string ignored;
       slot->output->file.Close(&ignored);
       Fs_Remove(slot->output->path);
     }
   }
-  g_session = nullptr;
   std::string what = s.where->path + (s.where->offset ? " (cabinet at byte " + std::to_string(s.where->offset) + ")" : "");
   if (!s.error.empty()) {
     *error = s.error;

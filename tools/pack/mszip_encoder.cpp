@@ -9,12 +9,12 @@ struct TMszipEncoder {
   z_stream z;
 };
 
-TMszipEncoder* Mszip_Create(int level) {
+TMszipEncoder* Mszip_Create(int level, int strategy) {
   TMszipEncoder* e = new (std::nothrow) TMszipEncoder;
   if (!e) return nullptr;
   std::memset(&e->z, 0, sizeof e->z);
   // Raw deflate (negative window bits) with the full 32 KiB window MSZIP uses.
-  if (deflateInit2(&e->z, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
+  if (deflateInit2(&e->z, level, Z_DEFLATED, -15, 8, strategy) != Z_OK) {
     delete e;
     return nullptr;
   }

@@ -14,8 +14,10 @@ const size_t kMszipMaxBlock = 2 + 5 + 32768;
 
 struct TMszipEncoder;
 
-// level: zlib's 1 (fastest) to 9 (smallest). Null when zlib has no memory.
-TMszipEncoder* Mszip_Create(int level);
+// level: zlib's 1 (fastest) to 9 (smallest), 0 for stored deflate blocks.
+// strategy: zlib's (0, its default, unless a test wants fixed codes, literals
+// only or runs). Null when zlib has no memory.
+TMszipEncoder* Mszip_Create(int level, int strategy = 0);
 void Mszip_Destroy(TMszipEncoder* e);
 // Compresses `n` (1 to 32768) bytes into `out` (room for kMszipMaxBlock) and
 // returns the block's size. `dict`/`dictLen`: the preceding input of the same
