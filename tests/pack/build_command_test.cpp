@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "pack_test_support.h"
+#include "cab_writer.h"
 #include "stub_patch.h"
 
 using namespace packtest;
@@ -104,7 +105,7 @@ TEST_CASE("a cabinet shorter than 128 bytes is scrambled whole and comes back") 
   std::string dir = NewScratchFolder("tiny");
   TStubFiles stub = WriteStubFiles(dir);
   std::string product = dir + "p/";
-  WriteFile(product + "KESTIN/kestin.ini", "a=1\n");
+  WriteFile(product + "KESTIN/kestin.ini", "[General]\nCaption=1\n");
   REQUIRE(RunTool("build " + Quote(product) + " -o " + Quote(dir + "t.exe") + " --store " + StubArgs(stub)).rc == 0);
   std::vector<uint8_t> pkg = ReadWholeFile(dir + "t.exe");
   std::vector<uint8_t> stored(pkg.begin() + long(stub.stubSize + 30720), pkg.end());
@@ -115,11 +116,20 @@ TEST_CASE("a cabinet shorter than 128 bytes is scrambled whole and comes back") 
   WriteWholeFile(dir + "t.cab", cab);
   CheckPeersExtract(dir + "t.cab", product);
 
-  // Nothing but empty files: one folder without any data block.
-  WriteFile(product + "KESTIN/kestin.ini", std::vector<uint8_t>());
-  REQUIRE(RunTool("build " + Quote(product) + " -o " + Quote(dir + "e.exe") + " " + StubArgs(stub)).rc == 0);
-  WriteWholeFile(dir + "e.cab", PlainCabinet(ReadWholeFile(dir + "e.exe"), stub.stubSize + 30720));
-  CheckPeersExtract(dir + "e.cab", product);
+  // Nothing but empty files: one folder without any data block. A package
+  // always carries a script with settings, so the writer is driven directly.
+  WriteFile(dir + "empty/a.txt", std::vector<uint8_t>());
+  TCabInput in;
+  in.storedName = "a.txt";
+  in.sourcePath = dir + "empty/a.txt";
+  in.date = (1 << 5) | 1;
+  TFile f;
+  std::string why;
+  uint64_t size = 0;
+  REQUIRE(f.OpenWrite(dir + "e.cab", &why));
+  REQUIRE(Cab_Write({in}, TCabWriteOptions(), &f, dir + "e.cab", 0, &size, &why));
+  REQUIRE(f.Close(&why));
+  CheckPeersExtract(dir + "e.cab", dir + "empty/");
 }
 
 TEST_CASE("the version values are patched in place and the library fills its slot") {

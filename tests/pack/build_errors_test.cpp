@@ -77,12 +77,12 @@ TEST_CASE("a missing setup script is refused, naming where it belongs") {
   WriteFile(c.product + "readme.txt", "hi");
   TRun r = BuildInto(c);
   CHECK(r.rc == 1);
-  CHECK(r.err.find("KESTIN/kestin.ini: missing") != std::string::npos);
+  CHECK(r.err.find("KESTIN/kestin.ini: error: missing") != std::string::npos);
   CheckNothingChanged(c);
 
   // Letter case does not matter: the setup program compares names upper-cased.
   fs::rename(c.product + "KESTIN", c.product + "kestin");
-  WriteFile(c.product + "kestin/KESTIN.INI", "x");
+  WriteFile(c.product + "kestin/KESTIN.INI", "[general]\ncaption=x\n");
   CHECK(BuildInto(c).rc == 0);
 }
 
@@ -122,7 +122,7 @@ TEST_CASE("a source file that cannot be read leaves no package behind") {
   REQUIRE(mkfifo((c.product + "data/pipe").c_str(), 0600) == 0);
   r = BuildInto(c);
   CHECK(r.rc == 1);
-  CHECK(r.err.find("data/pipe: cannot be packed: it is not a regular file") != std::string::npos);
+  CHECK(r.err.find("data/pipe: error: cannot be packed: it is not a regular file") != std::string::npos);
   CheckNothingChanged(c);
 }
 
@@ -172,7 +172,7 @@ TEST_CASE("a missing source folder or default stub is reported clearly") {
   TFailCase c = NewCase("nosrc");
   TRun r = RunTool("build " + Quote(c.dir + "nowhere") + " -o " + Quote(c.out + "x.exe") + " " + StubArgs(c.stub));
   CHECK(r.rc == 1);
-  CHECK(r.err.find(c.dir + "nowhere: No such file") != std::string::npos);
+  CHECK(r.err.find(c.dir + "nowhere: error: cannot open the source folder (No such file") != std::string::npos);
   r = RunTool("build " + Quote(c.product) + " -o " + Quote(c.out + "x.exe") + " --stub " + Quote(c.dir + "none.exe") + " --dll " + Quote(c.stub.dll));
   CHECK(r.rc == 1);
   CHECK(r.err.find(c.dir + "none.exe: cannot read the setup program") != std::string::npos);

@@ -89,7 +89,7 @@ inline std::vector<uint8_t> SomeBytes(size_t n, unsigned seed) {
 
 // The minimal product: the setup script alone.
 inline std::string MinimalProduct(const std::string& dir) {
-  WriteFile(dir + "KESTIN/kestin.ini", "[General]\r\nTitle=Test\r\n");
+  WriteFile(dir + "KESTIN/kestin.ini", "[General]\r\nCaption=Test\r\n");
   return dir;
 }
 

@@ -73,7 +73,7 @@ void Put(const std::string& path, const std::string& text) {
 }
 
 std::string Product(const std::string& dir) {
-  Put(dir + "KESTIN\\kestin.ini", "[General]\r\nTitle=Windows test\r\n");
+  Put(dir + "KESTIN\\kestin.ini", "[General]\r\nCaption=Windows test\r\n");
   std::string big;
   for (int i = 0; i < 20000; i++) big += "line " + std::to_string(i * 7919 % 10007) + "\r\n";
   Put(dir + "bin\\big.txt", big);

@@ -10,10 +10,14 @@
 #include "cab_reader.h"
 #include "pack_fs.h"
 #include "package_build.h"
+#include "source_check.h"
 
 namespace {
 
 const char kVersion[] = "kestin-pack 1.0";
+
+// check: only warnings were found.
+const int kExitWarnings = 3;
 
 const char kHelp[] =
     "Usage:\n"
@@ -92,47 +96,146 @@ void ShowProgress(void* context, uint64_t done, uint64_t total) {
   std::fflush(stderr);
 }
 
+// One option of a command line: "--name value", "--name=value" and, for
+// one-letter options, "-nVALUE" all give the same.
+struct TArgs {
+  const std::vector<std::string>& args;
+  size_t i = 0;
+  bool optionsEnded = false;
+  std::vector<std::string> positional;
+  std::string name, inlineValue;
+  bool hasInline = false;
+
+  explicit TArgs(const std::vector<std::string>& a) : args(a) {}
+  // The next option, or false at the end; positional arguments are collected.
+  bool NextOption() {
+    while (i < args.size()) {
+      const std::string& a = args[i++];
+      if (optionsEnded || a.size() < 2 || a[0] != '-') {
+        positional.push_back(a);
+        continue;
+      }
+      if (a == "--") {
+        optionsEnded = true;
+        continue;
+      }
+      hasInline = false;
+      if (a[1] == '-') {
+        size_t eq = a.find('=');
+        name = a.substr(0, eq);
+        if (eq != std::string::npos) {
+          inlineValue = a.substr(eq + 1);
+          hasInline = true;
+        }
+      } else {
+        name = a.substr(0, 2);
+        if (a.size() > 2) {
+          inlineValue = a.substr(2);
+          hasInline = true;
+        }
+      }
+      return true;
+    }
+    return false;
+  }
+  bool Value(std::string* out) {
+    if (hasInline) {
+      *out = inlineValue;
+      return true;
+    }
+    if (i >= args.size()) return false;
+    *out = args[i++];
+    return true;
+  }
+};
+
+std::string Given(const std::vector<std::string>& positional) {
+  if (positional.empty()) return "none was given";
+  std::string list;
+  for (const std::string& p : positional) list += (list.empty() ? "" : ", ") + std::string("'") + p + "'";
+  return std::to_string(positional.size()) + " were given: " + list;
+}
+
+// Prints the findings, errors and warnings in the order found.
+void PrintFindings(const TFindings& findings) {
+  for (const TFinding& f : findings.list()) std::fprintf(stderr, "%s\n", Finding_Text(f).c_str());
+}
+
+std::string Tally(const TFindings& findings) {
+  return Count(findings.Count(kError), "error") + ", " + Count(findings.Count(kWarning), "warning");
+}
+
+int Check(const std::vector<std::string>& args) {
+  TArgs a(args);
+  TCollectOptions options;
+  bool werror = false;
+  while (a.NextOption()) {
+    std::string v;
+    if (a.name == "--exclude") {
+      if (!a.Value(&v) || v.empty()) return UsageError("--exclude needs a pattern, such as '*.bak' or docs/drafts");
+      options.excludes.push_back(v);
+    } else if (a.name == "--werror" && !a.hasInline) {
+      werror = true;
+    } else {
+      return UsageError("check: unknown option " + a.args[a.i - 1]);
+    }
+  }
+  if (a.positional.size() != 1)
+    return UsageError("check needs one source folder; " + Given(a.positional));
+  TCheckedSource checked;
+  TFindings findings;
+  Source_Check(a.positional[0], options, &checked, &findings);
+  PrintFindings(findings);
+  size_t errors = findings.Count(kError), warnings = findings.Count(kWarning);
+  if (!errors && !warnings) {
+    std::printf("%s: no problems found\n", a.positional[0].c_str());
+    return 0;
+  }
+  std::printf("%s: %s\n", a.positional[0].c_str(), Tally(findings).c_str());
+  if (errors || werror) return 1;
+  return kExitWarnings;
+}
+
 int Build(const std::vector<std::string>& args) {
   TBuildRequest r;
   bool stubGiven = false, dllGiven = false;
-  std::vector<std::string> positional;
-  for (size_t i = 0; i < args.size(); i++) {
-    const std::string& a = args[i];
-    auto value = [&](std::string* out) {
-      if (i + 1 >= args.size()) return false;
-      *out = args[++i];
-      return true;
-    };
+  TArgs a(args);
+  while (a.NextOption()) {
+    const std::string& n = a.name;
     std::string v;
-    if (a == "-o" || a == "--output") {
-      if (!value(&r.output)) return UsageError(a + " needs a file name");
-    } else if (a == "--stub") {
-      if (!value(&r.stubPath)) return UsageError("--stub needs a file name");
+    if (n == "-o" || n == "--output") {
+      if (!a.Value(&r.output) || r.output.empty()) return UsageError(n + " needs a file name");
+    } else if (n == "--stub") {
+      if (!a.Value(&r.stubPath) || r.stubPath.empty()) return UsageError("--stub needs a file name");
       stubGiven = true;
-    } else if (a == "--dll") {
-      if (!value(&r.libraryPath)) return UsageError("--dll needs a file name");
+    } else if (n == "--dll") {
+      if (!a.Value(&r.libraryPath) || r.libraryPath.empty()) return UsageError("--dll needs a file name");
       dllGiven = true;
-    } else if (a == "--store") {
+    } else if (n == "--store" && !a.hasInline) {
       r.store = true;
-    } else if (a == "--cab-file") {
-      if (!value(&r.cabFile)) return UsageError("--cab-file needs a file name");
+    } else if (n == "--werror" && !a.hasInline) {
+      r.warningsAreErrors = true;
+    } else if (n == "--exclude") {
+      if (!a.Value(&v) || v.empty()) return UsageError("--exclude needs a pattern, such as '*.bak' or docs/drafts");
+      r.excludes.push_back(v);
+    } else if (n == "--cab-file") {
+      if (!a.Value(&r.cabFile)) return UsageError("--cab-file needs a file name");
       std::string problem = Package_CabFileNameProblem(r.cabFile);
       if (!problem.empty()) return UsageError("--cab-file " + r.cabFile + ": " + problem);
-    } else if (a == "--level") {
-      if (!value(&v) || !ParseNumber(v, 1, 9, &r.level)) return UsageError("--level needs a number from 1 to 9");
-    } else if (a == "--threads") {
-      int n = 0;
-      if (!value(&v) || !ParseNumber(v, 1, 256, &n)) return UsageError("--threads needs a number from 1 to 256");
-      r.threads = unsigned(n);
-    } else if (a.size() > 1 && a[0] == '-') {
-      return UsageError("build: unknown option " + a);
+    } else if (n == "--level") {
+      if (!a.Value(&v) || !ParseNumber(v, 1, 9, &r.level)) return UsageError("--level needs a number from 1 to 9");
+    } else if (n == "--threads") {
+      int count = 0;
+      if (!a.Value(&v) || !ParseNumber(v, 1, 256, &count)) return UsageError("--threads needs a number from 1 to 256");
+      r.threads = unsigned(count);
     } else {
-      positional.push_back(a);
+      return UsageError("build: unknown option " + a.args[a.i - 1]);
     }
   }
-  if (positional.size() != 1) return UsageError("build needs one source folder");
-  if (r.output.empty()) return UsageError("build needs -o PACKAGE.exe");
-  r.sourceFolder = positional[0];
+  if (a.positional.size() != 1)
+    return UsageError("build needs one source folder; " + Given(a.positional));
+  if (r.output.empty()) return UsageError("build needs -o PACKAGE.exe, the package to write");
+  r.sourceFolder = a.positional[0];
   if (!stubGiven) r.stubPath = BesideTool("../win32/setup.exe");
   if (!dllGiven) r.libraryPath = BesideTool("../win32/uncab.dll");
   if (!stubGiven && !Fs_Exists(r.stubPath))
@@ -145,11 +248,12 @@ int Build(const std::vector<std::string>& args) {
   r.progress = ShowProgress;
   r.progressContext = &progress;
   TBuildResult result;
+  TFindings findings;
   std::string error;
-  if (!Package_Build(r, &result, &error)) {
-    if (progress.lastPercent >= 0) std::fprintf(stderr, "\n");
-    return Failure(error);
-  }
+  bool built = Package_Build(r, &result, &findings, &error);
+  if (progress.lastPercent >= 0 && progress.lastPercent < 100) std::fprintf(stderr, "\n");
+  PrintFindings(findings);
+  if (!built) return Failure(error);
   std::printf("%s: %s, %llu bytes packed into a %llu-byte cabinet (%s); package %llu bytes\n",
               r.output.c_str(), Count(result.files, "file").c_str(), (unsigned long long)result.inputBytes,
               (unsigned long long)result.cabinetBytes, r.store ? "stored" : "MSZIP",
@@ -204,7 +308,7 @@ int main(int argc, char** argv) {
     std::fputs(kHelp, stdout);
     return 0;
   }
-  if (command == "--version") {
+  if (command == "--version" || command == "-V") {
     std::printf("%s\n", kVersion);
     return 0;
   }
@@ -216,6 +320,7 @@ int main(int argc, char** argv) {
   }
   int rc;
   if (command == "build") rc = Build(args);
+  else if (command == "check") rc = Check(args);
   else if (command == "list") rc = List(args);
   else if (command == "extract") rc = Extract(args);
   else return UsageError("unknown command " + command);

@@ -17,6 +17,8 @@ const uint16_t kDosArchive = 0x20;
 struct TFileFacts {
   bool isFolder = false;
   bool isRegular = false;  // a plain file (after following a symbolic link)
+  bool isLink = false;     // the path itself is a symbolic link (or junction)
+  int64_t mtime = 0;       // last-write time, seconds since 1970 (UTC)
   uint64_t size = 0;
   uint16_t dosDate = 0;    // last-write time in local time, DOS format
   uint16_t dosTime = 0;

@@ -64,6 +64,9 @@ bool Fs_Facts(const std::string& path, TFileFacts* facts, std::string* error) {
     return false;
   }
   *facts = TFileFacts();
+  struct stat own;
+  facts->isLink = lstat(path.c_str(), &own) == 0 && S_ISLNK(own.st_mode);
+  facts->mtime = (int64_t)st.st_mtime;
   facts->isFolder = S_ISDIR(st.st_mode);
   facts->isRegular = S_ISREG(st.st_mode);
   facts->size = facts->isRegular ? (uint64_t)st.st_size : 0;

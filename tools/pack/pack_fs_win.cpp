@@ -54,6 +54,11 @@ bool Fs_Facts(const std::string& path, TFileFacts* facts, std::string* error) {
   DWORD type = GetFileType(h);
   CloseHandle(h);
   if (!ok) return Fail(error);
+  DWORD own = GetFileAttributesA(path.c_str());
+  facts->isLink = own != INVALID_FILE_ATTRIBUTES && (own & FILE_ATTRIBUTE_REPARSE_POINT);
+  // 100-ns steps since 1601 to seconds since 1970.
+  uint64_t ticks = (uint64_t)info.ftLastWriteTime.dwHighDateTime << 32 | info.ftLastWriteTime.dwLowDateTime;
+  facts->mtime = (int64_t)(ticks / 10000000u) - 11644473600LL;
   facts->isFolder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   facts->isRegular = !facts->isFolder && type == FILE_TYPE_DISK;
   facts->size = facts->isRegular ? ((uint64_t)info.nFileSizeHigh << 32 | info.nFileSizeLow) : 0;

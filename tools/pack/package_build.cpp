@@ -1,7 +1,7 @@
 #include "package_build.h"
 
 #include "package_image.h"
-#include "source_tree.h"
+#include "source_check.h"
 #include "name_rules.h"
 
 namespace {
@@ -93,7 +93,8 @@ std::string Package_CabFileNameProblem(const std::string& name) {
   return "";
 }
 
-bool Package_Build(const TBuildRequest& r, TBuildResult* result, std::string* error) {
+bool Package_Build(const TBuildRequest& r, TBuildResult* result, TFindings* findings,
+                   std::string* error) {
   *result = TBuildResult();
   bool separate = !r.cabFile.empty();
   if (separate) {
@@ -120,12 +121,20 @@ bool Package_Build(const TBuildRequest& r, TBuildResult* result, std::string* er
   std::string cabPath = separate ? Fs_FolderOf(r.output) + r.cabFile : "";
   // A package written into its own source folder must not swallow its
   // previous build.
-  std::vector<std::string> skip;
+  TCollectOptions collect;
+  collect.excludes = r.excludes;
   TFileFacts facts;
   for (const std::string& p : {r.output, cabPath})
-    if (!p.empty() && Fs_Exists(p) && Fs_Facts(p, &facts, &why)) skip.push_back(facts.identity);
-  std::vector<TCabInput> inputs;
-  if (!Source_Collect(r.sourceFolder, skip, &inputs, error)) return false;
+    if (!p.empty() && Fs_Exists(p) && Fs_Facts(p, &facts, &why)) collect.skip.push_back(facts.identity);
+  TCheckedSource checked;
+  bool clean = Source_Check(r.sourceFolder, collect, &checked, findings);
+  if (!clean || (r.warningsAreErrors && findings->Count(kWarning))) {
+    *error = "no package written: fix what is reported above" +
+             std::string(clean ? " (warnings count as errors with --werror)" : "") +
+             ", or run kestin-pack check " + r.sourceFolder + " to see it again";
+    return false;
+  }
+  const std::vector<TCabInput>& inputs = checked.tree.files;
 
   TPendingFile package, cabinet;
   if (!package.Create(r.output, error)) return false;

@@ -1,0 +1,18 @@
+// `kestin-pack check`: everything wrong with a source folder, found in one
+// run: the tree's names and files, and the setup script against the tree.
+// `build` runs the same check first.
+#pragma once
+#include <string>
+
+#include "findings.h"
+#include "script_check.h"
+#include "source_tree.h"
+
+struct TCheckedSource {
+  TSourceTree tree;
+  TScriptCheckResult script;
+};
+
+// Adds every finding; false when any is an error.
+bool Source_Check(const std::string& sourceFolder, const TCollectOptions& options,
+                  TCheckedSource* checked, TFindings* findings);
