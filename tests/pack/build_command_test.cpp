@@ -149,8 +149,8 @@ TEST_CASE("the version values are patched in place and the library fills its slo
   size_t differing = 0;
   for (size_t i = 0; i < original.size(); i++) differing += image[i] != original[i];
   CHECK(differing == std::to_string(original.size()).size() + 4);
-  CHECK(pkg[original.size()] == 0xAB);
-  CHECK(pkg[original.size() + 1233] == 0xAB);
+  CHECK(std::vector<uint8_t>(pkg.begin() + long(original.size()), pkg.begin() + long(original.size()) + 1234) ==
+        FakeLibrary(1234));
   CHECK(pkg[original.size() + 1234] == 0);
   CHECK(pkg[original.size() + 30719] == 0);
   CHECK(pkg[original.size() + 30720] == ('M' ^ 0xE1));
@@ -181,17 +181,23 @@ TEST_CASE("--cab-file writes program and library, and the cabinet beside them") 
   }
 }
 
-TEST_CASE("rebuilding into the source folder does not pack the previous package") {
+TEST_CASE("a package is never written into, onto or beside-as-stdout the source folder") {
   std::string dir = NewScratchFolder("inside");
   TStubFiles stub = WriteStubFiles(dir);
   std::string product = MinimalProduct(dir + "p/");
-  std::string args = "build " + Quote(product) + " -o " + Quote(product + "setup.exe") + " " + StubArgs(stub);
-  REQUIRE(RunTool(args).rc == 0);
-  size_t first = ReadWholeFile(product + "setup.exe").size();
-  TRun again = RunTool(args);
-  CHECK(again.rc == 0);
-  CHECK(again.out.find(": 1 file,") != std::string::npos);
-  CHECK(ReadWholeFile(product + "setup.exe").size() == first);
+  fs::create_directories(product + "sub");
+  for (const std::string& out : {product + "setup.exe", product + "sub/setup.exe", product.substr(0, product.size() - 1),
+                                 product + "../p/x.exe"}) {
+    CAPTURE(out);
+    TRun r = RunTool("build " + Quote(product) + " -o " + Quote(out) + " " + StubArgs(stub));
+    CHECK(r.rc == 1);
+    CHECK(r.err.find("source folder") != std::string::npos);
+    CHECK(r.err.find("write") != std::string::npos);
+  }
+  CHECK_FALSE(fs::exists(product + "setup.exe"));
+  TRun r = RunTool("build " + Quote(product) + " -o - " + StubArgs(stub));
+  CHECK(r.rc == 2);
+  CHECK(r.err.find("give a file name") != std::string::npos);
 }
 
 TEST_CASE("without --stub and --dll the release build beside the tool is used") {
@@ -213,5 +219,5 @@ TEST_CASE("without --stub and --dll the release build beside the tool is used") 
   CHECK(r.rc == 0);
   std::vector<uint8_t> pkg = ReadWholeFile(dir + "a.exe");
   REQUIRE(pkg.size() > stub.stubSize + 30720);
-  CHECK(pkg[stub.stubSize] == 0xAB);
+  CHECK(pkg[stub.stubSize] == 'M');
 }

@@ -61,7 +61,7 @@ inline TStubFiles WriteStubFiles(const std::string& dir, size_t dllSize = 1000) 
   std::vector<uint8_t> stub = FakeStub();
   f.stubSize = stub.size();
   WriteWholeFile(f.stub, stub);
-  WriteWholeFile(f.dll, std::vector<uint8_t>(dllSize, 0xAB));
+  WriteWholeFile(f.dll, FakeLibrary(dllSize));
   return f;
 }
 

@@ -153,7 +153,7 @@ bool MakeFoldersFor(const std::string& root, const std::string& relative, std::s
       path = Fs_Join(path, relative.substr(start, i - start));
       std::string why;
       if (!Fs_MakeFolder(path, &why)) {
-        *error = path + ": cannot create the folder: " + why;
+        *error = path + ": cannot create the folder (" + why + "); choose another target folder";
         return false;
       }
     }
@@ -171,7 +171,7 @@ bool MakeFolderPath(const std::string& folder, std::string* error) {
     if (separator && folder[i - 1] != ':') Fs_MakeFolder(folder.substr(0, i), &why);
   }
   if (!Fs_MakeFolder(folder, &why)) {
-    *error = folder + ": cannot create the folder: " + why;
+    *error = folder + ": cannot create the folder (" + why + "); choose another target folder";
     return false;
   }
   return true;
@@ -272,6 +272,19 @@ std::string EngineText(int oper) {
   }
 }
 
+// What the user can do about an engine failure.
+std::string EngineAdvice(int oper) {
+  switch (oper) {
+    case kFdiCorruptCabinet:
+    case kFdiMdiFail:
+    case kFdiNotACabinet:
+      return "; copy or build the package again";
+    case kFdiAllocFail: return "; close other programs and try again";
+    case kFdiTargetFile: return "; check the target folder's free space and permissions";
+    default: return "";
+  }
+}
+
 bool RunCopy(TSession& s, std::string* error) {
   TFdiError err = {0, 0, 0};
   g_session = &s;
@@ -298,7 +311,7 @@ bool RunCopy(TSession& s, std::string* error) {
     return false;
   }
   if (!ok) {
-    *error = what + ": " + EngineText(err.oper);
+    *error = what + ": " + EngineText(err.oper) + EngineAdvice(err.oper);
     return false;
   }
   return true;
@@ -326,14 +339,14 @@ bool Reader_Locate(const std::string& path, TCabLocation* where, std::string* er
   std::string why;
   uint64_t size = 0;
   if (!f.OpenRead(path, &why) || !f.Size(&size, &why) || !f.Seek(0, &why)) {
-    *error = path + ": cannot read it: " + why;
+    *error = path + ": cannot read it (" + why + "); check the name and that you may read it";
     return false;
   }
   // The program image with its version resource lies well within this much
   // of a package's start.
   std::vector<uint8_t> head((size_t)std::min<uint64_t>(size, 4u << 20));
   if (f.Read(head.data(), head.size()) != head.size()) {
-    *error = path + ": cannot read it: " + (f.ok() ? "it became shorter" : f.lastError());
+    *error = path + ": cannot read it (" + (f.ok() ? "it became shorter" : f.lastError()) + "); try again once nothing writes to it";
     return false;
   }
   if (HeadIsCabinet(head.data(), head.size(), false)) return true;
@@ -343,7 +356,7 @@ bool Reader_Locate(const std::string& path, TCabLocation* where, std::string* er
   }
   std::string kestin, cabnam;
   if (!ReadFirstVersionValue(head, "kestin", &kestin) || !ReadFirstVersionValue(head, "cabnam", &cabnam)) {
-    *error = path + ": neither a cabinet nor a package (no kestin and cabnam version values)";
+    *error = path + ": is neither a Kestin package nor a cabinet; give a setup program made by kestin-pack build, or a .cab file";
     return false;
   }
   where->isPackage = true;
@@ -351,7 +364,7 @@ bool Reader_Locate(const std::string& path, TCabLocation* where, std::string* er
   TPackagePlace place = PlacePackage(path.c_str(), cabnam.c_str(), kestin.c_str());
   std::string cabinetName(place.cabinetPath.c_str(), place.cabinetPath.size());
   if (cabinetName.empty()) {
-    *error = path + ": the package names no cabinet (its cabnam value is empty)";
+    *error = path + ": the package does not say where its cabinet is; build it again with kestin-pack build";
     return false;
   }
   if (place.cabinetOffset == 0) {
@@ -362,11 +375,11 @@ bool Reader_Locate(const std::string& path, TCabLocation* where, std::string* er
     TFile cf;
     uint8_t b[4];
     if (!cf.OpenRead(where->path, &why)) {
-      *error = path + ": its cabinet " + where->path + " cannot be read: " + why;
+      *error = path + ": its cabinet " + where->path + " cannot be read (" + why + "); put the cabinet file beside the package, as it was built";
       return false;
     }
     if (cf.Read(b, 4) != 4 || !HeadIsCabinet(b, 4, true)) {
-      *error = path + ": its cabinet " + where->path + " is not a package cabinet";
+      *error = path + ": its cabinet " + where->path + " is not the package's cabinet; copy the cabinet that was built with it";
       return false;
     }
     return true;
@@ -376,7 +389,7 @@ bool Reader_Locate(const std::string& path, TCabLocation* where, std::string* er
   if (where->offset + 4 > size || !f.Seek(where->offset, &why) || f.Read(b, 4) != 4 ||
       !HeadIsCabinet(b, 4, true)) {
     *error = path + ": no cabinet where the package says it starts (byte " +
-             std::to_string(where->offset) + ")";
+             std::to_string(where->offset) + "); the package is cut short or damaged: copy or build it again";
     return false;
   }
   return true;
@@ -416,7 +429,7 @@ bool Reader_Extract(const TCabLocation& where, const std::string& folder,
     bool found = std::any_of(listed.begin(), listed.end(),
                              [&](const TListedFile& e) { return Stored_Upper(e.name) == wanted[i]; });
     if (!found) {
-      *error = where.path + ": has no file " + only[i];
+      *error = where.path + ": has no file " + only[i] + "; kestin-pack list " + where.path + " shows the names it holds";
       return false;
     }
   }

@@ -22,26 +22,39 @@ const int kExitWarnings = 3;
 const char kHelp[] =
     "Usage:\n"
     "  kestin-pack build SOURCE_DIR -o PACKAGE.exe [options]\n"
+    "  kestin-pack check SOURCE_DIR [--exclude PATTERN]... [--werror]\n"
     "  kestin-pack list PACKAGE|CABINET\n"
     "  kestin-pack extract PACKAGE|CABINET DIR [NAME...]\n"
-    "  kestin-pack --help | --version\n"
+    "  kestin-pack --help | --version | -V\n"
     "\n"
     "build packs every file under SOURCE_DIR, which must hold the setup script\n"
     "KESTIN/kestin.ini, into a cabinet and makes the package: the setup program,\n"
-    "the helper library in its 30720-byte slot, then the cabinet.\n"
-    "  -o, --output FILE   the package to write (replaced only when complete)\n"
-    "  --stub FILE         setup program (default: ../win32/setup.exe from this tool)\n"
-    "  --dll FILE          helper library (default: ../win32/uncab.dll from this tool)\n"
+    "the helper library in its 30720-byte slot, then the cabinet. It runs check\n"
+    "first and writes nothing when check finds an error.\n"
+    "  -o, --output FILE   the package to write (replaced only when complete;\n"
+    "                      not inside SOURCE_DIR)\n"
+    "  --stub FILE         setup program (default: the one installed with this tool)\n"
+    "  --dll FILE          helper library (default: the one installed with this tool)\n"
     "  --store             store the files without compression (default: MSZIP)\n"
     "  --cab-file NAME     write the cabinet as the file NAME beside the package\n"
     "  --level N           MSZIP effort, 1 (fastest) to 9 (smallest); default 4\n"
     "  --threads N         compress on N threads; default: one per processor\n"
+    "  --exclude PATTERN   leave out files and folders matching PATTERN (repeatable;\n"
+    "                      '*' and '?' within a name, '**' across folders; a\n"
+    "                      pattern with '/' matches the path from SOURCE_DIR)\n"
+    "  --werror            treat warnings as errors\n"
+    "Options take their value as '--output FILE', '--output=FILE' or '-oFILE';\n"
+    "'--' ends the options.\n"
+    "\n"
+    "check reads the setup script by the setup program's own rules and reports\n"
+    "every problem of the script and the folder as FILE:LINE: error|warning: ...\n"
     "\n"
     "list prints the files of a package or cabinet; extract writes them (or only\n"
     "the NAMEs given, such as KESTIN\\kestin.ini) under DIR, refusing the whole\n"
     "cabinet when a stored name would reach outside DIR or name a device.\n"
     "\n"
-    "Exit status: 0 done, 1 failed, 2 wrong command line.\n";
+    "Exit status: 0 done, 1 failed (check: errors found), 2 wrong command line,\n"
+    "3 check found warnings only.\n";
 
 std::string Count(size_t n, const char* what) {
   return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
@@ -235,6 +248,9 @@ int Build(const std::vector<std::string>& args) {
   if (a.positional.size() != 1)
     return UsageError("build needs one source folder; " + Given(a.positional));
   if (r.output.empty()) return UsageError("build needs -o PACKAGE.exe, the package to write");
+  if (r.output == "-")
+    return UsageError("-o -: a package cannot go to standard output (it is written whole, then put in "
+                      "place); give a file name such as Setup.exe");
   r.sourceFolder = a.positional[0];
   if (!stubGiven) r.stubPath = BesideTool("../win32/setup.exe");
   if (!dllGiven) r.libraryPath = BesideTool("../win32/uncab.dll");
@@ -263,9 +279,11 @@ int Build(const std::vector<std::string>& args) {
   return 0;
 }
 
-int List(const std::vector<std::string>& args) {
-  if (args.size() != 1 || (args[0].size() > 1 && args[0][0] == '-'))
-    return UsageError("list needs one package or cabinet");
+int List(const std::vector<std::string>& all) {
+  TArgs a(all);
+  if (a.NextOption()) return UsageError("list: unknown option " + a.args[a.i - 1]);
+  const std::vector<std::string>& args = a.positional;
+  if (args.size() != 1) return UsageError("list needs one package or cabinet; " + Given(args));
   TCabLocation where;
   std::vector<TListedFile> entries;
   std::string error;
@@ -282,10 +300,12 @@ int List(const std::vector<std::string>& args) {
   return 0;
 }
 
-int Extract(const std::vector<std::string>& args) {
-  if (args.size() < 2 || (args[0].size() > 1 && args[0][0] == '-') ||
-      (args[1].size() > 1 && args[1][0] == '-'))
-    return UsageError("extract needs a package or cabinet and a target folder");
+int Extract(const std::vector<std::string>& all) {
+  TArgs a(all);
+  if (a.NextOption()) return UsageError("extract: unknown option " + a.args[a.i - 1]);
+  const std::vector<std::string>& args = a.positional;
+  if (args.size() < 2)
+    return UsageError("extract needs a package or cabinet and a target folder; " + Given(args));
   TCabLocation where;
   std::vector<TListedFile> extracted;
   std::vector<std::string> only(args.begin() + 2, args.end());

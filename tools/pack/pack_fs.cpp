@@ -32,6 +32,17 @@ std::string Fs_Join(const std::string& folder, const std::string& name) {
   return folder + Fs_Separator() + name;
 }
 
+bool Fs_IsWithin(const std::string& path, const std::string& folder) {
+  std::string p = Fs_FullPath(path), f = Fs_FullPath(folder);
+  while (f.size() > 1 && IsSeparator(f.back())) f.pop_back();
+#ifdef _WIN32
+  for (char& c : p) if (c >= 'a' && c <= 'z') c = char(c - 32);
+  for (char& c : f) if (c >= 'a' && c <= 'z') c = char(c - 32);
+#endif
+  if (p.compare(0, f.size(), f) != 0) return false;
+  return p.size() == f.size() || IsSeparator(p[f.size()]) || IsSeparator(f.back());
+}
+
 TFile::~TFile() {
   if (f_) fclose(f_);
 }

@@ -41,6 +41,12 @@ bool Fs_CreateTemporary(const std::string& folder, std::string* path, std::strin
 bool Fs_SetStoredFacts(const std::string& path, uint16_t dosDate, uint16_t dosTime,
                        uint16_t dosAttribs, std::string* error);
 std::string Fs_OwnProgramPath();
+// The absolute form of `path`, links in its existing part resolved where the
+// system can; the path as given when even that fails.
+std::string Fs_FullPath(const std::string& path);
+// Whether `path` is `folder` or lies below it (both made absolute first; letter
+// case ignored on Windows).
+bool Fs_IsWithin(const std::string& path, const std::string& folder);
 bool Fs_StderrIsTerminal();
 // True where file names come as UTF-8 (native builds); the Windows build
 // sees names in the ANSI code page, as the setup program does.

@@ -154,6 +154,15 @@ std::string Fs_OwnProgramPath() {
   return n > 0 ? std::string(buf, (size_t)n) : std::string();
 }
 
+std::string Fs_FullPath(const std::string& path) {
+  char buf[PATH_MAX + 1];
+  if (realpath(path.c_str(), buf)) return buf;
+  // A file yet to be written: resolve its folder.
+  std::string folder = Fs_FolderOf(path);
+  if (realpath(folder.empty() ? "." : folder.c_str(), buf)) return Fs_Join(buf, Fs_BaseName(path));
+  return path;
+}
+
 bool Fs_StderrIsTerminal() { return isatty(2) == 1; }
 
 bool Fs_NamesAreUtf8() { return true; }

@@ -133,6 +133,12 @@ std::string Fs_OwnProgramPath() {
   return n > 0 && n < MAX_PATH ? std::string(buf, n) : std::string();
 }
 
+std::string Fs_FullPath(const std::string& path) {
+  char buf[MAX_PATH + 1];
+  DWORD n = GetFullPathNameA(path.c_str(), MAX_PATH, buf, nullptr);
+  return n > 0 && n < MAX_PATH ? std::string(buf, n) : path;
+}
+
 bool Fs_StderrIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
 bool Fs_NamesAreUtf8() { return false; }

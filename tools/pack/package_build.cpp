@@ -1,5 +1,6 @@
 #include "package_build.h"
 
+#include "input_check.h"
 #include "package_image.h"
 #include "source_check.h"
 #include "name_rules.h"
@@ -12,16 +13,18 @@ bool ReadAll(const std::string& path, const char* what, std::vector<uint8_t>* by
   std::string why;
   uint64_t size = 0;
   if (!f.OpenRead(path, &why) || !f.Size(&size, &why) || !f.Seek(0, &why)) {
-    *error = path + ": cannot read the " + what + ": " + why;
+    *error = path + ": cannot read the " + what + " (" + why + "); check the name given";
     return false;
   }
   if (size > 64u << 20) {
-    *error = path + ": is " + std::to_string(size) + " bytes, too large for a " + what;
+    *error = path + ": is " + std::to_string(size) + " bytes, too large for a " + what +
+             "; give the one that comes with kestin-pack";
     return false;
   }
   bytes->resize((size_t)size);
   if (f.Read(bytes->data(), bytes->size()) != bytes->size()) {
-    *error = path + ": cannot read the " + what + ": " + (f.ok() ? "it changed while being read" : f.lastError());
+    *error = path + ": cannot read the " + what + " (" + (f.ok() ? "it changed while being read" : f.lastError()) +
+             "); try again";
     return false;
   }
   return true;
@@ -35,12 +38,13 @@ public:
     target_ = target;
     std::string why;
     if (!Fs_CreateTemporary(Fs_FolderOf(target), &path_, &why)) {
-      *error = target + ": cannot create a file beside it: " + why;
+      *error = target + ": cannot write there (" + why +
+               "); check that the folder exists and is writable, or choose another with -o";
       return false;
     }
     Fs_RemoveOnInterrupt(path_);
     if (!file_.OpenWrite(path_, &why)) {
-      *error = target + ": cannot write: " + why;
+      *error = target + ": cannot write (" + why + "); check the folder's permissions or choose another with -o";
       return false;
     }
     return true;
@@ -50,7 +54,7 @@ public:
   bool Close(std::string* error) {
     std::string why;
     if (!file_.Close(&why)) {
-      *error = "cannot write " + target_ + ": " + why;
+      *error = "cannot write " + target_ + " (" + why + "); free some disk space or choose another folder with -o";
       return false;
     }
     return true;
@@ -58,7 +62,8 @@ public:
   bool Keep(std::string* error) {
     std::string why;
     if (!Fs_Replace(path_, target_, &why)) {
-      *error = target_ + ": cannot put the new file in place: " + why;
+      *error = target_ + ": cannot replace it with the new package (" + why +
+               "); close any program that has it open, or choose another name with -o";
       return false;
     }
     Fs_KeepOnInterrupt(path_);
@@ -104,12 +109,30 @@ bool Package_Build(const TBuildRequest& r, TBuildResult* result, TFindings* find
       return false;
     }
   }
+  std::string problem = Input_OutputProblem(r.output, r.sourceFolder);
+  if (!problem.empty()) {
+    *error = r.output + ": " + problem;
+    return false;
+  }
   std::vector<uint8_t> stub, library, program;
   if (!ReadAll(r.stubPath, "setup program", &stub, error)) return false;
+  uint16_t machine = 0;
+  problem = Input_StubProblem(stub, &machine);
+  if (!problem.empty()) {
+    *error = r.stubPath + ": not a Kestin setup program: " + problem +
+             "; give the setup.exe that comes with kestin-pack, or leave --stub out";
+    return false;
+  }
   if (!ReadAll(r.libraryPath, "helper library", &library, error)) return false;
   if (library.size() > kLibrarySlot) {
     *error = r.libraryPath + ": is " + std::to_string(library.size()) +
-             " bytes; the package has room for " + std::to_string(kLibrarySlot);
+             " bytes; the package has room for " + std::to_string(kLibrarySlot) +
+             "; give the uncab.dll that comes with kestin-pack";
+    return false;
+  }
+  problem = Input_LibraryProblem(library, machine);
+  if (!problem.empty()) {
+    *error = r.libraryPath + ": cannot be the package's helper library: " + problem;
     return false;
   }
   std::string why;
@@ -139,7 +162,7 @@ bool Package_Build(const TBuildRequest& r, TBuildResult* result, TFindings* find
   TPendingFile package, cabinet;
   if (!package.Create(r.output, error)) return false;
   if (!package.file().Write(program.data(), program.size(), &why)) {
-    *error = "cannot write " + r.output + ": " + why;
+    *error = "cannot write " + r.output + " (" + why + "); free some disk space or choose another folder with -o";
     return false;
   }
   if (separate && !cabinet.Create(cabPath, error)) return false;
