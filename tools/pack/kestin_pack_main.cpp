@@ -91,6 +91,15 @@ std::string BesideTool(const char* relative) {
   return folder + rel;
 }
 
+// The setup program or library packed by default: where `make install` puts
+// it (PREFIX/share/kestin beside PREFIX/bin), else the release build beside a
+// tool run from its build tree.
+std::string DefaultInput(const char* name) {
+  std::string installed = BesideTool((std::string("../share/kestin/") + name).c_str());
+  if (Fs_Exists(installed)) return installed;
+  return BesideTool((std::string("../win32/") + name).c_str());
+}
+
 struct TProgress {
   bool show = false;
   int lastPercent = -1;
@@ -252,12 +261,14 @@ int Build(const std::vector<std::string>& args) {
     return UsageError("-o -: a package cannot go to standard output (it is written whole, then put in "
                       "place); give a file name such as Setup.exe");
   r.sourceFolder = a.positional[0];
-  if (!stubGiven) r.stubPath = BesideTool("../win32/setup.exe");
-  if (!dllGiven) r.libraryPath = BesideTool("../win32/uncab.dll");
+  if (!stubGiven) r.stubPath = DefaultInput("setup.exe");
+  if (!dllGiven) r.libraryPath = DefaultInput("uncab.dll");
   if (!stubGiven && !Fs_Exists(r.stubPath))
-    return Failure(r.stubPath + ": no setup program there; build it (make win32) or give one with --stub");
+    return Failure(r.stubPath + ": no setup program there; install kestin-pack (make install), build it "
+                   "(make win32) or give one with --stub");
   if (!dllGiven && !Fs_Exists(r.libraryPath))
-    return Failure(r.libraryPath + ": no helper library there; build it (make win32) or give one with --dll");
+    return Failure(r.libraryPath + ": no helper library there; install kestin-pack (make install), build it "
+                   "(make win32) or give one with --dll");
 
   TProgress progress;
   progress.show = Fs_StderrIsTerminal();
