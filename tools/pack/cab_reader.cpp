@@ -26,7 +26,8 @@ struct TCabinetView {
 
 struct TOutputFile {
   TFile file;
-  std::string path;
+  std::string path;  // "": a test, the bytes are only counted
+  uint64_t written = 0;
   bool failed = false;
 };
 
@@ -38,6 +39,7 @@ struct THandleSlot {
 struct TSession {
   const TCabLocation* where = nullptr;
   std::string folder;  // "": listing only
+  bool test = false;   // decode every file, write nothing
   std::vector<std::string> only;  // upper-cased names wanted; empty: all
   std::vector<THandleSlot> handles;  // handle h is slot h - 1
   std::vector<TListedFile>* entries = nullptr;
@@ -107,6 +109,8 @@ unsigned FDI_CALL Write(intptr_t h, void* buffer, unsigned cb) {
   THandleSlot* s = Slot(h);
   if (!s || !s->output) return unsigned(-1);
   std::string why;
+  s->output->written += cb;
+  if (s->output->path.empty()) return cb;
   if (!s->output->file.Write(buffer, cb, &why)) {
     s->output->failed = true;
     if (g_session->error.empty()) g_session->error = "cannot write " + s->output->path + ": " + why;
@@ -123,7 +127,7 @@ int FDI_CALL Close(intptr_t h) {
     // was written is not the whole file.
     std::string why;
     s->output->file.Close(&why);
-    Fs_Remove(s->output->path);
+    if (!s->output->path.empty()) Fs_Remove(s->output->path);
   }
   s->cabinet.reset();
   s->output.reset();
@@ -189,6 +193,16 @@ void FinishOutput(intptr_t h, const TListedFile& entry) {
   if (!s || !s->output) return;
   TOutputFile& out = *s->output;
   std::string why;
+  if (out.path.empty()) {
+    // A test: the engine checked every block; the length must match too.
+    if (out.written != entry.size && g_session->error.empty())
+      g_session->error = entry.name + ": " + std::to_string(out.written) + " bytes decoded, " +
+                         std::to_string(entry.size) + " expected";
+    else
+      g_session->entries->push_back(entry);
+    s->output.reset();
+    return;
+  }
   if (!out.file.Close(&why)) {
     out.failed = true;
     if (g_session->error.empty()) g_session->error = "cannot write " + out.path + ": " + why;
@@ -212,6 +226,13 @@ intptr_t FDI_CALL Notify(int type, TFdiNotification* n) {
       e.date = n->date;
       e.time = n->time;
       e.attribs = n->attribs;
+      if (s.test) {
+        THandleSlot slot;
+        slot.output.reset(new TOutputFile);
+        s.current = NewHandle(std::move(slot));
+        s.currentEntry = e;
+        return s.current;
+      }
       if (s.folder.empty()) {
         s.entries->push_back(e);
         return 0;
@@ -301,7 +322,7 @@ bool RunCopy(TSession& s, std::string* error) {
     if (slot && slot->output) {
       std::string ignored;
       slot->output->file.Close(&ignored);
-      Fs_Remove(slot->output->path);
+      if (!slot->output->path.empty()) Fs_Remove(slot->output->path);
     }
   }
   g_session = nullptr;
@@ -311,7 +332,9 @@ bool RunCopy(TSession& s, std::string* error) {
     return false;
   }
   if (!ok) {
-    *error = what + ": " + EngineText(err.oper) + EngineAdvice(err.oper);
+    // A failure inside a file's data names the file.
+    std::string file = s.current ? s.currentEntry.name + ": " : "";
+    *error = what + ": " + file + EngineText(err.oper) + EngineAdvice(err.oper);
     return false;
   }
   return true;
@@ -395,17 +418,86 @@ bool Reader_Locate(const std::string& path, TCabLocation* where, std::string* er
   return true;
 }
 
+namespace {
+
+struct THeaderFacts {
+  uint32_t declaredSize = 0;  // cbCabinet
+  uint16_t folders = 0, files = 0;
+  uint64_t available = 0;     // bytes from the cabinet's start to the end of its file
+};
+
+bool ReadHeaderFacts(const TCabLocation& where, THeaderFacts* facts) {
+  TFile f;
+  std::string why;
+  uint64_t size = 0;
+  uint8_t h[36];
+  if (!f.OpenRead(where.path, &why) || !f.Size(&size, &why) || size < where.offset + sizeof h ||
+      !f.Seek(where.offset, &why) || f.Read(h, sizeof h) != sizeof h)
+    return false;
+  if (where.scrambled) XorCabinetHead(h, sizeof h);
+  facts->declaredSize = uint32_t(h[8] | h[9] << 8 | h[10] << 16 | uint32_t(h[11]) << 24);
+  facts->folders = uint16_t(h[26] | h[27] << 8);
+  facts->files = uint16_t(h[28] | h[29] << 8);
+  facts->available = size - where.offset;
+  return true;
+}
+
+// Says "truncated" when the cabinet is shorter than its header declares: the
+// likely cause of a failure, and one the user can act on.
+void ExplainShortCabinet(const TCabLocation& where, std::string* error) {
+  THeaderFacts h;
+  if (!ReadHeaderFacts(where, &h) || h.available >= h.declaredSize) return;
+  *error = where.path + ": truncated: the cabinet declares " + std::to_string(h.declaredSize) +
+           " bytes but only " + std::to_string(h.available) +
+           " are there; copy or download the package again (" + *error + ")";
+}
+
+// extract and test refuse a cabinet without files or folders: it is damaged
+// or not one a builder would write.
+bool HasContent(const TCabLocation& where, std::string* error) {
+  THeaderFacts h;
+  if (!ReadHeaderFacts(where, &h)) return true;  // the engine says what is wrong
+  if (h.files && h.folders) return true;
+  *error = where.path + ": the cabinet declares no " + (h.files ? "folders" : "files") +
+           "; it is damaged or empty: build it again";
+  return false;
+}
+
+}  // namespace
+
 bool Reader_List(const TCabLocation& where, std::vector<TListedFile>* entries, std::string* error) {
   entries->clear();
   TSession s;
   s.where = &where;
   s.entries = entries;
-  return RunCopy(s, error);
+  if (RunCopy(s, error)) return true;
+  ExplainShortCabinet(where, error);
+  return false;
+}
+
+bool Reader_Test(const TCabLocation& where, std::vector<TListedFile>* tested, std::string* error) {
+  tested->clear();
+  if (!HasContent(where, error)) return false;
+  std::vector<TListedFile> listed;
+  if (!Reader_List(where, &listed, error)) return false;
+  TSession s;
+  s.where = &where;
+  s.test = true;
+  s.entries = tested;
+  bool ok = RunCopy(s, error);
+  if (ok && tested->size() != listed.size()) {
+    *error = where.path + ": " + std::to_string(listed.size()) + " files listed but " +
+             std::to_string(tested->size()) + " decoded; the cabinet is damaged: copy or build it again";
+    ok = false;
+  }
+  if (!ok) ExplainShortCabinet(where, error);
+  return ok;
 }
 
 bool Reader_Extract(const TCabLocation& where, const std::string& folder,
                     const std::vector<std::string>& only, std::vector<TListedFile>* extracted,
                     std::string* error) {
+  if (!HasContent(where, error)) return false;
   std::vector<TListedFile> listed;
   if (!Reader_List(where, &listed, error)) return false;
   for (const TListedFile& e : listed) {

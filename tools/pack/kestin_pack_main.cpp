@@ -24,6 +24,7 @@ const char kHelp[] =
     "  kestin-pack build SOURCE_DIR -o PACKAGE.exe [options]\n"
     "  kestin-pack check SOURCE_DIR [--exclude PATTERN]... [--werror]\n"
     "  kestin-pack list PACKAGE|CABINET\n"
+    "  kestin-pack test PACKAGE|CABINET\n"
     "  kestin-pack extract PACKAGE|CABINET DIR [NAME...]\n"
     "  kestin-pack --help | --version | -V\n"
     "\n"
@@ -49,6 +50,7 @@ const char kHelp[] =
     "check reads the setup script by the setup program's own rules and reports\n"
     "every problem of the script and the folder as FILE:LINE: error|warning: ...\n"
     "\n"
+    "test decodes every file and checks every checksum, writing nothing.\n"
     "list prints the files of a package or cabinet; extract writes them (or only\n"
     "the NAMEs given, such as KESTIN\\kestin.ini) under DIR, refusing the whole\n"
     "cabinet when a stored name would reach outside DIR or name a device.\n"
@@ -311,6 +313,22 @@ int List(const std::vector<std::string>& all) {
   return 0;
 }
 
+int Test(const std::vector<std::string>& all) {
+  TArgs a(all);
+  if (a.NextOption()) return UsageError("test: unknown option " + a.args[a.i - 1]);
+  if (a.positional.size() != 1) return UsageError("test needs one package or cabinet; " + Given(a.positional));
+  TCabLocation where;
+  std::vector<TListedFile> tested;
+  std::string error;
+  if (!Reader_Locate(a.positional[0], &where, &error) || !Reader_Test(where, &tested, &error))
+    return Failure(error);
+  unsigned long long total = 0;
+  for (const TListedFile& e : tested) total += e.size;
+  std::printf("%s: %s, %llu bytes decoded, every checksum good\n", a.positional[0].c_str(),
+              Count(tested.size(), "file").c_str(), total);
+  return 0;
+}
+
 int Extract(const std::vector<std::string>& all) {
   TArgs a(all);
   if (a.NextOption()) return UsageError("extract: unknown option " + a.args[a.i - 1]);
@@ -353,6 +371,7 @@ int main(int argc, char** argv) {
   if (command == "build") rc = Build(args);
   else if (command == "check") rc = Check(args);
   else if (command == "list") rc = List(args);
+  else if (command == "test") rc = Test(args);
   else if (command == "extract") rc = Extract(args);
   else return UsageError("unknown command " + command);
   if (std::fflush(stdout) != 0 && rc == 0) return Failure("cannot write the output");
