@@ -221,3 +221,35 @@ TEST_CASE("without --stub and --dll the release build beside the tool is used") 
   REQUIRE(pkg.size() > stub.stubSize + 30720);
   CHECK(pkg[stub.stubSize] == 'M');
 }
+
+TEST_CASE("with SOURCE_DATE_EPOCH two checkouts with different file times build the same bytes") {
+  std::string dir = NewScratchFolder("epoch");
+  TStubFiles stub = WriteStubFiles(dir);
+  std::string a = RichProduct(dir + "a/"), b = RichProduct(dir + "b/");
+  auto touchAll = [](const std::string& root, const char* stamp) {
+    REQUIRE(RunShell("find " + Quote(root) + " -type f -exec touch -d '" + stamp + "' {} +").rc == 0);
+  };
+  touchAll(a, "2030-01-02 03:04:05");
+  touchAll(b, "2031-06-07 08:09:10");
+  // One file older than the epoch keeps its own time, in UTC.
+  REQUIRE(RunShell("touch -d '2001-02-03 04:05:06 UTC' " + Quote(a + "empty.txt") + " " + Quote(b + "empty.txt")).rc == 0);
+  const std::string epoch = "SOURCE_DATE_EPOCH=1700000000 TZ=Asia/Tokyo ";  // 2023-11-14 22:13:20 UTC
+  auto build = [&](const std::string& product, const std::string& out, const std::string& env) {
+    TRun r = RunShell(env + Tool() + " build " + Quote(product) + " -o " + Quote(out) + " " + StubArgs(stub));
+    INFO(r.err);
+    REQUIRE(r.rc == 0);
+    return ReadWholeFile(out);
+  };
+  std::vector<uint8_t> pa = build(a, dir + "a.exe", epoch);
+  CHECK(pa == build(b, dir + "b.exe", epoch));
+  CHECK(pa == build(b, dir + "c.exe", "SOURCE_DATE_EPOCH=1700000000 TZ=America/Denver "));
+  CHECK(pa != build(b, dir + "d.exe", "TZ=UTC "));
+
+  TRun l = RunTool("list " + Quote(dir + "a.exe"));
+  CHECK(l.out.find("2023-11-14 22:13:20  KESTIN\\kestin.ini") != std::string::npos);
+  CHECK(l.out.find("2001-02-03 04:05:06  empty.txt") != std::string::npos);
+
+  TRun bad = RunShell("SOURCE_DATE_EPOCH=yesterday " + Tool() + " build " + Quote(a) + " -o " + Quote(dir + "e.exe") + " " + StubArgs(stub));
+  CHECK(bad.rc == 1);
+  CHECK(bad.err.find("SOURCE_DATE_EPOCH=yesterday is not a number") != std::string::npos);
+}

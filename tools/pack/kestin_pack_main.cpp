@@ -263,6 +263,20 @@ int Build(const std::vector<std::string>& args) {
     return UsageError("-o -: a package cannot go to standard output (it is written whole, then put in "
                       "place); give a file name such as Setup.exe");
   r.sourceFolder = a.positional[0];
+  // The reproducible-builds convention: a decimal count of seconds since 1970.
+  if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH")) {
+    std::string text = epoch;
+    long long t = 0;
+    bool ok = !text.empty() && text.size() <= 12;
+    for (char c : text) {
+      ok = ok && c >= '0' && c <= '9';
+      if (ok) t = t * 10 + (c - '0');
+    }
+    if (!ok)
+      return Failure("SOURCE_DATE_EPOCH=" + text + " is not a number of seconds since 1970; fix it or unset it");
+    r.clampTimes = true;
+    r.clampTime = t;
+  }
   if (!stubGiven) r.stubPath = DefaultInput("setup.exe");
   if (!dllGiven) r.libraryPath = DefaultInput("uncab.dll");
   if (!stubGiven && !Fs_Exists(r.stubPath))

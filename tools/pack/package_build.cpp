@@ -146,6 +146,8 @@ bool Package_Build(const TBuildRequest& r, TBuildResult* result, TFindings* find
   // previous build.
   TCollectOptions collect;
   collect.excludes = r.excludes;
+  collect.clampTimes = r.clampTimes;
+  collect.clampTime = r.clampTime;
   TFileFacts facts;
   for (const std::string& p : {r.output, cabPath})
     if (!p.empty() && Fs_Exists(p) && Fs_Facts(p, &facts, &why)) collect.skip.push_back(facts.identity);

@@ -16,6 +16,8 @@ struct TBuildRequest {
   unsigned threads = 0;      // 0: one per processor
   std::vector<std::string> excludes;  // --exclude patterns
   bool warningsAreErrors = false;     // --werror
+  bool clampTimes = false;            // SOURCE_DATE_EPOCH given
+  int64_t clampTime = 0;
   CabProgress progress = nullptr;
   void* progressContext = nullptr;
 };

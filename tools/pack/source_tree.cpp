@@ -142,6 +142,8 @@ void Walk(TWalk& w, const std::string& folder, const std::string& storedPrefix) 
     in.size = facts.size;
     in.date = facts.dosDate;
     in.time = facts.dosTime;
+    if (w.options.clampTimes)
+      Source_DosTimeUtc(std::min(facts.mtime, w.options.clampTime), &in.date, &in.time);
     in.attribs = facts.dosAttribs;
     // Non-ASCII names from a UTF-8 system are marked as such; readers would
     // take them for the ANSI code page otherwise.
@@ -156,6 +158,25 @@ void Walk(TWalk& w, const std::string& folder, const std::string& storedPrefix) 
 }
 
 }  // namespace
+
+void Source_DosTimeUtc(int64_t t, uint16_t* date, uint16_t* time) {
+  const int64_t kFirst = 315532800;  // 1980-01-01
+  if (t < kFirst) t = kFirst;
+  int64_t days = t / 86400, seconds = t % 86400;
+  // Civil date from days since 1970 (proleptic Gregorian calendar).
+  int64_t z = days + 719468, era = z / 146097, doe = z - era * 146097;
+  int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100), mp = (5 * doy + 2) / 153;
+  int64_t day = doy - (153 * mp + 2) / 5 + 1, month = mp < 10 ? mp + 3 : mp - 9;
+  int64_t year = yoe + era * 400 + (month <= 2);
+  if (year > 2107) {
+    *date = uint16_t((127 << 9) | (12 << 5) | 31);
+    *time = uint16_t((23 << 11) | (59 << 5) | 29);
+    return;
+  }
+  *date = uint16_t(((year - 1980) << 9) | (month << 5) | day);
+  *time = uint16_t((seconds / 3600) << 11 | ((seconds / 60) % 60) << 5 | (seconds % 60) / 2);
+}
 
 bool Source_Excluded(const std::string& pattern, const std::string& relativePath) {
   std::string p = pattern;

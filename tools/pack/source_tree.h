@@ -17,6 +17,11 @@ struct TCollectOptions {
   // letter case ignored. A pattern without '/' matches a file or folder name
   // at any depth; one with '/' the path from the source folder.
   std::vector<std::string> excludes;
+  // SOURCE_DATE_EPOCH: file times later than it are stored as it, and all
+  // times are stored in UTC, so the package does not depend on when the
+  // files were checked out or on the builder's time zone.
+  bool clampTimes = false;
+  int64_t clampTime = 0;
 };
 
 struct TSourceTree {
@@ -36,6 +41,10 @@ struct TSourceTree {
 // version-control files. False when there was an error.
 bool Source_Collect(const std::string& root, const TCollectOptions& options, TSourceTree* tree,
                     TFindings* findings);
+
+// A time (seconds since 1970, UTC) as a DOS date and time in UTC, clamped
+// to what DOS time stamps hold (1980 to 2107).
+void Source_DosTimeUtc(int64_t t, uint16_t* date, uint16_t* time);
 
 // Whether `relativePath` ('/' between folders) matches an --exclude pattern.
 bool Source_Excluded(const std::string& pattern, const std::string& relativePath);
