@@ -3,6 +3,8 @@
 #include <doctest/doctest.h>
 
 #include <sys/stat.h>
+
+#include <algorithm>
 #include <unistd.h>
 
 #include "pack_test_support.h"
@@ -252,4 +254,32 @@ TEST_CASE("with SOURCE_DATE_EPOCH two checkouts with different file times build 
   TRun bad = RunShell("SOURCE_DATE_EPOCH=yesterday " + Tool() + " build " + Quote(a) + " -o " + Quote(dir + "e.exe") + " " + StubArgs(stub));
   CHECK(bad.rc == 1);
   CHECK(bad.err.find("SOURCE_DATE_EPOCH=yesterday is not a number") != std::string::npos);
+}
+
+TEST_CASE("build says one line by default, every file with -v, nothing but errors with -q") {
+  std::string dir = NewScratchFolder("talk");
+  TStubFiles stub = WriteStubFiles(dir);
+  std::string product = RichProduct(dir + "p/");
+  std::string base = "build " + Quote(product) + " " + StubArgs(stub) + " -o ";
+  TRun plain = RunTool(base + Quote(dir + "a.exe"));
+  REQUIRE(plain.rc == 0);
+  CHECK(std::count(plain.out.begin(), plain.out.end(), '\n') == 1);
+  CHECK(plain.out.find(": 46 files, ") != std::string::npos);
+  CHECK(plain.out.find(" warnings\n") != std::string::npos);  // the unlisted files
+
+  TRun v = RunTool(base + Quote(dir + "b.exe") + " -v");
+  REQUIRE(v.rc == 0);
+  CHECK(v.out.find("     0      300000  bin\\app.exe\n") != std::string::npos);
+  CHECK(v.out.find("folder 0: 300000 bytes stored as ") != std::string::npos);
+  CHECK(v.out.find(": 46 files, ") != std::string::npos);
+
+  TRun q = RunTool(base + Quote(dir + "c.exe") + " -q");
+  CHECK(q.rc == 0);
+  CHECK(q.out == "");
+  CHECK(q.err == "");
+  WriteFile(product + "KESTIN/kestin.ini", "[Genral]\nCaption=x\n");
+  q = RunTool(base + Quote(dir + "d.exe") + " --quiet");
+  CHECK(q.rc == 1);
+  CHECK(q.err.find("unknown section; did you mean [General]?") != std::string::npos);
+  CHECK(RunTool(base + Quote(dir + "e.exe") + " -q -v").rc == 2);
 }

@@ -368,6 +368,12 @@ bool Cab_Write(const std::vector<TCabInput>& inputs, const TCabWriteOptions& opt
   for (; nextToPlace < folderCount; nextToPlace++)
     folders[nextToPlace].firstBlockAt = uint32_t(cab.position());
 
+  if (options.folderStoredBytes) {
+    options.folderStoredBytes->assign(folderCount, 0);
+    for (size_t i = 0; i < folderCount; i++)
+      (*options.folderStoredBytes)[i] =
+          (i + 1 < folderCount ? folders[i + 1].firstBlockAt : cab.position()) - folders[i].firstBlockAt;
+  }
   std::vector<uint8_t> header = Cab_HeaderArea(uint32_t(cab.position()), 0, folders, files);
   if (!cab.Finish(header, options.scramble, error)) return false;
   *cabinetSize = cab.position();

@@ -32,6 +32,8 @@ struct TCabWriteOptions {
   bool scramble = false;  // store the first 128 bytes scrambled, as in a package
   CabProgress progress = nullptr;
   void* progressContext = nullptr;
+  // When set, receives each folder's bytes in the cabinet (its data blocks).
+  std::vector<uint64_t>* folderStoredBytes = nullptr;
 };
 
 // The folder each input goes to, in input order: folder numbers only grow.

@@ -3,6 +3,7 @@
 // file), 2 the command line was wrong.
 #include <cstdio>
 #include <cstdlib>
+#include <chrono>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -44,6 +45,8 @@ const char kHelp[] =
     "                      '*' and '?' within a name, '**' across folders; a\n"
     "                      pattern with '/' matches the path from SOURCE_DIR)\n"
     "  --werror            treat warnings as errors\n"
+    "  -v, --verbose       list every file with its folder and size, and each folder\n"
+    "  -q, --quiet         print nothing but errors\n"
     "Options take their value as '--output FILE', '--output=FILE' or '-oFILE';\n"
     "'--' ends the options.\n"
     "\n"
@@ -104,20 +107,43 @@ std::string DefaultInput(const char* name) {
 
 struct TProgress {
   bool show = false;
+  bool shown = false;
   int lastPercent = -1;
+  std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
 };
 
-// Large packs only, and only for a person watching: a log file or a pipe
-// gets no carriage-return noise.
+// Only for a person watching (a log file or a pipe gets no carriage-return
+// noise), and only once the build has taken a second: quick builds stay
+// one line.
 void ShowProgress(void* context, uint64_t done, uint64_t total) {
   TProgress* p = (TProgress*)context;
-  if (!p->show || total < (64u << 20)) return;
+  if (!p->show || total == 0) return;
+  if (!p->shown && std::chrono::steady_clock::now() - p->start < std::chrono::seconds(1)) return;
   int percent = int(done * 100 / total);
   if (percent == p->lastPercent) return;
   p->lastPercent = percent;
-  std::fprintf(stderr, "\rpacking: %3d%% of %llu MB", percent, (unsigned long long)(total >> 20));
-  if (done == total) std::fprintf(stderr, "\n");
+  p->shown = true;
+  std::fprintf(stderr, "\rpacking: %3d%% of %.1f MB", percent, double(total) / (1 << 20));
   std::fflush(stderr);
+}
+
+void EndProgress(TProgress* p) {
+  if (!p->shown) return;
+  std::fprintf(stderr, "\n");
+  p->shown = false;
+}
+
+// -v: every file with its folder and size, then what each folder became.
+void PrintPacked(const TBuildResult& result) {
+  std::printf("folder       bytes  file\n");
+  for (size_t i = 0; i < result.packed.size(); i++)
+    std::printf("%6u  %10llu  %s\n", result.folderOf[i], (unsigned long long)result.packed[i].size,
+                result.packed[i].storedName.c_str());
+  for (size_t f = 0; f < result.folderStored.size(); f++) {
+    unsigned long long in = result.folderInput[f], out = result.folderStored[f];
+    std::printf("folder %zu: %llu bytes stored as %llu (%.1f%%)\n", f, in, out,
+                in ? 100.0 * double(out) / double(in) : 100.0);
+  }
 }
 
 // One option of a command line: "--name value", "--name=value" and, for
@@ -222,7 +248,7 @@ int Check(const std::vector<std::string>& args) {
 
 int Build(const std::vector<std::string>& args) {
   TBuildRequest r;
-  bool stubGiven = false, dllGiven = false;
+  bool stubGiven = false, dllGiven = false, verbose = false, quiet = false;
   TArgs a(args);
   while (a.NextOption()) {
     const std::string& n = a.name;
@@ -239,6 +265,10 @@ int Build(const std::vector<std::string>& args) {
       r.store = true;
     } else if (n == "--werror" && !a.hasInline) {
       r.warningsAreErrors = true;
+    } else if ((n == "-v" || n == "--verbose") && !a.hasInline) {
+      verbose = true;
+    } else if ((n == "-q" || n == "--quiet") && !a.hasInline) {
+      quiet = true;
     } else if (n == "--exclude") {
       if (!a.Value(&v) || v.empty()) return UsageError("--exclude needs a pattern, such as '*.bak' or docs/drafts");
       r.excludes.push_back(v);
@@ -286,21 +316,26 @@ int Build(const std::vector<std::string>& args) {
     return Failure(r.libraryPath + ": no helper library there; install kestin-pack (make install), build it "
                    "(make win32) or give one with --dll");
 
+  if (verbose && quiet) return UsageError("-v and -q cannot go together");
   TProgress progress;
-  progress.show = Fs_StderrIsTerminal();
+  progress.show = !quiet && Fs_StderrIsTerminal();
   r.progress = ShowProgress;
   r.progressContext = &progress;
   TBuildResult result;
   TFindings findings;
   std::string error;
   bool built = Package_Build(r, &result, &findings, &error);
-  if (progress.lastPercent >= 0 && progress.lastPercent < 100) std::fprintf(stderr, "\n");
-  PrintFindings(findings);
+  EndProgress(&progress);
+  // -q keeps errors: a failed build always says why.
+  if (!quiet || !built) PrintFindings(findings);
   if (!built) return Failure(error);
-  std::printf("%s: %s, %llu bytes packed into a %llu-byte cabinet (%s); package %llu bytes\n",
+  if (quiet) return 0;
+  if (verbose) PrintPacked(result);
+  std::printf("%s: %s, %llu bytes packed into a %llu-byte cabinet (%s); package %llu bytes%s\n",
               r.output.c_str(), Count(result.files, "file").c_str(), (unsigned long long)result.inputBytes,
               (unsigned long long)result.cabinetBytes, r.store ? "stored" : "MSZIP",
-              (unsigned long long)result.packageBytes);
+              (unsigned long long)result.packageBytes,
+              findings.list().empty() ? "" : ("; " + Tally(findings)).c_str());
   if (!r.cabFile.empty())
     std::printf("cabinet written to %s%s\n", Fs_FolderOf(r.output).c_str(), r.cabFile.c_str());
   return 0;

@@ -176,6 +176,7 @@ bool Package_Build(const TBuildRequest& r, TBuildResult* result, TFindings* find
   options.scramble = true;
   options.progress = r.progress;
   options.progressContext = r.progressContext;
+  options.folderStoredBytes = &result->folderStored;
   TPendingFile& cabOut = separate ? cabinet : package;
   uint64_t cabStart = separate ? 0 : program.size();
   if (!Cab_Write(inputs, options, &cabOut.file(), cabOut.target(), cabStart, &result->cabinetBytes,
@@ -185,6 +186,11 @@ bool Package_Build(const TBuildRequest& r, TBuildResult* result, TFindings* find
   if (separate && (!cabinet.Close(error) || !cabinet.Keep(error))) return false;
   if (!package.Keep(error)) return false;
 
+  result->packed = inputs;
+  result->folderOf = Cab_PlanFolders(inputs, options.sharedFolderBytes);
+  result->folderInput.assign(result->folderStored.size(), 0);
+  for (size_t i = 0; i < inputs.size(); i++)
+    if (result->folderOf[i] < result->folderInput.size()) result->folderInput[result->folderOf[i]] += inputs[i].size;
   result->files = inputs.size();
   for (const TCabInput& in : inputs) result->inputBytes += in.size;
   result->packageBytes = program.size() + (separate ? 0 : result->cabinetBytes);

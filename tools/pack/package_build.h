@@ -23,6 +23,11 @@ struct TBuildRequest {
 };
 
 struct TBuildResult {
+  // What went where, for -v: the files in cabinet order with their folders,
+  // and each folder's input and stored bytes.
+  std::vector<TCabInput> packed;
+  std::vector<uint32_t> folderOf;
+  std::vector<uint64_t> folderInput, folderStored;
   size_t files = 0;
   uint64_t inputBytes = 0;
   uint64_t cabinetBytes = 0;
