@@ -34,7 +34,9 @@ public:
         continue;
       }
       size_t k = (size_t)std::min<uint64_t>(n, left_);
-      size_t got = file_.Read(dst, k);
+      const std::vector<uint8_t>* content = inputs_[current_].content;
+      size_t got = content ? k : file_.Read(dst, k);
+      if (content) std::memcpy(dst, content->data() + (content->size() - left_), k);
       if (got < k) return Failed(file_.ok() ? "it became shorter while being packed" : file_.lastError(), error);
       dst += k;
       n -= k;
@@ -61,6 +63,11 @@ private:
   bool OpenNext(std::string* error) {
     current_ = next_++;
     std::string why;
+    if (inputs_[current_].content) {
+      open_ = true;
+      left_ = inputs_[current_].content->size();
+      return true;
+    }
     if (!file_.OpenRead(inputs_[current_].sourcePath, &why)) return Failed("cannot open it: " + why, error);
     open_ = true;
     left_ = inputs_[current_].size;
@@ -68,6 +75,10 @@ private:
   }
 
   bool CloseCurrent(std::string* error) {
+    if (inputs_[current_].content) {
+      open_ = false;
+      return true;
+    }
     uint8_t extra;
     // A file that grew would otherwise lose its tail without a word.
     if (file_.Read(&extra, 1) != 0) return Failed("it grew while being packed", error);

@@ -12,6 +12,9 @@ struct TCabInput {
   std::string sourcePath;  // where the bytes come from
   uint64_t size = 0;       // bytes expected; a file that changes meanwhile is an error
   uint16_t date = 0, time = 0, attribs = 0;
+  // When set, the bytes to store (a text converted for the setup program)
+  // instead of the file's; `size` is theirs.
+  const std::vector<uint8_t>* content = nullptr;
 };
 
 // zlib level 4: on a mixed product (text, programs, compressed data) it gives

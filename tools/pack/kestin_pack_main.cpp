@@ -335,7 +335,7 @@ int Build(const std::vector<std::string>& args) {
               r.output.c_str(), Count(result.files, "file").c_str(), (unsigned long long)result.inputBytes,
               (unsigned long long)result.cabinetBytes, r.store ? "stored" : "MSZIP",
               (unsigned long long)result.packageBytes,
-              findings.list().empty() ? "" : ("; " + Tally(findings)).c_str());
+              findings.list().empty() ? "" : ("; " + Count(findings.Count(kWarning), "warning")).c_str());
   if (!r.cabFile.empty())
     std::printf("cabinet written to %s%s\n", Fs_FolderOf(r.output).c_str(), r.cabFile.c_str());
   return 0;

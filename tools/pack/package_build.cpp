@@ -159,7 +159,11 @@ bool Package_Build(const TBuildRequest& r, TBuildResult* result, TFindings* find
              ", or run kestin-pack check " + r.sourceFolder + " to see it again";
     return false;
   }
-  const std::vector<TCabInput>& inputs = checked.tree.files;
+  std::vector<TCabInput> inputs = checked.tree.files;
+  for (auto& text : checked.converted) {
+    inputs[text.first].content = &text.second;
+    inputs[text.first].size = text.second.size();
+  }
 
   TPendingFile package, cabinet;
   if (!package.Create(r.output, error)) return false;

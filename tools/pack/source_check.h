@@ -2,7 +2,10 @@
 // run: the tree's names and files, and the setup script against the tree.
 // `build` runs the same check first.
 #pragma once
+#include <cstdint>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "findings.h"
 #include "script_check.h"
@@ -11,6 +14,9 @@
 struct TCheckedSource {
   TSourceTree tree;
   TScriptCheckResult script;
+  // The script and support texts written in UTF-8, converted to the code
+  // page [General] CharSet selects, by index in tree.files.
+  std::map<size_t, std::vector<uint8_t>> converted;
 };
 
 // Adds every finding; false when any is an error.
