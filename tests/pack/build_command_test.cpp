@@ -283,3 +283,21 @@ TEST_CASE("build says one line by default, every file with -v, nothing but error
   CHECK(q.err.find("unknown section; did you mean [General]?") != std::string::npos);
   CHECK(RunTool(base + Quote(dir + "e.exe") + " -q -v").rc == 2);
 }
+
+TEST_CASE("a non-ASCII name is stored as UTF-8 with the cabinet's UTF-8 flag") {
+  std::string dir = NewScratchFolder("utf8name");
+  TStubFiles stub = WriteStubFiles(dir);
+  std::string product = MinimalProduct(dir + "p/");
+  const std::string name = "\xC3\x9C" "ber uns \xE2\x80\x93 Read Me.txt";  // Über uns – Read Me.txt
+  WriteFile(product + name, "hello");
+  REQUIRE(RunTool("build " + Quote(product) + " -o " + Quote(dir + "u.exe") + " " + StubArgs(stub)).rc == 0);
+  std::vector<uint8_t> cab = PlainCabinet(ReadWholeFile(dir + "u.exe"), stub.stubSize + 30720);
+  std::string bytes(cab.begin(), cab.end());
+  size_t at = bytes.find(name + '\0');
+  REQUIRE(at != std::string::npos);
+  unsigned attribs = cab[at - 2] | cab[at - 1] << 8;  // CFFILE: attribs just before the name
+  CHECK((attribs & 0x80) != 0);
+  WriteWholeFile(dir + "u.cab", cab);
+  CHECK(RunShell("cabextract -q -d " + Quote(dir + "x") + " " + Quote(dir + "u.cab")).rc == 0);
+  CHECK(ReadText(dir + "x/" + name) == "hello");
+}

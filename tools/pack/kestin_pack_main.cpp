@@ -398,7 +398,7 @@ int Extract(const std::vector<std::string>& all) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
+  std::vector<std::string> args = Fs_Arguments(argc, argv);
   if (args.empty()) return UsageError("no command given");
   const std::string command = args[0];
   args.erase(args.begin());

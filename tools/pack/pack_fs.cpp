@@ -47,10 +47,18 @@ TFile::~TFile() {
   if (f_) fclose(f_);
 }
 
+#ifdef _WIN32
+std::wstring Fs_Wide(const std::string& utf8);  // pack_fs_win.cpp
+#endif
+
 static bool OpenWith(FILE** f, const std::string& path, const char* mode, std::string* error) {
   if (*f) fclose(*f);
   errno = 0;
+#ifdef _WIN32
+  *f = _wfopen(Fs_Wide(path).c_str(), Fs_Wide(mode).c_str());
+#else
   *f = fopen(path.c_str(), mode);
+#endif
   if (!*f) {
     *error = Fs_ErrnoText(errno ? errno : ENOENT);
     return false;

@@ -48,9 +48,11 @@ std::string Fs_FullPath(const std::string& path);
 // case ignored on Windows).
 bool Fs_IsWithin(const std::string& path, const std::string& folder);
 bool Fs_StderrIsTerminal();
-// True where file names come as UTF-8 (native builds); the Windows build
-// sees names in the ANSI code page, as the setup program does.
+// True where file names come as UTF-8: always, the Windows build reads them
+// through the wide API, so both builds store a name the same way.
 bool Fs_NamesAreUtf8();
+// The command-line arguments after the program name, as UTF-8.
+std::vector<std::string> Fs_Arguments(int argc, char** argv);
 char Fs_Separator();
 
 // The text after the last separator (either kind on Windows), and the text up

@@ -167,6 +167,10 @@ bool Fs_StderrIsTerminal() { return isatty(2) == 1; }
 
 bool Fs_NamesAreUtf8() { return true; }
 
+std::vector<std::string> Fs_Arguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + 1, argv + argc);
+}
+
 // The interrupt handler may only make async-signal-safe calls, so the paths
 // sit in fixed buffers filled before any signal can need them.
 namespace {
