@@ -327,7 +327,14 @@ int Build(const std::vector<std::string>& args) {
   bool built = Package_Build(r, &result, &findings, &error);
   EndProgress(&progress);
   // -q keeps errors: a failed build always says why.
-  if (!quiet || !built) PrintFindings(findings);
+  if (!quiet) {
+    PrintFindings(findings);
+  } else {
+    TFindings errors;
+    for (const TFinding& f : findings.list())
+      if (f.severity == kError) errors.Add(f.severity, f.file, f.line, f.section, f.key, f.reason);
+    PrintFindings(errors);
+  }
   if (!built) return Failure(error);
   if (quiet) return 0;
   if (verbose) PrintPacked(result);

@@ -27,10 +27,36 @@ struct TSection {
   bool first = true;  // the one the setup program reads
 };
 
-// The script's values as the setup program's profile reads give them.
+std::string Upper(const std::string& s);
+
+// The script's values as the setup program's profile reads give them. The
+// check reads every list entry, so its own reads go through an index made in
+// one pass by the same rules as IniFind (first section of a name, first entry
+// of a name in it, an entry without '=' reading as missing); the installer's
+// rule reads through IniFind itself.
 class TScriptBytes : public TScriptValues {
 public:
-  explicit TScriptBytes(const std::vector<uint8_t>& bytes) : bytes_(bytes) {}
+  explicit TScriptBytes(const std::vector<uint8_t>& bytes) : bytes_(bytes) {
+    TIniText text((const char*)bytes.data(), bytes.size());
+    TIniLine l;
+    std::map<std::string, TValue>* section = nullptr;
+    while (text.Next(&l)) {
+      if (l.Kind == kIniSection) {
+        std::string name = Stored_Upper(S(l.Name));  // as written: only asked names are trimmed
+        section = nullptr;
+        if (!name.empty() && !index_.count(name)) section = &index_[name];
+        continue;
+      }
+      if (!section || (l.Kind != kIniEntry && l.Kind != kIniNoValue)) continue;
+      std::string key = Upper(S(l.Name));
+      if (key.empty() || section->count(key)) continue;
+      TValue v;
+      v.present = l.Kind == kIniEntry;
+      if (v.present) v.text = S(IniReadValue(l.RawValue));
+      v.line = l.Number;
+      (*section)[key] = v;
+    }
+  }
   TStr Value(const char* section, const char* key) const override {
     TStr value;
     int line;
@@ -38,20 +64,39 @@ public:
     return value;
   }
   std::string Read(const std::string& section, const std::string& key, int* line = nullptr) const {
-    TStr value;
-    int at;
-    IniFind((const char*)bytes_.data(), bytes_.size(), section.c_str(), key.c_str(), &value, &at);
-    if (line) *line = at;
-    return S(value);
+    if (line) *line = 0;
+    auto s = index_.find(Upper(section));
+    if (s == index_.end()) return "";
+    auto k = s->second.find(Upper(key));
+    if (k == s->second.end() || !k->second.present) return "";
+    if (line) *line = k->second.line;
+    return k->second.text;
   }
 
 private:
+  struct TValue {
+    std::string text;
+    int line = 0;
+    bool present = false;
+  };
   const std::vector<uint8_t>& bytes_;
+  std::map<std::string, std::map<std::string, TValue>> index_;
 };
 
-std::string Upper(const std::string& s) { return Stored_Upper(s); }
+std::string Upper(const std::string& s) {
+  // Names are compared without regard to ASCII letter case, blanks around a
+  // name asked for dropped.
+  size_t a = 0, b = s.size();
+  while (a < b && IniIsBlank(s[a])) a++;
+  while (b > a && IniIsBlank(s[b - 1])) b--;
+  return Stored_Upper(s.substr(a, b - a));
+}
 
-bool SameName(const std::string& a, const std::string& b) { return Upper(a) == Upper(b); }
+// A name as the script writes it against a name asked for, as a profile read
+// compares them: letter case ignored, only the asked name trimmed.
+bool SameName(const std::string& stored, const std::string& asked) {
+  return Stored_Upper(stored) == Upper(asked);
+}
 
 std::string Numbered(const char* pattern, int n) {
   std::string r;
@@ -125,7 +170,7 @@ private:
         s.name = S(l.Name);
         s.line = l.Number;
         for (const TSection& earlier : sections_)
-          if (earlier.first && !s.name.empty() && SameName(earlier.name, s.name)) {
+          if (earlier.first && !s.name.empty() && Stored_Upper(earlier.name) == Stored_Upper(s.name)) {
             s.first = false;
             Warning(l.Number, s.name, "",
                     "the section appears again (first at line " + std::to_string(earlier.line) +
@@ -198,9 +243,9 @@ private:
     int count;
     const TScriptSection* all = ScriptSections(&count);
     for (int i = 0; i < count; i++)
-      if (all[i].Name && SameName(all[i].Name, s.name)) tables.push_back(&all[i]);
+      if (all[i].Name && SameName(s.name, all[i].Name)) tables.push_back(&all[i]);
     for (const TReference& r : references_) {
-      if (!SameName(r.section, s.name)) continue;
+      if (!SameName(s.name, r.section)) continue;
       const TScriptSection* t = ScriptSectionOfKind(r.kind);
       if (std::find(tables.begin(), tables.end(), t) == tables.end()) tables.push_back(t);
     }
@@ -283,8 +328,14 @@ private:
   void CheckListEnd(const TSection& s, const TScriptSection& table, const TEntry& e, int number) {
     const char* driver = ListDriver(table);
     if (!driver) return;
-    int end = 0;
-    while (end < number && !script_.Read(s.name, Numbered(driver, end + 1)).empty()) end++;
+    std::string memo = Upper(s.name) + "\n" + driver;
+    auto known = listEnds_.find(memo);
+    if (known == listEnds_.end()) {
+      int end = 0;
+      while (!script_.Read(s.name, Numbered(driver, end + 1)).empty()) end++;
+      known = listEnds_.emplace(memo, end).first;
+    }
+    int end = known->second;
     if (number <= end) return;
     Warning(e.line, s.name, e.name,
             "never read: the list stops at " + Numbered(driver, end + 1) +
@@ -335,7 +386,7 @@ private:
       int count, n;
       const TScriptSection* all = ScriptSections(&count);
       for (int i = 0; i < count; i++)
-        if (all[i].Name && !SameName(all[i].Name, s.name) && ScriptKeyFor(all[i], e.name.c_str(), &n)) {
+        if (all[i].Name && !SameName(s.name, all[i].Name) && ScriptKeyFor(all[i], e.name.c_str(), &n)) {
           why += "; it belongs in [" + std::string(all[i].Name) + "]";
           break;
         }
@@ -410,6 +461,7 @@ private:
   TScriptCheckResult* result_;
   std::vector<TSection> sections_;
   std::vector<TReference> references_;
+  std::map<std::string, int> listEnds_;  // section and list key -> last number read
 };
 
 // Edit distance with adjacent transpositions, ASCII letter case ignored.
