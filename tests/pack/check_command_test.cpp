@@ -165,3 +165,10 @@ TEST_CASE("--exclude patterns: names at any depth, paths from the source folder"
   CHECK(Source_Excluded("a?c", "abc"));
   CHECK_FALSE(Source_Excluded("a?c", "a/c"));
 }
+
+TEST_CASE("the demo product checks clean: every key it uses is one the setup program reads") {
+  TRun r = RunTool("check " + Quote(std::string(KESTIN_SOURCE_DIR) + "/examples/demo"));
+  INFO(r.err);
+  CHECK(r.rc == 0);
+  CHECK(r.err == "");
+}
