@@ -14,7 +14,7 @@ bool ReadScript(const std::string& path, std::vector<uint8_t>* bytes, std::strin
   uint64_t size = 0;
   if (!f.OpenRead(path, why) || !f.Size(&size, why) || !f.Seek(0, why)) return false;
   if (size > (16u << 20)) {
-    *why = "it is " + std::to_string(size) + " bytes; a setup script is a small text file";
+    *why = "it is " + std::to_string(size) + " bytes; the setup program reads only small texts";
     return false;
   }
   bytes->resize(size_t(size));
