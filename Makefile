@@ -4,12 +4,14 @@
 #   make build   build the three trees without running tests
 #   make bench   benchmarks against peers, printing ratios
 #   make fuzz    longer fuzzing runs
+#   make install kestin-pack for publishers (PREFIX=/usr/local, DESTDIR)
+#   make deb     the same as a Debian package, checked with lintian
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 CMAKE_GEN := -G Ninja
 WINE_SESSION := tests/wine/wine-session
 
-.PHONY: deps build host win32 win64 check check-host check-win demo bench fuzz clean
+.PHONY: deps build host win32 win64 check check-host check-win demo bench fuzz clean release install deb
 
 deps:
 	@scripts/install-deps.sh
@@ -47,6 +49,24 @@ bench: deps
 
 fuzz: host
 	scripts/fuzz.sh 300
+
+# Publishers get an optimised kestin-pack, not the sanitizer build the tests
+# use. INSTALL_TOOL and INSTALL_WIN32 name already-built pieces instead (the
+# install test uses them); then nothing is built.
+PREFIX ?= /usr/local
+DESTDIR ?=
+INSTALL_TOOL ?= build/release/kestin-pack
+INSTALL_WIN32 ?= build/win32
+build/release/build.ninja: | deps
+	CC=clang CXX=clang++ cmake -S . -B build/release $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DKESTIN_SANITIZE=OFF -DBUILD_TESTING=OFF
+release: build/release/build.ninja
+	cmake --build build/release -j $(JOBS) --target kestin-pack
+
+install: $(if $(filter build/release/kestin-pack,$(INSTALL_TOOL)),release) $(if $(filter build/win32,$(INSTALL_WIN32)),win32)
+	scripts/install.sh "$(DESTDIR)" "$(PREFIX)" "$(INSTALL_TOOL)" "$(INSTALL_WIN32)"
+
+deb: release win32
+	scripts/make-deb.sh
 
 clean:
 	rm -rf build

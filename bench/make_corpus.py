@@ -5,6 +5,11 @@ run (sorted walk, fixed byte budgets).
 
     make_corpus.py OUT_DIR [--scale N]   mixed corpus, about 66 MB x N
     make_corpus.py OUT_DIR --many 2000   2000 equal small files (first-vs-last test)
+    make_corpus.py OUT_DIR --small-text  many small text files, about 20 MB
+    make_corpus.py OUT_DIR --script      (re)writes only the setup script
+
+The setup script installs every file through one list, as a publisher's
+would, so kestin-pack's check has nothing to warn about.
 """
 import os
 import re
@@ -54,17 +59,41 @@ def copy_all(chosen, out, category):
 
 def write_script(out):
     os.makedirs(os.path.join(out, 'KESTIN'), exist_ok=True)
-    with open(os.path.join(out, 'KESTIN', 'kestin.ini'), 'w') as f:
-        f.write('[General]\r\nTitle=Benchmark\r\n')
+    files = []
+    for folder, dirs, names in os.walk(out):
+        for name in names:
+            rel = os.path.relpath(os.path.join(folder, name), out)
+            if not rel.startswith('KESTIN' + os.sep):
+                files.append(rel.replace(os.sep, '\\'))
+    files.sort()
+    with open(os.path.join(out, 'KESTIN', 'kestin.ini'), 'w', newline='') as f:
+        f.write('[General]\r\nCaption=Benchmark\r\n[Options]\r\nOption1_Text=Everything\r\n'
+                'Option1_List=Files\r\n[Files]\r\n')
+        for i, name in enumerate(files, 1):
+            f.write('%d=%s\r\n' % (i, name))
 
 
 def main():
     out = sys.argv[1]
     args = sys.argv[2:]
+    if args[:1] == ['--script']:
+        write_script(out)
+        return
     if os.path.exists(out):
         shutil.rmtree(out)
     os.makedirs(out)
-    write_script(out)
+    try:
+        fill(out, args)
+    finally:
+        write_script(out)
+
+
+def fill(out, args):
+    if args[:1] == ['--small-text']:
+        # Source headers: thousands of small text files, where a cabinet of
+        # one solid folder has the edge over folders that restart often.
+        copy_all(pick(['/usr/include'], 20 << 20, lambda p: p.endswith('.h'), 256 << 10), out, 'include')
+        return
     if args[:1] == ['--many']:
         # Equal files (16 KiB of header text each), so the first and the last
         # cost the same to decode and only their place in the cabinet differs.

@@ -22,7 +22,7 @@ def build(json_path, ours_cab, gcab_cab, corpus_bytes):
     print(line('kestin-pack build', ours, mib))
     print(line('gcab -c -z', theirs, mib))
     a, b = os.path.getsize(ours_cab), os.path.getsize(gcab_cab)
-    print('cabinet size: kestin-pack %d bytes, gcab %d bytes (ratio %.4f, %+.2f%%)'
+    print('cabinet size: kestin-pack %d bytes, gcab %d bytes (ratio %.4f, %+.2f%%; target: within 2%%)'
           % (a, b, a / b, 100.0 * (a - b) / b))
     print('speed: kestin-pack is %.2fx as fast as gcab (target: at least 2x on 2 cores)'
           % (theirs['mean'] / ours['mean']))

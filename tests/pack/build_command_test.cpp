@@ -3,9 +3,12 @@
 #include <doctest/doctest.h>
 
 #include <sys/stat.h>
+
+#include <algorithm>
 #include <unistd.h>
 
 #include "pack_test_support.h"
+#include "cab_writer.h"
 #include "stub_patch.h"
 
 using namespace packtest;
@@ -104,7 +107,7 @@ TEST_CASE("a cabinet shorter than 128 bytes is scrambled whole and comes back") 
   std::string dir = NewScratchFolder("tiny");
   TStubFiles stub = WriteStubFiles(dir);
   std::string product = dir + "p/";
-  WriteFile(product + "KESTIN/kestin.ini", "a=1\n");
+  WriteFile(product + "KESTIN/kestin.ini", "[General]\nCaption=1\n");
   REQUIRE(RunTool("build " + Quote(product) + " -o " + Quote(dir + "t.exe") + " --store " + StubArgs(stub)).rc == 0);
   std::vector<uint8_t> pkg = ReadWholeFile(dir + "t.exe");
   std::vector<uint8_t> stored(pkg.begin() + long(stub.stubSize + 30720), pkg.end());
@@ -115,11 +118,20 @@ TEST_CASE("a cabinet shorter than 128 bytes is scrambled whole and comes back") 
   WriteWholeFile(dir + "t.cab", cab);
   CheckPeersExtract(dir + "t.cab", product);
 
-  // Nothing but empty files: one folder without any data block.
-  WriteFile(product + "KESTIN/kestin.ini", std::vector<uint8_t>());
-  REQUIRE(RunTool("build " + Quote(product) + " -o " + Quote(dir + "e.exe") + " " + StubArgs(stub)).rc == 0);
-  WriteWholeFile(dir + "e.cab", PlainCabinet(ReadWholeFile(dir + "e.exe"), stub.stubSize + 30720));
-  CheckPeersExtract(dir + "e.cab", product);
+  // Nothing but empty files: one folder without any data block. A package
+  // always carries a script with settings, so the writer is driven directly.
+  WriteFile(dir + "empty/a.txt", std::vector<uint8_t>());
+  TCabInput in;
+  in.storedName = "a.txt";
+  in.sourcePath = dir + "empty/a.txt";
+  in.date = (1 << 5) | 1;
+  TFile f;
+  std::string why;
+  uint64_t size = 0;
+  REQUIRE(f.OpenWrite(dir + "e.cab", &why));
+  REQUIRE(Cab_Write({in}, TCabWriteOptions(), &f, dir + "e.cab", 0, &size, &why));
+  REQUIRE(f.Close(&why));
+  CheckPeersExtract(dir + "e.cab", dir + "empty/");
 }
 
 TEST_CASE("the version values are patched in place and the library fills its slot") {
@@ -139,8 +151,8 @@ TEST_CASE("the version values are patched in place and the library fills its slo
   size_t differing = 0;
   for (size_t i = 0; i < original.size(); i++) differing += image[i] != original[i];
   CHECK(differing == std::to_string(original.size()).size() + 4);
-  CHECK(pkg[original.size()] == 0xAB);
-  CHECK(pkg[original.size() + 1233] == 0xAB);
+  CHECK(std::vector<uint8_t>(pkg.begin() + long(original.size()), pkg.begin() + long(original.size()) + 1234) ==
+        FakeLibrary(1234));
   CHECK(pkg[original.size() + 1234] == 0);
   CHECK(pkg[original.size() + 30719] == 0);
   CHECK(pkg[original.size() + 30720] == ('M' ^ 0xE1));
@@ -171,17 +183,23 @@ TEST_CASE("--cab-file writes program and library, and the cabinet beside them") 
   }
 }
 
-TEST_CASE("rebuilding into the source folder does not pack the previous package") {
+TEST_CASE("a package is never written into, onto or beside-as-stdout the source folder") {
   std::string dir = NewScratchFolder("inside");
   TStubFiles stub = WriteStubFiles(dir);
   std::string product = MinimalProduct(dir + "p/");
-  std::string args = "build " + Quote(product) + " -o " + Quote(product + "setup.exe") + " " + StubArgs(stub);
-  REQUIRE(RunTool(args).rc == 0);
-  size_t first = ReadWholeFile(product + "setup.exe").size();
-  TRun again = RunTool(args);
-  CHECK(again.rc == 0);
-  CHECK(again.out.find(": 1 file,") != std::string::npos);
-  CHECK(ReadWholeFile(product + "setup.exe").size() == first);
+  fs::create_directories(product + "sub");
+  for (const std::string& out : {product + "setup.exe", product + "sub/setup.exe", product.substr(0, product.size() - 1),
+                                 product + "../p/x.exe"}) {
+    CAPTURE(out);
+    TRun r = RunTool("build " + Quote(product) + " -o " + Quote(out) + " " + StubArgs(stub));
+    CHECK(r.rc == 1);
+    CHECK(r.err.find("source folder") != std::string::npos);
+    CHECK(r.err.find("write") != std::string::npos);
+  }
+  CHECK_FALSE(fs::exists(product + "setup.exe"));
+  TRun r = RunTool("build " + Quote(product) + " -o - " + StubArgs(stub));
+  CHECK(r.rc == 2);
+  CHECK(r.err.find("give a file name") != std::string::npos);
 }
 
 TEST_CASE("without --stub and --dll the release build beside the tool is used") {
@@ -203,5 +221,83 @@ TEST_CASE("without --stub and --dll the release build beside the tool is used") 
   CHECK(r.rc == 0);
   std::vector<uint8_t> pkg = ReadWholeFile(dir + "a.exe");
   REQUIRE(pkg.size() > stub.stubSize + 30720);
-  CHECK(pkg[stub.stubSize] == 0xAB);
+  CHECK(pkg[stub.stubSize] == 'M');
+}
+
+TEST_CASE("with SOURCE_DATE_EPOCH two checkouts with different file times build the same bytes") {
+  std::string dir = NewScratchFolder("epoch");
+  TStubFiles stub = WriteStubFiles(dir);
+  std::string a = RichProduct(dir + "a/"), b = RichProduct(dir + "b/");
+  auto touchAll = [](const std::string& root, const char* stamp) {
+    REQUIRE(RunShell("find " + Quote(root) + " -type f -exec touch -d '" + stamp + "' {} +").rc == 0);
+  };
+  touchAll(a, "2030-01-02 03:04:05");
+  touchAll(b, "2031-06-07 08:09:10");
+  // One file older than the epoch keeps its own time, in UTC.
+  REQUIRE(RunShell("touch -d '2001-02-03 04:05:06 UTC' " + Quote(a + "empty.txt") + " " + Quote(b + "empty.txt")).rc == 0);
+  const std::string epoch = "SOURCE_DATE_EPOCH=1700000000 TZ=Asia/Tokyo ";  // 2023-11-14 22:13:20 UTC
+  auto build = [&](const std::string& product, const std::string& out, const std::string& env) {
+    TRun r = RunShell(env + Tool() + " build " + Quote(product) + " -o " + Quote(out) + " " + StubArgs(stub));
+    INFO(r.err);
+    REQUIRE(r.rc == 0);
+    return ReadWholeFile(out);
+  };
+  std::vector<uint8_t> pa = build(a, dir + "a.exe", epoch);
+  CHECK(pa == build(b, dir + "b.exe", epoch));
+  CHECK(pa == build(b, dir + "c.exe", "SOURCE_DATE_EPOCH=1700000000 TZ=America/Denver "));
+  CHECK(pa != build(b, dir + "d.exe", "TZ=UTC "));
+
+  TRun l = RunTool("list " + Quote(dir + "a.exe"));
+  CHECK(l.out.find("2023-11-14 22:13:20  KESTIN\\kestin.ini") != std::string::npos);
+  CHECK(l.out.find("2001-02-03 04:05:06  empty.txt") != std::string::npos);
+
+  TRun bad = RunShell("SOURCE_DATE_EPOCH=yesterday " + Tool() + " build " + Quote(a) + " -o " + Quote(dir + "e.exe") + " " + StubArgs(stub));
+  CHECK(bad.rc == 1);
+  CHECK(bad.err.find("SOURCE_DATE_EPOCH=yesterday is not a number") != std::string::npos);
+}
+
+TEST_CASE("build says one line by default, every file with -v, nothing but errors with -q") {
+  std::string dir = NewScratchFolder("talk");
+  TStubFiles stub = WriteStubFiles(dir);
+  std::string product = RichProduct(dir + "p/");
+  std::string base = "build " + Quote(product) + " " + StubArgs(stub) + " -o ";
+  TRun plain = RunTool(base + Quote(dir + "a.exe"));
+  REQUIRE(plain.rc == 0);
+  CHECK(std::count(plain.out.begin(), plain.out.end(), '\n') == 1);
+  CHECK(plain.out.find(": 46 files, ") != std::string::npos);
+  CHECK(plain.out.find(" warnings\n") != std::string::npos);  // the unlisted files
+
+  TRun v = RunTool(base + Quote(dir + "b.exe") + " -v");
+  REQUIRE(v.rc == 0);
+  CHECK(v.out.find("     0      300000  bin\\app.exe\n") != std::string::npos);
+  CHECK(v.out.find("folder 0: 300000 bytes stored as ") != std::string::npos);
+  CHECK(v.out.find(": 46 files, ") != std::string::npos);
+
+  TRun q = RunTool(base + Quote(dir + "c.exe") + " -q");
+  CHECK(q.rc == 0);
+  CHECK(q.out == "");
+  CHECK(q.err == "");
+  WriteFile(product + "KESTIN/kestin.ini", "[Genral]\nCaption=x\n");
+  q = RunTool(base + Quote(dir + "d.exe") + " --quiet");
+  CHECK(q.rc == 1);
+  CHECK(q.err.find("unknown section; did you mean [General]?") != std::string::npos);
+  CHECK(RunTool(base + Quote(dir + "e.exe") + " -q -v").rc == 2);
+}
+
+TEST_CASE("a non-ASCII name is stored as UTF-8 with the cabinet's UTF-8 flag") {
+  std::string dir = NewScratchFolder("utf8name");
+  TStubFiles stub = WriteStubFiles(dir);
+  std::string product = MinimalProduct(dir + "p/");
+  const std::string name = "\xC3\x9C" "ber uns \xE2\x80\x93 Read Me.txt";  // Über uns – Read Me.txt
+  WriteFile(product + name, "hello");
+  REQUIRE(RunTool("build " + Quote(product) + " -o " + Quote(dir + "u.exe") + " " + StubArgs(stub)).rc == 0);
+  std::vector<uint8_t> cab = PlainCabinet(ReadWholeFile(dir + "u.exe"), stub.stubSize + 30720);
+  std::string bytes(cab.begin(), cab.end());
+  size_t at = bytes.find(name + '\0');
+  REQUIRE(at != std::string::npos);
+  unsigned attribs = cab[at - 2] | cab[at - 1] << 8;  // CFFILE: attribs just before the name
+  CHECK((attribs & 0x80) != 0);
+  WriteWholeFile(dir + "u.cab", cab);
+  CHECK(RunShell("cabextract -q -d " + Quote(dir + "x") + " " + Quote(dir + "u.cab")).rc == 0);
+  CHECK(ReadText(dir + "x/" + name) == "hello");
 }

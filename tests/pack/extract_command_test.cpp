@@ -141,7 +141,7 @@ TEST_CASE("damaged input fails with the file's name and leaves no partial file")
   WriteFile(dir + "text.txt", "just some text, long enough to be looked at");
   r = RunTool("list " + Quote(dir + "text.txt"));
   CHECK(r.rc == 1);
-  CHECK(r.err.find(dir + "text.txt: neither a cabinet nor a package") != std::string::npos);
+  CHECK(r.err.find(dir + "text.txt: is neither a Kestin package nor a cabinet") != std::string::npos);
 
   // A package whose kestin value points anywhere but at its cabinet.
   std::vector<uint8_t> moved = ReadWholeFile(dir + "s.exe");

@@ -61,7 +61,7 @@ inline TStubFiles WriteStubFiles(const std::string& dir, size_t dllSize = 1000) 
   std::vector<uint8_t> stub = FakeStub();
   f.stubSize = stub.size();
   WriteWholeFile(f.stub, stub);
-  WriteWholeFile(f.dll, std::vector<uint8_t>(dllSize, 0xAB));
+  WriteWholeFile(f.dll, FakeLibrary(dllSize));
   return f;
 }
 
@@ -89,7 +89,7 @@ inline std::vector<uint8_t> SomeBytes(size_t n, unsigned seed) {
 
 // The minimal product: the setup script alone.
 inline std::string MinimalProduct(const std::string& dir) {
-  WriteFile(dir + "KESTIN/kestin.ini", "[General]\r\nTitle=Test\r\n");
+  WriteFile(dir + "KESTIN/kestin.ini", "[General]\r\nCaption=Test\r\n");
   return dir;
 }
 

@@ -73,7 +73,7 @@ void Put(const std::string& path, const std::string& text) {
 }
 
 std::string Product(const std::string& dir) {
-  Put(dir + "KESTIN\\kestin.ini", "[General]\r\nTitle=Windows test\r\n");
+  Put(dir + "KESTIN\\kestin.ini", "[General]\r\nCaption=Windows test\r\n");
   std::string big;
   for (int i = 0; i < 20000; i++) big += "line " + std::to_string(i * 7919 % 10007) + "\r\n";
   Put(dir + "bin\\big.txt", big);
@@ -81,9 +81,10 @@ std::string Product(const std::string& dir) {
   return dir;
 }
 
+// The real setup program and library of this build: kestin-pack checks that
+// they are what they say and built for the same machine.
 std::string StubArgs(const std::string& dir) {
-  std::vector<uint8_t> dll(2000, 0x5A);
-  WriteWholeFile(dir + "lib.dll", dll);
+  WriteWholeFile(dir + "lib.dll", ReadWholeFile(BinaryPath("uncab.dll")));
   return "--stub " + Q(BinaryPath("setup.exe")) + " --dll " + Q(dir + "lib.dll");
 }
 
@@ -138,8 +139,9 @@ TEST_CASE("kestin-pack.exe wraps the real setup program; its threads give the sa
   REQUIRE(ReadVersionValue(std::vector<uint8_t>(pkg.begin(), pkg.begin() + long(stub.size())), "cabnam", &cabnam));
   CHECK(kestin.substr(0, kestin.find(' ')) == std::to_string(stub.size()));
   CHECK(cabnam.substr(0, 5) == "self ");
-  CHECK(pkg[stub.size() + 1999] == 0x5A);
-  CHECK(pkg[stub.size() + 2000] == 0);
+  std::vector<uint8_t> dll = ReadWholeFile(BinaryPath("uncab.dll"));
+  CHECK(std::vector<uint8_t>(pkg.begin() + long(stub.size()), pkg.begin() + long(stub.size() + dll.size())) == dll);
+  CHECK(pkg[stub.size() + dll.size()] == 0);
   std::vector<uint8_t> cab = PlainCabinet(pkg, stub.size() + 30720);
   CHECK(std::string(cab.begin(), cab.begin() + 4) == "MSCF");
   CHECK(Le32(cab, 8) == cab.size());
@@ -180,9 +182,9 @@ TEST_CASE("a failed build under Windows keeps the old package and leaves no temp
   DeleteFileA((product + "KESTIN\\kestin.ini").c_str());
   TRun r = RunPack("build " + Q(product) + " -o " + Q(out + "setup.exe") + " " + stubArgs);
   CHECK(r.rc == 1);
-  CHECK(r.err.find("kestin.ini: missing") != std::string::npos);
+  CHECK(r.err.find("kestin.ini: error: missing") != std::string::npos);
 
-  Put(product + "KESTIN\\kestin.ini", "x");
+  Put(product + "KESTIN\\kestin.ini", "[General]\r\nCaption=x\r\n");
   WriteWholeFile(dir + "lib.dll", std::vector<uint8_t>(40000, 1));
   r = RunPack("build " + Q(product) + " -o " + Q(out + "setup.exe") + " --stub " + Q(BinaryPath("setup.exe")) +
               " --dll " + Q(dir + "lib.dll"));
@@ -200,7 +202,7 @@ TEST_CASE("a failed build under Windows keeps the old package and leaves no temp
   CHECK(ReadWholeFile(out + "setup.exe") == std::vector<uint8_t>{'o', 'l', 'd'});
 
   // And a good build replaces it.
-  WriteWholeFile(dir + "lib.dll", std::vector<uint8_t>(100, 1));
+  WriteWholeFile(dir + "lib.dll", ReadWholeFile(BinaryPath("uncab.dll")));
   CHECK(RunPack("build " + Q(product) + " -o " + Q(out + "setup.exe") + " --stub " + Q(BinaryPath("setup.exe")) +
                 " --dll " + Q(dir + "lib.dll")).rc == 0);
   CHECK(ReadWholeFile(out + "setup.exe").size() > 30720);
@@ -240,4 +242,27 @@ TEST_CASE("kestin-pack.exe extracts its packages byte for byte, with time stamps
     SetFileAttributesA((out + "x\\readme.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
   }
   SetFileAttributesA(ro.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_CASE("a non-ASCII name is stored as UTF-8 with the cabinet's UTF-8 flag, as the Linux build stores it") {
+  std::string dir = NewScratchFolder("winutf8");
+  std::string product = Product(dir + "p\\");
+  std::wstring wide = std::wstring(product.begin(), product.end()) + L"\u00DCber uns \u2013 Read Me.txt";
+  HANDLE h = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  REQUIRE(h != INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  WriteFile(h, "hello", 5, &written, nullptr);
+  CloseHandle(h);
+  TRun r = RunPack("build " + Q(product) + " -o " + Q(dir + "u.exe") + " " + StubArgs(dir));
+  INFO(r.err);
+  REQUIRE(r.rc == 0);
+  std::vector<uint8_t> stub = ReadWholeFile(BinaryPath("setup.exe"));
+  std::vector<TStoredFile> files = StoredFiles(PlainCabinet(ReadWholeFile(dir + "u.exe"), stub.size() + 30720));
+  bool found = false;
+  for (const TStoredFile& f : files)
+    if (f.name == "\xC3\x9C" "ber uns \xE2\x80\x93 Read Me.txt") {
+      found = true;
+      CHECK((f.attribs & 0x80) != 0);
+    }
+  CHECK(found);
 }

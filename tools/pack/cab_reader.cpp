@@ -26,7 +26,8 @@ struct TCabinetView {
 
 struct TOutputFile {
   TFile file;
-  std::string path;
+  std::string path;  // "": a test, the bytes are only counted
+  uint64_t written = 0;
   bool failed = false;
 };
 
@@ -38,6 +39,7 @@ struct THandleSlot {
 struct TSession {
   const TCabLocation* where = nullptr;
   std::string folder;  // "": listing only
+  bool test = false;   // decode every file, write nothing
   std::vector<std::string> only;  // upper-cased names wanted; empty: all
   std::vector<THandleSlot> handles;  // handle h is slot h - 1
   std::vector<TListedFile>* entries = nullptr;
@@ -108,6 +110,8 @@ unsigned Write(void* self, intptr_t h, void* buffer, unsigned cb) {
   THandleSlot* s = Slot(session, h);
   if (!s || !s->output) return unsigned(-1);
   std::string why;
+  s->output->written += cb;
+  if (s->output->path.empty()) return cb;
   if (!s->output->file.Write(buffer, cb, &why)) {
     s->output->failed = true;
     if (session.error.empty()) session.error = "cannot write " + s->output->path + ": " + why;
@@ -124,7 +128,7 @@ int Close(void* self, intptr_t h) {
     // was written is not the whole file.
     std::string why;
     s->output->file.Close(&why);
-    Fs_Remove(s->output->path);
+    if (!s->output->path.empty()) Fs_Remove(s->output->path);
   }
   s->cabinet.reset();
   s->output.reset();
@@ -154,7 +158,7 @@ bool MakeFoldersFor(const std::string& root, const std::string& relative, std::s
       path = Fs_Join(path, relative.substr(start, i - start));
       std::string why;
       if (!Fs_MakeFolder(path, &why)) {
-        *error = path + ": cannot create the folder: " + why;
+        *error = path + ": cannot create the folder (" + why + "); choose another target folder";
         return false;
       }
     }
@@ -172,7 +176,7 @@ bool MakeFolderPath(const std::string& folder, std::string* error) {
     if (separator && folder[i - 1] != ':') Fs_MakeFolder(folder.substr(0, i), &why);
   }
   if (!Fs_MakeFolder(folder, &why)) {
-    *error = folder + ": cannot create the folder: " + why;
+    *error = folder + ": cannot create the folder (" + why + "); choose another target folder";
     return false;
   }
   return true;
@@ -190,6 +194,16 @@ void FinishOutput(TSession& session, intptr_t h, const TListedFile& entry) {
   if (!s || !s->output) return;
   TOutputFile& out = *s->output;
   std::string why;
+  if (out.path.empty()) {
+    // A test: the engine checked every block; the length must match too.
+    if (out.written != entry.size && session.error.empty())
+      session.error = entry.name + ": " + std::to_string(out.written) + " bytes decoded, " +
+                         std::to_string(entry.size) + " expected";
+    else
+      session.entries->push_back(entry);
+    s->output.reset();
+    return;
+  }
   if (!out.file.Close(&why)) {
     out.failed = true;
     if (session.error.empty()) session.error = "cannot write " + out.path + ": " + why;
@@ -213,6 +227,13 @@ intptr_t FDI_CALL Notify(int type, TFdiNotification* n) {
       e.date = n->date;
       e.time = n->time;
       e.attribs = n->attribs;
+      if (s.test) {
+        THandleSlot slot;
+        slot.output.reset(new TOutputFile);
+        s.current = NewHandle(s, std::move(slot));
+        s.currentEntry = e;
+        return s.current;
+      }
       if (s.folder.empty()) {
         s.entries->push_back(e);
         return 0;
@@ -273,6 +294,19 @@ std::string EngineText(int oper) {
   }
 }
 
+// What the user can do about an engine failure.
+std::string EngineAdvice(int oper) {
+  switch (oper) {
+    case kFdiCorruptCabinet:
+    case kFdiMdiFail:
+    case kFdiNotACabinet:
+      return "; copy or build the package again";
+    case kFdiAllocFail: return "; close other programs and try again";
+    case kFdiTargetFile: return "; check the target folder's free space and permissions";
+    default: return "";
+  }
+}
+
 bool RunCopy(TSession& s, std::string* error) {
   TFdiError err = {0, 0, 0};
   TFdiIo io = {&s, Alloc, Release, Open, Read, Write, Close, Seek};
@@ -289,7 +323,7 @@ bool RunCopy(TSession& s, std::string* error) {
     if (slot && slot->output) {
       std::string ignored;
       slot->output->file.Close(&ignored);
-      Fs_Remove(slot->output->path);
+      if (!slot->output->path.empty()) Fs_Remove(slot->output->path);
     }
   }
   std::string what = s.where->path + (s.where->offset ? " (cabinet at byte " + std::to_string(s.where->offset) + ")" : "");
@@ -298,7 +332,9 @@ bool RunCopy(TSession& s, std::string* error) {
     return false;
   }
   if (!ok) {
-    *error = what + ": " + EngineText(err.oper);
+    // A failure inside a file's data names the file.
+    std::string file = s.current ? s.currentEntry.name + ": " : "";
+    *error = what + ": " + file + EngineText(err.oper) + EngineAdvice(err.oper);
     return false;
   }
   return true;
@@ -326,14 +362,14 @@ bool Reader_Locate(const std::string& path, TCabLocation* where, std::string* er
   std::string why;
   uint64_t size = 0;
   if (!f.OpenRead(path, &why) || !f.Size(&size, &why) || !f.Seek(0, &why)) {
-    *error = path + ": cannot read it: " + why;
+    *error = path + ": cannot read it (" + why + "); check the name and that you may read it";
     return false;
   }
   // The program image with its version resource lies well within this much
   // of a package's start.
   std::vector<uint8_t> head((size_t)std::min<uint64_t>(size, 4u << 20));
   if (f.Read(head.data(), head.size()) != head.size()) {
-    *error = path + ": cannot read it: " + (f.ok() ? "it became shorter" : f.lastError());
+    *error = path + ": cannot read it (" + (f.ok() ? "it became shorter" : f.lastError()) + "); try again once nothing writes to it";
     return false;
   }
   if (HeadIsCabinet(head.data(), head.size(), false)) return true;
@@ -343,7 +379,7 @@ bool Reader_Locate(const std::string& path, TCabLocation* where, std::string* er
   }
   std::string kestin, cabnam;
   if (!ReadFirstVersionValue(head, "kestin", &kestin) || !ReadFirstVersionValue(head, "cabnam", &cabnam)) {
-    *error = path + ": neither a cabinet nor a package (no kestin and cabnam version values)";
+    *error = path + ": is neither a Kestin package nor a cabinet; give a setup program made by kestin-pack build, or a .cab file";
     return false;
   }
   where->isPackage = true;
@@ -351,7 +387,7 @@ bool Reader_Locate(const std::string& path, TCabLocation* where, std::string* er
   TPackagePlace place = PlacePackage(path.c_str(), cabnam.c_str(), kestin.c_str());
   std::string cabinetName(place.cabinetPath.c_str(), place.cabinetPath.size());
   if (cabinetName.empty()) {
-    *error = path + ": the package names no cabinet (its cabnam value is empty)";
+    *error = path + ": the package does not say where its cabinet is; build it again with kestin-pack build";
     return false;
   }
   if (place.cabinetOffset == 0) {
@@ -362,11 +398,11 @@ bool Reader_Locate(const std::string& path, TCabLocation* where, std::string* er
     TFile cf;
     uint8_t b[4];
     if (!cf.OpenRead(where->path, &why)) {
-      *error = path + ": its cabinet " + where->path + " cannot be read: " + why;
+      *error = path + ": its cabinet " + where->path + " cannot be read (" + why + "); put the cabinet file beside the package, as it was built";
       return false;
     }
     if (cf.Read(b, 4) != 4 || !HeadIsCabinet(b, 4, true)) {
-      *error = path + ": its cabinet " + where->path + " is not a package cabinet";
+      *error = path + ": its cabinet " + where->path + " is not the package's cabinet; copy the cabinet that was built with it";
       return false;
     }
     return true;
@@ -376,23 +412,92 @@ bool Reader_Locate(const std::string& path, TCabLocation* where, std::string* er
   if (where->offset + 4 > size || !f.Seek(where->offset, &why) || f.Read(b, 4) != 4 ||
       !HeadIsCabinet(b, 4, true)) {
     *error = path + ": no cabinet where the package says it starts (byte " +
-             std::to_string(where->offset) + ")";
+             std::to_string(where->offset) + "); the package is cut short or damaged: copy or build it again";
     return false;
   }
   return true;
 }
+
+namespace {
+
+struct THeaderFacts {
+  uint32_t declaredSize = 0;  // cbCabinet
+  uint16_t folders = 0, files = 0;
+  uint64_t available = 0;     // bytes from the cabinet's start to the end of its file
+};
+
+bool ReadHeaderFacts(const TCabLocation& where, THeaderFacts* facts) {
+  TFile f;
+  std::string why;
+  uint64_t size = 0;
+  uint8_t h[36];
+  if (!f.OpenRead(where.path, &why) || !f.Size(&size, &why) || size < where.offset + sizeof h ||
+      !f.Seek(where.offset, &why) || f.Read(h, sizeof h) != sizeof h)
+    return false;
+  if (where.scrambled) XorCabinetHead(h, sizeof h);
+  facts->declaredSize = uint32_t(h[8] | h[9] << 8 | h[10] << 16 | uint32_t(h[11]) << 24);
+  facts->folders = uint16_t(h[26] | h[27] << 8);
+  facts->files = uint16_t(h[28] | h[29] << 8);
+  facts->available = size - where.offset;
+  return true;
+}
+
+// Says "truncated" when the cabinet is shorter than its header declares: the
+// likely cause of a failure, and one the user can act on.
+void ExplainShortCabinet(const TCabLocation& where, std::string* error) {
+  THeaderFacts h;
+  if (!ReadHeaderFacts(where, &h) || h.available >= h.declaredSize) return;
+  *error = where.path + ": truncated: the cabinet declares " + std::to_string(h.declaredSize) +
+           " bytes but only " + std::to_string(h.available) +
+           " are there; copy or download the package again (" + *error + ")";
+}
+
+// extract and test refuse a cabinet without files or folders: it is damaged
+// or not one a builder would write.
+bool HasContent(const TCabLocation& where, std::string* error) {
+  THeaderFacts h;
+  if (!ReadHeaderFacts(where, &h)) return true;  // the engine says what is wrong
+  if (h.files && h.folders) return true;
+  *error = where.path + ": the cabinet declares no " + (h.files ? "folders" : "files") +
+           "; it is damaged or empty: build it again";
+  return false;
+}
+
+}  // namespace
 
 bool Reader_List(const TCabLocation& where, std::vector<TListedFile>* entries, std::string* error) {
   entries->clear();
   TSession s;
   s.where = &where;
   s.entries = entries;
-  return RunCopy(s, error);
+  if (RunCopy(s, error)) return true;
+  ExplainShortCabinet(where, error);
+  return false;
+}
+
+bool Reader_Test(const TCabLocation& where, std::vector<TListedFile>* tested, std::string* error) {
+  tested->clear();
+  if (!HasContent(where, error)) return false;
+  std::vector<TListedFile> listed;
+  if (!Reader_List(where, &listed, error)) return false;
+  TSession s;
+  s.where = &where;
+  s.test = true;
+  s.entries = tested;
+  bool ok = RunCopy(s, error);
+  if (ok && tested->size() != listed.size()) {
+    *error = where.path + ": " + std::to_string(listed.size()) + " files listed but " +
+             std::to_string(tested->size()) + " decoded; the cabinet is damaged: copy or build it again";
+    ok = false;
+  }
+  if (!ok) ExplainShortCabinet(where, error);
+  return ok;
 }
 
 bool Reader_Extract(const TCabLocation& where, const std::string& folder,
                     const std::vector<std::string>& only, std::vector<TListedFile>* extracted,
                     std::string* error) {
+  if (!HasContent(where, error)) return false;
   std::vector<TListedFile> listed;
   if (!Reader_List(where, &listed, error)) return false;
   for (const TListedFile& e : listed) {
@@ -416,7 +521,7 @@ bool Reader_Extract(const TCabLocation& where, const std::string& folder,
     bool found = std::any_of(listed.begin(), listed.end(),
                              [&](const TListedFile& e) { return Stored_Upper(e.name) == wanted[i]; });
     if (!found) {
-      *error = where.path + ": has no file " + only[i];
+      *error = where.path + ": has no file " + only[i] + "; kestin-pack list " + where.path + " shows the names it holds";
       return false;
     }
   }

@@ -25,7 +25,14 @@ struct TListedFile {
   uint16_t date = 0, time = 0, attribs = 0;
 };
 
+// Lists the files; a failure says "truncated" when the cabinet is shorter
+// than its header declares.
 bool Reader_List(const TCabLocation& where, std::vector<TListedFile>* entries, std::string* error);
+
+// Decodes every file and checks every block checksum and length, writing
+// nothing. A failure names the damaged file; a cabinet that declares no files
+// or no folders is refused.
+bool Reader_Test(const TCabLocation& where, std::vector<TListedFile>* tested, std::string* error);
 
 // Extracts every file under `folder` (created when missing), or only those
 // named in `only` (compared as the setup program compares, ASCII letter case

@@ -34,7 +34,9 @@ public:
         continue;
       }
       size_t k = (size_t)std::min<uint64_t>(n, left_);
-      size_t got = file_.Read(dst, k);
+      const std::vector<uint8_t>* content = inputs_[current_].content;
+      size_t got = content ? k : file_.Read(dst, k);
+      if (content) std::memcpy(dst, content->data() + (content->size() - left_), k);
       if (got < k) return Failed(file_.ok() ? "it became shorter while being packed" : file_.lastError(), error);
       dst += k;
       n -= k;
@@ -61,6 +63,11 @@ private:
   bool OpenNext(std::string* error) {
     current_ = next_++;
     std::string why;
+    if (inputs_[current_].content) {
+      open_ = true;
+      left_ = inputs_[current_].content->size();
+      return true;
+    }
     if (!file_.OpenRead(inputs_[current_].sourcePath, &why)) return Failed("cannot open it: " + why, error);
     open_ = true;
     left_ = inputs_[current_].size;
@@ -68,6 +75,10 @@ private:
   }
 
   bool CloseCurrent(std::string* error) {
+    if (inputs_[current_].content) {
+      open_ = false;
+      return true;
+    }
     uint8_t extra;
     // A file that grew would otherwise lose its tail without a word.
     if (file_.Read(&extra, 1) != 0) return Failed("it grew while being packed", error);
@@ -79,7 +90,8 @@ private:
   }
 
   bool Failed(const std::string& why, std::string* error) {
-    *error = inputs_[current_].sourcePath + ": " + why;
+    *error = inputs_[current_].sourcePath + ": " + why +
+             "; build again once nothing changes the source folder";
     return false;
   }
 
@@ -194,13 +206,13 @@ public:
     for (size_t i = 0; i < n && pos_ + i < kScrambledHead; i++) head_[pos_ + i] = p[i];
     std::string why;
     if (!out_->Write(p, n, &why)) {
-      *error = "cannot write " + name_ + ": " + why;
+      *error = "cannot write " + name_ + " (" + why + "); free some disk space or choose another folder with -o";
       return false;
     }
     pos_ += n;
     if (at_ + pos_ > kCabMaxFileBytes) {
       *error = "cannot write " + name_ + ": the cabinet grows past " +
-               std::to_string(kCabMaxFileBytes) + " bytes, the most a package can hold";
+               std::to_string(kCabMaxFileBytes) + " bytes, the most a package can hold; split the product into smaller packages";
       return false;
     }
     return true;
@@ -215,7 +227,7 @@ public:
               (header.size() <= headLen ||
                out_->Write(header.data() + headLen, header.size() - headLen, &why)) &&
               out_->Seek(at_ + pos_, &why);
-    if (!ok) *error = "cannot write " + name_ + ": " + why;
+    if (!ok) *error = "cannot write " + name_ + " (" + why + "); free some disk space or choose another folder with -o";
     return ok;
   }
 
@@ -250,19 +262,19 @@ std::vector<uint32_t> Cab_PlanFolders(const std::vector<TCabInput>& inputs,
 bool Cab_Write(const std::vector<TCabInput>& inputs, const TCabWriteOptions& options, TFile* out,
                const std::string& outName, uint64_t at, uint64_t* cabinetSize, std::string* error) {
   if (inputs.empty()) {
-    *error = "there are no files to pack";
+    *error = "there are no files to pack; put the product's files in the source folder";
     return false;
   }
   if (inputs.size() > kCabMaxFiles) {
     *error = std::to_string(inputs.size()) + " files are too many; a cabinet holds at most " +
-             std::to_string(kCabMaxFiles);
+             std::to_string(kCabMaxFiles) + "; split the product into smaller packages or leave files out with --exclude";
     return false;
   }
   std::vector<uint32_t> folderOf = Cab_PlanFolders(inputs, options.sharedFolderBytes);
   size_t folderCount = folderOf.back() + 1;
   if (folderCount > kCabMaxFolders) {
     *error = "the files need " + std::to_string(folderCount) + " folders; a cabinet holds at most " +
-             std::to_string(kCabMaxFolders);
+             std::to_string(kCabMaxFolders) + "; split the product into smaller packages";
     return false;
   }
 
@@ -276,12 +288,12 @@ bool Cab_Write(const std::vector<TCabInput>& inputs, const TCabWriteOptions& opt
     if (in.size > kCabMaxFolderBytes) {
       *error = in.sourcePath + ": it is " + std::to_string(in.size) +
                " bytes; a cabinet stores at most " + std::to_string(kCabMaxFolderBytes) +
-               " bytes in one file";
+               " bytes in one file; split the file or ship it beside the package";
       return false;
     }
     if (in.storedName.empty() || in.storedName.size() > kCabMaxNameLength) {
       *error = in.sourcePath + ": its stored name must be 1 to " +
-               std::to_string(kCabMaxNameLength) + " bytes long";
+               std::to_string(kCabMaxNameLength) + " bytes long; shorten its name or folder path";
       return false;
     }
     files[i] = {uint32_t(in.size), uint32_t(folderBytes[f]), uint16_t(f), in.date, in.time,
@@ -367,6 +379,12 @@ bool Cab_Write(const std::vector<TCabInput>& inputs, const TCabWriteOptions& opt
   for (; nextToPlace < folderCount; nextToPlace++)
     folders[nextToPlace].firstBlockAt = uint32_t(cab.position());
 
+  if (options.folderStoredBytes) {
+    options.folderStoredBytes->assign(folderCount, 0);
+    for (size_t i = 0; i < folderCount; i++)
+      (*options.folderStoredBytes)[i] =
+          (i + 1 < folderCount ? folders[i + 1].firstBlockAt : cab.position()) - folders[i].firstBlockAt;
+  }
   std::vector<uint8_t> header = Cab_HeaderArea(uint32_t(cab.position()), 0, folders, files);
   if (!cab.Finish(header, options.scramble, error)) return false;
   *cabinetSize = cab.position();

@@ -12,6 +12,9 @@ struct TCabInput {
   std::string sourcePath;  // where the bytes come from
   uint64_t size = 0;       // bytes expected; a file that changes meanwhile is an error
   uint16_t date = 0, time = 0, attribs = 0;
+  // When set, the bytes to store (a text converted for the setup program)
+  // instead of the file's; `size` is theirs.
+  const std::vector<uint8_t>* content = nullptr;
 };
 
 // zlib level 4: on a mixed product (text, programs, compressed data) it gives
@@ -32,6 +35,8 @@ struct TCabWriteOptions {
   bool scramble = false;  // store the first 128 bytes scrambled, as in a package
   CabProgress progress = nullptr;
   void* progressContext = nullptr;
+  // When set, receives each folder's bytes in the cabinet (its data blocks).
+  std::vector<uint64_t>* folderStoredBytes = nullptr;
 };
 
 // The folder each input goes to, in input order: folder numbers only grow.

@@ -32,14 +32,33 @@ std::string Fs_Join(const std::string& folder, const std::string& name) {
   return folder + Fs_Separator() + name;
 }
 
+bool Fs_IsWithin(const std::string& path, const std::string& folder) {
+  std::string p = Fs_FullPath(path), f = Fs_FullPath(folder);
+  while (f.size() > 1 && IsSeparator(f.back())) f.pop_back();
+#ifdef _WIN32
+  for (char& c : p) if (c >= 'a' && c <= 'z') c = char(c - 32);
+  for (char& c : f) if (c >= 'a' && c <= 'z') c = char(c - 32);
+#endif
+  if (p.compare(0, f.size(), f) != 0) return false;
+  return p.size() == f.size() || IsSeparator(p[f.size()]) || IsSeparator(f.back());
+}
+
 TFile::~TFile() {
   if (f_) fclose(f_);
 }
 
+#ifdef _WIN32
+std::wstring Fs_Wide(const std::string& utf8);  // pack_fs_win.cpp
+#endif
+
 static bool OpenWith(FILE** f, const std::string& path, const char* mode, std::string* error) {
   if (*f) fclose(*f);
   errno = 0;
+#ifdef _WIN32
+  *f = _wfopen(Fs_Wide(path).c_str(), Fs_Wide(mode).c_str());
+#else
   *f = fopen(path.c_str(), mode);
+#endif
   if (!*f) {
     *error = Fs_ErrnoText(errno ? errno : ENOENT);
     return false;

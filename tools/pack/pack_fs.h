@@ -17,6 +17,8 @@ const uint16_t kDosArchive = 0x20;
 struct TFileFacts {
   bool isFolder = false;
   bool isRegular = false;  // a plain file (after following a symbolic link)
+  bool isLink = false;     // the path itself is a symbolic link (or junction)
+  int64_t mtime = 0;       // last-write time, seconds since 1970 (UTC)
   uint64_t size = 0;
   uint16_t dosDate = 0;    // last-write time in local time, DOS format
   uint16_t dosTime = 0;
@@ -39,10 +41,18 @@ bool Fs_CreateTemporary(const std::string& folder, std::string* path, std::strin
 bool Fs_SetStoredFacts(const std::string& path, uint16_t dosDate, uint16_t dosTime,
                        uint16_t dosAttribs, std::string* error);
 std::string Fs_OwnProgramPath();
+// The absolute form of `path`, links in its existing part resolved where the
+// system can; the path as given when even that fails.
+std::string Fs_FullPath(const std::string& path);
+// Whether `path` is `folder` or lies below it (both made absolute first; letter
+// case ignored on Windows).
+bool Fs_IsWithin(const std::string& path, const std::string& folder);
 bool Fs_StderrIsTerminal();
-// True where file names come as UTF-8 (native builds); the Windows build
-// sees names in the ANSI code page, as the setup program does.
+// True where file names come as UTF-8: always, the Windows build reads them
+// through the wide API, so both builds store a name the same way.
 bool Fs_NamesAreUtf8();
+// The command-line arguments after the program name, as UTF-8.
+std::vector<std::string> Fs_Arguments(int argc, char** argv);
 char Fs_Separator();
 
 // The text after the last separator (either kind on Windows), and the text up

@@ -64,6 +64,9 @@ bool Fs_Facts(const std::string& path, TFileFacts* facts, std::string* error) {
     return false;
   }
   *facts = TFileFacts();
+  struct stat own;
+  facts->isLink = lstat(path.c_str(), &own) == 0 && S_ISLNK(own.st_mode);
+  facts->mtime = (int64_t)st.st_mtime;
   facts->isFolder = S_ISDIR(st.st_mode);
   facts->isRegular = S_ISREG(st.st_mode);
   facts->size = facts->isRegular ? (uint64_t)st.st_size : 0;
@@ -151,9 +154,22 @@ std::string Fs_OwnProgramPath() {
   return n > 0 ? std::string(buf, (size_t)n) : std::string();
 }
 
+std::string Fs_FullPath(const std::string& path) {
+  char buf[PATH_MAX + 1];
+  if (realpath(path.c_str(), buf)) return buf;
+  // A file yet to be written: resolve its folder.
+  std::string folder = Fs_FolderOf(path);
+  if (realpath(folder.empty() ? "." : folder.c_str(), buf)) return Fs_Join(buf, Fs_BaseName(path));
+  return path;
+}
+
 bool Fs_StderrIsTerminal() { return isatty(2) == 1; }
 
 bool Fs_NamesAreUtf8() { return true; }
+
+std::vector<std::string> Fs_Arguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + 1, argv + argc);
+}
 
 // The interrupt handler may only make async-signal-safe calls, so the paths
 // sit in fixed buffers filled before any signal can need them.

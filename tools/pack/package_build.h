@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cab_writer.h"
+#include "findings.h"
 
 struct TBuildRequest {
   std::string sourceFolder;  // the product files and KESTIN/kestin.ini
@@ -13,22 +14,34 @@ struct TBuildRequest {
   bool store = false;        // no compression
   int level = kDefaultMszipLevel;
   unsigned threads = 0;      // 0: one per processor
+  std::vector<std::string> excludes;  // --exclude patterns
+  bool warningsAreErrors = false;     // --werror
+  bool clampTimes = false;            // SOURCE_DATE_EPOCH given
+  int64_t clampTime = 0;
   CabProgress progress = nullptr;
   void* progressContext = nullptr;
 };
 
 struct TBuildResult {
+  // What went where, for -v: the files in cabinet order with their folders,
+  // and each folder's input and stored bytes.
+  std::vector<TCabInput> packed;
+  std::vector<uint32_t> folderOf;
+  std::vector<uint64_t> folderInput, folderStored;
   size_t files = 0;
   uint64_t inputBytes = 0;
   uint64_t cabinetBytes = 0;
   uint64_t packageBytes = 0;
 };
 
-// Writes the package (and the separate cabinet) all or nothing: everything
-// goes to temporary files in the target folder, renamed into place only when
-// complete; on any failure they are removed and the error names the file and
-// the reason.
-bool Package_Build(const TBuildRequest& request, TBuildResult* result, std::string* error);
+// Checks the source folder first (every finding goes to `findings`; an error,
+// or a warning under warningsAreErrors, stops the build before anything is
+// written). Then writes the package (and the separate cabinet) all or
+// nothing: everything goes to temporary files in the target folder, renamed
+// into place only when complete; on any failure they are removed and the
+// error names the file and the reason.
+bool Package_Build(const TBuildRequest& request, TBuildResult* result, TFindings* findings,
+                   std::string* error);
 
 // Why `name` cannot be the separate cabinet's file name, or "".
 std::string Package_CabFileNameProblem(const std::string& name);
