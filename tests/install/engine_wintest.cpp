@@ -462,3 +462,19 @@ TEST_CASE("a run with nothing selected still writes the log, the entry and the u
   CHECK_FALSE(KeyExists(HKEY_LOCAL_MACHINE, g.EntryKey()));
   CHECK(Fixture::g_rollbacks.size() == 1);
 }
+
+TEST_CASE("a file named twice is recorded twice, in list order; empty sizes do not divide by zero") {
+  Fixture f("dup");
+  WritePrivateProfileStringA("ProgramFiles", "3", "engtest.txt", f.script.c_str());
+  WritePrivateProfileStringA("ProgramFiles", "4", nullptr, f.script.c_str());
+  for (long long& size : f.run.Choices.ComponentSizes) size = 0;
+  HWND bar = MakeBar();
+  f.run.ProgressBar = bar;
+  g_positions.clear();
+  REQUIRE(StartInstall(f.run) == kInstallSucceeded);
+  CHECK(f.Log().find("[Files]\r\nFile1=engtest.txt\r\nFile2=docs\\notes.txt\r\nFile3=engtest.txt\r\n"
+                     "File4=created-later.ini\r\n") != std::string::npos);
+  REQUIRE(!g_positions.empty());
+  CHECK(g_positions.back() == 100);
+  DestroyWindow(bar);
+}
