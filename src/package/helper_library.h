@@ -17,6 +17,12 @@ bool ReadHelperLibrarySlot(const TStr& programPath, int cabinetOffset, TStr* slo
 // is left behind. kPlaced: loaded.
 TPlaceResult LoadHelperLibraryAt(const TStr& path, const TStr& slot, TError* error);
 
+// Both steps for a package file: its slot placed as `folder` + "uncab.dll"
+// (folder with a trailing backslash) and loaded. False, with *error filled when
+// given, when the slot cannot be read or the copy cannot be placed there.
+bool LoadHelperLibraryFrom(const TStr& programPath, int cabinetOffset, const TStr& folder,
+                           TError* error = nullptr);
+
 // Frees the library and deletes its copy, if that is still the file this run
 // wrote.
 void UnloadHelperLibrary();

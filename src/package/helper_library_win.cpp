@@ -59,6 +59,21 @@ TPlaceResult LoadHelperLibraryAt(const TStr& path, const TStr& slot, TError* err
   return kPlaced;
 }
 
+bool LoadHelperLibraryFrom(const TStr& programPath, int cabinetOffset, const TStr& folder,
+                           TError* error) {
+  TError local;
+  if (!error) error = &local;
+  TStr slot;
+  TStr path = folder + "uncab.dll";
+  if (!ReadHelperLibrarySlot(programPath, cabinetOffset, &slot)) {
+    error->Set(kLibraryNotWritten, GetLastError(), programPath);
+    return false;
+  }
+  TPlaceResult placed = LoadHelperLibraryAt(path, slot, error);
+  if (placed == kNameTaken) error->Set(kLibraryNotWritten, ERROR_FILE_EXISTS, path);
+  return placed == kPlaced;
+}
+
 void UnloadHelperLibrary() {
   if (g_helperLibrary) FreeLibrary(g_helperLibrary);
   g_helperLibrary = nullptr;

@@ -63,6 +63,14 @@ public:
     IniFind((const char*)bytes_.data(), bytes_.size(), section, key, &value, &line);
     return value;
   }
+  // A key written with an empty value is present: the installer refuses some
+  // keys exactly when they are there but empty.
+  bool Has(const char* section, const char* key) const override {
+    auto s = index_.find(Upper(section));
+    if (s == index_.end()) return false;
+    auto k = s->second.find(Upper(key));
+    return k != s->second.end() && k->second.present;
+  }
   std::string Read(const std::string& section, const std::string& key, int* line = nullptr) const {
     if (line) *line = 0;
     auto s = index_.find(Upper(section));
