@@ -3,6 +3,8 @@
 // also shows, on the worker's behalf, every box the run needs: a box belongs
 // to the wizard window and its thread, never to the worker.
 #include <windows.h>
+
+#include "package/package_error.h"
 #include <commctrl.h>
 
 #include "base/message_box.h"
@@ -148,6 +150,7 @@ TInstallOutcome StartInstall(TInstallRun& run) {
 }
 
 TStr DescribeInstallFailure(const TError& failure) {
+  if (IsPackageErrorCode(failure.Code)) return PackageErrorText(failure);
   TStr text;
   switch (failure.Code) {
     case kInstallNoThread: text = "Setup could not start the installation."; break;

@@ -157,6 +157,12 @@ bool ExtractList(TWorker& w, const TStrList& list, const TStr& folder, const cha
   if (!w.log.Flush() || reader.logFailed)
     return Fail(w.run, kInstallLogFailed, w.log.Failure().SystemError, w.run.LogPath);
   if (CancelFlag) return false;
+  if (!ok && reader.Failure.Failed()) {
+    // The cabinet layer knows best what failed (a damaged cabinet, a stored
+    // name refused, a file that could not be created): pass its report on.
+    if (!w.run.Failure.Failed()) w.run.Failure = reader.Failure;
+    return false;
+  }
   if (!ok) return Fail(w.run, kInstallExtractFailed, (unsigned)reader.LastIoError, folder);
   if (missing >= 0)
     return Fail(w.run, kInstallExtractFailed, 0, wanted[missing] + " (not in the package)");
