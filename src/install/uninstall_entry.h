@@ -27,9 +27,10 @@ struct TUninstallEntry {
 };
 
 // Writes the uninstaller file (our own program image: the bytes of
-// `packagePath` before its helper library, HelperLibraryStart) and then the entry. An existing file of that name is
+// `packagePath` before its helper library, HelperLibraryStart with
+// `cabinetOffset`) and then the entry. An existing file of that name is
 // replaced only when it is a program image of ours; the entry is written only
 // once the file is in place, so it never points at a missing or foreign
 // file. Fills `err` and returns false on failure.
-bool WriteUninstallEntry(const TUninstallEntry& entry, const TStr& packagePath, long long imageSize,
+bool WriteUninstallEntry(const TUninstallEntry& entry, const TStr& packagePath, int cabinetOffset,
                          TError& err);
