@@ -42,10 +42,11 @@ struct TUninstaller {
   }
   std::string Command() const { return file + " /U \"" + log + "\""; }
 
-  int Run(const std::string& commandLine, const char* answer = "Y") {
+  int Run(const std::string& commandLine, const char* answer = "Y", unsigned timeoutMs = 60000) {
     return RunAndWaitWithEnv(commandLine, root,
                              {"TEMP=" + temp.substr(0, temp.size() - 1), "TMP=" + temp.substr(0, temp.size() - 1),
-                              "KESTIN_PROBE_OUT=" + out, std::string("KESTIN_PROBE_ANSWER=") + answer});
+                              "KESTIN_PROBE_OUT=" + out, std::string("KESTIN_PROBE_ANSWER=") + answer},
+                             timeoutMs);
   }
   std::vector<std::string> Boxes() const {
     std::vector<uint8_t> bytes = ReadWholeFile(out);
@@ -133,5 +134,22 @@ TEST_CASE("/D deletes only a copy of its own program, and leaves its marker and 
   REQUIRE(u.Run("\"" + helper + "\" /D \"" + u.file + "\" \"Done.\"") == 0);
   CHECK_FALSE(Exists(u.file));
   CHECK_FALSE(Exists(u.temp + "KVLhelper.$$$"));
+  DeleteFileA(helper.c_str());
+}
+
+TEST_CASE("/D hands a file that stays in use for a minute to the system for deletion at restart, and ends") {
+  TUninstaller u;
+  std::string helper = u.temp + "KVLbusy.tmp";
+  REQUIRE(CopyFileA(u.file.c_str(), helper.c_str(), FALSE));
+  // Held open without delete sharing for longer than the helper waits.
+  HANDLE busy = CreateFileA(u.file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  REQUIRE(busy != INVALID_HANDLE_VALUE);
+  int rc = u.Run("\"" + helper + "\" /D \"" + u.file + "\" \"Done.\"", "Y", 150000);
+  CloseHandle(busy);
+  CHECK(rc == 0);  // it ended by itself, within the run's time limit
+  std::vector<std::string> boxes = u.Boxes();
+  REQUIRE(boxes.size() == 1);
+  CHECK(boxes[0] == "Information|Done.~~~~The uninstaller file will be removed when Windows restarts:~~" + u.file);
+  CHECK_FALSE(Exists(u.temp + "KVLbusy.$$$"));
   DeleteFileA(helper.c_str());
 }
