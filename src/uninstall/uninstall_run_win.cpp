@@ -12,6 +12,16 @@ static const char kUninstallList[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersi
 // A log without a question would show an empty box with Yes and No.
 static const char kDefaultQuestion[] = "Remove the installed program and all of its components?";
 static const char kNoLog[] = "Nothing was removed: the uninstall log could not be found.";
+static const char kNotALog[] = "Nothing was removed: this file is not an uninstall log.";
+
+// Every log an installation writes starts with its [General] texts. Any
+// other file named on the command line is left alone: the run deletes the
+// log at its end, and a file that was never a log is not ours to delete.
+static bool IsUninstallLog(const TLogStore& log) {
+  static const char kAbsent[] = "\x01";
+  return log.Read(kLogGeneral, kLogMessageString, kAbsent) != kAbsent ||
+         log.Read(kLogGeneral, kLogOKString, kAbsent) != kAbsent;
+}
 
 static TStr FullPathOf(const TStr& path) {
   char buf[MAX_PATH];
@@ -87,6 +97,10 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
   o.LogFound = FileExists(log);
   if (o.LogFound) {
     TProfileLogStore store(log);
+    if (!IsUninstallLog(store)) {
+      o.NotALog = true;
+      return;
+    }
     TUndoContext context;
     context.LogPath = log;
     context.SystemFolder = SystemFolderNow();
@@ -118,9 +132,10 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
 void UninstallRun(const TStr& logPath, bool fromCommandLine) {
   TUninstallOutcome o;
   UninstallFromLog(logPath, fromCommandLine, &o);
-  if (!o.LogFound) {
+  if (!o.LogFound || o.NotALog) {
     if (fromCommandLine && !logPath.empty())
-      ShowMessage(nullptr, Concat(kNoLog, "\r\n", logPath).c_str(), "Warning", MB_OK | MB_ICONWARNING);
+      ShowMessage(nullptr, Concat(o.NotALog ? kNotALog : kNoLog, "\r\n", logPath).c_str(), "Warning",
+                  MB_OK | MB_ICONWARNING);
     return;
   }
   if (!o.Confirmed) return;

@@ -215,12 +215,32 @@ TEST_CASE("a missing log: the uninstaller says that nothing was removed; the rol
   CHECK(g_boxes[0].find("Warning|Nothing was removed") == 0);
 }
 
+TEST_CASE("a file that is not an uninstall log is neither acted on nor deleted") {
+  TInstallation inst;
+  std::string notes = inst.root + "notes.ini";
+  Touch(notes, "[Files]\r\nFile1=..\\other.txt\r\n");
+  Touch(inst.root + "other.txt");
+  TUninstallOutcome o = Uninstall(notes, true);
+  CHECK(o.NotALog);
+  CHECK_FALSE(o.Confirmed);
+  CHECK(g_boxes.empty());
+  CHECK(Exists(notes));
+  CHECK(Exists(inst.root + "other.txt"));
+  g_boxes.clear();
+  MessageHook = Record;
+  UninstallRun(notes.c_str(), true);
+  MessageHook = nullptr;
+  REQUIRE(g_boxes.size() == 1);
+  CHECK(g_boxes[0].find("Warning|Nothing was removed: this file is not an uninstall log.") == 0);
+}
+
 TEST_CASE("hostile log entries are skipped and reported; what they name stays") {
   TInstallation inst;
   Touch(inst.root + "outside.txt");
   Touch(inst.root + "victim.lnk");
   Touch(inst.desktop + "\\KestinTest keep " + inst.tag + ".txt");
   Touch(inst.dest + "own.txt");
+  inst.Log("General", "OKString", "Removed.");
   inst.Log("Files", "File1", "..\\outside.txt");
   inst.Log("Files", "File2", inst.root + "outside.txt");
   inst.Log("Files", "File3", "own.txt");
