@@ -156,6 +156,6 @@ void RunInstallWorker(TInstallRun& run) {
   }
   // Succeeded before Done: the wizard reads the result once it sees Done.
   InstallSucceeded.Set(committed);
-  if (committed) Sleep(500);  // the full bar stays visible a moment
+  if (committed && run.FinalPauseMs) Sleep(run.FinalPauseMs);
   InstallDone.Raise();
 }
