@@ -268,6 +268,30 @@ TEST_CASE("hostile log entries are skipped and reported; what they name stays") 
   DeleteFileA((inst.desktop + "\\KestinTest keep " + inst.tag + ".txt").c_str());
 }
 
+TEST_CASE("a truncated log: what can be read is undone, a cut entry is refused, and the run ends cleanly") {
+  TInstallation inst;
+  inst.Install();
+  std::vector<uint8_t> bytes = ReadWholeFile(inst.log);
+  std::string text(bytes.begin(), bytes.end());
+  // Cut in the middle of the desktop shortcut's path.
+  size_t cut = text.find("Link1=") + 6 + inst.desktopLink.size() / 2;
+  REQUIRE(WriteWholeFile(inst.log, std::vector<uint8_t>(bytes.begin(), bytes.begin() + cut)));
+  TUninstallOutcome o = Uninstall(inst.log, true);
+  CHECK(o.Confirmed);
+  REQUIRE(o.Skipped.Count() == 1);
+  CHECK(std::string(o.Skipped[0].c_str()).find("Shortcuts Link1") == 0);
+  CHECK(o.NotRemoved.Count() == 0);
+  CHECK_FALSE(Exists(inst.dest));
+  CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, inst.productKey));
+  CHECK_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallList + inst.entry));
+  // Recorded after the cut: still there.
+  CHECK(Exists(inst.desktopLink));
+  CHECK(Exists(inst.programs + "\\" + inst.group + "\\Demo.lnk"));
+  CHECK(KeyExists(HKEY_CLASSES_ROOT, inst.type + "\\shell\\Open with Demo"));
+  DeleteFileA(inst.desktopLink.c_str());
+  DeleteFolderTree((inst.programs + "\\" + inst.group).c_str());
+}
+
 TEST_CASE("rollback asks the same question; Yes removes what was recorded, No keeps it") {
   TInstallation inst;
   std::set<std::string> before = inst.Snapshot();
