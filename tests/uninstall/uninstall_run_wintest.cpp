@@ -171,16 +171,6 @@ TEST_CASE("a file the user added keeps its folder; everything recorded goes") {
   CHECK(Join(inst.Snapshot()) == Join(expected));
 }
 
-TEST_CASE("No removes nothing, the log included") {
-  TInstallation inst;
-  inst.Install();
-  std::set<std::string> installed = inst.Snapshot();
-  TUninstallOutcome o = Uninstall(inst.log, true, IDNO);
-  CHECK(g_boxes.size() == 1);
-  CHECK_FALSE(o.Confirmed);
-  CHECK(Join(inst.Snapshot()) == Join(installed));
-}
-
 TEST_CASE("a file in use stays and is named; the rest goes; a second run finds no log and ends cleanly") {
   TInstallation inst;
   std::set<std::string> before = inst.Snapshot();
@@ -318,12 +308,4 @@ TEST_CASE("rollback asks the same question; Yes removes what was recorded, No ke
   // The rollback shows no done message.
   CHECK(g_boxes == std::vector<std::string>{"Warning|Remove Demo " + inst.tag + "?"});
   CHECK(Join(inst.Snapshot()) == Join(before));
-}
-
-TEST_CASE("the rollback leaves an uninstall entry alone") {
-  TInstallation inst;
-  inst.Install();
-  Uninstall(inst.log, false);
-  CHECK(KeyExists(HKEY_LOCAL_MACHINE, kUninstallList + inst.entry));
-  CHECK_FALSE(Exists(inst.dest));
 }
