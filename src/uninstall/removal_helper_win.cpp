@@ -64,11 +64,12 @@ bool StartRemovalHelper(const TStr& message) {
     DeleteFileA(copy.c_str());
     return false;
   }
+  // No show state is handed down: the helper has no window of its own, and
+  // the system would apply a hidden state to the first window it shows,
+  // which is the message box.
   STARTUPINFOA si;
   ZeroMemory(&si, sizeof si);
   si.cb = sizeof si;
-  si.dwFlags = STARTF_USESHOWWINDOW;
-  si.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION pi;
   TStr line = HelperCommandLine(copy, self, message);
   if (!CreateProcessA(copy.c_str(), line.buffer(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
@@ -166,5 +167,7 @@ void RemovalHelperRun(const TStr& file, const TStr& message) {
   if (ownMarker) DeleteFileA(marker.c_str());
   TStr text = message;
   if (trouble) text = Concat(message, message.empty() ? "" : "\r\n\r\n", trouble, "\r\n", file);
-  ShowMessage(nullptr, text.c_str(), "Information", MB_OK | MB_ICONINFORMATION);
+  // The helper was started in the background; its box must not hide
+  // behind the window the user uninstalled from.
+  ShowMessage(nullptr, text.c_str(), "Information", MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
 }
