@@ -109,11 +109,12 @@ cmake --build build/win64 --target setup uncab bench_install -j $jobs >/dev/null
 $pack build $work/install -o $work/i.exe --stub $top/build/win64/setup.exe --dll $top/build/win64/uncab.dll >/dev/null
 install_bytes=$(du -sb --apparent-size $work/install/files | cut -f1)
 iout=$(mktemp -d /dev/shm/kestin-install.XXXXXX 2>/dev/null || mktemp -d $work/install-out.XXXXXX)
-winpath() { echo "Z:$1" | tr / '\\'; }
+# Quoted for hyperfine's own word splitting, which would eat the backslashes.
+winpath() { echo "'Z:$1'" | tr / '\\'; }
 wine=/usr/lib/wine/wine64
 tests/wine/wine-session hyperfine -N --runs "$runs" --warmup 1 --export-json $work/install.json \
   --prepare "rm -rf $iout/a $iout/b $iout/w" \
   -n "install run" "$wine $top/build/win64/bench_install.exe $(winpath $work/i.exe) $(winpath $iout/a) $(winpath $iout/w)" \
-  -n "xcopy" "$wine cmd /c xcopy $(winpath $work/install/files) $(winpath $iout/b)\\ /E /I /Q /Y" >/dev/null
+  -n "xcopy" "$wine cmd /c xcopy $(winpath $work/install/files) $(winpath $iout/b/) /E /I /Q /Y" >/dev/null
 rm -rf "$iout"
 python3 bench/summarize.py install $work/install.json "$install_bytes"
