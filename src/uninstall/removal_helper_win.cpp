@@ -92,12 +92,13 @@ bool StartRemovalHelper(const TStr& message) {
       break;
     }
   }
-  // A helper that ended may still have shown the message; one that is
-  // still running will show it.
+  // A helper that ended normally has shown the message (its marker may be
+  // gone already); one that crashed has not. One still running without a
+  // marker after the wait will still show it.
   if (ended) {
     DWORD code = 1;
-    started = GetExitCodeProcess(pi.hProcess, &code) && code == 0 && Exists(marker);
-  } else if (!started) {
+    started = GetExitCodeProcess(pi.hProcess, &code) && code == 0;
+  } else {
     started = true;
   }
   CloseHandle(pi.hProcess);

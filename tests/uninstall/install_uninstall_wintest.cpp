@@ -264,7 +264,6 @@ TEST_CASE("a Cancel during registration is rolled back too: the registered file 
   g_cancelRun = &p.run;
   g_cancelOnRegistrationError = true;
   CHECK(StartInstall(p.run) == kInstallCancelled);
-  for (auto& m : g_boxes) MESSAGE(m);
   REQUIRE(g_boxes.size() == 3);
   CHECK(g_boxes[0].find("Error|Registration failed: " + p.Failing()) == 0);
   CHECK(g_boxes[1] == "Warning|Remove the engine test?");
