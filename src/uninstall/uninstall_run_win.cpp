@@ -8,7 +8,6 @@
 #include "uninstall/undo_steps.h"
 #include "uninstall/uninstall_run.h"
 
-static const char kUninstallList[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 // A log without a question would show an empty box with Yes and No.
 static const char kDefaultQuestion[] = "Remove the installed program and all of its components?";
 static const char kNoLog[] = "Nothing was removed: the uninstall log could not be found.";
@@ -43,7 +42,7 @@ static bool NamesProgram(const TStr& commandLine, const TStr& program) {
 static TStr EntryCommand(const TStr& entryName) {
   TStr result;
   HKEY key;
-  TStr path = Concat(kUninstallList, "\\", entryName);
+  TStr path = Concat(kUninstallListKey, "\\", entryName);
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return result;
   char buf[1024];
   DWORD size = sizeof buf - 1, type = 0;
@@ -60,7 +59,7 @@ static TStr EntryCommand(const TStr& entryName) {
 // product's entry still starts it.
 static bool AnyEntryUses(const TStr& program) {
   HKEY list;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallList, 0, KEY_READ, &list) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallListKey, 0, KEY_READ, &list) != ERROR_SUCCESS) return false;
   bool used = false;
   char name[256];
   for (DWORD i = 0; !used; i++) {
@@ -80,7 +79,7 @@ static TStr StepSubject(const TUndoStep& step) {
     case kUndoDeleteClassKey:
       return Concat("HKEY_CLASSES_ROOT\\", step.Target);
     case kUndoDeleteUninstallEntry:
-      return Concat("HKEY_LOCAL_MACHINE\\", kUninstallList, "\\", step.Target);
+      return Concat("HKEY_LOCAL_MACHINE\\", kUninstallListKey, "\\", step.Target);
     default:
       return step.Target;
   }
