@@ -241,6 +241,8 @@ void RunInstallWorker(TInstallRun& run) {
     }
     if (committed) PostProgress(run, 100);
   }
+  // Whatever happened, the rollback reads what is on disk.
+  if (!run.LogPath.empty()) log.Flush();
   // Succeeded before Done: the wizard reads the result once it sees Done.
   InstallSucceeded.Set(committed);
   if (committed && run.FinalPauseMs) Sleep(run.FinalPauseMs);
