@@ -31,7 +31,7 @@ check_hardening() {
     grep -Eq "^Entry ${entry%% *} +0*[1-9a-f][0-9a-f]* +0*[1-9a-f][0-9a-f]* +${entry#* }" <<<"$headers" ||
       { echo "FAIL: $f has no ${entry#* } directory"; fail=1; }
   done
-  if $objdump -h "$f" | grep -A1 '^ *[0-9]' | grep 'CODE' | grep -vq 'READONLY'; then
+  if grep -A1 '^ *[0-9]' <<<"$($objdump -h "$f")" | grep 'CODE' | grep -v 'READONLY' >/dev/null; then
     echo "FAIL: $f has a section that is both writable and executable"; fail=1
   fi
 }
