@@ -20,6 +20,10 @@ if(KESTIN_WINDOWS)
   # as ordinary C++ with exceptions.
   add_compile_options(-Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type)
   add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 WINVER=0x0501 STRICT)
+  # Reproducible images: no link time in the headers, so the same source gives
+  # the same setup.exe and uncab.dll byte for byte (with or without the tests
+  # in the tree, on any machine).
+  add_link_options(-Wl,--no-insert-timestamp)
   set(KESTIN_WIN_LINK -static -static-libgcc -static-libstdc++ -s -Wl,--gc-sections
       -Wl,--no-seh -Wl,--enable-auto-image-base)
   # System DLLs only; linked after every module library.

@@ -21,7 +21,7 @@ fi
 cmake --build $bench --target kestin-pack bench_inflate bench_pick -j $jobs >/dev/null
 if [ ! -f build/win32/build.ninja ]; then
   cmake -S . -B build/win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
-    -DCMAKE_BUILD_TYPE=MinSizeRel -DBUILD_TESTING=OFF >/dev/null
+    -DCMAKE_BUILD_TYPE=MinSizeRel -DBUILD_TESTING=ON >/dev/null
 fi
 cmake --build build/win32 --target setup uncab -j $jobs >/dev/null
 

@@ -38,17 +38,19 @@ check_imports() {
 
 # ASLR with relocations to apply, DEP, imports found, and no section both
 # writable and executable: the release links with its own section layout.
+# (Here-strings, not pipes: grep -q stops reading early, and under pipefail
+# the writer's broken pipe would read as a missing flag.)
 check_hardening() {
   local f=$1 headers
   headers=$($objdump -p "$f")
   for flag in DYNAMIC_BASE NX_COMPAT; do
-    echo "$headers" | grep -qw "$flag" || { echo "FAIL: $f lacks $flag"; fail=1; }
+    grep -qw "$flag" <<<"$headers" || { echo "FAIL: $f lacks $flag"; fail=1; }
   done
   for entry in "1 Import" "5 Base Relocation"; do
-    echo "$headers" | grep -Eq "^Entry ${entry%% *} +0*[1-9a-f][0-9a-f]* +0*[1-9a-f][0-9a-f]* +${entry#* }" ||
+    grep -Eq "^Entry ${entry%% *} +0*[1-9a-f][0-9a-f]* +0*[1-9a-f][0-9a-f]* +${entry#* }" <<<"$headers" ||
       { echo "FAIL: $f has no ${entry#* } directory"; fail=1; }
   done
-  if $objdump -h "$f" | grep -A1 '^ *[0-9]' | grep 'CODE' | grep -vq 'READONLY'; then
+  if grep -A1 '^ *[0-9]' <<<"$($objdump -h "$f")" | grep 'CODE' | grep -v 'READONLY' >/dev/null; then
     echo "FAIL: $f has a section that is both writable and executable"; fail=1
   fi
 }

@@ -8,7 +8,7 @@ for t in build/host/fuzz/fuzz_*; do
   name=$(basename "$t"); short=${name#fuzz_}
   mkdir -p "build/host/fuzz/work/$short"
   seeds=tests/fuzz/corpus/$short; [ -d "$seeds" ] || seeds=
-  [ "$short" = cabinet ] && [ -d ../shared/testdata/cab ] && seeds="$seeds ../shared/testdata/cab"
+  [ "$short" = cabinet ] && seeds="$seeds tests/data/cab"
   echo "== $name for ${secs}s"
   "$t" -max_total_time="$secs" -timeout=10 -rss_limit_mb=2048 "build/host/fuzz/work/$short" $seeds
 done

@@ -154,7 +154,7 @@ TEST_CASE("damaged input fails with the file's name and leaves no partial file")
 
 TEST_CASE("all four compression types list and extract as cabextract extracts them") {
   std::string dir = NewScratchFolder("fourtypes");
-  std::string mixed = SharedPath("testdata/cab/mszip_lzx_qtm.cab");
+  std::string mixed = TestDataPath("cab/mszip_lzx_qtm.cab");
   TRun listed = RunTool("list " + Quote(mixed));
   REQUIRE(listed.rc == 0);
   for (const char* name : {"mszip.txt", "lzx.txt", "qtm.txt"}) CHECK(listed.out.find(name) != std::string::npos);

@@ -46,7 +46,7 @@ bool WriteTextFile(const std::string& path, const std::string& text) {
 
 std::string SourcePath(const std::string& r) { return FromBuildPath(std::string(KESTIN_SOURCE_DIR) + "/" + r); }
 std::string BinaryPath(const std::string& r) { return FromBuildPath(std::string(KESTIN_BINARY_DIR) + "/" + r); }
-std::string SharedPath(const std::string& r) { return FromBuildPath(std::string(KESTIN_SHARED_DIR) + "/" + r); }
+std::string TestDataPath(const std::string& r) { return SourcePath("tests/data/" + r); }
 
 std::string NewScratchFolder(const std::string& tag) {
   static unsigned counter = 0;

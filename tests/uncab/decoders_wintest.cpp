@@ -10,7 +10,7 @@
 #include "test_files.h"
 
 TEST_CASE("the sample cabinet's MSZIP, LZX and Quantum folders decode") {
-  std::vector<uint8_t> bytes = ReadWholeFile(SharedPath("testdata/cab/mszip_lzx_qtm.cab"));
+  std::vector<uint8_t> bytes = ReadWholeFile(TestDataPath("cab/mszip_lzx_qtm.cab"));
   TSampleCabinet cab;
   REQUIRE(ParseCabinet(bytes, &cab));
   REQUIRE(cab.folders.size() == 3);
@@ -47,7 +47,7 @@ TEST_CASE("damaged data is refused in the Windows build too") {
                            "cve-2018-18584-qtm-max-size-block.cab"}) {
     CAPTURE(name);
     TSampleCabinet cab;
-    REQUIRE(ParseCabinet(ReadWholeFile(SharedPath(std::string("testdata/cab/") + name)), &cab));
+    REQUIRE(ParseCabinet(ReadWholeFile(TestDataPath(std::string("cab/") + name)), &cab));
     REQUIRE(cab.folders.size() == 1);
     CHECK(DecodeBlocks(cab.folders[0].typeCompress, cab.folders[0].blocks).result == kDecodeBadData);
   }

@@ -113,7 +113,7 @@ TEST_SUITE("FDI sample cabinets") {
     SUBCASE("reserved areas everywhere") { name = "reserve_HFD.cab"; }
     SUBCASE("one folder of each compression type") { name = "mszip_lzx_qtm.cab"; }
     CAPTURE(name);
-    std::string path = SharedPath("testdata/cab/" + name);
+    std::string path = TestDataPath("cab/" + name);
     int ok = 0;
     auto ours = ExtractAll(path, &ok);
     CHECK(ok == 1);
@@ -123,7 +123,7 @@ TEST_SUITE("FDI sample cabinets") {
 
   TEST_CASE("the three-type cabinet gives the documented sizes") {
     int ok = 0;
-    auto ours = ExtractAll(SharedPath("testdata/cab/mszip_lzx_qtm.cab"), &ok);
+    auto ours = ExtractAll(TestDataPath("cab/mszip_lzx_qtm.cab"), &ok);
     CHECK(ok == 1);
     CHECK(ours["mszip.txt"].size() == 57);
     CHECK(ours["lzx.txt"].size() == 187);
@@ -137,7 +137,7 @@ TEST_SUITE("FDI sample cabinets") {
     SUBCASE("cut off inside the data, with reserved areas") { name = "cve-2015-4471-lzx-under-read.cab"; }
     CAPTURE(name);
     Session s;
-    s.Put("cab", ReadWholeFile(SharedPath("testdata/cab/" + name)));
+    s.Put("cab", ReadWholeFile(TestDataPath("cab/" + name)));
     Recorder r;
     CHECK(s.Copy("cab", "", &r) == 0);
     CHECK(s.error.oper == kFdiCorruptCabinet);
@@ -151,7 +151,7 @@ TEST_SUITE("FDI sample cabinets") {
     CAPTURE(name);
     auto start = std::chrono::steady_clock::now();
     Session s;
-    s.Put("cab", ReadWholeFile(SharedPath("testdata/cab/" + name)));
+    s.Put("cab", ReadWholeFile(TestDataPath("cab/" + name)));
     Recorder r;
     CHECK(s.Copy("cab", "", &r) == 0);
     CHECK(s.error.flag != 0);

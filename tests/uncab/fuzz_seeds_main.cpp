@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
   WriteSeed(q, "literals", 0x80 | 11, QuantumEncode(text, qo));
 
   TSampleCabinet cab;
-  if (ParseCabinet(ReadFile(root + "/../shared/testdata/cab/mszip_lzx_qtm.cab"), &cab) &&
+  if (ParseCabinet(ReadFile(root + "/tests/data/cab/mszip_lzx_qtm.cab"), &cab) &&
       cab.folders.size() == 3) {
     WriteSeed(m, "sample", 0, cab.folders[0].blocks);
     WriteSeed(l, "sample", (uint8_t)((cab.folders[1].typeCompress >> 8) - 15), cab.folders[1].blocks);

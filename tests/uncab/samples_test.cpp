@@ -8,7 +8,7 @@
 namespace {
 
 TSampleCabinet LoadSample(const std::string& name) {
-  std::vector<uint8_t> bytes = ReadWholeFile(SharedPath("testdata/cab/" + name));
+  std::vector<uint8_t> bytes = ReadWholeFile(TestDataPath("cab/" + name));
   REQUIRE(!bytes.empty());
   TSampleCabinet cab;
   REQUIRE(ParseCabinet(bytes, &cab));
@@ -62,7 +62,7 @@ TEST_CASE("cabinets known to have broken other decoders are refused") {
                            "cve-2015-4471-lzx-under-read.cab",
                            "cve-2018-18584-qtm-max-size-block.cab"}) {
     CAPTURE(name);
-    std::vector<uint8_t> bytes = ReadWholeFile(SharedPath(std::string("testdata/cab/") + name));
+    std::vector<uint8_t> bytes = ReadWholeFile(TestDataPath(std::string("cab/") + name));
     // The damage is in the data: the container records are intact enough to
     // hand a block to the decoder, which must refuse it.
     TSampleCabinet cab;
