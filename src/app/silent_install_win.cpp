@@ -29,7 +29,9 @@ void SilentRollback(const TStr& logPath) {
   ConfirmRemoval(true);
   UninstallFromLog(logPath, false, &o, g_rollbackLog);
   ConfirmRemoval(false);
-  if (!o.Confirmed || o.NotRemoved.Count() || o.Skipped.Count()) g_rollbackIncomplete = true;
+  // A log that is not there recorded nothing, so nothing is left behind.
+  if (o.LogFound && (!o.Confirmed || o.NotALog || o.NotRemoved.Count() || o.Skipped.Count()))
+    g_rollbackIncomplete = true;
 }
 
 int Refuse(TRunLog& log, const TStr& reason, unsigned systemError = 0) {

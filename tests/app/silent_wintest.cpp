@@ -52,7 +52,7 @@ std::string RegString(HKEY root, const std::string& key, const char* name) {
   return v;
 }
 
-std::string Folder(int csidl) {
+std::string ShellFolder(int csidl) {
   char buf[MAX_PATH] = {};
   SHGetSpecialFolderPathA(nullptr, buf, csidl, FALSE);
   return buf;
@@ -110,7 +110,7 @@ TEST_CASE("an unattended install takes every answer from the command line, and i
   Package p("all");
   std::string dest = p.dir + "Program Files\\Acme";
   std::string log = p.dir + "install.log", ulog = p.dir + "uninstall.log";
-  std::string sys = Folder(CSIDL_SYSTEM) + "\\";
+  std::string sys = ShellFolder(CSIDL_SYSTEM) + "\\";
   int code = p.Setup("/S DIR=\"" + dest + "\" COMPONENTS=1,3 GROUP=\"Acme Tools\" USER=Ada \"COMPANY=Engines Ltd\" LOG=\"" +
                      log + "\"");
   std::string l = Text(log);
@@ -126,8 +126,8 @@ TEST_CASE("an unattended install takes every answer from the command line, and i
   std::string command = RegString(HKEY_LOCAL_MACHINE, p.entryKey, "UninstallString");
   CHECK(Contains(command, " /U \"" + dest + "\\Uninst.log\""));
   CHECK(RegString(HKEY_LOCAL_MACHINE, p.entryKey, "QuietUninstallString") == command + " /S");
-  std::string desktopLink = Folder(CSIDL_DESKTOPDIRECTORY) + "\\Engine Test.lnk";
-  std::string menuLink = Folder(CSIDL_PROGRAMS) + "\\Acme Tools\\Tools\\Engine Notes.lnk";
+  std::string desktopLink = ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Engine Test.lnk";
+  std::string menuLink = ShellFolder(CSIDL_PROGRAMS) + "\\Acme Tools\\Tools\\Engine Notes.lnk";
   CHECK(Exists(desktopLink));
   CHECK(Exists(menuLink));
   CHECK(RegString(HKEY_CLASSES_ROOT, ".kstsilall", nullptr) == "KestinSilent.all");
@@ -174,7 +174,7 @@ TEST_CASE("without COMPONENTS every option goes in; NOSHORTCUTS and NOASSOC leav
   REQUIRE(p.Setup("/s DIR=" + dest + " NOSHORTCUTS NOASSOC") == 0);
   CHECK(Exists(dest + "\\docs\\guide.txt"));
   CHECK(Exists(dest + "\\engtest.txt"));
-  CHECK_FALSE(Exists(Folder(CSIDL_PROGRAMS) + "\\Kestin Silent bare"));
+  CHECK_FALSE(Exists(ShellFolder(CSIDL_PROGRAMS) + "\\Kestin Silent bare"));
   CHECK(RegString(HKEY_CLASSES_ROOT, ".kstsilbare", nullptr) == "<no key>");
   // Name and company: the system's registered owner, as the wizard proposes.
   CHECK(RegString(HKEY_CURRENT_USER, p.productKey, "Owner") != "<no key>");
@@ -193,7 +193,7 @@ TEST_CASE("a destination that cannot be written is refused with exit code 1 and 
   CHECK(Contains(l, "FAILED refused: The destination cannot be written: " + dest + ": "));
   CHECK_FALSE(p.Installed());
   CHECK(RegString(HKEY_CURRENT_USER, p.productKey, "Owner") == "<no key>");
-  CHECK_FALSE(Exists(Folder(CSIDL_SYSTEM) + "\\" + p.control));
+  CHECK_FALSE(Exists(ShellFolder(CSIDL_SYSTEM) + "\\" + p.control));
 }
 
 TEST_CASE("bad arguments end with exit code 1 and a log line before anything changes") {
