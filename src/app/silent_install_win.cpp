@@ -154,6 +154,7 @@ int InstallWithStartedSetup(const TSilentArgs& args, TRunLog& log) {
 
   TInstallOutcome outcome = StartInstall(run);
   if (outcome != kInstallSucceeded) {
+    if (run.Failure.Failed()) log.Line(RunLogFailureLine("install", DescribeInstallFailure(run.Failure), 0, TStr()));
     // A run that never reached the destination changed nothing.
     if (run.LogPath.empty()) return kExitRefused;
     return g_rollbackIncomplete ? kExitRollbackIncomplete : kExitRolledBack;

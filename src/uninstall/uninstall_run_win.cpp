@@ -120,11 +120,12 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
 
     for (int i = 0; i < plan.Steps.Count(); i++) {
       TStr subject = StepSubject(plan.Steps[i]);
+      const char* action = plan.Steps[i].Kind == kUndoUnregister ? "unregistered" : "removed";
       SetLastError(0);
       if (RunUndoStep(plan.Steps[i], context.SystemFolder, disk, keep)) {
-        NoteDone(observer, "removed", subject);
+        NoteDone(observer, action, subject);
       } else {
-        NoteFailed(observer, "removed", subject, GetLastError());
+        NoteFailed(observer, action, subject, GetLastError());
         o.NotRemoved.Add(subject);
       }
     }

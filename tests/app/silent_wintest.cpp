@@ -161,6 +161,7 @@ TEST_CASE("an unattended install takes every answer from the command line, and i
   CHECK(RegString(HKEY_CURRENT_USER, p.productKey, "Owner") == "<no key>");
   CHECK(RegString(HKEY_CLASSES_ROOT, "KestinSilent.all\\shell\\Open with engine test", nullptr) == "<no key>");
   CHECK(Contains(u, "removed: " + dest + "\\engtest.txt\r\n"));
+  CHECK(Contains(u, "unregistered: " + sys + p.control + "\r\nremoved: " + sys + p.control + "\r\n"));
   CHECK(Contains(u, "removed: HKEY_LOCAL_MACHINE\\" + p.entryKey + "\r\n"));
   CHECK(Contains(u, "removed: " + desktopLink + "\r\n"));
   CHECK_FALSE(Contains(u, "FAILED"));
@@ -193,6 +194,23 @@ TEST_CASE("a destination that cannot be written is refused with exit code 1 and 
   CHECK(Contains(l, "FAILED refused: The destination cannot be written: " + dest + ": "));
   CHECK_FALSE(p.Installed());
   CHECK(RegString(HKEY_CURRENT_USER, p.productKey, "Owner") == "<no key>");
+  CHECK_FALSE(Exists(ShellFolder(CSIDL_SYSTEM) + "\\" + p.control));
+}
+
+TEST_CASE("a run that fails half-way is rolled back and ends with exit code 2") {
+  Package p("fails");
+  std::string dest = p.dir + "Acme", log = p.dir + "install.log";
+  // A folder where the first file is to be written: the extraction fails.
+  REQUIRE(CreateDirectoryA(dest.c_str(), nullptr));
+  REQUIRE(CreateDirectoryA((dest + "\\engtest.txt").c_str(), nullptr));
+  CHECK(p.Setup("/S DIR=\"" + dest + "\" LOG=\"" + log + "\"") == 2);
+  std::string l = Text(log);
+  INFO(l);
+  CHECK(Contains(l, "FAILED install: "));
+  CHECK(Contains(l, "removed: " + dest + "\\Uninst.log\r\n"));
+  CHECK_FALSE(p.Installed());
+  CHECK_FALSE(Exists(dest + "\\docs"));
+  CHECK(Exists(dest + "\\engtest.txt"));  // the folder that was there stays
   CHECK_FALSE(Exists(ShellFolder(CSIDL_SYSTEM) + "\\" + p.control));
 }
 
