@@ -101,13 +101,13 @@ TStr SettleChoices(const TSilentArgs& args, const TProfileScriptValues& script, 
     c.ComponentChecks[k - 1] = wanted || fixed;
   }
 
-  if (args.HasDir) {
-    c.Destination = args.Dir;
-  } else {
-    TError e;
-    c.Destination = GetDestinationFolder(&e);
-    if (e.Failed()) return e.Subject;
-  }
+  // Asked even when DIR= is given: a product that needs an earlier
+  // installation ([Path] NotFoundPathMsg) is refused without it, as the
+  // wizard refuses it.
+  TError e;
+  c.Destination = GetDestinationFolder(&e);
+  if (e.Failed()) return e.Subject;
+  if (args.HasDir) c.Destination = args.Dir;
   if (!IsFullFolderPath(c.Destination))
     return "The destination is not a full folder path (give one with DIR=): " + c.Destination;
 

@@ -50,7 +50,10 @@ bool RegisterSystemFiles(TInstallRun& run, TLogStore& log, const TStrList& list,
     }
     TStr text = RegistrationFailureText(Text(TxtRegErrorMsg), name, result);
     run.RegistrationFailures.Add(text);
-    NoteFailed(run.Observer, "file registered", WithBackslash(run.SystemFolder) + name, result);
+    // The tool's exit code, or the system's error when it did not start:
+    // said as a number, not as a system text that may not fit.
+    NoteFailed(run.Observer, "file registered",
+               Concat(WithBackslash(run.SystemFolder), name, " (result ", IntToStr(result), ")"), 0);
     AskWizard(run, text, Text(TxtError), MB_OK | MB_ICONERROR);
   }
   return true;
