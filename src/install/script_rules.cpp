@@ -1,8 +1,190 @@
 #include "install/script_rules.h"
 
+#include "package/stored_name.h"
+#include "script/profile_values.h"
+
+bool StaysInsideFolder(const TStr& relative) { return IsSafeStoredName(relative.c_str()); }
+
+bool IsPlainFileName(const TStr& name) {
+  return StaysInsideFolder(name) && name.find("\\") == TStr::npos && name.find("/") == TStr::npos;
+}
+
+namespace {
+
+class TRefusals {
+public:
+  TRefusals(TScriptRefusal* out, int max) : out_(out), max_(max) {}
+  void Add(const char* section, const TStr& key, const char* reason) {
+    if (out_ && count_ < max_) {
+      out_[count_].Section = section;
+      out_[count_].Key = key;
+      out_[count_].Reason = reason;
+    }
+    ++count_;
+  }
+  int Count() const { return count_; }
+
+private:
+  TScriptRefusal* out_;
+  int max_;
+  int count_ = 0;
+};
+
+TStr Numbered(const char* word, int n) { return word + IntToStr(n); }
+TStr OptionKey(int k, const char* suffix) { return Concat("Option", IntToStr(k), suffix); }
+
+bool Blank(const TStr& s) { return TrimControl(s).empty(); }
+
+// A registry key name that stays one key below its parent: no separator, not
+// blank.
+bool IsSingleKeyName(const TStr& s) { return !Blank(s) && s.find("\\") == TStr::npos; }
+
+// Keys that hold other programs' data (or the whole system's): a product
+// key there would be deleted on uninstall with everything below it.
+bool IsSharedRegistryKey(const TStr& section) {
+  TStr path = UpperAscii(section);
+  while (!path.empty() && path[0] == '\\') path = path.substr(1);
+  while (!path.empty() && path.back() == '\\') path.resize(path.size() - 1);
+  static const char* const shared[] = {
+      "", "SOFTWARE", "SYSTEM", "HARDWARE", "SAM", "SECURITY", "CONTROL PANEL", "ENVIRONMENT",
+      "CONSOLE", "NETWORK", "PRINTERS", "KEYBOARD LAYOUT", "APPEVENTS", "IDENTITIES",
+      "VOLATILE ENVIRONMENT", "SOFTWARE\\MICROSOFT", "SOFTWARE\\CLASSES", "SOFTWARE\\POLICIES",
+      "SOFTWARE\\WOW6432NODE", "SOFTWARE\\MICROSOFT\\WINDOWS",
+      "SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION",
+      "SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\UNINSTALL"};
+  for (const char* s : shared)
+    if (path == s) return true;
+  return path.find("\\\\") != TStr::npos;
+}
+
+void CheckUninstall(const TScriptValues& script, TRefusals& r) {
+  if (script.Has("Uninstall", "SectionName")) {
+    TStr name = script.Value("Uninstall", "SectionName");
+    if (!IsSingleKeyName(name))
+      r.Add("Uninstall", "SectionName",
+            "must be one key name: empty or with a backslash it would make the uninstall delete the "
+            "whole Uninstall key or another program's entry");
+  }
+  if (script.Has("Uninstall", "LogName") && !IsPlainFileName(script.Value("Uninstall", "LogName")))
+    r.Add("Uninstall", "LogName", "must be a plain file name: the log stays in the installation folder");
+  if (script.Has("Uninstall", "UninstallerName") &&
+      !IsPlainFileName(script.Value("Uninstall", "UninstallerName")))
+    r.Add("Uninstall", "UninstallerName",
+          "must be a plain file name: the uninstaller file stays in the Windows folder");
+  for (int j = 1;; ++j) {
+    TStr key = IntToStr(j);
+    TStr entry = script.Value("Uninstall", key.c_str());
+    if (entry.empty()) break;
+    if (!StaysInsideFolder(entry))
+      r.Add("Uninstall", key,
+            "names a file outside the installation folder (\"..\", a drive or an absolute path): the "
+            "uninstall would delete it");
+  }
+}
+
+void CheckRegistry(const TScriptValues& script, TRefusals& r) {
+  if (script.Value("Registry", "Root").empty()) return;  // no product key at all
+  if (IsSharedRegistryKey(script.Value("Registry", "Section")))
+    r.Add("Registry", "Section",
+          "must name the product's own key: the uninstall deletes it with everything below it, and "
+          "this would be a whole registry root or a key other programs share");
+}
+
+void CheckAssociations(const TScriptValues& script, TRefusals& r) {
+  // The finish page lists entries up to the last consecutive caption.
+  for (int i = 1; !script.Value("RegisterExt", Numbered("Caption", i).c_str()).empty(); ++i) {
+    TStr ext = script.Value("RegisterExt", Numbered("Ext", i).c_str());
+    if (!IsSingleKeyName(ext) || ext[0] != '.')
+      r.Add("RegisterExt", Numbered("Ext", i), "must be an extension with its dot, such as .abc");
+    if (!IsSingleKeyName(script.Value("RegisterExt", Numbered("Type", i).c_str())))
+      r.Add("RegisterExt", Numbered("Type", i),
+            "must be one key name: empty it would make the uninstall delete keys of every file type");
+    if (!IsSingleKeyName(script.Value("RegisterExt", Numbered("ActionTitle", i).c_str())))
+      r.Add("RegisterExt", Numbered("ActionTitle", i),
+            "must be one verb name: empty it would make the uninstall delete all verbs of the file type");
+  }
+}
+
+// A shortcut section's folder: `inSharedFolder` when, without a Subgroup, its
+// shortcuts lie directly in a folder that holds other programs' shortcuts.
+void CheckShortcutSection(const TScriptValues& script, const TStr& section, bool inSharedFolder,
+                          TRefusals& r) {
+  const char* s = section.c_str();
+  TStr subgroup = script.Value(s, "Subgroup");
+  if (!subgroup.empty() && !StaysInsideFolder(subgroup))
+    r.Add(s, "Subgroup", "must be a folder below the desktop or program group");
+  bool shared = inSharedFolder && subgroup.empty();
+  for (int n = 1;; ++n) {
+    TStr key = Numbered("Name", n);
+    TStr name = script.Value(s, key.c_str());
+    if (name.empty()) break;
+    if (!IsPlainFileName(name))
+      r.Add(s, key, "must be a plain name: the shortcut file would land outside its folder");
+    TStr rmdir = Numbered("RmDir", n);
+    if (shared && ProfileInteger(script.Value(s, rmdir.c_str()), 0) != 0)
+      r.Add(s, rmdir,
+            "would make the uninstall delete the whole desktop or programs folder; set it only for "
+            "shortcuts in a Subgroup or program group of their own");
+  }
+}
+
+void CheckFileList(const TScriptValues& script, const TStr& section, TRefusals& r) {
+  for (int n = 1;; ++n) {
+    TStr key = IntToStr(n);
+    TStr name = script.Value(section.c_str(), key.c_str());
+    if (name.empty()) return;
+    if (!StaysInsideFolder(name))
+      r.Add(section.c_str(), key, "names a file outside its target folder");
+  }
+}
+
+bool AlreadySeen(const TStr* seen, int count, const TStr& name) {
+  for (int i = 0; i < count; ++i)
+    if (SameTextAscii(seen[i].c_str(), name.c_str())) return true;
+  return false;
+}
+
+void CheckOptions(const TScriptValues& script, TRefusals& r) {
+  if (!script.Value("Options", OptionKey(kMaxOptions + 1, "_Text").c_str()).empty())
+    r.Add("Options", OptionKey(kMaxOptions + 1, "_Text"), "a setup script has at most five options");
+  TStr group = script.Value("Shortcuts", "Group");
+  if (!group.empty() && !StaysInsideFolder(group))
+    r.Add("Shortcuts", "Group", "must be a folder below the programs folder");
+  // A section named by several options is checked once.
+  TStr seen[kMaxOptions * 5];
+  int seenCount = 0;
+  static const char* const lists[] = {"_List", "_Sys", "_Reg"};
+  for (int k = 1; k <= kMaxOptions; ++k) {
+    if (script.Value("Options", OptionKey(k, "_Text").c_str()).empty()) break;
+    for (const char* suffix : lists) {
+      TStr section = script.Value("Options", OptionKey(k, suffix).c_str());
+      if (section.empty() || AlreadySeen(seen, seenCount, section)) continue;
+      seen[seenCount++] = section;
+      CheckFileList(script, section, r);
+    }
+    TStr dsk = script.Value("Options", OptionKey(k, "_Dsk").c_str());
+    if (!dsk.empty() && !AlreadySeen(seen, seenCount, dsk)) {
+      seen[seenCount++] = dsk;
+      CheckShortcutSection(script, dsk, true, r);
+    }
+    TStr prg = script.Value("Options", OptionKey(k, "_Prg").c_str());
+    if (!prg.empty() && !AlreadySeen(seen, seenCount, prg)) {
+      seen[seenCount++] = prg;
+      // Without a group the programs-menu shortcuts lie in the programs
+      // folder itself. With one, the user may still pick an existing group;
+      // the install run records RmDir only for a folder it created.
+      CheckShortcutSection(script, prg, group.empty(), r);
+    }
+  }
+}
+
+}  // namespace
+
 int FindRefusedScriptValues(const TScriptValues& script, TScriptRefusal* out, int max) {
-  (void)script;
-  (void)out;
-  (void)max;
-  return 0;
+  TRefusals r(out, max);
+  CheckOptions(script, r);
+  CheckUninstall(script, r);
+  CheckRegistry(script, r);
+  CheckAssociations(script, r);
+  return r.Count();
 }

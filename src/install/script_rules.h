@@ -12,6 +12,11 @@ class TScriptValues {
 public:
   virtual ~TScriptValues() {}
   virtual TStr Value(const char* section, const char* key) const = 0;
+  // Whether the key is there at all, even with an empty value. The profile
+  // functions give a key's default only when it is absent, so a present but
+  // empty [Uninstall] SectionName is read as an empty name. A reader that
+  // cannot tell absent from empty keeps this default (absent when empty).
+  virtual bool Has(const char* section, const char* key) const { return !Value(section, key).empty(); }
 };
 
 // One value the installer refuses: where it is and a reason a publisher can act
@@ -25,3 +30,15 @@ struct TScriptRefusal {
 // Fills up to `max` refusals into `out` (which may be null when max is 0) and
 // returns how many the script has in all; 0 means the script may be installed.
 int FindRefusedScriptValues(const TScriptValues& script, TScriptRefusal* out, int max);
+
+// The most options a setup script may have; a script with an Option6_Text is
+// refused rather than installed without its sixth option.
+const int kMaxOptions = 5;
+
+// Whether a value names a place below its folder: relative, no drive or
+// stream colon, no ".." (or other dots-and-blanks-only) part, no device name,
+// no empty part. Both '\' and '/' count as separators.
+bool StaysInsideFolder(const TStr& relative);
+// Whether a value is a single file name that stays in its folder (no
+// separator at all).
+bool IsPlainFileName(const TStr& name);

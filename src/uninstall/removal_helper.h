@@ -1,6 +1,20 @@
+// Self-removal: a running program cannot delete its own file, so at the end
+// of a full uninstall the uninstaller starts a temporary copy of itself with
+// /D, which deletes the uninstaller file once the uninstaller has exited.
 #pragma once
 #include "base/str.h"
 
-// Deletes the uninstaller's temporary copy `file` once it has exited, then
-// shows `message`.
+// Uninstaller side: copies the running program to a fresh temporary file
+// (prefix "KVL"), opened delete-on-close so the system removes it once the
+// helper has ended, starts it with /D, this program's own file and `message`,
+// and waits (bounded) until the helper signals that it runs. False when no
+// helper could be started; nothing is left behind then, and the caller shows
+// the message itself.
+bool StartRemovalHelper(const TStr& message);
+
+// Helper side (/D): signals the uninstaller through its started marker,
+// waits until `file` can be deleted and deletes it, then shows `message`. A
+// file still in use after a minute is handed to the system for deletion at
+// the next restart. It deletes `file` only when it is a copy of this very
+// program, so /D can never be turned against another file.
 void RemovalHelperRun(const TStr& file, const TStr& message);

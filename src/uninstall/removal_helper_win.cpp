@@ -1,4 +1,170 @@
-#include "uninstall/removal_helper.h"
+#include <windows.h>
 
-// Self-removal comes with the uninstaller; until then /D does nothing.
-void RemovalHelperRun(const TStr& file, const TStr& message) {}
+#include "base/message_box.h"
+#include "base/process_state.h"
+#include "uninstall/removal_helper.h"
+#include "uninstall/removal_rules.h"
+
+static bool Exists(const TStr& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Copies `from` into the existing file `to` through a handle on `to` that is
+// checked to be a plain file first: a link planted at that name in the
+// shared temporary folder is never written through.
+static bool CopyInto(const TStr& from, const TStr& to) {
+  HANDLE out = CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (out == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  bool ok = GetFileInformationByHandle(out, &info) && info.nNumberOfLinks == 1 &&
+            !(info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY));
+  HANDLE in = ok ? CreateFileA(from.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
+                 : INVALID_HANDLE_VALUE;
+  ok = in != INVALID_HANDLE_VALUE;
+  if (ok) {
+    TStr buffer;
+    buffer.resize(65536);
+    DWORD got = 0, put = 0;
+    while (ok && ReadFile(in, buffer.buffer(), (DWORD)buffer.size(), &got, nullptr) && got > 0)
+      ok = WriteFile(out, buffer.c_str(), got, &put, nullptr) && put == got;
+    ok = ok && got == 0;
+    CloseHandle(in);
+  }
+  return CloseHandle(out) && ok;
+}
+
+// A fresh temporary file whose marker name is free: a marker that is
+// already there (left by someone else) would end the wait before the helper
+// has started, and is not ours to delete.
+static TStr FreshCopyName() {
+  char folder[MAX_PATH + 1];
+  DWORD n = GetTempPathA(MAX_PATH, folder);
+  if (n == 0 || n >= MAX_PATH) return TStr();
+  for (int attempt = 0; attempt < 8; attempt++) {
+    char name[MAX_PATH + 1];
+    if (!GetTempFileNameA(folder, "KVL", 0, name)) return TStr();
+    TStr copy(name);
+    if (!Exists(StartedMarkerPath(copy))) return copy;
+    DeleteFileA(name);
+  }
+  return TStr();
+}
+
+bool StartRemovalHelper(const TStr& message) {
+  TStr self = ProgramArg0;
+  TStr copy = FreshCopyName();
+  if (self.empty() || copy.empty()) return false;
+  if (!CopyInto(self, copy)) {
+    DeleteFileA(copy.c_str());
+    return false;
+  }
+  HANDLE keep = CreateFileA(copy.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (keep == INVALID_HANDLE_VALUE) {
+    DeleteFileA(copy.c_str());
+    return false;
+  }
+  STARTUPINFOA si;
+  ZeroMemory(&si, sizeof si);
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION pi;
+  TStr line = HelperCommandLine(copy, self, message);
+  if (!CreateProcessA(copy.c_str(), line.buffer(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    CloseHandle(keep);  // delete-on-close takes the copy with it
+    return false;
+  }
+  CloseHandle(pi.hThread);
+  // Until the helper runs, this handle keeps the copy alive. Wait for its
+  // marker, but not for a helper that has ended without one or never
+  // signals.
+  TStr marker = StartedMarkerPath(copy);
+  bool started = false, ended = false;
+  for (unsigned waited = 0; waited < kRemovalWaitMs; waited += kRemovalPollMs) {
+    if (Exists(marker)) {
+      started = true;
+      break;
+    }
+    if (WaitForSingleObject(pi.hProcess, kRemovalPollMs) == WAIT_OBJECT_0) {
+      ended = true;
+      break;
+    }
+  }
+  // A helper that ended may still have shown the message; one that is
+  // still running will show it.
+  if (ended) {
+    DWORD code = 1;
+    started = GetExitCodeProcess(pi.hProcess, &code) && code == 0 && Exists(marker);
+  } else if (!started) {
+    started = true;
+  }
+  CloseHandle(pi.hProcess);
+  CloseHandle(keep);
+  return started;
+}
+
+// True when `file` holds the same bytes as the running program: the helper
+// is a copy of the uninstaller, so the uninstaller file matches and any other
+// file does not.
+static bool IsCopyOfSelf(const TStr& file) {
+  HANDLE a = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE b = CreateFileA(ProgramArg0.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  bool same = a != INVALID_HANDLE_VALUE && b != INVALID_HANDLE_VALUE &&
+              GetFileSize(a, nullptr) == GetFileSize(b, nullptr) && GetFileSize(a, nullptr) != INVALID_FILE_SIZE;
+  TStr x, y;
+  x.resize(16384);
+  y.resize(16384);
+  while (same) {
+    DWORD gotA = 0, gotB = 0;
+    same = ReadFile(a, x.buffer(), 16384, &gotA, nullptr) && ReadFile(b, y.buffer(), 16384, &gotB, nullptr) &&
+           gotA == gotB;
+    if (!same || gotA == 0) break;
+    for (DWORD i = 0; i < gotA && same; i++) same = x[i] == y[i];
+  }
+  if (a != INVALID_HANDLE_VALUE) CloseHandle(a);
+  if (b != INVALID_HANDLE_VALUE) CloseHandle(b);
+  return same;
+}
+
+static const char kLeftForRestart[] = "The uninstaller file will be removed when Windows restarts:";
+static const char kNotRemoved[] = "The uninstaller file could not be removed:";
+
+void RemovalHelperRun(const TStr& file, const TStr& message) {
+  // The marker is created new: a file of that name that is already there is
+  // someone else's and is neither truncated nor deleted.
+  TStr marker = StartedMarkerPath(ProgramArg0);
+  HANDLE h = CreateFileA(marker.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  bool ownMarker = h != INVALID_HANDLE_VALUE;
+  if (ownMarker) CloseHandle(h);
+
+  const char* trouble = nullptr;
+  bool ours = !file.empty() && !ProgramArg0.empty() && !SameTextAscii(file.c_str(), ProgramArg0.c_str()) &&
+              IsCopyOfSelf(file);
+  if (ours) {
+    unsigned waited = 0;
+    for (;;) {
+      DWORD a = GetFileAttributesA(file.c_str());
+      if (a == INVALID_FILE_ATTRIBUTES) break;
+      Sleep(kRemovalPollMs);
+      if ((a & FILE_ATTRIBUTE_READONLY)) SetFileAttributesA(file.c_str(), a & ~FILE_ATTRIBUTE_READONLY);
+      if (DeleteFileA(file.c_str())) break;
+      waited += kRemovalPollMs;
+      if (waited >= kRemovalWaitMs) {
+        // Still in use: the system deletes it at the next restart, or, where
+        // this user may not ask for that, it stays and the user is told.
+        trouble = MoveFileExA(file.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? kLeftForRestart : kNotRemoved;
+        break;
+      }
+    }
+  } else if (!file.empty() && Exists(file)) {
+    trouble = kNotRemoved;
+  }
+  if (ownMarker) DeleteFileA(marker.c_str());
+  TStr text = message;
+  if (trouble) text = Concat(message, message.empty() ? "" : "\r\n\r\n", trouble, "\r\n", file);
+  ShowMessage(nullptr, text.c_str(), "Information", MB_OK | MB_ICONINFORMATION);
+}

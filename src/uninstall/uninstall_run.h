@@ -1,6 +1,34 @@
 #pragma once
 #include "base/str.h"
+#include "base/str_list.h"
 
-// Undoes an installation from its uninstall log. fromCommandLine is false when
-// the install run rolls a cancelled installation back.
+// Undoes an installation from its uninstall log. fromCommandLine is true for
+// the uninstaller started with /U (everything goes, the uninstall entry too,
+// and the uninstaller file is handed to the removal helper) and false for the
+// rollback of a cancelled install run (the entry and the uninstaller file are
+// left to the install run). Both first ask the log's question; No removes
+// nothing.
 void UninstallRun(const TStr& logPath, bool fromCommandLine);
+
+// What one run did, for the top of the run to show.
+struct TUninstallOutcome {
+  bool LogFound = false;
+  bool Confirmed = false;
+  // The log's done message, followed by what stayed and what was refused.
+  TStr DoneMessage;
+  // Things the log names that are still there after the run (in use, no
+  // access), and log entries that were refused as unsafe.
+  TStrList NotRemoved;
+  TStrList Skipped;
+  // Full mode: the running program is the uninstaller file this product's
+  // entry named, and no other product's entry still uses it.
+  bool RemoveOwnFile = false;
+};
+
+// Everything of UninstallRun except what comes after the log is gone (the
+// done message, the removal helper). The question goes through ShowMessage.
+void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* outcome);
+
+// The done message with the lists of what stayed and what was refused
+// appended (at most a screenful of each).
+TStr ReportText(const TStr& doneMessage, const TStrList& notRemoved, const TStrList& skipped);

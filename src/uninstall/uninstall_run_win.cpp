@@ -1,4 +1,136 @@
+#include <windows.h>
+
+#include "base/files.h"
+#include "base/message_box.h"
+#include "base/process_state.h"
+#include "uninstall/profile_log_store.h"
+#include "uninstall/removal_helper.h"
+#include "uninstall/undo_steps.h"
 #include "uninstall/uninstall_run.h"
 
-// The uninstaller comes with the uninstall-log work; until then /U does nothing.
-void UninstallRun(const TStr& logPath, bool fromCommandLine) {}
+static const char kUninstallList[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+// A log without a question would show an empty box with Yes and No.
+static const char kDefaultQuestion[] = "Remove the installed program and all of its components?";
+static const char kNoLog[] = "Nothing was removed: the uninstall log could not be found.";
+
+static TStr FullPathOf(const TStr& path) {
+  char buf[MAX_PATH];
+  char* name = nullptr;
+  DWORD n = GetFullPathNameA(path.c_str(), sizeof buf, buf, &name);
+  return n && n < sizeof buf ? TStr(buf, n) : TStr();
+}
+
+static TStr SystemFolderNow() {
+  char buf[MAX_PATH];
+  UINT n = GetSystemDirectoryA(buf, sizeof buf);
+  return n && n < sizeof buf ? WithBackslash(TStr(buf, n)) : TStr();
+}
+
+static bool NamesProgram(const TStr& commandLine, const TStr& program) {
+  return !program.empty() && UpperAscii(commandLine).find(UpperAscii(program).c_str()) != TStr::npos;
+}
+
+static TStr EntryCommand(const TStr& entryName) {
+  TStr result;
+  HKEY key;
+  TStr path = Concat(kUninstallList, "\\", entryName);
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return result;
+  char buf[1024];
+  DWORD size = sizeof buf - 1, type = 0;
+  if (RegQueryValueExA(key, "UninstallString", nullptr, &type, (BYTE*)buf, &size) == ERROR_SUCCESS &&
+      (type == REG_SZ || type == REG_EXPAND_SZ)) {
+    buf[size] = 0;
+    result = buf;
+  }
+  RegCloseKey(key);
+  return result;
+}
+
+// Several products may share one uninstaller file: it stays while any other
+// product's entry still starts it.
+static bool AnyEntryUses(const TStr& program) {
+  HKEY list;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallList, 0, KEY_READ, &list) != ERROR_SUCCESS) return false;
+  bool used = false;
+  char name[256];
+  for (DWORD i = 0; !used; i++) {
+    DWORD n = sizeof name;
+    LONG rc = RegEnumKeyExA(list, i, name, &n, nullptr, nullptr, nullptr, nullptr);
+    if (rc == ERROR_NO_MORE_ITEMS) break;
+    if (rc == ERROR_SUCCESS) used = NamesProgram(EntryCommand(name), program);
+  }
+  RegCloseKey(list);
+  return used;
+}
+
+static TStr StepSubject(const TUndoStep& step) {
+  switch (step.Kind) {
+    case kUndoDeleteProductKey:
+      return Concat(step.LocalMachine ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\", step.Target);
+    case kUndoDeleteClassKey:
+      return Concat("HKEY_CLASSES_ROOT\\", step.Target);
+    case kUndoDeleteUninstallEntry:
+      return Concat("HKEY_LOCAL_MACHINE\\", kUninstallList, "\\", step.Target);
+    default:
+      return step.Target;
+  }
+}
+
+void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* outcome) {
+  TUninstallOutcome& o = *outcome;
+  if (logPath.empty()) return;
+  TStr log = FullPathOf(logPath);
+  if (log.empty()) return;
+  TFolderSet keep;
+  AddWellKnownFolders(keep);
+  TDiskFolders disk;
+  o.LogFound = FileExists(log);
+  if (o.LogFound) {
+    TProfileLogStore store(log);
+    TUndoContext context;
+    context.LogPath = log;
+    context.SystemFolder = SystemFolderNow();
+    AddShortcutRoots(context.ShortcutRoots, &context.ProgramsFolder);
+    context.Keep = &keep;
+    context.FullMode = fullMode;
+    TUndoPlan plan;
+    ReadUndoPlan(store, context, &plan);
+    const TStr& question = plan.Question.empty() ? TStr(kDefaultQuestion) : plan.Question;
+    if (ShowMessage(nullptr, question.c_str(), "Warning", MB_YESNO | MB_ICONWARNING) != IDYES) return;
+    o.Confirmed = true;
+
+    // Read before the entry goes: the program may delete itself only when
+    // this product's entry is what starts it.
+    TStr entryCommand;
+    for (int i = 0; i < plan.Steps.Count(); i++)
+      if (plan.Steps[i].Kind == kUndoDeleteUninstallEntry) entryCommand = EntryCommand(plan.Steps[i].Target);
+
+    for (int i = 0; i < plan.Steps.Count(); i++)
+      if (!RunUndoStep(plan.Steps[i], context.SystemFolder, disk, keep)) o.NotRemoved.Add(StepSubject(plan.Steps[i]));
+    if (!DeleteOneFile(log)) o.NotRemoved.Add(log);
+    o.Skipped = plan.Skipped;
+    o.RemoveOwnFile = fullMode && NamesProgram(entryCommand, ProgramArg0) && !AnyEntryUses(ProgramArg0);
+    o.DoneMessage = ReportText(plan.DoneMessage, o.NotRemoved, o.Skipped);
+  }
+  RemoveEmptyFolders(FolderPart(log), disk, keep);
+}
+
+void UninstallRun(const TStr& logPath, bool fromCommandLine) {
+  TUninstallOutcome o;
+  UninstallFromLog(logPath, fromCommandLine, &o);
+  if (!o.LogFound) {
+    if (fromCommandLine && !logPath.empty())
+      ShowMessage(nullptr, Concat(kNoLog, "\r\n", logPath).c_str(), "Warning", MB_OK | MB_ICONWARNING);
+    return;
+  }
+  if (!o.Confirmed) return;
+  if (!fromCommandLine) {
+    // The rollback has no done message of its own, but what it could not
+    // undo must not go unsaid.
+    if (o.NotRemoved.Count() || o.Skipped.Count())
+      ShowMessage(nullptr, ReportText(TStr(), o.NotRemoved, o.Skipped).c_str(), "Warning", MB_OK | MB_ICONWARNING);
+    return;
+  }
+  if (o.RemoveOwnFile && StartRemovalHelper(o.DoneMessage)) return;
+  ShowMessage(nullptr, o.DoneMessage.c_str(), "Information", MB_OK | MB_ICONINFORMATION);
+}

@@ -1,0 +1,100 @@
+// The install run: on one worker thread, the selected options' files are
+// extracted into the destination and system folders and recorded in the
+// uninstall log, system files are registered, and the product gets its
+// uninstall entry and uninstaller file. The wizard's thread starts it with
+// StartInstall and keeps its windows alive until it ends.
+#pragma once
+#include <atomic>
+
+#include "base/error.h"
+#include "base/str_list.h"
+#include "install/install_choices.h"
+#include "install/script_rules.h"
+
+// Failure codes of the run (TError::Code).
+enum {
+  kInstallOk = 0,
+  kInstallNoThread = 100,    // the worker thread could not be created
+  kInstallLogFailed,         // the destination folder or the log could not be written
+  kInstallExtractFailed,     // a file could not be extracted (Subject: its name)
+  kInstallEntryFailed,       // the uninstall entry or the uninstaller file
+  kInstallScriptRefused,     // the script would make the uninstall destroy others' data
+  kInstallBadDestination,    // the destination is not a full folder path
+};
+
+// How the run ended, as StartInstall returns it.
+enum TInstallOutcome { kInstallSucceeded, kInstallCancelled, kInstallFailed };
+
+// Messages the worker posts to the wizard window (TInstallRun::Window).
+// kInstallProgressMessage: wParam = the percentage, 0..100. The waiting loop
+// shows it on ProgressBar and PercentLabel itself; the wizard need not handle
+// it.
+const unsigned kInstallProgressMessage = 0x8000 + 0x4B0;  // WM_APP + 0x4B0
+
+struct TInstallRun {
+  // --- Filled by the wizard (or a test) before StartInstall.
+  TInstallChoices Choices;
+  const TScriptValues* Script = nullptr;
+  // The package: the program's own file (its image is copied as the
+  // uninstaller), and where its cabinet is.
+  TStr PackagePath;
+  TStr CabinetPath;
+  int CabinetOffset = 0;
+  TStr SystemFolder;   // the system folder, without a trailing backslash
+  TStr WindowsFolder;  // the Windows folder, without a trailing backslash
+  // The wizard window (owner of every box the run shows, receiver of the
+  // progress posts) and its progress controls; all may be null in tests.
+  void* Window = nullptr;
+  void* ProgressBar = nullptr;
+  void* PercentLabel = nullptr;
+  // Undoes a cancelled or failed run from its log. Called on the wizard's
+  // thread after the worker has ended, so its questions belong to the wizard.
+  // Defaults to the uninstall run in rollback mode.
+  void (*Rollback)(const TStr& logPath) = nullptr;
+
+  // --- Settled by the run.
+  TStr LogName;             // the current uninstall log name
+  TStr LogPath;             // destination + log name
+  TStrList RegistrationFailures;  // the failure texts shown, in order
+  TError Failure;           // why a failed run failed
+  int InstalledFiles = 0;   // [Files] entries written by the extraction
+  // Shortcut folders this installation created (never removed whole when
+  // they existed before) and the running Link number.
+  TStrList CreatedFolders;
+  int ShortcutCount = 0;
+
+  // --- Between the threads.
+  // 0 running, 1 cancel asked, 2 committed (the uninstall entry is being
+  // written: a Cancel now comes too late and is refused).
+  std::atomic<int> State{0};
+  void* Exchange = nullptr;  // the question slot (install_run_win.cpp)
+};
+
+// Checks the script with the refused-script rule; fills run.Failure (Subject:
+// "[Section] Key: reason" of the first refusal) and returns false when it is
+// refused. Nothing is installed then.
+bool CheckScript(TInstallRun& run);
+
+// Runs the install on a worker thread and waits for it, dispatching the
+// wizard's messages meanwhile (without spinning). On cancel or failure it
+// shows the failure (owned by the wizard), hands the log to run.Rollback and
+// shows Setup_Aborted; on success it writes the product key (WriteProductKey).
+// Raises InstallDone when the worker ends and sets InstallSucceeded.
+TInstallOutcome StartInstall(TInstallRun& run);
+
+// The wizard's Cancel while the run is going: raises CancelFlag unless the
+// run has already committed. Returns false when it came too late.
+bool RequestInstallCancel(TInstallRun& run);
+
+// The worker's side, for the files that make up the run: shows a box owned by
+// the wizard window through the wizard's own thread and returns its answer.
+int AskWizard(TInstallRun& run, const TStr& text, const TStr& caption, unsigned flags);
+// Posts the percentage to the wizard window.
+void PostProgress(TInstallRun& run, int percent);
+
+// The worker's body (install_worker_win.cpp). Returns normally in every case;
+// the outcome is in run.State / CancelFlag / run.Failure.
+void RunInstallWorker(TInstallRun& run);
+
+// Text of a failure for the user.
+TStr DescribeInstallFailure(const TError& failure);

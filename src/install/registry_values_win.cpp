@@ -1,0 +1,111 @@
+#include <windows.h>
+
+#include "install/placeholders.h"
+#include "install/registry_values.h"
+#include "uninstall/profile_log_store.h"
+
+namespace {
+
+bool KeyExists(HKEY root, const TStr& path) {
+  HKEY key;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+TStr ReadDefault(HKEY root, const TStr& path) {
+  HKEY key;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return TStr();
+  char buf[1024];
+  DWORD type = 0, size = sizeof buf - 1;
+  TStr value;
+  if (RegQueryValueExA(key, nullptr, nullptr, &type, (BYTE*)buf, &size) == ERROR_SUCCESS &&
+      (type == REG_SZ || type == REG_EXPAND_SZ)) {
+    buf[size] = 0;
+    value = buf;
+  }
+  RegCloseKey(key);
+  return value;
+}
+
+// Creates or opens the key and sets one string value (empty name: the
+// default value). `created` tells whether the key is new.
+bool SetValue(HKEY root, const TStr& path, const char* name, const TStr& value, bool* created = nullptr) {
+  HKEY key;
+  DWORD disposition = 0;
+  if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &disposition) !=
+      ERROR_SUCCESS)
+    return false;
+  if (created) *created = disposition == REG_CREATED_NEW_KEY;
+  bool ok = RegSetValueExA(key, name && *name ? name : nullptr, 0, REG_SZ, (const BYTE*)value.c_str(),
+                           (DWORD)value.size() + 1) == ERROR_SUCCESS;
+  RegCloseKey(key);
+  return ok;
+}
+
+void AppendToLogList(TLogStore& log, const char* section, const char* word, const TStr& value) {
+  TLogListWriter list(log, section, word, WalkLogList(log, section, word, nullptr, nullptr) + 1);
+  list.Append(value);
+}
+
+}  // namespace
+
+void WriteProductKey(TInstallRun& run) {
+  const TScriptValues& script = *run.Script;
+  TStr root = script.Value("Registry", "Root");
+  if (root.empty() || run.LogPath.empty()) return;
+  HKEY rootKey = root == "LM" ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+  TStr section = script.Value("Registry", "Section");
+  while (!section.empty() && section[0] == '\\') section = section.substr(1);
+  HKEY key;
+  DWORD disposition = 0;
+  if (RegCreateKeyExA(rootKey, section.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &disposition) !=
+      ERROR_SUCCESS)
+    return;
+  if (disposition == REG_CREATED_NEW_KEY) {
+    TProfileLogStore log(run.LogPath);
+    WriteLogValue(log, kLogRegistry, kLogRoot, root);
+    WriteLogValue(log, kLogRegistry, kLogSection, section);
+  }
+  TStr user = script.Value("Registry", "User"), org = script.Value("Registry", "Organization");
+  RegSetValueExA(key, user.empty() ? nullptr : user.c_str(), 0, REG_SZ, (const BYTE*)run.Choices.UserName.c_str(),
+                 (DWORD)run.Choices.UserName.size() + 1);
+  RegSetValueExA(key, org.empty() ? nullptr : org.c_str(), 0, REG_SZ, (const BYTE*)run.Choices.Company.c_str(),
+                 (DWORD)run.Choices.Company.size() + 1);
+  RegCloseKey(key);
+}
+
+void WriteAssociation(TInstallRun& run, int i) {
+  const TScriptValues& script = *run.Script;
+  if (run.LogPath.empty()) return;
+  TStr n = IntToStr(i);
+  TStr ext = script.Value("RegisterExt", ("Ext" + n).c_str());
+  TStr title = script.Value("RegisterExt", ("ActionTitle" + n).c_str());
+  TStr action = ExpandInstallPath(script.Value("RegisterExt", ("Action" + n).c_str()), run.Choices.Destination);
+  if (ext.empty() || title.empty()) return;
+  TProfileLogStore log(run.LogPath);
+
+  TStr type = ReadDefault(HKEY_CLASSES_ROOT, ext);
+  if (type.empty()) {
+    type = script.Value("RegisterExt", ("Type" + n).c_str());
+    if (type.empty()) return;
+    bool createdExt = false;
+    if (!SetValue(HKEY_CLASSES_ROOT, ext, "", type, &createdExt)) return;
+    if (createdExt) AppendToLogList(log, kLogCreated, kLogKeyWord, ext);
+    if (!KeyExists(HKEY_CLASSES_ROOT, type)) {
+      bool createdType = false;
+      if (!SetValue(HKEY_CLASSES_ROOT, type, "", script.Value("RegisterExt", ("Desc" + n).c_str()), &createdType))
+        return;
+      if (createdType) AppendToLogList(log, kLogCreated, kLogKeyWord, type);
+      TStr icon = ExpandInstallPath(script.Value("RegisterExt", ("FileIcon" + n).c_str()), run.Choices.Destination);
+      SetValue(HKEY_CLASSES_ROOT, type + "\\DefaultIcon", "", icon);
+      SetValue(HKEY_CLASSES_ROOT, type + "\\shell\\open\\command", "", action);
+    }
+  }
+  // Another program's verb of that name stays as it is, and is not ours to
+  // remove.
+  TStr verb = Concat(type, "\\shell\\", title);
+  if (KeyExists(HKEY_CLASSES_ROOT, verb)) return;
+  if (SetValue(HKEY_CLASSES_ROOT, verb + "\\command", "", action))
+    AppendToLogList(log, kLogExtensions, kLogPathWord, verb);
+}

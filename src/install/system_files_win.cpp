@@ -1,0 +1,55 @@
+#include <windows.h>
+
+#include "base/process_state.h"
+#include "install/system_files.h"
+#include "script/texts.h"
+#include "uninstall/registration_command.h"
+
+namespace {
+
+// Starts the tool by its full path (never searched for along the path) and
+// waits; the exit code, or the system error when it cannot start.
+unsigned RunTool(const TStr& tool, const TStr& commandLine) {
+  STARTUPINFOA si;
+  ZeroMemory(&si, sizeof si);
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION pi;
+  TStr line = commandLine;  // CreateProcessA may write into it
+  if (!CreateProcessA(tool.c_str(), line.buffer(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+                      nullptr, nullptr, &si, &pi))
+    return GetLastError();
+  WaitForSingleObject(pi.hProcess, INFINITE);
+  DWORD code = 1;
+  if (!GetExitCodeProcess(pi.hProcess, &code)) code = GetLastError();
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return code;
+}
+
+bool Contains(const TStrList& list, const TStr& name) {
+  for (int i = 0; i < list.Count(); ++i)
+    if (SameTextAscii(list[i].c_str(), name.c_str())) return true;
+  return false;
+}
+
+}  // namespace
+
+bool RegisterSystemFiles(TInstallRun& run, TLogStore& log, const TStrList& list, const TStrList& brought) {
+  TLogListWriter registered(log, kLogRegister, kLogFileWord);
+  TStr tool = RegistrationTool(run.SystemFolder);
+  for (int i = 0; i < list.Count(); ++i) {
+    if (CancelFlag) return true;
+    const TStr& name = list[i];
+    unsigned result = RunTool(tool, RegistrationCommand(run.SystemFolder, name, false));
+    if (result == 0) {
+      if (Contains(brought, name) && !registered.Append(name)) return false;
+      continue;
+    }
+    TStr text = RegistrationFailureText(Text(TxtRegErrorMsg), name, result);
+    run.RegistrationFailures.Add(text);
+    AskWizard(run, text, Text(TxtError), MB_OK | MB_ICONERROR);
+  }
+  return true;
+}

@@ -1,0 +1,43 @@
+#include "uninstall/memory_log_store.h"
+
+int TMemoryLogStore::Find(const char* section, const char* key) const {
+  for (int i = 0; i < keys_.Count(); ++i) {
+    if (SameTextAscii(sections_[i].c_str(), section) && SameTextAscii(keys_[i].c_str(), key)) return i;
+  }
+  return -1;
+}
+
+TStr TMemoryLogStore::Read(const char* section, const char* key, const char* fallback) const {
+  int i = Find(section, key);
+  return i < 0 ? TStr(fallback) : values_[i];
+}
+
+bool TMemoryLogStore::Write(const char* section, const char* key, const TStr& value) {
+  if (failWrites_) return false;
+  int i = Find(section, key);
+  if (i >= 0) {
+    values_.Set(i, value);
+  } else {
+    sections_.Add(section);
+    keys_.Add(key);
+    values_.Add(value);
+  }
+  return true;
+}
+
+TStr TMemoryLogStore::Text() const {
+  TStr out;
+  TStrList done;
+  for (int i = 0; i < sections_.Count(); ++i) {
+    bool seen = false;
+    for (int d = 0; d < done.Count(); ++d) seen = seen || SameTextAscii(done[d].c_str(), sections_[i].c_str());
+    if (seen) continue;
+    done.Add(sections_[i]);
+    out += Concat("[", sections_[i], "]\n");
+    for (int k = i; k < sections_.Count(); ++k) {
+      if (SameTextAscii(sections_[k].c_str(), sections_[i].c_str()))
+        out += Concat(keys_[k], "=", values_[k], "\n");
+    }
+  }
+  return out;
+}

@@ -1,0 +1,22 @@
+#include <windows.h>
+
+#include "uninstall/profile_log_store.h"
+
+// A profile path without a drive or a server would be taken relative to the
+// Windows folder by the profile functions: the log would land there.
+static bool FullPath(const TStr& p) {
+  return (p.size() >= 3 && p[1] == ':' && p[2] == '\\') || (p.size() >= 2 && p[0] == '\\' && p[1] == '\\');
+}
+
+TStr TProfileLogStore::Read(const char* section, const char* key, const char* fallback) const {
+  if (!FullPath(path_)) return TStr(fallback);
+  char buf[kLogValueMax + 1];
+  DWORD n = GetPrivateProfileStringA(section, key, fallback ? fallback : "", buf, sizeof buf, path_.c_str());
+  return TStr(buf, n);
+}
+
+bool TProfileLogStore::Write(const char* section, const char* key, const TStr& value) {
+  if (FullPath(path_) && WritePrivateProfileStringA(section, key, value.c_str(), path_.c_str())) return true;
+  if (!failure_.Failed()) failure_.Set(kLogWriteFailed, FullPath(path_) ? GetLastError() : ERROR_BAD_PATHNAME, path_);
+  return false;
+}

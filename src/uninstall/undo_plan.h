@@ -1,0 +1,86 @@
+// The uninstall log read into the ordered steps that undo the installation.
+// Every value is checked as it is read (log_checks.h); an entry that fails a
+// check becomes a report line instead of a step, so the uninstaller never acts
+// on it and can still tell the user what it left alone.
+//
+// The order is fixed: the installed files first; then the unregistration,
+// while the system files are still there; the system files; the product's
+// registry key; the added association verbs and the class keys the
+// installation created; the shortcuts and the program group; in a full
+// uninstall the uninstall entry. The log itself and the folders left empty
+// come after all of these and are the uninstall run's own business.
+#pragma once
+#include "base/str.h"
+#include "base/str_list.h"
+#include "uninstall/folder_walk.h"
+#include "uninstall/uninstall_log.h"
+
+enum TUndoKind {
+  kUndoDeleteFile,            // an installed file; then the folders left empty
+  kUndoUnregister,            // a registered system file, unregistered by the system's tool
+  kUndoDeleteSysFile,         // a system file; its folder stays
+  kUndoDeleteProductKey,      // the product's key, below the root `LocalMachine` names
+  kUndoDeleteClassKey,        // a verb or a created key below HKEY_CLASSES_ROOT
+  kUndoDeleteShortcut,        // a shortcut file; then the folders left empty
+  kUndoDeleteShortcutFolder,  // a shortcut's whole folder (RmDir); then the folders left empty
+  kUndoRemoveEmptyFolders,    // the program group, when it is empty, and its empty parents
+  kUndoDeleteUninstallEntry,  // the uninstall entry's key below ...\Uninstall
+};
+
+struct TUndoStep {
+  TUndoKind Kind = kUndoDeleteFile;
+  // A full file or folder path, or a registry key path.
+  TStr Target;
+  // kUndoDeleteProductKey: HKEY_LOCAL_MACHINE (Root "LM", compared with
+  // exact case) or HKEY_CURRENT_USER (anything else).
+  bool LocalMachine = false;
+  // Where in the log the step comes from ("Files File3"), for reports.
+  TStr Entry;
+};
+
+// What the reader needs to know of the machine it runs on.
+struct TUndoContext {
+  // The log's full path; its folder is the base of the [Files] names.
+  TStr LogPath;
+  // The system folder, with or without a trailing backslash.
+  TStr SystemFolder;
+  // The folders shortcuts may live in (the desktop and programs folders);
+  // a Link outside them is refused.
+  TFolderSet ShortcutRoots;
+  // The programs folder the [Shortcuts] Group lives in.
+  TStr ProgramsFolder;
+  // Well-known folders: never removed whole by an RmDir entry.
+  const TFolderSet* Keep = nullptr;
+  // Full uninstall (true) or the rollback of a cancelled install (false).
+  bool FullMode = true;
+};
+
+class TUndoSteps {
+public:
+  TUndoSteps() {}
+  ~TUndoSteps();
+  TUndoSteps(const TUndoSteps&) = delete;
+  TUndoSteps& operator=(const TUndoSteps&) = delete;
+  void Add(const TUndoStep& step);
+  int Count() const { return count_; }
+  const TUndoStep& operator[](int i) const { return items_[i]; }
+
+private:
+  TUndoStep* items_ = nullptr;
+  int count_ = 0;
+  int cap_ = 0;
+};
+
+struct TUndoPlan {
+  // [General] MessageString: the question asked before anything is removed.
+  TStr Question;
+  // [General] OKString; "Uninstall complete." only when the key is absent.
+  TStr DoneMessage;
+  TUndoSteps Steps;
+  // One line per log entry that was refused: which entry, its value, why.
+  TStrList Skipped;
+};
+
+extern const char kDefaultDoneMessage[];  // "Uninstall complete."
+
+void ReadUndoPlan(const TLogStore& log, const TUndoContext& context, TUndoPlan* plan);

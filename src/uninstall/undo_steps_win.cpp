@@ -1,0 +1,138 @@
+#include <windows.h>
+
+#include "uninstall/registration_command.h"
+#include "uninstall/undo_steps.h"
+
+static const char kUninstallListKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+bool TDiskFolders::FolderExists(const TStr& folder) {
+  DWORD a = GetFileAttributesA(folder.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool TDiskFolders::RemoveEmptyFolder(const TStr& folder) {
+  DWORD a = GetFileAttributesA(folder.c_str());
+  // Removing a junction or a folder link would leave the folder it points
+  // at; but the walk's promise is to remove only empty folders of its own.
+  if (a == INVALID_FILE_ATTRIBUTES || !(a & FILE_ATTRIBUTE_DIRECTORY) || (a & FILE_ATTRIBUTE_REPARSE_POINT))
+    return false;
+  return RemoveDirectoryA(folder.c_str()) != 0;
+}
+
+bool DeleteOneFile(const TStr& path) {
+  DWORD a = GetFileAttributesA(path.c_str());
+  if (a == INVALID_FILE_ATTRIBUTES) return true;
+  if (a & FILE_ATTRIBUTE_DIRECTORY) return false;
+  if (a & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(path.c_str(), a & ~FILE_ATTRIBUTE_READONLY);
+  if (DeleteFileA(path.c_str())) return true;
+  DWORD error = GetLastError();
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
+  if (a & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(path.c_str(), a);
+  return false;
+}
+
+bool DeleteFolderTree(const TStr& folder) {
+  DWORD a = GetFileAttributesA(folder.c_str());
+  if (a == INVALID_FILE_ATTRIBUTES) return true;
+  if (!(a & FILE_ATTRIBUTE_DIRECTORY)) return false;
+  if (a & FILE_ATTRIBUTE_REPARSE_POINT) return RemoveDirectoryA(folder.c_str()) != 0;
+  TStr base = WithBackslash(folder);
+  WIN32_FIND_DATAA entry;
+  HANDLE find = FindFirstFileA((base + "*").c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE) return false;
+  bool ok = true;
+  do {
+    const char* name = entry.cFileName;
+    if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+    TStr path = base + name;
+    if (path.size() >= MAX_PATH) {
+      ok = false;
+      continue;
+    }
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+      ok = DeleteFolderTree(path) && ok;
+    else
+      ok = DeleteOneFile(path) && ok;
+  } while (FindNextFileA(find, &entry));
+  bool listed = GetLastError() == ERROR_NO_MORE_FILES;
+  FindClose(find);
+  return ok && listed && RemoveDirectoryA(folder.c_str());
+}
+
+static bool DeleteKeyBelow(HKEY parent, const char* name) {
+  HKEY key;
+  LONG rc = RegOpenKeyExA(parent, name, 0, KEY_READ | KEY_WRITE, &key);
+  if (rc == ERROR_FILE_NOT_FOUND) return true;
+  if (rc == ERROR_SUCCESS) {
+    DWORD count = 0;
+    if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+      // Last first, so the indexes of the ones still to come stay valid.
+      for (DWORD i = count; i-- > 0;) {
+        char sub[256];
+        DWORD n = sizeof sub;
+        if (RegEnumKeyExA(key, i, sub, &n, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+          DeleteKeyBelow(key, sub);
+      }
+    }
+    RegCloseKey(key);
+  }
+  rc = RegDeleteKeyA(parent, name);
+  return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
+}
+
+bool DeleteKeyTree(void* root, const TStr& keyPath) {
+  if (keyPath.empty()) return false;  // never the root itself
+  return DeleteKeyBelow((HKEY)root, keyPath.c_str());
+}
+
+static bool Unregister(const TStr& path, const TStr& systemFolder) {
+  // A file that is gone has nothing left to unregister.
+  if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+  TStr line = RegistrationCommand(systemFolder, path.substr(WithBackslash(systemFolder).size()), true);
+  STARTUPINFOA si;
+  ZeroMemory(&si, sizeof si);
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION pi;
+  if (!CreateProcessA(RegistrationTool(systemFolder).c_str(), line.buffer(), nullptr, nullptr, FALSE, 0,
+                      nullptr, nullptr, &si, &pi))
+    return true;  // the tool's result is not examined: the file itself goes next
+  WaitForSingleObject(pi.hProcess, INFINITE);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return true;
+}
+
+bool RunUndoStep(const TUndoStep& step, const TStr& systemFolder, TDiskFolders& disk,
+                 const TFolderSet& keep) {
+  const TStr& t = step.Target;
+  switch (step.Kind) {
+    case kUndoDeleteFile:
+    case kUndoDeleteShortcut: {
+      bool gone = DeleteOneFile(t);
+      RemoveEmptyFolders(FolderPart(t), disk, keep);
+      return gone;
+    }
+    case kUndoUnregister:
+      return Unregister(t, systemFolder);
+    case kUndoDeleteSysFile:
+      return DeleteOneFile(t);
+    case kUndoDeleteProductKey:
+      return DeleteKeyTree(step.LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, t);
+    case kUndoDeleteClassKey:
+      return DeleteKeyTree(HKEY_CLASSES_ROOT, t);
+    case kUndoDeleteShortcutFolder: {
+      bool gone = DeleteFolderTree(t);
+      RemoveEmptyFolders(t, disk, keep);
+      return gone;
+    }
+    case kUndoRemoveEmptyFolders:
+      RemoveEmptyFolders(t, disk, keep);
+      return true;  // a group the user still uses is not ours to report
+    case kUndoDeleteUninstallEntry:
+      return DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallListKey + t);
+  }
+  return false;
+}

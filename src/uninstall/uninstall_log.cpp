@@ -1,0 +1,48 @@
+#include "uninstall/uninstall_log.h"
+
+#include "script/profile_values.h"
+
+TStr LogListKey(const char* word, int number) { return word + IntToStr(number); }
+
+TStr LogPath(const TStr& folder, const TStr& logName) { return WithBackslash(folder) + logName; }
+
+bool LogValueStorable(const TStr& value) {
+  if (value.size() > (size_t)kLogValueMax) return false;
+  for (size_t i = 0; i < value.size(); ++i) {
+    if (value[i] == '\r' || value[i] == '\n' || value[i] == 0) return false;
+  }
+  return true;
+}
+
+bool WriteLogValue(TLogStore& store, const char* section, const char* key, const TStr& value) {
+  if (!LogValueStorable(value)) return false;
+  return store.Write(section, key, value);
+}
+
+bool WriteLogHeader(TLogStore& store, const TStr& messageString, const TStr& okString) {
+  bool ok = WriteLogValue(store, kLogGeneral, kLogMessageString, messageString);
+  return WriteLogValue(store, kLogGeneral, kLogOKString, okString) && ok;
+}
+
+int ReadLogInteger(const TLogStore& store, const char* section, const char* key, int fallback) {
+  return ProfileInteger(store.Read(section, key, ""), fallback);
+}
+
+int WalkLogList(const TLogStore& store, const char* section, const char* word,
+                TLogListVisit visit, void* context) {
+  int n = 0;
+  for (;;) {
+    TStr value = store.Read(section, LogListKey(word, n + 1).c_str(), "");
+    if (value.empty()) return n;
+    ++n;
+    if (visit && !visit(context, n, value)) return n;
+  }
+}
+
+bool TLogListWriter::Append(const TStr& value) {
+  // An empty value would end the list for every reader.
+  if (value.empty()) return false;
+  if (!WriteLogValue(store_, section_, LogListKey(word_, next_).c_str(), value)) return false;
+  ++next_;
+  return true;
+}

@@ -1,0 +1,124 @@
+// The uninstall log: the one record of what an installation did. The install
+// run writes it key by key as it goes; the uninstall run (and the rollback of
+// a cancelled installation) reads it back. This header is the format both
+// sides share: section and key names, numbered lists, and the rules for
+// values. It knows no file system: everything goes through a TLogStore, which
+// the Windows side backs with the profile functions on the log file and the
+// native tests back with memory.
+//
+// Layout, in the order a complete installation first writes it:
+//   [General]    MessageString, OKString (always both, empty when unset)
+//   [Files]      File1..   names relative to the log's own folder
+//   [SysFiles]   File1..   names relative to the system folder
+//   [Register]   File1..   system files registered successfully
+//   [Uninstall]  SectionName  the uninstall entry's key name
+//   [Registry]   Root, Section  the product key
+//   [Shortcuts]  Group, Link1.., RmDir1..
+//   [Extensions] PATH_1..  verb keys below HKEY_CLASSES_ROOT
+//   [Created]    Key1..    keys below HKEY_CLASSES_ROOT the installation
+//                          created whole (a new extension's key and its new
+//                          file type); see below
+#pragma once
+#include "base/str.h"
+
+// Sections.
+inline constexpr char kLogGeneral[] = "General";
+inline constexpr char kLogFiles[] = "Files";
+inline constexpr char kLogSysFiles[] = "SysFiles";
+inline constexpr char kLogRegister[] = "Register";
+inline constexpr char kLogUninstall[] = "Uninstall";
+inline constexpr char kLogRegistry[] = "Registry";
+inline constexpr char kLogShortcuts[] = "Shortcuts";
+inline constexpr char kLogExtensions[] = "Extensions";
+inline constexpr char kLogCreated[] = "Created";
+
+// Single keys.
+inline constexpr char kLogMessageString[] = "MessageString";  // [General]
+inline constexpr char kLogOKString[] = "OKString";            // [General]
+inline constexpr char kLogSectionName[] = "SectionName";      // [Uninstall]
+inline constexpr char kLogRoot[] = "Root";                    // [Registry]
+inline constexpr char kLogSection[] = "Section";              // [Registry]
+inline constexpr char kLogGroup[] = "Group";                  // [Shortcuts]
+
+// Key words of the numbered lists.
+inline constexpr char kLogFileWord[] = "File";    // [Files], [SysFiles], [Register]
+inline constexpr char kLogLinkWord[] = "Link";    // [Shortcuts]
+inline constexpr char kLogRmDirWord[] = "RmDir";  // [Shortcuts], beside LinkN
+inline constexpr char kLogPathWord[] = "PATH_";   // [Extensions]
+// [Created] KeyN: a key path below HKEY_CLASSES_ROOT that did not exist before
+// this installation and may be deleted whole on uninstall (a new extension
+// key, a new file type). Verbs added to an existing type are only in
+// [Extensions].
+inline constexpr char kLogKeyWord[] = "Key";
+
+inline constexpr char kLogDefaultName[] = "Uninst.log";
+// A value longer than this cannot be read back whole by the profile
+// functions; a cut path can name a different file, so such a value is never
+// written.
+const int kLogValueMax = 2047;
+
+// Where the log's keys are kept. Sections and keys compare without regard to
+// ASCII letter case, as the profile functions compare them.
+class TLogStore {
+public:
+  virtual ~TLogStore() {}
+  // The value, or `fallback` when the key (or its section) is absent.
+  virtual TStr Read(const char* section, const char* key, const char* fallback) const = 0;
+  // Writes one key straight through to where it is kept. False when the
+  // store refused (disk full, access denied); the caller decides what a lost
+  // key means.
+  virtual bool Write(const char* section, const char* key, const TStr& value) = 0;
+};
+
+// The key of entry `number` of a numbered list: word + number in decimal
+// without leading zeros ("File" and 3 give "File3").
+TStr LogListKey(const char* word, int number);
+
+// Path of the log: folder, a backslash unless the folder ends in one, name.
+TStr LogPath(const TStr& folder, const TStr& logName);
+
+// True when `value` can be stored and read back unchanged: one line, at most
+// kLogValueMax characters. A line break would plant a key of its own.
+bool LogValueStorable(const TStr& value);
+
+// Writes one value after checking LogValueStorable; false when refused or the
+// store failed.
+bool WriteLogValue(TLogStore& store, const char* section, const char* key, const TStr& value);
+
+// [General] MessageString and OKString: both keys always, empty when the setup
+// script has none, so the uninstaller can tell "no text" from "no key".
+bool WriteLogHeader(TLogStore& store, const TStr& messageString, const TStr& okString);
+
+// Integer value by the profile rule (decimal, "0x" hexadecimal; anything else
+// and an absent key give `fallback`).
+int ReadLogInteger(const TLogStore& store, const char* section, const char* key, int fallback);
+
+// Walks a numbered list from 1 upwards and stops at the first number whose
+// value is empty or missing; a number after a gap is never read. `visit` is
+// called for each entry with its number and value (it may be null) and may
+// return false to stop early. Returns the number of entries visited.
+typedef bool (*TLogListVisit)(void* context, int number, const TStr& value);
+int WalkLogList(const TLogStore& store, const char* section, const char* word,
+                TLogListVisit visit, void* context);
+
+// Appends to a numbered list without leaving gaps: entries are numbered in
+// the order they are appended, whatever the caller skipped in between, so a
+// reader that stops at the first gap sees every entry.
+class TLogListWriter {
+public:
+  // `next` is the number the first append gets (1 for a new list; the count
+  // plus one to continue a list an earlier writer began).
+  TLogListWriter(TLogStore& store, const char* section, const char* word, int next = 1)
+      : store_(store), section_(section), word_(word), next_(next) {}
+  // Writes word<next> = value; the number advances only when the write
+  // succeeded, so a refused value leaves no gap either.
+  bool Append(const TStr& value);
+  // Number of the entry the last successful Append wrote (0 before any).
+  int Last() const { return next_ - 1; }
+
+private:
+  TLogStore& store_;
+  const char* section_;
+  const char* word_;
+  int next_;
+};

@@ -1,0 +1,250 @@
+#include <doctest/doctest.h>
+
+#include <string>
+
+#include "uninstall/memory_log_store.h"
+#include "uninstall/undo_plan.h"
+
+namespace {
+
+const char kDesktop[] = "C:\\Users\\Bob\\Desktop";
+const char kPrograms[] = "C:\\Users\\Bob\\Start Menu\\Programs";
+
+struct TMachine {
+  TFolderSet keep;
+  TUndoContext context;
+  explicit TMachine(bool fullMode = true) {
+    keep.Add(kDesktop);
+    keep.Add(kPrograms);
+    keep.Add(std::string(kPrograms).append("\\Startup").c_str());
+    keep.Add("C:\\Windows");
+    context.LogPath = "C:\\Apps\\Demo\\Uninst.log";
+    context.SystemFolder = "C:\\Windows\\System32";
+    context.ShortcutRoots.Add(kDesktop);
+    context.ShortcutRoots.Add(kPrograms);
+    context.ProgramsFolder = kPrograms;
+    context.Keep = &keep;
+    context.FullMode = fullMode;
+  }
+};
+
+const char* KindName(TUndoKind k) {
+  switch (k) {
+    case kUndoDeleteFile: return "file";
+    case kUndoUnregister: return "unregister";
+    case kUndoDeleteSysFile: return "sysfile";
+    case kUndoDeleteProductKey: return "key";
+    case kUndoDeleteClassKey: return "class";
+    case kUndoDeleteShortcut: return "link";
+    case kUndoDeleteShortcutFolder: return "tree";
+    case kUndoRemoveEmptyFolders: return "group";
+    case kUndoDeleteUninstallEntry: return "entry";
+  }
+  return "?";
+}
+
+std::string Steps(const TUndoPlan& plan) {
+  std::string s;
+  for (int i = 0; i < plan.Steps.Count(); i++) {
+    const TUndoStep& st = plan.Steps[i];
+    s += std::string(KindName(st.Kind)) + (st.Kind == kUndoDeleteProductKey ? (st.LocalMachine ? "(LM)" : "(CU)") : "") +
+         " " + st.Target.c_str() + "\n";
+  }
+  return s;
+}
+
+void Write(TMemoryLogStore& log, const char* section, const char* key, const std::string& value) {
+  log.Write(section, key, TStr(value.c_str()));
+}
+
+}  // namespace
+
+TEST_CASE("a complete log becomes undo steps in the fixed order, whatever order the sections are in") {
+  TMemoryLogStore log;
+  // Written out of order on purpose: the plan's order is its own.
+  Write(log, "Extensions", "PATH_1", "Demo.Document\\shell\\Open with Demo");
+  Write(log, "Created", "Key1", ".dmo");
+  Write(log, "Created", "Key2", "Demo.Document");
+  Write(log, "Shortcuts", "Group", "Demo");
+  Write(log, "Shortcuts", "Link1", std::string(kDesktop) + "\\Demo.lnk");
+  Write(log, "Shortcuts", "RmDir1", "0");
+  Write(log, "Shortcuts", "Link2", std::string(kPrograms) + "\\Demo\\Demo.lnk");
+  Write(log, "Shortcuts", "RmDir2", "1");
+  Write(log, "Uninstall", "SectionName", "Demo");
+  Write(log, "Registry", "Root", "LM");
+  Write(log, "Registry", "Section", "Software\\Demo");
+  Write(log, "General", "MessageString", "Remove Demo?");
+  Write(log, "General", "OKString", "Demo has been removed.");
+  Write(log, "Files", "File1", "demo.exe");
+  Write(log, "Files", "File2", "docs\\guide.txt");
+  Write(log, "SysFiles", "File1", "democtl.ocx");
+  Write(log, "Register", "File1", "democtl.ocx");
+
+  TMachine m;
+  TUndoPlan plan;
+  ReadUndoPlan(log, m.context, &plan);
+  CHECK(plan.Question == "Remove Demo?");
+  CHECK(plan.DoneMessage == "Demo has been removed.");
+  CHECK(plan.Skipped.Count() == 0);
+  CHECK(Steps(plan) ==
+        "file C:\\Apps\\Demo\\demo.exe\n"
+        "file C:\\Apps\\Demo\\docs\\guide.txt\n"
+        "unregister C:\\Windows\\System32\\democtl.ocx\n"
+        "sysfile C:\\Windows\\System32\\democtl.ocx\n"
+        "key(LM) Software\\Demo\n"
+        "class Demo.Document\\shell\\Open with Demo\n"
+        "class .dmo\n"
+        "class Demo.Document\n"
+        "link C:\\Users\\Bob\\Desktop\\Demo.lnk\n"
+        "tree C:\\Users\\Bob\\Start Menu\\Programs\\Demo\n"
+        "group C:\\Users\\Bob\\Start Menu\\Programs\\Demo\n"
+        "entry Demo\n");
+}
+
+TEST_CASE("the rollback plan leaves the uninstall entry alone") {
+  TMemoryLogStore log;
+  Write(log, "Files", "File1", "demo.exe");
+  Write(log, "Uninstall", "SectionName", "Demo");
+  TMachine m(false);
+  TUndoPlan plan;
+  ReadUndoPlan(log, m.context, &plan);
+  CHECK(Steps(plan) == "file C:\\Apps\\Demo\\demo.exe\n");
+}
+
+TEST_CASE("the done message defaults only when the key is absent; Root other than LM is the user's") {
+  TMemoryLogStore log;
+  TMachine m;
+  TUndoPlan absent;
+  ReadUndoPlan(log, m.context, &absent);
+  CHECK(absent.DoneMessage == "Uninstall complete.");
+  CHECK(absent.Steps.Count() == 0);
+
+  Write(log, "General", "OKString", "");
+  Write(log, "Registry", "Root", "lm");  // exact case: "lm" is not "LM"
+  Write(log, "Registry", "Section", "Software\\Demo");
+  TUndoPlan empty;
+  ReadUndoPlan(log, m.context, &empty);
+  CHECK(empty.DoneMessage == "");
+  CHECK(Steps(empty) == "key(CU) Software\\Demo\n");
+}
+
+TEST_CASE("hostile or damaged log entries are skipped and reported, never turned into steps") {
+  std::string longName(250, 'x');
+  struct {
+    const char* section;
+    const char* key;
+    std::string value;
+  } cases[] = {
+      {"Files", "File1", "..\\..\\Windows\\win.ini"},
+      {"Files", "File1", "docs\\..\\..\\boot.ini"},
+      {"Files", "File1", "C:\\Windows\\win.ini"},
+      {"Files", "File1", "\\Windows\\win.ini"},
+      {"Files", "File1", "docs\\ ..\\x"},
+      {"Files", "File1", "a:stream"},
+      {"Files", "File1", "docs\\\\x"},
+      {"Files", "File1", longName},                 // base + name over 255 characters
+      {"Files", "File1", std::string(2047, 'y')},   // may have been cut by the reader
+      {"SysFiles", "File1", "..\\explorer.exe"},
+      {"Register", "File1", "..\\x.ocx"},
+      {"Uninstall", "SectionName", "Demo\\..\\Other"},
+      {"Uninstall", "SectionName", "\\"},
+      {"Extensions", "PATH_1", "Demo.Document\\shell"},
+      {"Extensions", "PATH_1", "Demo.Document\\shell\\"},
+      {"Extensions", "PATH_1", "Demo.Document\\shell\\\\"},
+      {"Extensions", "PATH_1", "\\shell\\Open"},
+      {"Extensions", "PATH_1", "Demo.Document"},
+      {"Extensions", "PATH_1", "Demo.Document\\DefaultIcon\\x"},
+      {"Extensions", "PATH_1", "exefile\\shell\\open"},
+      {"Extensions", "PATH_1", "Demo.Document\\shell\\Open\\command"},
+      {"Created", "Key1", "CLSID"},
+      {"Created", "Key1", ".exe"},
+      {"Created", "Key1", "Demo\\Sub"},
+      {"Shortcuts", "Link1", "C:\\Windows\\notepad.lnk"},
+      {"Shortcuts", "Link1", std::string(kDesktop) + "\\thesis.doc"},
+      {"Shortcuts", "Link1", std::string(kDesktop) + "\\..\\Documents\\x.lnk"},
+      {"Shortcuts", "Link1", std::string(kDesktop) + "2\\x.lnk"},
+      {"Shortcuts", "Link1", std::string(kDesktop) + "\\" + longName + ".lnk"},
+      {"Shortcuts", "Link1", "Demo.lnk"},
+      {"Shortcuts", "Group", "..\\..\\Desktop"},
+      {"Shortcuts", "Group", "C:\\Apps"},
+  };
+  for (auto& c : cases) {
+    CAPTURE(c.section);
+    CAPTURE(c.value);
+    TMemoryLogStore log;
+    Write(log, c.section, c.key, c.value);
+    TMachine m;
+    TUndoPlan plan;
+    ReadUndoPlan(log, m.context, &plan);
+    CHECK(plan.Steps.Count() == 0);
+      REQUIRE(plan.Skipped.Count() == 1);
+    CHECK(std::string(plan.Skipped[0].c_str()).find(std::string(c.section) + " " + c.key) == 0);
+  }
+}
+
+TEST_CASE("a product key that is empty, the root itself or a system key is never deleted") {
+  for (const char* section : {"", "\\", "Software", "software\\microsoft", "Software\\Demo\\", "\\Software\\Demo",
+                              "Software\\\\Demo", "System", "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"}) {
+    CAPTURE(section);
+    TMemoryLogStore log;
+    Write(log, "Registry", "Root", "LM");
+    Write(log, "Registry", "Section", section);
+    TMachine m;
+    TUndoPlan plan;
+    ReadUndoPlan(log, m.context, &plan);
+    CHECK(plan.Steps.Count() == 0);
+    CHECK(plan.Skipped.Count() == 1);
+  }
+}
+
+TEST_CASE("an empty uninstall-entry name or Group is no entry at all; a log listing itself is not deleted early") {
+  TMemoryLogStore log;
+  Write(log, "Uninstall", "SectionName", "");
+  Write(log, "Shortcuts", "Group", "");
+  Write(log, "Files", "File1", "UNINST.LOG");
+  Write(log, "Files", "File2", "after.txt");
+  TMachine m;
+  TUndoPlan plan;
+  ReadUndoPlan(log, m.context, &plan);
+  CHECK(Steps(plan) == "file C:\\Apps\\Demo\\after.txt\n");
+  CHECK(plan.Skipped.Count() == 0);
+}
+
+TEST_CASE("RmDir removes a shortcut's folder only when it is a group below the desktop or programs folder") {
+  struct {
+    std::string link;
+    const char* steps;
+    int skipped;
+  } cases[] = {
+      {std::string(kPrograms) + "\\Demo\\Tools\\Demo.lnk", "tree C:\\Users\\Bob\\Start Menu\\Programs\\Demo\\Tools\n", 0},
+      // The desktop and programs folders themselves, and well-known folders
+      // below them, stay: only the shortcut goes, and the flag is reported.
+      {std::string(kDesktop) + "\\Demo.lnk", "link C:\\Users\\Bob\\Desktop\\Demo.lnk\n", 1},
+      {std::string(kPrograms) + "\\Demo.lnk", "link C:\\Users\\Bob\\Start Menu\\Programs\\Demo.lnk\n", 1},
+      {std::string(kPrograms) + "\\Startup\\Demo.lnk",
+       "link C:\\Users\\Bob\\Start Menu\\Programs\\Startup\\Demo.lnk\n", 1},
+  };
+  for (auto& c : cases) {
+    CAPTURE(c.link);
+    TMemoryLogStore log;
+    Write(log, "Shortcuts", "Link1", c.link);
+    Write(log, "Shortcuts", "RmDir1", "1");
+    TMachine m;
+    TUndoPlan plan;
+    ReadUndoPlan(log, m.context, &plan);
+    CHECK(Steps(plan) == c.steps);
+    CHECK(plan.Skipped.Count() == c.skipped);
+  }
+}
+
+TEST_CASE("a refused entry does not end its list; a gap does") {
+  TMemoryLogStore log;
+  Write(log, "Files", "File1", "..\\evil.txt");
+  Write(log, "Files", "File2", "good.txt");
+  Write(log, "Files", "File4", "after-gap.txt");
+  TMachine m;
+  TUndoPlan plan;
+  ReadUndoPlan(log, m.context, &plan);
+  CHECK(Steps(plan) == "file C:\\Apps\\Demo\\good.txt\n");
+  CHECK(plan.Skipped.Count() == 1);
+}

@@ -1,0 +1,78 @@
+#include <doctest/doctest.h>
+
+#include "uninstall/memory_log_store.h"
+#include "uninstall/uninstall_log.h"
+
+static bool Collect(void* context, int number, const TStr& value) {
+  TStr& out = *static_cast<TStr*>(context);
+  out += Concat(IntToStr(number), ":", value, ";");
+  return true;
+}
+
+TEST_CASE("log lists: the walk stops at the first empty or missing number") {
+  TMemoryLogStore log;
+  log.Write(kLogFiles, "File1", "a.exe");
+  log.Write(kLogFiles, "File2", "b.dll");
+  log.Write(kLogFiles, "File4", "after-gap.txt");
+  TStr seen;
+  CHECK(WalkLogList(log, kLogFiles, kLogFileWord, Collect, &seen) == 2);
+  CHECK(seen == "1:a.exe;2:b.dll;");
+
+  log.Write(kLogFiles, "File2", "");
+  CHECK(WalkLogList(log, kLogFiles, kLogFileWord, nullptr, nullptr) == 1);
+  CHECK(WalkLogList(log, "NoSuchSection", kLogFileWord, nullptr, nullptr) == 0);
+  // Keys compare as the profile functions compare them.
+  log.Write("sysfiles", "file1", "x.ocx");
+  CHECK(WalkLogList(log, kLogSysFiles, kLogFileWord, nullptr, nullptr) == 1);
+}
+
+TEST_CASE("log lists: a writer numbers without gaps, whatever was skipped or refused") {
+  TMemoryLogStore log;
+  TLogListWriter reg(log, kLogRegister, kLogFileWord);
+  CHECK(reg.Append("one.ocx"));
+  CHECK_FALSE(reg.Append(""));                // would end the list early
+  CHECK_FALSE(reg.Append("two\r\n[Files]"));  // would plant a section of its own
+  CHECK(reg.Append("three.ocx"));
+  CHECK(reg.Last() == 2);
+  CHECK(log.Text() == "[Register]\nFile1=one.ocx\nFile2=three.ocx\n");
+
+  // A second writer continues a list an earlier one began.
+  TLogListWriter more(log, kLogRegister, kLogFileWord, reg.Last() + 1);
+  CHECK(more.Append("four.ocx"));
+  CHECK(log.Read(kLogRegister, "File3", "") == "four.ocx");
+
+  log.FailWrites(true);
+  CHECK_FALSE(more.Append("five.ocx"));
+  CHECK(more.Last() == 3);
+}
+
+TEST_CASE("log values: one line of at most 2047 characters") {
+  TStr longest;
+  longest.resize(kLogValueMax);
+  for (size_t i = 0; i < longest.size(); ++i) longest.buffer()[i] = 'a';
+  CHECK(LogValueStorable(longest));
+  CHECK_FALSE(LogValueStorable(longest + "a"));
+  CHECK_FALSE(LogValueStorable("a\nb"));
+  CHECK(LogValueStorable(""));
+}
+
+TEST_CASE("log header: both texts always written, empty when the script has none") {
+  TMemoryLogStore log;
+  CHECK(WriteLogHeader(log, "Remove Demo?", ""));
+  CHECK(log.Text() == "[General]\nMessageString=Remove Demo?\nOKString=\n");
+  // Present but empty differs from absent for the reader.
+  CHECK(log.Read(kLogGeneral, kLogOKString, "absent") == "");
+  CHECK(log.Read(kLogGeneral, "Other", "absent") == "absent");
+}
+
+TEST_CASE("log: path, keys and integers") {
+  CHECK(LogPath("C:\\Apps\\Demo", "Uninst.log") == "C:\\Apps\\Demo\\Uninst.log");
+  CHECK(LogPath("C:\\Apps\\Demo\\", "Uninst.log") == "C:\\Apps\\Demo\\Uninst.log");
+  CHECK(LogListKey(kLogPathWord, 12) == "PATH_12");
+  TMemoryLogStore log;
+  log.Write(kLogShortcuts, "RmDir1", "0x1");
+  log.Write(kLogShortcuts, "RmDir2", "yes");
+  CHECK(ReadLogInteger(log, kLogShortcuts, "RmDir1", 0) == 1);
+  CHECK(ReadLogInteger(log, kLogShortcuts, "RmDir2", 0) == 0);
+  CHECK(ReadLogInteger(log, kLogShortcuts, "RmDir3", 7) == 7);
+}

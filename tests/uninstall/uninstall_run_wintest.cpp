@@ -1,0 +1,285 @@
+// The uninstall run on a hand-made installation in the throw-away prefix:
+// files, keys, verbs, shortcuts and an uninstall entry, recorded in a log
+// written by hand, then removed through the real run. Questions are answered
+// through the message hook.
+#include <doctest/doctest.h>
+
+#include <map>
+
+#include "base/message_box.h"
+#include "uninstall/uninstall_run.h"
+#include "uninstall_test_support.h"
+
+using namespace uninstall_test;
+
+namespace {
+
+const char kUninstallList[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+std::vector<std::string> g_boxes;  // "caption|text"
+int g_answer = IDYES;
+int Record(void*, const char* text, const char* caption, unsigned) {
+  g_boxes.push_back(std::string(caption) + "|" + text);
+  return g_answer;
+}
+
+struct TInstallation {
+  std::string tag = std::to_string(GetTickCount()) + std::to_string(rand() % 1000);
+  std::string root = NewScratchFolder("unin");
+  std::string dest = root + "Demo\\";
+  std::string log = dest + "Uninst.log";
+  std::string desktop = ShellFolder(CSIDL_DESKTOPDIRECTORY);
+  std::string programs = ShellFolder(CSIDL_PROGRAMS);
+  std::string system = ShellFolder(CSIDL_SYSTEM);
+  std::string productKey = "Software\\KestinTest\\" + tag;
+  std::string type = "KestinTest.Doc" + tag, ext = ".kt" + tag;
+  std::string existingType = "KestinTest.Existing" + tag;
+  std::string entry = "KestinTest" + tag;
+  std::string group = "KestinTest Group " + tag;
+  std::string sysFile = "kestintest_" + tag + ".dll";
+  std::string desktopLink = desktop + "\\KestinTest " + tag + ".lnk";
+  std::map<std::string, std::string> logValues;  // "Section|Key" -> value
+
+  TInstallation() {
+    REQUIRE(!desktop.empty());
+    REQUIRE(!programs.empty());
+    // What was there before: a file type of another program with its own
+    // verb, a system file, a key beside the product's.
+    SetValue(HKEY_CLASSES_ROOT, existingType + "\\shell\\open\\command", "", "other.exe \"%1\"");
+    SetValue(HKEY_CURRENT_USER, "Software\\KestinTest\\Other" + tag, "Keep", "1");
+    Touch(system + "\\kestintest_before_" + tag + ".dll");
+  }
+  ~TInstallation() {
+    DeleteTree(HKEY_CLASSES_ROOT, existingType);
+    DeleteTree(HKEY_CLASSES_ROOT, type);
+    DeleteTree(HKEY_CLASSES_ROOT, ext);
+    DeleteTree(HKEY_CURRENT_USER, "Software\\KestinTest");
+    DeleteTree(HKEY_LOCAL_MACHINE, kUninstallList + entry);
+    DeleteFileA((system + "\\kestintest_before_" + tag + ".dll").c_str());
+    DeleteFileA((system + "\\" + sysFile).c_str());
+  }
+
+  void Log(const std::string& section, const std::string& key, const std::string& value) {
+    logValues[section + "|" + key] = value;
+    WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), log.c_str());
+  }
+
+  // What an installation of the product leaves, and its log.
+  void Install() {
+    Touch(dest + "demo.exe");
+    Touch(dest + "docs\\guide.txt");
+    SetFileAttributesA((dest + "docs\\guide.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    Touch(dest + "docs\\deep\\x.dat");
+    Touch(system + "\\" + sysFile);
+    SetValue(HKEY_CURRENT_USER, productKey, "User", "Bob");
+    SetValue(HKEY_CURRENT_USER, productKey + "\\Settings", "Size", "3");
+    SetValue(HKEY_CLASSES_ROOT, ext, "", type);
+    SetValue(HKEY_CLASSES_ROOT, type + "\\shell\\open\\command", "", "demo.exe \"%1\"");
+    SetValue(HKEY_CLASSES_ROOT, type + "\\shell\\Open with Demo\\command", "", "demo.exe \"%1\"");
+    SetValue(HKEY_CLASSES_ROOT, existingType + "\\shell\\Open with Demo\\command", "", "demo.exe \"%1\"");
+    Touch(desktopLink);
+    Touch(programs + "\\" + group + "\\Demo.lnk");
+    Touch(programs + "\\" + group + "\\Tools\\Tool.lnk");
+    Touch(programs + "\\" + group + "\\Tools\\notes.txt");
+    SetValue(HKEY_LOCAL_MACHINE, kUninstallList + entry, "UninstallString",
+             "C:\\windows\\Uninst.kvl /U \"" + log + "\"");
+
+    Log("General", "MessageString", "Remove Demo " + tag + "?");
+    Log("General", "OKString", "Demo has been removed.");
+    Log("Files", "File1", "demo.exe");
+    Log("Files", "File2", "docs\\guide.txt");
+    Log("Files", "File3", "docs\\deep\\x.dat");
+    Log("Files", "File4", "deleted-by-the-user.txt");
+    Log("SysFiles", "File1", sysFile);
+    // Not a real server: the system's tool fails on it, silently, and the
+    // file goes all the same.
+    Log("Register", "File1", sysFile);
+    Log("Uninstall", "SectionName", entry);
+    Log("Registry", "Root", "CU");
+    Log("Registry", "Section", productKey);
+    Log("Shortcuts", "Group", group);
+    Log("Shortcuts", "Link1", desktopLink);
+    Log("Shortcuts", "RmDir1", "0");
+    Log("Shortcuts", "Link2", programs + "\\" + group + "\\Demo.lnk");
+    Log("Shortcuts", "RmDir2", "0");
+    Log("Shortcuts", "Link3", programs + "\\" + group + "\\Tools\\Tool.lnk");
+    Log("Shortcuts", "RmDir3", "1");
+    Log("Extensions", "PATH_1", existingType + "\\shell\\Open with Demo");
+    Log("Extensions", "PATH_2", type + "\\shell\\Open with Demo");
+    Log("Created", "Key1", ext);
+    Log("Created", "Key2", type);
+  }
+
+  // Everything the product may have touched.
+  std::set<std::string> Snapshot() const {
+    std::set<std::string> s;
+    ListTree(root.substr(0, root.size() - 1), "root\\", s);
+    ListTree(desktop, "desktop\\", s);
+    ListTree(programs, "programs\\", s);
+    for (auto* name : {&sysFile}) if (Exists(system + "\\" + *name)) s.insert("system\\" + *name);
+    if (Exists(system + "\\kestintest_before_" + tag + ".dll")) s.insert("system\\before");
+    ListKeys(HKEY_CURRENT_USER, "Software\\KestinTest", s);
+    for (auto* k : {&type, &ext, &existingType}) ListKeys(HKEY_CLASSES_ROOT, *k, s);
+    ListKeys(HKEY_LOCAL_MACHINE, kUninstallList + entry, s);
+    return s;
+  }
+};
+
+TUninstallOutcome Uninstall(const std::string& log, bool fullMode, int answer = IDYES) {
+  g_boxes.clear();
+  g_answer = answer;
+  MessageHook = Record;
+  TUninstallOutcome o;
+  UninstallFromLog(log.c_str(), fullMode, &o);
+  MessageHook = nullptr;
+  return o;
+}
+
+std::string Join(const std::set<std::string>& s) {
+  std::string r;
+  for (auto& x : s) r += x + "\n";
+  return r;
+}
+
+}  // namespace
+
+TEST_CASE("Yes removes exactly what the log records, in a read-only file's and a deleted file's case too") {
+  TInstallation inst;
+  std::set<std::string> before = inst.Snapshot();
+  inst.Install();
+  TUninstallOutcome o = Uninstall(inst.log, true);
+  REQUIRE(g_boxes.size() == 1);
+  CHECK(g_boxes[0] == "Warning|Remove Demo " + inst.tag + "?");
+  CHECK(o.Confirmed);
+  CHECK(o.NotRemoved.Count() == 0);
+  CHECK(o.Skipped.Count() == 0);
+  CHECK(std::string(o.DoneMessage.c_str()) == "Demo has been removed.");
+  CHECK(Join(inst.Snapshot()) == Join(before));
+  CHECK_FALSE(Exists(inst.dest));
+  // The existing type keeps its own verb; only the added one went.
+  CHECK(KeyExists(HKEY_CLASSES_ROOT, inst.existingType + "\\shell\\open\\command"));
+}
+
+TEST_CASE("a file the user added keeps its folder; everything recorded goes") {
+  TInstallation inst;
+  std::set<std::string> before = inst.Snapshot();
+  inst.Install();
+  Touch(inst.dest + "docs\\mine.txt", "the user's");
+  Uninstall(inst.log, true);
+  std::set<std::string> expected = before;
+  expected.insert({"root\\Demo\\", "root\\Demo\\docs\\", "root\\Demo\\docs\\mine.txt"});
+  CHECK(Join(inst.Snapshot()) == Join(expected));
+}
+
+TEST_CASE("No removes nothing, the log included") {
+  TInstallation inst;
+  inst.Install();
+  std::set<std::string> installed = inst.Snapshot();
+  TUninstallOutcome o = Uninstall(inst.log, true, IDNO);
+  CHECK(g_boxes.size() == 1);
+  CHECK_FALSE(o.Confirmed);
+  CHECK(Join(inst.Snapshot()) == Join(installed));
+}
+
+TEST_CASE("a file in use stays and is named; the rest goes; a second run finds no log and ends cleanly") {
+  TInstallation inst;
+  std::set<std::string> before = inst.Snapshot();
+  inst.Install();
+  std::string busy = inst.dest + "demo.exe";
+  HANDLE h = CreateFileA(busy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  REQUIRE(h != INVALID_HANDLE_VALUE);
+  TUninstallOutcome o = Uninstall(inst.log, true);
+  CloseHandle(h);
+  REQUIRE(o.NotRemoved.Count() == 1);
+  CHECK(std::string(o.NotRemoved[0].c_str()) == busy);
+  std::string done = o.DoneMessage.c_str();
+  CHECK(done.find("Demo has been removed.") == 0);
+  CHECK(done.find("could not be removed:\r\n" + busy) != std::string::npos);
+  std::set<std::string> expected = before;
+  expected.insert({"root\\Demo\\", "root\\Demo\\demo.exe"});
+  CHECK(Join(inst.Snapshot()) == Join(expected));
+
+  TUninstallOutcome again = Uninstall(inst.log, true);
+  CHECK_FALSE(again.LogFound);
+  CHECK(g_boxes.empty());
+}
+
+TEST_CASE("a missing log: the uninstaller says that nothing was removed; the rollback stays silent") {
+  TInstallation inst;
+  g_boxes.clear();
+  MessageHook = Record;
+  UninstallRun((inst.root + "no-such.log").c_str(), true);
+  UninstallRun((inst.root + "no-such.log").c_str(), false);
+  MessageHook = nullptr;
+  REQUIRE(g_boxes.size() == 1);
+  CHECK(g_boxes[0].find("Warning|Nothing was removed") == 0);
+}
+
+TEST_CASE("hostile log entries are skipped and reported; what they name stays") {
+  TInstallation inst;
+  Touch(inst.root + "outside.txt");
+  Touch(inst.root + "victim.lnk");
+  Touch(inst.desktop + "\\KestinTest keep " + inst.tag + ".txt");
+  Touch(inst.dest + "own.txt");
+  inst.Log("Files", "File1", "..\\outside.txt");
+  inst.Log("Files", "File2", inst.root + "outside.txt");
+  inst.Log("Files", "File3", "own.txt");
+  inst.Log("Registry", "Root", "CU");
+  inst.Log("Registry", "Section", "\\");
+  inst.Log("Extensions", "PATH_1", inst.existingType + "\\shell");
+  inst.Log("Shortcuts", "Link1", inst.root + "victim.lnk");
+  inst.Log("Shortcuts", "Link2", inst.desktopLink);
+  inst.Log("Shortcuts", "RmDir2", "1");
+  inst.Log("Uninstall", "SectionName", "\\");
+  Touch(inst.desktopLink);
+  std::set<std::string> before = inst.Snapshot();
+
+  TUninstallOutcome o = Uninstall(inst.log, true);
+  CHECK(o.Skipped.Count() == 7);
+  std::string done = o.DoneMessage.c_str();
+  CHECK(done.find("These uninstall log entries were not acted on:") != std::string::npos);
+  CHECK(done.find("Files File1 (..\\outside.txt)") != std::string::npos);
+  // Only the valid entries were acted on: own.txt, the shortcut (without its
+  // folder, the desktop) and the log; the rest is as it was.
+  for (auto* gone : {"root\\Demo\\", "root\\Demo\\own.txt", "root\\Demo\\Uninst.log"}) before.erase(gone);
+  before.erase("desktop\\KestinTest " + inst.tag + ".lnk");
+  CHECK(Join(inst.Snapshot()) == Join(before));
+  CHECK(KeyExists(HKEY_CLASSES_ROOT, inst.existingType + "\\shell\\open"));
+  DeleteFileA((inst.desktop + "\\KestinTest keep " + inst.tag + ".txt").c_str());
+}
+
+TEST_CASE("rollback asks the same question; Yes removes what was recorded, No keeps it") {
+  TInstallation inst;
+  std::set<std::string> before = inst.Snapshot();
+  // A cancelled run gets as far as some files.
+  Touch(inst.dest + "demo.exe");
+  Touch(inst.dest + "docs\\guide.txt");
+  inst.Log("General", "MessageString", "Remove Demo " + inst.tag + "?");
+  inst.Log("General", "OKString", "");
+  inst.Log("Files", "File1", "demo.exe");
+  inst.Log("Files", "File2", "docs\\guide.txt");
+  std::set<std::string> partial = inst.Snapshot();
+
+  g_boxes.clear();
+  g_answer = IDNO;
+  MessageHook = Record;
+  UninstallRun(inst.log.c_str(), false);
+  CHECK(g_boxes == std::vector<std::string>{"Warning|Remove Demo " + inst.tag + "?"});
+  CHECK(Join(inst.Snapshot()) == Join(partial));
+
+  g_boxes.clear();
+  g_answer = IDYES;
+  UninstallRun(inst.log.c_str(), false);
+  MessageHook = nullptr;
+  // The rollback shows no done message.
+  CHECK(g_boxes == std::vector<std::string>{"Warning|Remove Demo " + inst.tag + "?"});
+  CHECK(Join(inst.Snapshot()) == Join(before));
+}
+
+TEST_CASE("the rollback leaves an uninstall entry alone") {
+  TInstallation inst;
+  inst.Install();
+  Uninstall(inst.log, false);
+  CHECK(KeyExists(HKEY_LOCAL_MACHINE, kUninstallList + inst.entry));
+  CHECK_FALSE(Exists(inst.dest));
+}
