@@ -22,6 +22,7 @@ struct TExchange {
   TStr text, caption;
   unsigned flags = 0;
   int answer = 0;
+  DWORD waitingThread = 0;  // receives the progress posts of a run without a window
 };
 
 DWORD WINAPI WorkerMain(void* p) {
@@ -37,7 +38,7 @@ void ShowProgress(TInstallRun& run, int percent) {
 void DispatchPending(TInstallRun& run) {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == kInstallProgressMessage && (!run.Window || msg.hwnd == (HWND)run.Window)) {
+    if (msg.message == kInstallProgressMessage && msg.hwnd == (HWND)run.Window) {
       ShowProgress(run, (int)msg.wParam);
       continue;
     }
@@ -62,7 +63,11 @@ int AskWizard(TInstallRun& run, const TStr& text, const TStr& caption, unsigned 
 }
 
 void PostProgress(TInstallRun& run, int percent) {
-  if (run.Window) PostMessageA((HWND)run.Window, kInstallProgressMessage, (WPARAM)percent, 0);
+  if (run.Window) {
+    PostMessageA((HWND)run.Window, kInstallProgressMessage, (WPARAM)percent, 0);
+  } else if (TExchange* ex = static_cast<TExchange*>(run.Exchange)) {
+    PostThreadMessageA(ex->waitingThread, kInstallProgressMessage, (WPARAM)percent, 0);
+  }
 }
 
 bool RequestInstallCancel(TInstallRun& run) {
@@ -87,6 +92,7 @@ TInstallOutcome StartInstall(TInstallRun& run) {
     TExchange ex;
     ex.askEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     ex.answerEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    ex.waitingThread = GetCurrentThreadId();
     HANDLE thread = nullptr;
     if (ex.askEvent && ex.answerEvent) {
       run.Exchange = &ex;

@@ -1,0 +1,455 @@
+// The install engine run for real under Wine: a package made by kestin-pack
+// from tests/install/fixtures/three_options is installed headlessly through
+// StartInstall, and what it leaves (files, log, registry, uninstall entry,
+// uninstaller file, shortcuts, associations) is read back with the system's
+// own calls.
+#include <doctest/doctest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "base/message_box.h"
+#include "base/process_state.h"
+#include "install/install_run.h"
+#include "install/profile_script_values.h"
+#include "install/registry_values.h"
+#include "install/shortcuts.h"
+#include "package/package_layout.h"
+#include "package/package_locate.h"
+#include "process_win.h"
+#include "script/texts.h"
+#include "test_files.h"
+
+namespace {
+
+std::vector<std::string> g_messages;
+int RecordMessage(void*, const char* text, const char* caption, unsigned) {
+  g_messages.push_back(std::string(caption) + "|" + text);
+  return IDOK;
+}
+
+std::string Text(const std::string& path) {
+  std::vector<uint8_t> b = ReadWholeFile(path);
+  return std::string(b.begin(), b.end());
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void CopyTree(const std::string& from, const std::string& to) {
+  CreateDirectoryA(to.c_str(), nullptr);
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((from + "\\*").c_str(), &fd);
+  REQUIRE(h != INVALID_HANDLE_VALUE);
+  do {
+    std::string name = fd.cFileName;
+    if (name == "." || name == "..") continue;
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) CopyTree(from + "\\" + name, to + "\\" + name);
+    else REQUIRE(CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE));
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+}
+
+std::string Replace(std::string s, const std::string& what, const std::string& by) {
+  size_t at = s.find(what);
+  REQUIRE(at != std::string::npos);
+  return s.replace(at, what.size(), by);
+}
+
+std::string RegString(HKEY root, const std::string& key, const char* name) {
+  HKEY k;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != 0) return "<no key>";
+  char buf[1024];
+  DWORD size = sizeof buf, type = 0;
+  std::string v = RegQueryValueExA(k, name, nullptr, &type, (BYTE*)buf, &size) == 0 ? std::string(buf) : "<no value>";
+  RegCloseKey(k);
+  return v;
+}
+
+bool KeyExists(HKEY root, const std::string& key) {
+  HKEY k;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != 0) return false;
+  RegCloseKey(k);
+  return true;
+}
+
+void SetRegString(HKEY root, const std::string& key, const char* name, const std::string& value) {
+  HKEY k;
+  REQUIRE(RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) == 0);
+  RegSetValueExA(k, name, 0, REG_SZ, (const BYTE*)value.c_str(), DWORD(value.size() + 1));
+  RegCloseKey(k);
+}
+
+std::string SystemDir() {
+  char buf[MAX_PATH];
+  GetSystemDirectoryA(buf, MAX_PATH);
+  return buf;
+}
+
+// One package and everything one install of it needs. `tag` keeps names
+// (the system file, the uninstall entry) apart between cases, as they share
+// one prefix.
+struct Fixture {
+  std::string dir, tree, exe, temp, dest, windows, script, control;
+  TProfileScriptValues* values = nullptr;
+  TInstallRun run;
+
+  explicit Fixture(const std::string& tag, const std::string& scriptEdits = "",
+                   const std::string& extraFile = "", size_t extraSize = 0) {
+    dir = NewScratchFolder("engine-" + tag);
+    tree = dir + "tree";
+    CopyTree(SourcePath("tests\\install\\fixtures\\three_options"), tree);
+    control = "kestin_regtest_" + tag + ".dll";
+    std::string ini = Text(tree + "\\KESTIN\\kestin.ini");
+    ini = Replace(ini, "kestin_regtest.dll", control);
+    ini = Replace(ini, "SectionName=KestinEngineTest", "SectionName=KestinEngineTest_" + tag);
+    ini += scriptEdits;
+    REQUIRE(WriteTextFile(tree + "\\KESTIN\\kestin.ini", ini));
+    REQUIRE(CopyFileA(BinaryPath("tests\\kestin_regtest.dll").c_str(), (tree + "\\" + control).c_str(), FALSE));
+    if (!extraFile.empty())
+      REQUIRE(WriteWholeFile(tree + "\\" + extraFile, std::vector<uint8_t>(extraSize, 'x')));
+    exe = dir + "setup.exe";
+    std::string cmd = "\"" + BinaryPath("kestin-pack.exe") + "\" build \"" + tree + "\" -o \"" + exe +
+                      "\" --stub \"" + BinaryPath("tests\\startup_probe.exe") + "\" --dll \"" +
+                      BinaryPath("uncab.dll") + "\"";
+    REQUIRE(RunAndWait(cmd, dir) == 0);
+    temp = dir + "tmp\\";
+    CreateDirectoryA(temp.c_str(), nullptr);
+    windows = dir + "windows";
+    CreateDirectoryA(windows.c_str(), nullptr);
+    dest = dir + "Program Files\\Engine Test";
+
+    TPackagePlace place = LocatePackageFor(exe.c_str());
+    REQUIRE(!place.cabinetPath.empty());
+    REQUIRE(LoadHelperLibraryFrom(exe.c_str(), place.cabinetOffset, temp.c_str()));
+    script = temp + "kestin.ini";
+    REQUIRE(CopyFileA((tree + "\\KESTIN\\kestin.ini").c_str(), script.c_str(), FALSE));
+    values = new TProfileScriptValues(script.c_str());
+
+    run.Script = values;
+    run.PackagePath = exe.c_str();
+    run.CabinetPath = place.cabinetPath;
+    run.CabinetOffset = place.cabinetOffset;
+    run.SystemFolder = SystemDir().c_str();
+    run.WindowsFolder = windows.c_str();
+    run.Choices.ComponentCount = 3;
+    run.Choices.ComponentChecks[0] = true;
+    run.Choices.ComponentChecks[1] = false;
+    run.Choices.ComponentChecks[2] = true;
+    run.Choices.ComponentSizes[0] = 40;
+    run.Choices.ComponentSizes[1] = 11;
+    run.Choices.ComponentSizes[2] = 20000;
+    run.Choices.Destination = dest.c_str();
+    run.Choices.Group = "Kestin Engine Test";
+    run.Choices.UserName = "Ada";
+    run.Choices.Company = "Engines Ltd";
+    run.Rollback = RecordRollback;
+
+    CancelFlag.Lower();
+    g_messages.clear();
+    g_rollbacks.clear();
+    MessageHook = RecordMessage;
+    SetText(TxtError, "Error");
+    SetText(TxtWarning, "Warning");
+    SetText(TxtRegErrorMsg, "Registration failed:");
+    SetText(TxtSetupAborted, "Setup was aborted.");
+  }
+  ~Fixture() {
+    UnloadHelperLibrary();
+    delete values;
+    MessageHook = nullptr;
+    CancelFlag.Lower();
+  }
+  std::string Log() const { return Text(dest + "\\Uninst.log"); }
+  std::string EntryKey() const {
+    return std::string("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") +
+           values->Value("Uninstall", "SectionName").c_str();
+  }
+
+  static std::vector<std::string> g_rollbacks;
+  static void RecordRollback(const TStr& logPath) { g_rollbacks.push_back(logPath.c_str()); }
+};
+std::vector<std::string> Fixture::g_rollbacks;
+
+std::vector<uint8_t> ProgramImage(const std::string& exe, int cabinetOffset) {
+  std::vector<uint8_t> all = ReadWholeFile(exe);
+  long long n = HelperLibraryStart(cabinetOffset, (long long)all.size());
+  REQUIRE(n > 0);
+  all.resize((size_t)n);
+  return all;
+}
+
+struct LinkInfo {
+  std::string path, args, workDir, icon;
+  int iconIndex = -1;
+};
+
+LinkInfo ReadLink(const std::string& file) {
+  LinkInfo info;
+  CoInitialize(nullptr);
+  IShellLinkA* link = nullptr;
+  REQUIRE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void**)&link)));
+  IPersistFile* pf = nullptr;
+  REQUIRE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&pf)));
+  WCHAR wide[MAX_PATH];
+  MultiByteToWideChar(CP_ACP, 0, file.c_str(), -1, wide, MAX_PATH);
+  REQUIRE(SUCCEEDED(pf->Load(wide, STGM_READ)));
+  char buf[MAX_PATH];
+  if (SUCCEEDED(link->GetPath(buf, MAX_PATH, nullptr, SLGP_RAWPATH))) info.path = buf;
+  if (SUCCEEDED(link->GetArguments(buf, MAX_PATH))) info.args = buf;
+  if (SUCCEEDED(link->GetWorkingDirectory(buf, MAX_PATH))) info.workDir = buf;
+  if (SUCCEEDED(link->GetIconLocation(buf, MAX_PATH, &info.iconIndex))) info.icon = buf;
+  pf->Release();
+  link->Release();
+  CoUninitialize();
+  return info;
+}
+
+// A stand-in progress bar: counts the positions it is sent and, once the
+// bar passes `cancelAt`, presses Cancel as the wizard's button would.
+TInstallRun* g_cancelRun = nullptr;
+int g_cancelAt = 101;
+std::vector<int> g_positions;
+LRESULT CALLBACK BarProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == PBM_SETPOS) {
+    g_positions.push_back((int)w);
+    if ((int)w >= g_cancelAt && g_cancelRun) RequestInstallCancel(*g_cancelRun);
+    return 0;
+  }
+  return DefWindowProcA(h, m, w, l);
+}
+HWND MakeBar() {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = BarProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "KestinTestBar";
+  RegisterClassA(&wc);
+  return CreateWindowA("KestinTestBar", "", 0, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+}
+
+}  // namespace
+
+TEST_CASE("three options install headlessly and leave exactly what the script asks for") {
+  Fixture f("full");
+  std::string sys = SystemDir() + "\\";
+  DeleteFileA((sys + f.control).c_str());
+  // An existing extension whose type already has an `open` verb: it is
+  // neither overwritten nor recorded.
+  SetRegString(HKEY_CLASSES_ROOT, ".kstengtxt", nullptr, "KestinEngineTest.Text");
+  SetRegString(HKEY_CLASSES_ROOT, "KestinEngineTest.Text\\shell\\open\\command", nullptr, "theirs \"%1\"");
+  // A file the user had in the system folder is not the product's.
+  std::string theirs = sys + "kestin_theirs_full.dll";
+  REQUIRE(WriteTextFile(theirs, "user data"));
+  WritePrivateProfileStringA("Options", "Option3_Sys", "SysOnly", f.script.c_str());
+  WritePrivateProfileStringA("SysOnly", "1", f.control.c_str(), f.script.c_str());
+  WritePrivateProfileStringA("SysOnly", "2", "kestin_theirs_full.dll", f.script.c_str());
+
+  HWND bar = MakeBar();
+  f.run.ProgressBar = bar;
+  g_positions.clear();
+  g_cancelRun = nullptr;
+  REQUIRE(StartInstall(f.run) == kInstallSucceeded);
+  for (const std::string& m : g_messages) MESSAGE(m);
+  CHECK(InstallSucceeded.IsSet());
+  CHECK(InstallDone.IsSet());
+  CHECK_FALSE(CancelFlag.IsSet());
+  CHECK(g_messages.empty());
+  CHECK(Fixture::g_rollbacks.empty());
+  REQUIRE(!g_positions.empty());
+  CHECK(g_positions.back() == 100);
+  // Too late to cancel now: the flag stays clear, the result stands.
+  CHECK_FALSE(RequestInstallCancel(f.run));
+  CHECK_FALSE(CancelFlag.IsSet());
+
+  CHECK(Exists(f.dest + "\\engtest.txt"));
+  CHECK(Exists(f.dest + "\\docs\\notes.txt"));
+  CHECK_FALSE(Exists(f.dest + "\\docs\\guide.txt"));  // option 2 not selected
+  CHECK_FALSE(Exists(f.dest + "\\never.txt"));        // after a gap in the list
+  CHECK(Exists(sys + f.control));
+  CHECK(Text(theirs) == "user data");
+  // Registered by the real tool: the library's own key.
+  CHECK(KeyExists(HKEY_CURRENT_USER, "Software\\KestinRegTest\\" + f.control));
+
+  CHECK(f.Log() ==
+        "[General]\r\nMessageString=Remove the engine test?\r\nOKString=\r\n"
+        "[Files]\r\nFile1=engtest.txt\r\nFile2=docs\\notes.txt\r\nFile3=created-later.ini\r\n"
+        "[SysFiles]\r\nFile1=" + f.control + "\r\n"
+        "[Register]\r\nFile1=" + f.control + "\r\n"
+        "[Uninstall]\r\nSectionName=KestinEngineTest_full\r\n"
+        "[Registry]\r\nRoot=CU\r\nSection=Software\\KestinEngineTest\r\n");
+
+  std::string uninstaller = f.windows + "\\KestinEngTest.kvl";
+  CHECK(RegString(HKEY_LOCAL_MACHINE, f.EntryKey(), "DisplayName") == "Kestin Engine Test");
+  CHECK(RegString(HKEY_LOCAL_MACHINE, f.EntryKey(), "UninstallString") ==
+        uninstaller + " /U \"" + f.dest + "\\Uninst.log\"");
+  CHECK(ReadWholeFile(uninstaller) == ProgramImage(f.exe, f.run.CabinetOffset));
+
+  CHECK(RegString(HKEY_CURRENT_USER, "Software\\KestinEngineTest", "Owner") == "Ada");
+  CHECK(RegString(HKEY_CURRENT_USER, "Software\\KestinEngineTest", "Company") == "Engines Ltd");
+
+  // Finish: shortcuts of both kinds, then the associations.
+  std::string desktop = f.dir + "Desktop", programs = f.dir + "Programs";
+  CreateDirectoryA(desktop.c_str(), nullptr);
+  CreateDirectoryA(programs.c_str(), nullptr);
+  CreateShortcuts(f.run, kDesktopShortcuts, desktop.c_str());
+  CreateShortcuts(f.run, kProgramShortcuts, programs.c_str());
+  LinkInfo d = ReadLink(desktop + "\\Engine Test.lnk");
+  CHECK(d.path == f.dest + "\\engtest.txt");
+  CHECK(d.args == "/min");
+  CHECK(d.workDir == f.dest);
+  CHECK(d.icon == f.dest + "\\engtest.txt");
+  CHECK(d.iconIndex == 2);
+  std::string menuLink = programs + "\\Kestin Engine Test\\Tools\\Engine Notes.lnk";
+  LinkInfo m = ReadLink(menuLink);
+  CHECK(m.path == f.dest + "\\docs\\notes.txt");
+  CHECK(m.workDir == f.dest + "\\docs");
+
+  WriteAssociation(f.run, 1);
+  WriteAssociation(f.run, 2);
+  CHECK(RegString(HKEY_CLASSES_ROOT, ".kstengtest", nullptr) == "KestinEngineTest.Document");
+  CHECK(RegString(HKEY_CLASSES_ROOT, "KestinEngineTest.Document", nullptr) == "Engine test document");
+  CHECK(RegString(HKEY_CLASSES_ROOT, "KestinEngineTest.Document\\DefaultIcon", nullptr) ==
+        f.dest + "\\engtest.txt,0");
+  CHECK(RegString(HKEY_CLASSES_ROOT, "KestinEngineTest.Document\\shell\\Open with engine test\\command", nullptr) ==
+        f.dest + "\\engtest.txt \"%1\"");
+  CHECK(RegString(HKEY_CLASSES_ROOT, "KestinEngineTest.Text\\shell\\open\\command", nullptr) == "theirs \"%1\"");
+
+  std::string log = f.Log();
+  CHECK(log.find("[Shortcuts]\r\nGroup=Kestin Engine Test\r\nLink1=" + desktop + "\\Engine Test.lnk\r\nRmDir1=0\r\n"
+                 "Link2=" + menuLink + "\r\nRmDir2=1\r\n") != std::string::npos);
+  CHECK(log.find("[Extensions]\r\nPATH_1=KestinEngineTest.Document\\shell\\Open with engine test\r\n") !=
+        std::string::npos);
+  CHECK(log.find("[Created]\r\nKey1=.kstengtest\r\nKey2=KestinEngineTest.Document\r\n") != std::string::npos);
+  CHECK(log.find("PATH_2") == std::string::npos);
+  DestroyWindow(bar);
+}
+
+TEST_CASE("a failed registration is shown, left out of the log, and the list keeps no gap") {
+  Fixture f("regerr");
+  std::string sys = SystemDir() + "\\";
+  std::string failing = "kestin_fail_regerr.dll", third = "kestin_third_regerr.dll";
+  DeleteFileA((sys + f.control).c_str());
+  // The failing library and a third one are put in place as if an earlier
+  // option had brought them; only the script lists them for registration.
+  REQUIRE(CopyFileA(BinaryPath("tests\\kestin_regtest.dll").c_str(), (sys + failing).c_str(), FALSE));
+  REQUIRE(CopyFileA(BinaryPath("tests\\kestin_regtest.dll").c_str(), (sys + third).c_str(), FALSE));
+  WritePrivateProfileStringA("Options", "Option3_Reg", "RegList", f.script.c_str());
+  WritePrivateProfileStringA("RegList", "1", f.control.c_str(), f.script.c_str());
+  WritePrivateProfileStringA("RegList", "2", failing.c_str(), f.script.c_str());
+  WritePrivateProfileStringA("RegList", "3", third.c_str(), f.script.c_str());
+
+  REQUIRE(StartInstall(f.run) == kInstallSucceeded);
+  for (const std::string& m : g_messages) MESSAGE(m);
+  REQUIRE(g_messages.size() == 1);
+  CHECK(g_messages[0].rfind("Error|Registration failed: " + failing + "(", 0) == 0);
+  REQUIRE(f.run.RegistrationFailures.Count() == 1);
+  // The third one registered, but was not brought by this installation: an
+  // uninstall must not unregister it.
+  CHECK(KeyExists(HKEY_CURRENT_USER, "Software\\KestinRegTest\\" + third));
+  CHECK(f.Log().find("[Register]\r\nFile1=" + f.control + "\r\n[Uninstall]") != std::string::npos);
+  DeleteFileA((sys + failing).c_str());
+  DeleteFileA((sys + third).c_str());
+}
+
+TEST_CASE("a Cancel during registration stops the run before the uninstall entry") {
+  Fixture f("cancelreg");
+  WritePrivateProfileStringA("Options", "Option3_Reg", "RegList", f.script.c_str());
+  WritePrivateProfileStringA("RegList", "1", "kestin_missing_cancelreg.dll", f.script.c_str());
+  // The failure box is up; the user presses the wizard's Cancel meanwhile.
+  static TInstallRun* run;
+  run = &f.run;
+  MessageHook = [](void*, const char* text, const char* caption, unsigned) {
+    g_messages.push_back(std::string(caption) + "|" + text);
+    if (std::string(text).find("Registration failed") != std::string::npos) RequestInstallCancel(*run);
+    return IDOK;
+  };
+  CHECK(StartInstall(f.run) == kInstallCancelled);
+  CHECK_FALSE(InstallSucceeded.IsSet());
+  CHECK(InstallDone.IsSet());
+  CHECK(CancelFlag.IsSet());
+  CHECK_FALSE(KeyExists(HKEY_LOCAL_MACHINE, f.EntryKey()));
+  CHECK_FALSE(Exists(f.windows + "\\KestinEngTest.kvl"));
+  REQUIRE(Fixture::g_rollbacks.size() == 1);
+  CHECK(Fixture::g_rollbacks[0] == f.dest + "\\Uninst.log");
+  CHECK(g_messages.back() == "Warning|Setup was aborted.");
+  CHECK(f.Log().find("[Uninstall]") == std::string::npos);
+}
+
+TEST_CASE("a Cancel during extraction stops the run; only finished files are recorded") {
+  Fixture f("cancelx", "", "big.bin", 3 << 20);
+  WritePrivateProfileStringA("ProgramFiles", "3", "big.bin", f.script.c_str());
+  WritePrivateProfileStringA("ProgramFiles", "4", "never.txt", f.script.c_str());
+  f.run.Choices.ComponentSizes[0] = 40 + (3 << 20);
+  HWND bar = MakeBar();
+  f.run.ProgressBar = bar;
+  g_positions.clear();
+  g_cancelRun = &f.run;
+  g_cancelAt = 1;
+  CHECK(StartInstall(f.run) == kInstallCancelled);
+  g_cancelRun = nullptr;
+  g_cancelAt = 101;
+  CHECK_FALSE(InstallSucceeded.IsSet());
+  REQUIRE(Fixture::g_rollbacks.size() == 1);
+  std::string log = f.Log();
+  CHECK(log.find("File1=engtest.txt") != std::string::npos);
+  CHECK(log.find("never.txt") == std::string::npos);      // not reached
+  CHECK(log.find("created-later") == std::string::npos);  // extra entries only after a whole list
+  CHECK(log.find("[SysFiles]") == std::string::npos);
+  // A file the cabinet writer abandoned is neither left behind nor recorded.
+  CHECK((log.find("big.bin") != std::string::npos) == Exists(f.dest + "\\big.bin"));
+  CHECK_FALSE(KeyExists(HKEY_LOCAL_MACHINE, f.EntryKey()));
+  DestroyWindow(bar);
+}
+
+TEST_CASE("each dangerous script is refused before anything is installed") {
+  const char* const edits[] = {
+      "[Uninstall]\r\nSectionName=\r\n",
+      "[DesktopLinks]\r\nRmDir1=1\r\n",
+      "[RegisterExt]\r\nType1=\r\n",
+      "[Uninstall]\r\nLogName=..\\outside.log\r\n",
+      "[Uninstall]\r\n2=..\\..\\boot.ini\r\n",
+      "[Options]\r\nOption4_Text=a\r\nOption5_Text=b\r\nOption6_Text=c\r\n",
+  };
+  int n = 0;
+  for (const char* edit : edits) {
+    CAPTURE(edit);
+    Fixture f("refuse" + std::to_string(n++));
+    // Keys of the edit override the fixture's: written over the script copy.
+    std::string e = edit;
+    std::string section = e.substr(1, e.find(']') - 1);
+    size_t line = e.find("\r\n") + 2;
+    while (line < e.size()) {
+      size_t end = e.find("\r\n", line), eq = e.find('=', line);
+      WritePrivateProfileStringA(section.c_str(), e.substr(line, eq - line).c_str(),
+                                 e.substr(eq + 1, end - eq - 1).c_str(), f.script.c_str());
+      line = end + 2;
+    }
+    CHECK(StartInstall(f.run) == kInstallFailed);
+    CHECK_FALSE(Exists(f.dest));
+    CHECK(Fixture::g_rollbacks.empty());
+    CHECK_FALSE(InstallSucceeded.IsSet());
+    REQUIRE(g_messages.size() == 2);
+    CHECK(g_messages[0].find("Error|This setup script cannot be installed safely: [") == 0);
+    CHECK(g_messages[1] == "Warning|Setup was aborted.");
+  }
+}
+
+TEST_CASE("a run with nothing selected still writes the log, the entry and the uninstaller") {
+  Fixture f("empty");
+  f.run.Choices.ComponentChecks[0] = f.run.Choices.ComponentChecks[2] = false;
+  REQUIRE(StartInstall(f.run) == kInstallSucceeded);
+  CHECK(f.Log().find("[Files]\r\nFile1=created-later.ini\r\n") != std::string::npos);
+  CHECK(KeyExists(HKEY_LOCAL_MACHINE, f.EntryKey()));
+  // A foreign file of the uninstaller's name is never replaced: the run fails
+  // and is rolled back instead.
+  Fixture g("foreign");
+  REQUIRE(WriteTextFile(g.windows + "\\KestinEngTest.kvl", "another program's file"));
+  CHECK(StartInstall(g.run) == kInstallFailed);
+  CHECK(Text(g.windows + "\\KestinEngTest.kvl") == "another program's file");
+  CHECK_FALSE(KeyExists(HKEY_LOCAL_MACHINE, g.EntryKey()));
+  CHECK(Fixture::g_rollbacks.size() == 1);
+}
