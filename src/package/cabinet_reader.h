@@ -72,8 +72,9 @@ public:
   // memory when target is empty. An empty name with a folder extracts every
   // file. Returns false when the copy failed (the error has been shown).
   bool ExtractFiles(const TStr& name, const TStr& cabinetPath, int flags, const TStr& target);
-  // Sum of the uncompressed sizes of the listed names.
-  int MeasureFiles(const TStr& cabinetPath, const TStr* names, int count);
+  // Sum of the uncompressed sizes of the listed names; 64-bit, as a few
+  // large files add up past what 32 bits hold.
+  long long MeasureFiles(const TStr& cabinetPath, const TStr* names, int count);
   TMemoryStream* MemoryResult() { return Handler->MemoryStream; }
 
   bool CreateContext();
@@ -124,4 +125,4 @@ void ShowCabinetError(const TFdiError& error, const TStr& detail);
 // Package-level operations, each with one reader on the package cabinet.
 TStr ReadPackageText(const TStr& name);
 bool ExtractCabinetFile(const TStr& name, const TStr& folder);
-int MeasureSection(const TStr& section);
+long long MeasureSection(const TStr& section);

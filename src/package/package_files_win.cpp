@@ -27,7 +27,7 @@ bool ExtractCabinetFile(const TStr& name, const TStr& folder) {
   return reader.ExtractFiles(name, CabinetPath, 0, folder);
 }
 
-int MeasureSection(const TStr& section) {
+long long MeasureSection(const TStr& section) {
   if (section.empty() || !SetupScript) return 0;
   // Keys 1, 2, 3, ... up to the first empty value.
   int count = 0;
@@ -37,7 +37,7 @@ int MeasureSection(const TStr& section) {
   for (int i = 0; i < count; i++) names[i] = SetupScript->ReadString(section.c_str(), IntToStr(i + 1).c_str(), "");
   TCabinetReader reader;
   PrepareReader(reader);
-  int total = reader.MeasureFiles(CabinetPath, names, count);
+  long long total = reader.MeasureFiles(CabinetPath, names, count);
   delete[] names;
   return total;
 }
