@@ -119,7 +119,9 @@ TBkWin::TBkWin(int upperColour, int lowerColour) : TWinControl(nullptr) {
   BackgroundWindow = this;
   g_upper = upperColour;
   g_lower = lowerColour;
-  Style = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+  // Not clipping its children: the labels are transparent, the background
+  // is painted under them.
+  Style = WS_CAPTION | WS_SYSMENU;
   ExStyle = WS_EX_DLGMODALFRAME;
   Text = SetupScript->ReadString("General", "Caption", "Kestin");
   HitTestAnswer = 2;

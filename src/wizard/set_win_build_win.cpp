@@ -129,8 +129,9 @@ void TSetWin::BuildControls() {
     int i = k - 1;
     ComponentSizes[i] = size;
     ComponentCaptions[i] = caption;
-    ComponentSizeLabels[i] = FixedLabel(this, KilobyteText(size), W - 80, T, 50, 30, 2);
-    TCheckBox* c = NewCheckBox(this, caption.c_str(), L, T, W - L - 80, 24, 0, kSilver);
+    TBox sizeBox = SizeValueBox(W, T);
+    ComponentSizeLabels[i] = FixedLabel(this, KilobyteText(size), sizeBox.Left, T, sizeBox.Width, 30, 2);
+    TCheckBox* c = NewCheckBox(this, caption.c_str(), L, T, sizeBox.Left - L - 10, 24, 0, kSilver);
     ComponentChecks[i] = c;
     c->SetChecked(true);
     c->SetEnabled(SetupScript->ReadInteger("Options", (key + "_Enabled").c_str(), 1) == 1);
@@ -140,8 +141,9 @@ void TSetWin::BuildControls() {
     ComponentCount = k;
     T += R;
   }
-  SpaceReqLabel = FixedLabel(this, ::Text(TxtSpaceReq), L, T, W - L - 110, 30, 2);
-  SpaceReqValue = FixedLabel(this, TStr(), W - 80, T, 50, 30, 2);
+  TBox value = SizeValueBox(W, T);
+  SpaceReqLabel = FixedLabel(this, ::Text(TxtSpaceReq), L, T, value.Left - L - 10, 30, 2);
+  SpaceReqValue = FixedLabel(this, TStr(), value.Left, T, value.Width, 30, 2);
   SpaceRowTop = T;
 
   TBox lower = LowerGroupBox(logo, W);
@@ -162,8 +164,8 @@ void TSetWin::BuildControls() {
   FolderEdit->OnChange = {UpdateSpaceAvail, this};
   BrowseButton = NewButton(FolderGroup, ::Text(TxtBrowse).c_str(), lower.Width - 80, editTop, 70, 25, 0, kSilver, 0);
   BrowseButton->OnClick = {BrowseClick, this};
-  SpaceAvailLabel = FixedLabel(this, ::Text(TxtSpaceAvail), L, T, W - L - 110, 30, 2);
-  SpaceAvailValue = FixedLabel(this, TStr(), W - 80, T, 50, 30, 2);
+  SpaceAvailLabel = FixedLabel(this, ::Text(TxtSpaceAvail), L, T, value.Left - L - 10, 30, 2);
+  SpaceAvailValue = FixedLabel(this, TStr(), value.Left, T, value.Width, 30, 2);
 
   GroupEditLabel = WrappedLabel(this, ScriptText("Shortcuts", "LabelEdit"), L, 0, W - L - 20, 0);
   GroupListLabel = WrappedLabel(this, ScriptText("Shortcuts", "LabelList"), L, 0, W - L - 20, 0);

@@ -161,7 +161,10 @@ void TSetWin::ShowPage(int page) {
     case kPageGroup: {
       LayoutCommon(true, ScriptText("Shortcuts", "ChooseGroup"), TStr());
       Show(BodyLabel, false);
-      int top = TitleLabel->Top + TitleLabel->Height + 10;
+      // Below the title and the icon both: a one-line title is lower than the icon.
+      int top = TitleLabel->Top + TitleLabel->Height;
+      if (top < IconImage->Top + IconImage->Height) top = IconImage->Top + IconImage->Height;
+      top += 10;
       PlaceText(GroupEditLabel, L, top, W - L - 20, GroupEditLabel->Text);
       Place(GroupEdit, L, GroupEditLabel->Top + GroupEditLabel->Height + 5, W - L - 20, 24);
       PlaceText(GroupListLabel, L, GroupEdit->Top + GroupEdit->Height + 10, W - L - 20, GroupListLabel->Text);

@@ -21,3 +21,5 @@ TBox LowerGroupBox(const TBox& logo, int w) {
   int left = IconLeft(logo);
   return {left, logo.Bottom() - 75, w - left - 10, 75};
 }
+
+TBox SizeValueBox(int w, int top) { return {w - 110, top, 80, 30}; }

@@ -33,6 +33,11 @@ inline int IconLeft(const TBox& logo) { return logo.Right() + 10; }
 int ComponentRowHeight(const TBox& logo);
 int FirstComponentTop(const TBox& logo);
 
+// A size value (component, required, available space) in the row at `top`:
+// right-aligned, ending 30 pixels from the right, wide enough for the
+// kilobytes of a terabyte disk ("1073741824K").
+TBox SizeValueBox(int w, int top);
+
 // The description and folder group boxes: at the icon's left, W - L - 10
 // wide, 75 high, bottom on the logo's bottom.
 TBox LowerGroupBox(const TBox& logo, int w);

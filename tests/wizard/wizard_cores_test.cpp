@@ -96,6 +96,9 @@ TEST_CASE("layout: the build-time boxes") {
   TBox group = LowerGroupBox(logo, 634);
   CHECK(group.Left == 161);
   CHECK(group.Bottom() == logo.Bottom());
+  TBox value = SizeValueBox(634, 61);
+  CHECK(value.Right() == 634 - 30);
+  CHECK(group.Left + 10 < value.Left - 10);  // the caption column keeps room
   CHECK(CentredStart(640, 800) == -80);
   CHECK(CentredStart(799, 800) == 0);  // rounds toward zero
   CHECK(RoundHalfEven(5, 2) == 2);

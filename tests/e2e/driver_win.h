@@ -1,0 +1,52 @@
+// Drives a running setup package from outside, as a user would: it finds the
+// background window and the wizard of the package's process, types into its
+// fields, ticks its boxes and presses its buttons with the messages the
+// controls send themselves, answers message boxes by their text, and takes
+// screenshots. Used by the end-to-end tests and by `make demo`.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+struct TSetupDriver {
+  PROCESS_INFORMATION Process = {};
+  std::string ShotFolder;  // empty: no screenshots
+  std::vector<std::string> Boxes;  // "caption|text" of every box answered
+  std::string Failure;  // the first step that did not work
+
+  ~TSetupDriver();
+  bool Start(const std::string& commandLine, const std::string& folder);
+  // The package's top-level toolkit window and the wizard on it.
+  HWND Background();
+  HWND Wizard();
+  // A visible control of the wizard (any depth) of `cls` whose text, without
+  // '&', is `text`; 0 when there is none.
+  HWND Find(const char* cls, const std::string& text);
+  // Visible edit fields of the wizard, in creation order.
+  std::vector<HWND> Edits();
+  bool WaitFor(const std::function<bool()>& ready, DWORD ms, const std::string& what);
+  // Waits for a visible label with this text (a page title).
+  bool WaitPage(const std::string& title, DWORD ms = 10000);
+  bool Press(const std::string& button);
+  bool Tick(const std::string& checkBox, bool on);
+  bool Type(HWND edit, const std::string& text);
+  std::string TextOf(HWND w);
+  // Waits for a message box of any process started from the package whose
+  // text contains `part`, notes it and presses button `id` (IDYES, IDOK ...).
+  bool Answer(const std::string& part, int id, DWORD ms = 15000);
+  void Shot(const std::string& name);
+  // Waits for the package's process to end; false when it did not in time.
+  bool WaitExit(DWORD ms);
+  bool Fail(const std::string& what);
+};
+
+// Registry and file checks shared by the tests and the demo.
+std::string ReadRegString(HKEY root, const std::string& key, const char* name);
+bool RegKeyExists(HKEY root, const std::string& key);
+bool PathExists(const std::string& path);
+std::string ShellFolderPath(int csidl);
+// Runs a command line (the uninstall entry's) and answers its boxes with the
+// driver until it and the removal helper it hands over to have ended.
+bool RunUninstaller(TSetupDriver& d, const std::string& commandLine);
