@@ -27,13 +27,27 @@ void OpenOwnerUrl(void* data, TWinControl*, int button, unsigned char, int, int)
     ShellExecuteA(bk->Handle, "open", bk->ActualURL.c_str(), "", "", SW_SHOWNORMAL);
 }
 
-TLabel* FootLabel(TBkWin* bk, const TStr& text, int colour, int points, int style) {
-  TLabel* l = NewLabel(bk, text.c_str(), 10, 10, bk->ClientWidth() - 20, 0, colour, 0, 2, 0);
+// A label at the foot, `gap` pixels above `bottom`. It is made with its font
+// before its text and its place, so nothing of a first drawing in another
+// font or at another place is left on the transparent background.
+TLabel* FootLabel(TBkWin* bk, const TStr& text, int colour, int points, int style, int bottom, int gap) {
+  TLabel* l = new TLabel(bk);
+  l->BackgroundMode = 2;
+  l->Visible = false;
+  l->Left = 10;
+  l->Top = bottom - gap - 20;
+  l->Width = bk->ClientWidth() - 20;
+  l->TextColor = colour;
   l->Font.SetName("Arial");
   l->Font.SetSize(points);
   l->Font.SetStyle(style);
+  l->Text = text;
+  l->CreateHandle();
+  bk->AddChild(l);
   l->SetAutoSize(true);
   l->AdjustSize();
+  l->SetTop(bottom - gap - l->Height);
+  l->SetVisible(!text.empty());
   return l;
 }
 
@@ -65,17 +79,15 @@ void BuildBackground(void* data, TWinControl*) {
   // Online registration is not offered by this version: the user page asks
   // for no e-mail address and Finish posts nothing.
   bk->AskToRegister = false;
-  TLabel* link = FootLabel(bk, url, 0xFFFFFF, 10, 1 | 4);
+  TLabel* link = FootLabel(bk, url, 0xFFFFFF, 10, 1 | 4, kBackgroundHeight, 16);
   bk->LinkLabel = link;
   link->HitTestAnswer = 1;
   link->SetCursorIndex(-21);
   link->OnMouseUp = {OpenOwnerUrl, bk};
-  link->SetTop(kBackgroundHeight - link->Height - 16);
 
-  TLabel* caption = FootLabel(bk, SetupScript->ReadString("Owner", "Caption", ""), 0xC0C0C0, 8, 1);
+  TLabel* caption = FootLabel(bk, SetupScript->ReadString("Owner", "Caption", ""), 0xC0C0C0, 8, 1, link->Top, 5);
   bk->OwnerCaptionLabel = caption;
   caption->HitTestAnswer = -1;
-  caption->SetTop(link->Top - caption->Height - 5);
 
   // A script the install would refuse is refused now, before the user has
   // paged through the wizard for nothing: the same rule, the same words.
