@@ -165,3 +165,9 @@ void TBkWin::HandleEraseBackground(TMessage& m) {
   GradientFill((HDC)m.WParam, client, g_upper, 255, g_lower);
   m.Result = 1;
 }
+
+void TBkWin::HandleOwnMessage(TMessage& m) {
+  // The background never keeps the focus itself: after a message box or a
+  // switch to another program, keys go to the wizard's control again.
+  if (m.Msg == WM_SETFOCUS && Wizard && Wizard->Built) Wizard->RestoreFocus();
+}

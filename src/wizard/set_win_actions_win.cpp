@@ -138,6 +138,12 @@ void TSetWin::Focus(TWinControl* c) {
   c->SetFocus();
 }
 
+void TSetWin::RestoreFocus() {
+  TWinControl* c = FocusedChild;
+  if (!c || !c->Visible || !c->Enabled) c = NextButton->Visible && NextButton->Enabled ? NextButton : CancelButton;
+  Focus(c);
+}
+
 void TSetWin::RunInstall() {
   TInstallChoices& c = Run.Choices;
   c.ComponentCount = ComponentCount;

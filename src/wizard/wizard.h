@@ -27,6 +27,7 @@ class TBkWin : public TWinControl {
 
  protected:
   void HandleEraseBackground(TMessage& m) override;
+  void HandleOwnMessage(TMessage& m) override;
 };
 
 extern TBkWin* BackgroundWindow;
@@ -43,6 +44,10 @@ class TSetWin : public TWinControl {
   void ShowPage(int page);
   // The third button's action on the current page (also Alt+F4 and Escape).
   void CancelPressed();
+  // Gives the keyboard focus back to the control that had it (after a
+  // message box, or when the window is activated again), else to the
+  // page's default button.
+  void RestoreFocus();
 
   TButton* BackButton = nullptr;
   TButton* NextButton = nullptr;

@@ -199,6 +199,21 @@ void TSetupDriver::Shot(const std::string& name) {
   if (bk && GetWindowRect(bk, &r)) SavePng(ShotFolder + "\\" + name + ".png", CaptureScreen(r));
 }
 
+bool TSetupDriver::Key(WORD key) {
+  GUITHREADINFO info = {sizeof info};
+  if (!GetGUIThreadInfo(Process.dwThreadId, &info) || !info.hwndFocus) return Fail("nothing has the focus");
+  LPARAM data = 1 | (MapVirtualKeyA(key, 0) << 16);
+  PostMessageA(info.hwndFocus, WM_KEYDOWN, key, data);
+  PostMessageA(info.hwndFocus, WM_KEYUP, key, data | 0xC0000000);
+  PumpBriefly(300);
+  return true;
+}
+
+void TSetupDriver::Close() {
+  PostMessageA(Background(), WM_CLOSE, 0, 0);
+  PumpBriefly(300);
+}
+
 bool TSetupDriver::WaitExit(DWORD ms) {
   return WaitForSingleObject(Process.hProcess, ms) == WAIT_OBJECT_0 || Fail("setup did not end");
 }

@@ -37,6 +37,11 @@ struct TSetupDriver {
   // text contains `part`, notes it and presses button `id` (IDYES, IDOK ...).
   bool Answer(const std::string& part, int id, DWORD ms = 15000);
   void Shot(const std::string& name);
+  // A key pressed in the control that has the focus in the package, posted
+  // as the system posts it (repeat count 1, no Alt).
+  bool Key(WORD key);
+  // A close request to the background window, as Alt+F4 sends it.
+  void Close();
   // Waits for the package's process to end; false when it did not in time.
   bool WaitExit(DWORD ms);
   bool Fail(const std::string& what);

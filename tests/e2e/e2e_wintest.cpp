@@ -162,3 +162,95 @@ TEST_CASE("e2e: an earlier installation that cannot be found stops setup before 
   CHECK(d.Wizard() == nullptr);
   CHECK_FALSE(PathExists(kDefaultFolder));
 }
+
+TEST_CASE("e2e: the destination and the program group are checked before the install; keys and Alt+F4") {
+  std::string exe = BuildDemo("checks");
+  TSetupDriver d;
+  Start(d, exe);
+  REQUIRE(d.WaitPage("Welcome to Kestrel Notes"));
+  // Enter presses Next.
+  REQUIRE(d.Key(VK_RETURN));
+  REQUIRE(d.WaitPage("What's new"));
+  REQUIRE(d.Press("&Next >"));
+  REQUIRE(d.WaitPage("Licence agreement"));
+  // No on the licence page asks the cancel question; No to it stays.
+  REQUIRE(d.Press("&No"));
+  REQUIRE(d.Answer("Do you really want to leave setup?", IDNO));
+  REQUIRE(d.WaitPage("Licence agreement"));
+  REQUIRE(d.Press("&Yes"));
+  REQUIRE(d.WaitPage("About you"));
+  std::vector<HWND> edits = d.Edits();
+  REQUIRE(edits.size() >= 2);
+  REQUIRE(d.Type(edits[0], "Ada"));
+  REQUIRE(d.Type(edits[1], ""));
+  CHECK_FALSE(IsWindowEnabled(d.Find("Button", "&Next >")));
+  REQUIRE(d.Type(edits[1], "Engines"));
+  REQUIRE(d.Press("&Next >"));
+  REQUIRE(d.WaitPage("Choose the components"));
+  // Alt+F4 goes through the same question as Cancel; Escape too.
+  d.Close();
+  REQUIRE(d.Answer("Do you really want to leave setup?", IDNO));
+  REQUIRE(d.Key(VK_ESCAPE));
+  REQUIRE(d.Answer("Do you really want to leave setup?", IDNO));
+  REQUIRE(d.WaitPage("Choose the components"));
+  REQUIRE(d.Press("&Next >"));
+  REQUIRE(d.WaitPage("Where should Kestrel Notes go?"));
+  HWND folder = d.Edits().at(0);
+  const char* refused[] = {"Kestrel Notes", "C:\\", "C:\\Program Files\\..\\Kestrel", "C:\\a|b"};
+  for (const char* f : refused) {
+    INFO(f);
+    REQUIRE(d.Type(folder, f));
+    REQUIRE(d.Press("&Next >"));
+    REQUIRE_MESSAGE(d.Answer("full folder path", IDOK), d.Failure);
+    REQUIRE(d.WaitPage("Where should Kestrel Notes go?"));
+  }
+  // A file where a folder of the path should be: cannot be created.
+  REQUIRE(WriteTextFile("C:\\kestin-e2e-file", "x"));
+  REQUIRE(d.Type(folder, "C:\\kestin-e2e-file\\Notes"));
+  REQUIRE(d.Press("&Next >"));
+  REQUIRE_MESSAGE(d.Answer("cannot be created or written", IDOK), d.Failure);
+  DeleteFileA("C:\\kestin-e2e-file");
+  REQUIRE(d.Type(folder, "C:\\Kestin checks\\Notes"));
+  REQUIRE(d.Press("&Next >"));
+  REQUIRE(d.WaitPage("Choose a program group"));
+  // The check made no folder of its own.
+  CHECK_FALSE(PathExists("C:\\Kestin checks"));
+  HWND group = d.Edits().at(0);
+  const char* badGroups[] = {"..\\Startup", "C:\\Group", "\\Group"};
+  for (const char* g : badGroups) {
+    INFO(g);
+    REQUIRE(d.Type(group, g));
+    REQUIRE(d.Press("&Install"));
+    REQUIRE_MESSAGE(d.Answer("program group", IDOK), d.Failure);
+  }
+  REQUIRE(d.Type(group, "Kestin checks"));
+  REQUIRE(d.Press("&Install"));
+  // No to the install question stays on the page.
+  REQUIRE(d.Answer("Do you want to install", IDNO));
+  REQUIRE(d.WaitPage("Choose a program group"));
+  REQUIRE(d.Press("&Install"));
+  REQUIRE(d.Answer("Do you want to install", IDYES));
+  REQUIRE(d.WaitPage("Setup is complete", 60000));
+  // Escape must not press Finish on the last page.
+  REQUIRE(d.Key(VK_ESCAPE));
+  CHECK(d.WaitFor([&] { return WaitForSingleObject(d.Process.hProcess, 0) == WAIT_OBJECT_0; }, 1500, "") == false);
+  d.Failure.clear();
+  CHECK(d.Find("Static", "Setup is complete") != nullptr);
+  REQUIRE(d.Press("&Finish"));
+  REQUIRE(d.Answer("Kestrel Notes has been installed.", IDOK));
+  REQUIRE(d.WaitExit(30000));
+  std::string command = ReadRegString(HKEY_LOCAL_MACHINE,
+                                      "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KestrelNotes",
+                                      "UninstallString");
+  REQUIRE_MESSAGE(RunUninstaller(d, command), d.Failure);
+  CHECK_FALSE(PathExists("C:\\Kestin checks"));
+}
+
+TEST_CASE("e2e: a script with six options is refused before the wizard, in the install engine's words") {
+  std::string exe = BuildDemo("six", "[Options]\r\nOption4_Text=Four\r\nOption5_Text=Five\r\nOption6_Text=Six\r\n");
+  TSetupDriver d;
+  Start(d, exe);
+  REQUIRE_MESSAGE(d.Answer("at most five options", IDOK), d.Failure);
+  REQUIRE(d.WaitExit(20000));
+  CHECK(d.Wizard() == nullptr);
+}
