@@ -45,5 +45,14 @@ def pick(ours, theirs):
               % (name, files, float(first), float(last), float(ratio)))
 
 
+def install(json_path, corpus_bytes):
+    r = runs(json_path)
+    mib = int(corpus_bytes) / 1048576
+    for name in ('install run', 'xcopy'):
+        print(line(name, r[name], mib))
+    print('install run takes %.2fx the time of the plain copy (target: at most 1.5x)'
+          % (r['install run']['mean'] / r['xcopy']['mean']))
+
+
 if __name__ == '__main__':
-    {'build': build, 'decode': decode, 'pick': pick}[sys.argv[1]](*sys.argv[2:])
+    {'build': build, 'decode': decode, 'pick': pick, 'install': install}[sys.argv[1]](*sys.argv[2:])

@@ -51,6 +51,8 @@ struct TInstallRun {
   // thread after the worker has ended, so its questions belong to the wizard.
   // Defaults to the uninstall run in rollback mode.
   void (*Rollback)(const TStr& logPath) = nullptr;
+  // How long the full bar stays visible before the wizard moves on.
+  unsigned FinalPauseMs = 500;
 
   // --- Settled by the run.
   TStr LogName;             // the current uninstall log name

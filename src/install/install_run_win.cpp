@@ -87,6 +87,12 @@ TInstallOutcome StartInstall(TInstallRun& run) {
   if (!run.Rollback) run.Rollback = DefaultRollback;
   HWND owner = (HWND)run.Window;
 
+  if (run.ProgressBar) {
+    SendMessageA((HWND)run.ProgressBar, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+    SendMessageA((HWND)run.ProgressBar, PBM_SETSTEP, 10, 0);
+  }
+  ShowProgress(run, 0);
+
   bool started = false;
   if (CheckScript(run)) {
     TExchange ex;

@@ -64,11 +64,12 @@ bool StartRemovalHelper(const TStr& message) {
     DeleteFileA(copy.c_str());
     return false;
   }
+  // No show state is handed down: the helper has no window of its own, and
+  // the system would apply a hidden state to the first window it shows,
+  // which is the message box.
   STARTUPINFOA si;
   ZeroMemory(&si, sizeof si);
   si.cb = sizeof si;
-  si.dwFlags = STARTF_USESHOWWINDOW;
-  si.wShowWindow = SW_HIDE;
   PROCESS_INFORMATION pi;
   TStr line = HelperCommandLine(copy, self, message);
   if (!CreateProcessA(copy.c_str(), line.buffer(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
@@ -91,12 +92,13 @@ bool StartRemovalHelper(const TStr& message) {
       break;
     }
   }
-  // A helper that ended may still have shown the message; one that is
-  // still running will show it.
+  // A helper that ended normally has shown the message (its marker may be
+  // gone already); one that crashed has not. One still running without a
+  // marker after the wait will still show it.
   if (ended) {
     DWORD code = 1;
-    started = GetExitCodeProcess(pi.hProcess, &code) && code == 0 && Exists(marker);
-  } else if (!started) {
+    started = GetExitCodeProcess(pi.hProcess, &code) && code == 0;
+  } else {
     started = true;
   }
   CloseHandle(pi.hProcess);
@@ -166,5 +168,7 @@ void RemovalHelperRun(const TStr& file, const TStr& message) {
   if (ownMarker) DeleteFileA(marker.c_str());
   TStr text = message;
   if (trouble) text = Concat(message, message.empty() ? "" : "\r\n\r\n", trouble, "\r\n", file);
-  ShowMessage(nullptr, text.c_str(), "Information", MB_OK | MB_ICONINFORMATION);
+  // The helper was started in the background; its box must not hide
+  // behind the window the user uninstalled from.
+  ShowMessage(nullptr, text.c_str(), "Information", MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
 }

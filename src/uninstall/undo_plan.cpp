@@ -1,7 +1,5 @@
 #include "uninstall/undo_plan.h"
 
-#include <new>
-
 #include "uninstall/log_checks.h"
 
 const char kDefaultDoneMessage[] = "Uninstall complete.";
@@ -23,12 +21,17 @@ void TUndoSteps::Add(const TUndoStep& step) {
 namespace {
 
 struct TReader {
+  TReader(const TLogStore& l, const TUndoContext& c, TUndoPlan& p) : log(l), context(c), plan(p) {}
   const TLogStore& log;
   const TUndoContext& context;
   TUndoPlan& plan;
-  const char* section;
-  const char* word;
-  TStr base;  // folder of a list's relative names, with backslash
+  // The list being walked: its section, key word, and for lists of names
+  // the folder they are relative to (with backslash) and what becomes of
+  // each.
+  const char* section = nullptr;
+  const char* word = nullptr;
+  TStr base;
+  TUndoKind kind = kUndoDeleteFile;
 
   TStr EntryName(const char* key) const { return Concat(section, " ", key); }
   TStr EntryName(int number) const { return EntryName(LogListKey(word, number).c_str()); }
@@ -36,17 +39,16 @@ struct TReader {
   void Skip(const TStr& entry, const TStr& value, const char* why) {
     plan.Skipped.Add(Concat(entry, " (", value, "): ", why));
   }
-  void Add(TUndoKind kind, const TStr& target, const TStr& entry, bool localMachine = false) {
+  void Add(TUndoKind stepKind, const TStr& target, bool localMachine = false) {
     TUndoStep step;
-    step.Kind = kind;
+    step.Kind = stepKind;
     step.Target = target;
-    step.Entry = entry;
     step.LocalMachine = localMachine;
     plan.Steps.Add(step);
   }
   // A numbered list of names relative to `base`.
-  void ReadNames(const char* listSection, const TStr& listBase, TUndoKind kind) {
-    kind_ = kind;
+  void ReadNames(const char* listSection, const TStr& listBase, TUndoKind listKind) {
+    kind = listKind;
     section = listSection;
     word = kLogFileWord;
     base = WithBackslash(listBase);
@@ -63,11 +65,9 @@ struct TReader {
     else if (SameTextAscii(path.c_str(), r.context.LogPath.c_str()))
       ;  // the log goes last, after everything it lists
     else
-      r.Add(r.kind_, path, entry);
+      r.Add(r.kind, path);
     return true;
   }
-  TUndoKind kind_ = kUndoDeleteFile;  // what ReadNames makes of its list
-
   void ReadProductKey() {
     TStr root = log.Read(kLogRegistry, kLogRoot, "");
     if (root.empty()) return;
@@ -76,7 +76,7 @@ struct TReader {
     if (MayBeCut(key) || !IsProductKeyPath(key))
       Skip(EntryName(kLogSection), key, "not a product's own key");
     else
-      Add(kUndoDeleteProductKey, key, EntryName(kLogSection), root == "LM");
+      Add(kUndoDeleteProductKey, key, root == "LM");
   }
 
   void ReadVerbs() {
@@ -92,7 +92,7 @@ struct TReader {
     if (MayBeCut(path) || !IsVerbKeyPath(path))
       r.Skip(r.EntryName(number), path, "not one added verb of a file type");
     else
-      r.Add(kUndoDeleteClassKey, path, r.EntryName(number));
+      r.Add(kUndoDeleteClassKey, path);
     return true;
   }
   static bool VisitCreatedKey(void* self, int number, const TStr& key) {
@@ -100,7 +100,7 @@ struct TReader {
     if (MayBeCut(key) || !IsCreatedClassKey(key))
       r.Skip(r.EntryName(number), key, "not a file type or extension key of the product");
     else
-      r.Add(kUndoDeleteClassKey, key, r.EntryName(number));
+      r.Add(kUndoDeleteClassKey, key);
     return true;
   }
 
@@ -116,7 +116,7 @@ struct TReader {
     else if (folder.size() > kUndoPathMax)
       Skip(EntryName(kLogGroup), folder, "path too long");
     else
-      Add(kUndoRemoveEmptyFolders, folder, EntryName(kLogGroup));
+      Add(kUndoRemoveEmptyFolders, folder);
   }
   static bool VisitLink(void* self, int number, const TStr& link) {
     TReader& r = *static_cast<TReader*>(self);
@@ -138,13 +138,13 @@ struct TReader {
       // desktop or programs folder itself, nor any other well-known folder.
       if (r.context.ShortcutRoots.HoldsBelow(folder) &&
           !(r.context.Keep && r.context.Keep->Contains(folder))) {
-        r.Add(kUndoDeleteShortcutFolder, folder, r.EntryName(rmDirKey.c_str()));
+        r.Add(kUndoDeleteShortcutFolder, folder);
         return true;
       }
       r.Skip(r.EntryName(rmDirKey.c_str()), folder,
              "the folder is not the product's own; only the shortcut is removed");
     }
-    r.Add(kUndoDeleteShortcut, link, entry);
+    r.Add(kUndoDeleteShortcut, link);
     return true;
   }
 
@@ -155,7 +155,7 @@ struct TReader {
     if (MayBeCut(name) || !IsUninstallEntryName(name))
       Skip(EntryName(kLogSectionName), name, "not the name of one uninstall entry");
     else
-      Add(kUndoDeleteUninstallEntry, name, EntryName(kLogSectionName));
+      Add(kUndoDeleteUninstallEntry, name);
   }
 };
 
@@ -164,7 +164,7 @@ struct TReader {
 void ReadUndoPlan(const TLogStore& log, const TUndoContext& context, TUndoPlan* plan) {
   plan->Question = log.Read(kLogGeneral, kLogMessageString, "");
   plan->DoneMessage = log.Read(kLogGeneral, kLogOKString, kDefaultDoneMessage);
-  TReader r{log, context, *plan, nullptr, nullptr, TStr()};
+  TReader r(log, context, *plan);
   r.ReadNames(kLogFiles, FolderPart(context.LogPath), kUndoDeleteFile);
   r.ReadNames(kLogRegister, context.SystemFolder, kUndoUnregister);
   r.ReadNames(kLogSysFiles, context.SystemFolder, kUndoDeleteSysFile);

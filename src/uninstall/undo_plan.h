@@ -34,8 +34,6 @@ struct TUndoStep {
   // kUndoDeleteProductKey: HKEY_LOCAL_MACHINE (Root "LM", compared with
   // exact case) or HKEY_CURRENT_USER (anything else).
   bool LocalMachine = false;
-  // Where in the log the step comes from ("Files File3"), for reports.
-  TStr Entry;
 };
 
 // What the reader needs to know of the machine it runs on.
@@ -77,7 +75,8 @@ struct TUndoPlan {
   // [General] OKString; "Uninstall complete." only when the key is absent.
   TStr DoneMessage;
   TUndoSteps Steps;
-  // One line per log entry that was refused: which entry, its value, why.
+  // One line per log entry that was refused: which entry ("Files File3"),
+  // its value, why.
   TStrList Skipped;
 };
 

@@ -6,6 +6,10 @@
 #include "uninstall/folder_walk.h"
 #include "uninstall/undo_plan.h"
 
+// The system's list of installed programs, below HKEY_LOCAL_MACHINE: one
+// key per uninstall entry.
+inline constexpr char kUninstallListKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
 // The folders shortcuts may live in, and the well-known folders the empty
 // folder walk and the RmDir entries leave alone, as this machine reports
 // them now.

@@ -3,8 +3,6 @@
 #include "uninstall/registration_command.h"
 #include "uninstall/undo_steps.h"
 
-static const char kUninstallListKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-
 bool TDiskFolders::FolderExists(const TStr& folder) {
   DWORD a = GetFileAttributesA(folder.c_str());
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
@@ -132,7 +130,7 @@ bool RunUndoStep(const TUndoStep& step, const TStr& systemFolder, TDiskFolders& 
       RemoveEmptyFolders(t, disk, keep);
       return true;  // a group the user still uses is not ours to report
     case kUndoDeleteUninstallEntry:
-      return DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallListKey + t);
+      return DeleteKeyTree(HKEY_LOCAL_MACHINE, Concat(kUninstallListKey, "\\", t));
   }
   return false;
 }

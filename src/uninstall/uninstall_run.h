@@ -13,6 +13,9 @@ void UninstallRun(const TStr& logPath, bool fromCommandLine);
 // What one run did, for the top of the run to show.
 struct TUninstallOutcome {
   bool LogFound = false;
+  // The file exists but has none of a log's [General] keys: nothing is
+  // touched, the file included.
+  bool NotALog = false;
   bool Confirmed = false;
   // The log's done message, followed by what stayed and what was refused.
   TStr DoneMessage;

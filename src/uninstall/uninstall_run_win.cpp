@@ -8,10 +8,19 @@
 #include "uninstall/undo_steps.h"
 #include "uninstall/uninstall_run.h"
 
-static const char kUninstallList[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 // A log without a question would show an empty box with Yes and No.
 static const char kDefaultQuestion[] = "Remove the installed program and all of its components?";
 static const char kNoLog[] = "Nothing was removed: the uninstall log could not be found.";
+static const char kNotALog[] = "Nothing was removed: this file is not an uninstall log.";
+
+// Every log an installation writes starts with its [General] texts. Any
+// other file named on the command line is left alone: the run deletes the
+// log at its end, and a file that was never a log is not ours to delete.
+static bool IsUninstallLog(const TLogStore& log) {
+  static const char kAbsent[] = "\x01";
+  return log.Read(kLogGeneral, kLogMessageString, kAbsent) != kAbsent ||
+         log.Read(kLogGeneral, kLogOKString, kAbsent) != kAbsent;
+}
 
 static TStr FullPathOf(const TStr& path) {
   char buf[MAX_PATH];
@@ -33,7 +42,7 @@ static bool NamesProgram(const TStr& commandLine, const TStr& program) {
 static TStr EntryCommand(const TStr& entryName) {
   TStr result;
   HKEY key;
-  TStr path = Concat(kUninstallList, "\\", entryName);
+  TStr path = Concat(kUninstallListKey, "\\", entryName);
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return result;
   char buf[1024];
   DWORD size = sizeof buf - 1, type = 0;
@@ -50,7 +59,7 @@ static TStr EntryCommand(const TStr& entryName) {
 // product's entry still starts it.
 static bool AnyEntryUses(const TStr& program) {
   HKEY list;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallList, 0, KEY_READ, &list) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallListKey, 0, KEY_READ, &list) != ERROR_SUCCESS) return false;
   bool used = false;
   char name[256];
   for (DWORD i = 0; !used; i++) {
@@ -70,7 +79,7 @@ static TStr StepSubject(const TUndoStep& step) {
     case kUndoDeleteClassKey:
       return Concat("HKEY_CLASSES_ROOT\\", step.Target);
     case kUndoDeleteUninstallEntry:
-      return Concat("HKEY_LOCAL_MACHINE\\", kUninstallList, "\\", step.Target);
+      return Concat("HKEY_LOCAL_MACHINE\\", kUninstallListKey, "\\", step.Target);
     default:
       return step.Target;
   }
@@ -87,6 +96,10 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
   o.LogFound = FileExists(log);
   if (o.LogFound) {
     TProfileLogStore store(log);
+    if (!IsUninstallLog(store)) {
+      o.NotALog = true;
+      return;
+    }
     TUndoContext context;
     context.LogPath = log;
     context.SystemFolder = SystemFolderNow();
@@ -118,9 +131,10 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
 void UninstallRun(const TStr& logPath, bool fromCommandLine) {
   TUninstallOutcome o;
   UninstallFromLog(logPath, fromCommandLine, &o);
-  if (!o.LogFound) {
+  if (!o.LogFound || o.NotALog) {
     if (fromCommandLine && !logPath.empty())
-      ShowMessage(nullptr, Concat(kNoLog, "\r\n", logPath).c_str(), "Warning", MB_OK | MB_ICONWARNING);
+      ShowMessage(nullptr, Concat(o.NotALog ? kNotALog : kNoLog, "\r\n", logPath).c_str(), "Warning",
+                  MB_OK | MB_ICONWARNING);
     return;
   }
   if (!o.Confirmed) return;

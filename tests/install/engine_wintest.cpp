@@ -110,8 +110,13 @@ struct Fixture {
     ini += scriptEdits;
     REQUIRE(WriteTextFile(tree + "\\KESTIN\\kestin.ini", ini));
     REQUIRE(CopyFileA(BinaryPath("tests\\kestin_regtest.dll").c_str(), (tree + "\\" + control).c_str(), FALSE));
-    if (!extraFile.empty())
-      REQUIRE(WriteWholeFile(tree + "\\" + extraFile, std::vector<uint8_t>(extraSize, 'x')));
+    if (!extraFile.empty()) {
+      // Incompressible, so writing it takes long enough for a Cancel to land.
+      std::vector<uint8_t> bytes(extraSize);
+      uint32_t x = 12345;
+      for (uint8_t& b : bytes) b = (uint8_t)((x = x * 1103515245u + 12345u) >> 24);
+      REQUIRE(WriteWholeFile(tree + "\\" + extraFile, bytes));
+    }
     exe = dir + "setup.exe";
     std::string cmd = "\"" + BinaryPath("kestin-pack.exe") + "\" build \"" + tree + "\" -o \"" + exe +
                       "\" --stub \"" + BinaryPath("tests\\startup_probe.exe") + "\" --dll \"" +
@@ -380,10 +385,10 @@ TEST_CASE("a Cancel during registration stops the run before the uninstall entry
 }
 
 TEST_CASE("a Cancel during extraction stops the run; only finished files are recorded") {
-  Fixture f("cancelx", "", "big.bin", 3 << 20);
+  Fixture f("cancelx", "", "big.bin", 24 << 20);
   WritePrivateProfileStringA("ProgramFiles", "3", "big.bin", f.script.c_str());
   WritePrivateProfileStringA("ProgramFiles", "4", "never.txt", f.script.c_str());
-  f.run.Choices.ComponentSizes[0] = 40 + (3 << 20);
+  f.run.Choices.ComponentSizes[0] = 40 + (24 << 20);
   HWND bar = MakeBar();
   f.run.ProgressBar = bar;
   g_positions.clear();
@@ -395,12 +400,16 @@ TEST_CASE("a Cancel during extraction stops the run; only finished files are rec
   CHECK_FALSE(InstallSucceeded.IsSet());
   REQUIRE(Fixture::g_rollbacks.size() == 1);
   std::string log = f.Log();
-  CHECK(log.find("File1=engtest.txt") != std::string::npos);
   CHECK(log.find("never.txt") == std::string::npos);      // not reached
   CHECK(log.find("created-later") == std::string::npos);  // extra entries only after a whole list
   CHECK(log.find("[SysFiles]") == std::string::npos);
-  // A file the cabinet writer abandoned is neither left behind nor recorded.
-  CHECK((log.find("big.bin") != std::string::npos) == Exists(f.dest + "\\big.bin"));
+  // Exactly the files that are there are recorded: one the cabinet writer
+  // abandoned is neither left behind nor recorded.
+  for (const char* name : {"big.bin", "engtest.txt", "docs\\notes.txt"}) {
+    CAPTURE(name);
+    CHECK((log.find(std::string("=") + name + "\r\n") != std::string::npos) == Exists(f.dest + "\\" + name));
+  }
+  CHECK_FALSE(Exists(f.dest + "\\big.bin"));  // the cancel came while it was written
   CHECK_FALSE(KeyExists(HKEY_LOCAL_MACHINE, f.EntryKey()));
   DestroyWindow(bar);
 }
@@ -452,4 +461,20 @@ TEST_CASE("a run with nothing selected still writes the log, the entry and the u
   CHECK(Text(g.windows + "\\KestinEngTest.kvl") == "another program's file");
   CHECK_FALSE(KeyExists(HKEY_LOCAL_MACHINE, g.EntryKey()));
   CHECK(Fixture::g_rollbacks.size() == 1);
+}
+
+TEST_CASE("a file named twice is recorded twice, in list order; empty sizes do not divide by zero") {
+  Fixture f("dup");
+  WritePrivateProfileStringA("ProgramFiles", "3", "engtest.txt", f.script.c_str());
+  WritePrivateProfileStringA("ProgramFiles", "4", nullptr, f.script.c_str());
+  for (long long& size : f.run.Choices.ComponentSizes) size = 0;
+  HWND bar = MakeBar();
+  f.run.ProgressBar = bar;
+  g_positions.clear();
+  REQUIRE(StartInstall(f.run) == kInstallSucceeded);
+  CHECK(f.Log().find("[Files]\r\nFile1=engtest.txt\r\nFile2=docs\\notes.txt\r\nFile3=engtest.txt\r\n"
+                     "File4=created-later.ini\r\n") != std::string::npos);
+  REQUIRE(!g_positions.empty());
+  CHECK(g_positions.back() == 100);
+  DestroyWindow(bar);
 }

@@ -171,16 +171,6 @@ TEST_CASE("a file the user added keeps its folder; everything recorded goes") {
   CHECK(Join(inst.Snapshot()) == Join(expected));
 }
 
-TEST_CASE("No removes nothing, the log included") {
-  TInstallation inst;
-  inst.Install();
-  std::set<std::string> installed = inst.Snapshot();
-  TUninstallOutcome o = Uninstall(inst.log, true, IDNO);
-  CHECK(g_boxes.size() == 1);
-  CHECK_FALSE(o.Confirmed);
-  CHECK(Join(inst.Snapshot()) == Join(installed));
-}
-
 TEST_CASE("a file in use stays and is named; the rest goes; a second run finds no log and ends cleanly") {
   TInstallation inst;
   std::set<std::string> before = inst.Snapshot();
@@ -215,12 +205,32 @@ TEST_CASE("a missing log: the uninstaller says that nothing was removed; the rol
   CHECK(g_boxes[0].find("Warning|Nothing was removed") == 0);
 }
 
+TEST_CASE("a file that is not an uninstall log is neither acted on nor deleted") {
+  TInstallation inst;
+  std::string notes = inst.root + "notes.ini";
+  Touch(notes, "[Files]\r\nFile1=..\\other.txt\r\n");
+  Touch(inst.root + "other.txt");
+  TUninstallOutcome o = Uninstall(notes, true);
+  CHECK(o.NotALog);
+  CHECK_FALSE(o.Confirmed);
+  CHECK(g_boxes.empty());
+  CHECK(Exists(notes));
+  CHECK(Exists(inst.root + "other.txt"));
+  g_boxes.clear();
+  MessageHook = Record;
+  UninstallRun(notes.c_str(), true);
+  MessageHook = nullptr;
+  REQUIRE(g_boxes.size() == 1);
+  CHECK(g_boxes[0].find("Warning|Nothing was removed: this file is not an uninstall log.") == 0);
+}
+
 TEST_CASE("hostile log entries are skipped and reported; what they name stays") {
   TInstallation inst;
   Touch(inst.root + "outside.txt");
   Touch(inst.root + "victim.lnk");
   Touch(inst.desktop + "\\KestinTest keep " + inst.tag + ".txt");
   Touch(inst.dest + "own.txt");
+  inst.Log("General", "OKString", "Removed.");
   inst.Log("Files", "File1", "..\\outside.txt");
   inst.Log("Files", "File2", inst.root + "outside.txt");
   inst.Log("Files", "File3", "own.txt");
@@ -246,6 +256,30 @@ TEST_CASE("hostile log entries are skipped and reported; what they name stays") 
   CHECK(Join(inst.Snapshot()) == Join(before));
   CHECK(KeyExists(HKEY_CLASSES_ROOT, inst.existingType + "\\shell\\open"));
   DeleteFileA((inst.desktop + "\\KestinTest keep " + inst.tag + ".txt").c_str());
+}
+
+TEST_CASE("a truncated log: what can be read is undone, a cut entry is refused, and the run ends cleanly") {
+  TInstallation inst;
+  inst.Install();
+  std::vector<uint8_t> bytes = ReadWholeFile(inst.log);
+  std::string text(bytes.begin(), bytes.end());
+  // Cut in the middle of the desktop shortcut's path.
+  size_t cut = text.find("Link1=") + 6 + inst.desktopLink.size() / 2;
+  REQUIRE(WriteWholeFile(inst.log, std::vector<uint8_t>(bytes.begin(), bytes.begin() + cut)));
+  TUninstallOutcome o = Uninstall(inst.log, true);
+  CHECK(o.Confirmed);
+  REQUIRE(o.Skipped.Count() == 1);
+  CHECK(std::string(o.Skipped[0].c_str()).find("Shortcuts Link1") == 0);
+  CHECK(o.NotRemoved.Count() == 0);
+  CHECK_FALSE(Exists(inst.dest));
+  CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, inst.productKey));
+  CHECK_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallList + inst.entry));
+  // Recorded after the cut: still there.
+  CHECK(Exists(inst.desktopLink));
+  CHECK(Exists(inst.programs + "\\" + inst.group + "\\Demo.lnk"));
+  CHECK(KeyExists(HKEY_CLASSES_ROOT, inst.type + "\\shell\\Open with Demo"));
+  DeleteFileA(inst.desktopLink.c_str());
+  DeleteFolderTree((inst.programs + "\\" + inst.group).c_str());
 }
 
 TEST_CASE("rollback asks the same question; Yes removes what was recorded, No keeps it") {
@@ -274,12 +308,4 @@ TEST_CASE("rollback asks the same question; Yes removes what was recorded, No ke
   // The rollback shows no done message.
   CHECK(g_boxes == std::vector<std::string>{"Warning|Remove Demo " + inst.tag + "?"});
   CHECK(Join(inst.Snapshot()) == Join(before));
-}
-
-TEST_CASE("the rollback leaves an uninstall entry alone") {
-  TInstallation inst;
-  inst.Install();
-  Uninstall(inst.log, false);
-  CHECK(KeyExists(HKEY_LOCAL_MACHINE, kUninstallList + inst.entry));
-  CHECK_FALSE(Exists(inst.dest));
 }

@@ -1,0 +1,50 @@
+#include <windows.h>
+
+#include "install/buffered_log_store.h"
+#include "uninstall/profile_log_store.h"
+
+bool TBufferedLogStore::Write(const char* section, const char* key, const TStr& value) {
+  if (failure_.Failed() || !image_.Write(section, key, value)) return false;
+  if (++pending_ >= kFlushEvery) return Flush();
+  return true;
+}
+
+bool TBufferedLogStore::Flush() {
+  if (failure_.Failed()) return false;
+  pending_ = 0;
+  // The profile functions read "\r\n" and "\n" alike; the file is written
+  // with the system's own line ends.
+  TStr text = image_.Text(), out;
+  out.reserve(text.size() + text.size() / 16);
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n') out += '\r';
+    out += text[i];
+  }
+  TStr temp = path_ + ".new";
+  // CREATE_NEW: a file of that name this run did not write is never
+  // overwritten; a leftover of an earlier run of ours is removed first only
+  // when it is not a link.
+  DWORD attributes = GetFileAttributesA(temp.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+      !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    DeleteFileA(temp.c_str());
+  HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  bool ok = h != INVALID_HANDLE_VALUE;
+  DWORD error = ok ? 0 : GetLastError();
+  if (ok) {
+    DWORD put = 0;
+    ok = WriteFile(h, out.c_str(), (DWORD)out.size(), &put, nullptr) && put == out.size();
+    if (!ok) error = GetLastError();
+    if (!CloseHandle(h) && ok) {
+      ok = false;
+      error = GetLastError();
+    }
+    if (ok && !MoveFileExA(temp.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      ok = false;
+      error = GetLastError();
+    }
+    if (!ok) DeleteFileA(temp.c_str());
+  }
+  if (!ok) failure_.Set(kLogWriteFailed, error ? error : ERROR_WRITE_FAULT, path_);
+  return ok;
+}

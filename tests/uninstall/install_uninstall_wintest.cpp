@@ -1,0 +1,272 @@
+// The whole road under Wine: a package made by kestin-pack from the engine's
+// three-option fixture is installed through the engine (files, system file
+// registered by the real tool, product key, shortcuts on the prefix's own
+// desktop and programs menu, associations), then removed by running the
+// uninstaller file from its Windows folder with the uninstall entry's own
+// command line. Afterwards the prefix is as it was, but for a file the user
+// added. A cancelled install is rolled back to the same state.
+#include <doctest/doctest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "base/message_box.h"
+#include "base/process_state.h"
+#include "install/install_run.h"
+#include "install/profile_script_values.h"
+#include "install/registry_values.h"
+#include "install/shortcuts.h"
+#include "package/package_locate.h"
+#include "process_win.h"
+#include "script/texts.h"
+#include "uninstall_test_support.h"
+
+using namespace uninstall_test;
+
+namespace {
+
+const char kUninstallList[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+TInstallRun* g_cancelRun = nullptr;
+bool g_cancelOnRegistrationError = false;
+
+std::vector<std::string> g_boxes;
+int Answer(void*, const char* text, const char* caption, unsigned flags) {
+  g_boxes.push_back(std::string(caption) + "|" + text);
+  // The failure box is up; the user presses the wizard's Cancel meanwhile.
+  if (g_cancelOnRegistrationError && g_cancelRun && std::string(text).find("Registration failed") == 0)
+    RequestInstallCancel(*g_cancelRun);
+  return (flags & 0xF) == MB_YESNO ? IDYES : IDOK;
+}
+
+std::string Text(const std::string& path) {
+  std::vector<uint8_t> b = ReadWholeFile(path);
+  return std::string(b.begin(), b.end());
+}
+
+void CopyTree(const std::string& from, const std::string& to) {
+  CreateDirectoryA(to.c_str(), nullptr);
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((from + "\\*").c_str(), &fd);
+  REQUIRE(h != INVALID_HANDLE_VALUE);
+  do {
+    std::string name = fd.cFileName;
+    if (name == "." || name == "..") continue;
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) CopyTree(from + "\\" + name, to + "\\" + name);
+    else REQUIRE(CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE));
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+}
+
+std::string RegString(HKEY root, const std::string& key, const char* name) {
+  HKEY k;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != 0) return "";
+  char buf[1024];
+  DWORD size = sizeof buf, type = 0;
+  std::string v = RegQueryValueExA(k, name, nullptr, &type, (BYTE*)buf, &size) == 0 ? std::string(buf) : "";
+  RegCloseKey(k);
+  return v;
+}
+
+// A bar that presses Cancel once the run's progress reaches `cancelAt`.
+int g_cancelAt = 101;
+LRESULT CALLBACK BarProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == PBM_SETPOS) {
+    if ((int)w >= g_cancelAt && g_cancelRun) RequestInstallCancel(*g_cancelRun);
+    return 0;
+  }
+  return DefWindowProcA(h, m, w, l);
+}
+
+struct TProduct {
+  std::string tag;
+  std::string dir = NewScratchFolder("instunin");
+  std::string work = NewScratchFolder("instunin-work");  // package tree, helper library, boxes
+  std::string exe = work + "setup.exe";
+  std::string windows = dir + "windows";
+  std::string dest = dir + "Program Files\\Engine Test";
+  std::string control, entry;
+  std::string system = ShellFolder(CSIDL_SYSTEM);
+  std::string desktop = ShellFolder(CSIDL_DESKTOPDIRECTORY), programs = ShellFolder(CSIDL_PROGRAMS);
+  TProfileScriptValues* values = nullptr;
+  TInstallRun run;
+  HWND bar = nullptr;
+
+  // `failingControl`: a second system file that is no library, so its
+  // registration fails and shows its box.
+  explicit TProduct(const std::string& t, bool failingControl = false) : tag(t) {
+    std::string tree = work + "tree";
+    CopyTree(SourcePath("tests\\install\\fixtures\\three_options"), tree);
+    control = "kestin_regtest_unin_" + tag + ".dll";
+    entry = "KestinEngineTest_unin_" + tag;
+    std::string ini = Text(tree + "\\KESTIN\\kestin.ini");
+    ini.replace(ini.find("kestin_regtest.dll"), strlen("kestin_regtest.dll"), control);
+    ini.replace(ini.find("SectionName=KestinEngineTest"), strlen("SectionName=KestinEngineTest"),
+                "SectionName=" + entry);
+    // Big enough for a Cancel to land inside the extraction.
+    ini.replace(ini.find("4=never.txt"), strlen("4=never.txt"), "3=big.bin");
+    if (failingControl) {
+      ini.replace(ini.find("1=" + control), 2 + control.size(), "1=" + control + "\r\n2=" + Failing());
+      REQUIRE(WriteTextFile(tree + "\\" + Failing(), "not a library"));
+    }
+    REQUIRE(WriteTextFile(tree + "\\KESTIN\\kestin.ini", ini));
+    REQUIRE(WriteWholeFile(tree + "\\big.bin", std::vector<uint8_t>(2 << 20, 'b')));
+    REQUIRE(CopyFileA(BinaryPath("tests\\kestin_regtest.dll").c_str(), (tree + "\\" + control).c_str(), FALSE));
+    REQUIRE(RunAndWait("\"" + BinaryPath("kestin-pack.exe") + "\" build \"" + tree + "\" -o \"" + exe +
+                           "\" --stub \"" + BinaryPath("tests\\uninstall_probe.exe") + "\" --dll \"" +
+                           BinaryPath("uncab.dll") + "\"",
+                       work) == 0);
+    CreateDirectoryA(windows.c_str(), nullptr);
+    TPackagePlace place = LocatePackageFor(exe.c_str());
+    REQUIRE(!place.cabinetPath.empty());
+    REQUIRE(LoadHelperLibraryFrom(exe.c_str(), place.cabinetOffset, work.c_str()));
+    values = new TProfileScriptValues((tree + "\\KESTIN\\kestin.ini").c_str());
+    run.Script = values;
+    run.PackagePath = exe.c_str();
+    run.CabinetPath = place.cabinetPath;
+    run.CabinetOffset = place.cabinetOffset;
+    run.SystemFolder = system.c_str();
+    run.WindowsFolder = windows.c_str();
+    run.Choices.ComponentCount = 3;
+    run.Choices.ComponentChecks[0] = true;
+    run.Choices.ComponentChecks[2] = true;
+    run.Choices.ComponentSizes[0] = 40 + (2 << 20);
+    run.Choices.ComponentSizes[2] = 20000;
+    run.Choices.Destination = dest.c_str();
+    run.Choices.Group = ("Kestin Uninstall Test " + tag).c_str();
+    run.Choices.UserName = "Ada";
+    run.Choices.Company = "Engines Ltd";
+    // What was there before: an extension of another program whose type
+    // has its own `open` verb.
+    SetValue(HKEY_CLASSES_ROOT, ".kstengtxt", "", "KestinEngineTest.Text");
+    SetValue(HKEY_CLASSES_ROOT, "KestinEngineTest.Text\\shell\\open\\command", "", "theirs \"%1\"");
+
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = BarProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "KestinUninstallTestBar";
+    RegisterClassA(&wc);
+    bar = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+    run.ProgressBar = bar;
+
+    CancelFlag.Lower();
+    g_boxes.clear();
+    MessageHook = Answer;
+    SetText(TxtError, "Error");
+    SetText(TxtWarning, "Warning");
+    SetText(TxtRegErrorMsg, "Registration failed:");
+    SetText(TxtSetupAborted, "Setup was aborted.");
+  }
+  ~TProduct() {
+    DestroyWindow(bar);
+    UnloadHelperLibrary();
+    delete values;
+    MessageHook = nullptr;
+    CancelFlag.Lower();
+    g_cancelRun = nullptr;
+    g_cancelAt = 101;
+    g_cancelOnRegistrationError = false;
+    DeleteTree(HKEY_CLASSES_ROOT, ".kstengtxt");
+    DeleteTree(HKEY_CLASSES_ROOT, "KestinEngineTest.Text");
+  }
+
+  std::string Failing() const { return "kestin_notalib_unin_" + tag + ".dll"; }
+
+  // Files, keys, shortcuts and associations the product may touch.
+  std::set<std::string> Snapshot() const {
+    std::set<std::string> s;
+    ListTree(dir.substr(0, dir.size() - 1), "dir\\", s);
+    ListTree(desktop, "desktop\\", s);
+    ListTree(programs, "programs\\", s);
+    for (const std::string& f : {control, Failing()})
+      if (Exists(system + "\\" + f)) s.insert("system\\" + f);
+    ListKeys(HKEY_CURRENT_USER, "Software\\KestinEngineTest", s);
+    // The test library's own key (its parent is shared by every case).
+    ListKeys(HKEY_CURRENT_USER, "Software\\KestinRegTest\\" + control, s);
+    for (const char* k : {".kstengtest", "KestinEngineTest.Document", ".kstengtxt", "KestinEngineTest.Text"})
+      ListKeys(HKEY_CLASSES_ROOT, k, s);
+    ListKeys(HKEY_LOCAL_MACHINE, kUninstallList + entry, s);
+    return s;
+  }
+};
+
+std::string Join(const std::set<std::string>& s) {
+  std::string r;
+  for (auto& x : s) r += x + "\n";
+  return r;
+}
+
+}  // namespace
+
+TEST_CASE("install, then the uninstaller file with /U from the entry's command line: only what was there remains") {
+  TProduct p("full");
+  std::set<std::string> before = p.Snapshot();
+  REQUIRE(StartInstall(p.run) == kInstallSucceeded);
+  for (auto& m : g_boxes) MESSAGE(m);
+  REQUIRE(g_boxes.empty());
+  CreateShortcuts(p.run, kDesktopShortcuts);
+  CreateShortcuts(p.run, kProgramShortcuts);
+  WriteAssociation(p.run, 1);
+  WriteAssociation(p.run, 2);
+  REQUIRE(KeyExists(HKEY_CURRENT_USER, "Software\\KestinRegTest\\" + p.control));
+  REQUIRE(Exists(p.desktop + "\\Engine Test.lnk"));
+  std::set<std::string> installed = p.Snapshot();
+  CHECK(installed.size() > before.size() + 10);
+  // The user keeps a file of their own in the installation folder.
+  Touch(p.dest + "\\docs\\mine.txt", "the user's");
+
+  std::string command = RegString(HKEY_LOCAL_MACHINE, kUninstallList + p.entry, "UninstallString");
+  REQUIRE(command.find(p.windows + "\\KestinEngTest.kvl /U \"") == 0);
+  std::string temp = p.work + "utmp", boxes = p.work + "boxes.txt";
+  CreateDirectoryA(temp.c_str(), nullptr);
+  REQUIRE(RunAndWaitWithEnv(command, p.work,
+                            {"TEMP=" + temp, "TMP=" + temp, "KESTIN_PROBE_OUT=" + boxes, "KESTIN_PROBE_ANSWER=Y"}) == 0);
+  // The removal helper runs on: wait (bounded) for its message and its end.
+  std::set<std::string> tempFiles;
+  for (int i = 0; i < 200; i++) {
+    tempFiles.clear();
+    ListTree(temp, "", tempFiles);
+    if (Text(boxes).find("Information|") != std::string::npos && tempFiles.empty() &&
+        !Exists(p.windows + "\\KestinEngTest.kvl"))
+      break;
+    Sleep(100);
+  }
+  // The script has no OKString: the log holds an empty one, shown as it is.
+  CHECK(Text(boxes) == "Warning|Remove the engine test?\nInformation|\n");
+  CHECK(tempFiles.empty());
+  std::set<std::string> expected = before;
+  expected.insert({"dir\\Program Files\\", "dir\\Program Files\\Engine Test\\", "dir\\Program Files\\Engine Test\\docs\\",
+                   "dir\\Program Files\\Engine Test\\docs\\mine.txt"});
+  CHECK(Join(p.Snapshot()) == Join(expected));
+  // Unregistered by the real tool while the file was still there.
+  CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\KestinRegTest\\" + p.control));
+}
+
+TEST_CASE("a cancelled install, rolled back with Yes, leaves nothing of the product and no uninstall entry") {
+  for (int cancelAt : {1, 60}) {
+    CAPTURE(cancelAt);
+    TProduct p("cancel" + std::to_string(cancelAt));
+    std::set<std::string> before = p.Snapshot();
+    g_cancelRun = &p.run;
+    g_cancelAt = cancelAt;
+    CHECK(StartInstall(p.run) == kInstallCancelled);
+    CHECK(std::find(g_boxes.begin(), g_boxes.end(), "Warning|Remove the engine test?") != g_boxes.end());
+    CHECK(Join(p.Snapshot()) == Join(before));
+    CHECK_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallList + p.entry));
+  }
+}
+
+TEST_CASE("a Cancel during registration is rolled back too: the registered file is unregistered and removed") {
+  TProduct p("cancelreg", true);
+  std::set<std::string> before = p.Snapshot();
+  g_cancelRun = &p.run;
+  g_cancelOnRegistrationError = true;
+  CHECK(StartInstall(p.run) == kInstallCancelled);
+  REQUIRE(g_boxes.size() == 3);
+  CHECK(g_boxes[0].find("Error|Registration failed: " + p.Failing()) == 0);
+  CHECK(g_boxes[1] == "Warning|Remove the engine test?");
+  CHECK(Join(p.Snapshot()) == Join(before));
+  CHECK_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallList + p.entry));
+}
