@@ -154,7 +154,8 @@ bool ExtractList(TWorker& w, const TStrList& list, const TStr& folder, const cha
   int missing = reader.FirstMissing();
   reader.SetList(nullptr, nullptr, nullptr);
   // Written out whatever happened: a rollback must find every file written.
-  if (!w.log.Flush() || reader.logFailed) return Fail(w.run, kInstallLogFailed, w.log.Failure().SystemError, w.run.LogPath);
+  if (!w.log.Flush() || reader.logFailed)
+    return Fail(w.run, kInstallLogFailed, w.log.Failure().SystemError, w.run.LogPath);
   if (CancelFlag) return false;
   if (!ok) return Fail(w.run, kInstallExtractFailed, (unsigned)reader.LastIoError, folder);
   if (missing >= 0)
