@@ -199,6 +199,18 @@ void TSetupDriver::Shot(const std::string& name) {
   if (bk && GetWindowRect(bk, &r)) SavePng(ShotFolder + "\\" + name + ".png", CaptureScreen(r));
 }
 
+COLORREF TSetupDriver::BackgroundPixel(int x, int y) {
+  POINT p = {x, y};
+  ClientToScreen(Background(), &p);
+  return CaptureScreen(RECT{p.x, p.y, p.x + 1, p.y + 1}).At(0, 0);
+}
+
+int TSetupDriver::BackgroundClientHeight() {
+  RECT r = {};
+  GetClientRect(Background(), &r);
+  return r.bottom;
+}
+
 bool TSetupDriver::Key(WORD key) {
   GUITHREADINFO info = {sizeof info};
   if (!GetGUIThreadInfo(Process.dwThreadId, &info) || !info.hwndFocus) return Fail("nothing has the focus");

@@ -37,6 +37,9 @@ struct TSetupDriver {
   // text contains `part`, notes it and presses button `id` (IDYES, IDOK ...).
   bool Answer(const std::string& part, int id, DWORD ms = 15000);
   void Shot(const std::string& name);
+  // The colour on screen at (x, y) of the background window's client area.
+  COLORREF BackgroundPixel(int x, int y);
+  int BackgroundClientHeight();
   // A key pressed in the control that has the focus in the package, posted
   // as the system posts it (repeat count 1, no Alt).
   bool Key(WORD key);

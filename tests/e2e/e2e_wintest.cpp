@@ -86,6 +86,25 @@ const char kDefaultFolder[] = "C:\\Program Files\\Kestrel Notes";
 
 }  // namespace
 
+TEST_CASE("e2e: the background's gradient fades each channel from UpperColor to LowerColor") {
+  // The demo's colours: $02A05A1E at the top, $02200A00 at the bottom.
+  std::string exe = BuildDemo("gradient");
+  TSetupDriver d;
+  Start(d, exe);
+  REQUIRE(d.WaitPage("Welcome to Kestrel Notes"));
+  int h = d.BackgroundClientHeight();
+  REQUIRE(h >= 510);  // 255 bands of two rows and a remainder
+  CHECK(d.BackgroundPixel(3, 0) == RGB(0x1E, 0x5A, 0xA0));
+  // Band 150 of 255: each channel moved by round(150 * delta / 254), the
+  // falling ones downwards.
+  CHECK(d.BackgroundPixel(3, 300) == RGB(30 - 18, 90 - 47, 160 - 76));
+  CHECK(d.BackgroundPixel(3, h - 1) == RGB(0x00, 0x0A, 0x20));
+  REQUIRE(d.Press("Cancel"));
+  REQUIRE(d.Answer("Do you really want to leave setup?", IDYES));
+  REQUIRE(d.Answer("Setup was cancelled", IDOK));
+  REQUIRE(d.WaitExit(20000));
+}
+
 TEST_CASE("e2e: a full install with the proposed choices, then its uninstall") {
   TDemoChoices c;
   InstallCheckUninstall(c, "default");
