@@ -90,3 +90,13 @@ bool IsAcceptableGroupName(const TStr& group) {
   if (IsSeparator(group[0])) return false;
   return NamesUsable(group, 0, false);
 }
+
+TStr WithCrLf(const TStr& text) {
+  TStr out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); i++) {
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+    out += text[i];
+  }
+  return out;
+}

@@ -21,3 +21,7 @@ TStr DestinationRoot(const TStr& folder);
 // names below the programs folder; no drive, no leading separator, no "." or
 // ".." part, no characters a file name cannot hold.
 bool IsAcceptableGroupName(const TStr& group);
+
+// A text for a multi-line edit field, which breaks lines only at CR LF: a
+// lone LF (a text written on another system) becomes CR LF too.
+TStr WithCrLf(const TStr& text);

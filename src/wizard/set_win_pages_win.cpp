@@ -6,6 +6,7 @@
 #include "package/cabinet_reader.h"
 #include "script/setup_script.h"
 #include "script/texts.h"
+#include "wizard/input_rules.h"
 #include "wizard/page_flow.h"
 #include "wizard/wizard.h"
 
@@ -95,7 +96,7 @@ void TSetWin::ShowPage(int page) {
         viewerBottom = H - 70;
       }
       Place(TextViewer, 10, viewerTop, W - 20, viewerBottom - viewerTop);
-      TextViewer->SetText(ReadPackageText(licence ? "KESTIN\\license.txt" : "KESTIN\\whatsnew.txt"));
+      TextViewer->SetText(WithCrLf(ReadPackageText(licence ? "KESTIN\\license.txt" : "KESTIN\\whatsnew.txt")));
       Show(TextViewer, true);
       Focus(NextButton);
       break;

@@ -255,11 +255,12 @@ std::string ShellFolderPath(int csidl) {
   return path;
 }
 
-bool RunUninstaller(TSetupDriver& d, const std::string& commandLine) {
+bool RunUninstaller(TSetupDriver& d, const std::string& commandLine, const std::string& question,
+                    const std::string& done) {
   TSetupDriver u;
   u.ShotFolder = d.ShotFolder;
   if (!u.Start(commandLine, "")) return d.Fail(u.Failure);
-  bool ok = u.Answer("", IDYES, 15000) && u.Answer("", IDOK, 30000) && u.WaitExit(30000);
+  bool ok = u.Answer(question, IDYES, 15000) && u.Answer(done, IDOK, 30000) && u.WaitExit(30000);
   d.Boxes.insert(d.Boxes.end(), u.Boxes.begin(), u.Boxes.end());
   if (!ok) return d.Fail("uninstall: " + u.Failure);
   // The removal helper deletes the uninstaller's copy after it has ended.

@@ -55,6 +55,9 @@ std::string ReadRegString(HKEY root, const std::string& key, const char* name);
 bool RegKeyExists(HKEY root, const std::string& key);
 bool PathExists(const std::string& path);
 std::string ShellFolderPath(int csidl);
-// Runs a command line (the uninstall entry's) and answers its boxes with the
-// driver until it and the removal helper it hands over to have ended.
-bool RunUninstaller(TSetupDriver& d, const std::string& commandLine);
+// Runs a command line (the uninstall entry's), answers Yes to its question
+// and OK to its done message (shown by the removal helper it hands over to),
+// each found by its text, and waits until both have ended.
+bool RunUninstaller(TSetupDriver& d, const std::string& commandLine,
+                    const std::string& question = "Remove Kestrel Notes",
+                    const std::string& done = "Kestrel Notes has been removed.");

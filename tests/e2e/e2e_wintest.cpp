@@ -163,7 +163,7 @@ TEST_CASE("e2e: Cancel during the install run rolls everything back") {
   REQUIRE(d.Press("Cancel"));
   // The rollback asks before it removes what was installed; then setup says
   // it was aborted.
-  REQUIRE_MESSAGE(d.Answer("", IDYES, 60000), d.Failure);
+  REQUIRE_MESSAGE(d.Answer("Remove Kestrel Notes", IDYES, 60000), d.Failure);
   REQUIRE_MESSAGE(d.Answer("Setup was cancelled", IDOK, 60000), d.Failure);
   REQUIRE(d.WaitExit(30000));
   CHECK_FALSE(PathExists(kDefaultFolder));

@@ -169,3 +169,9 @@ TEST_CASE("install question: the exact lines") {
         "Do you want to install \r\nKestrel\r\nto\r\nC:\\K?\r\n\r\nwith:\r\n\r\nOne\r\nThree\r\n");
   CHECK(ComposeConfirmation(t, caps, checked, 0) == "Do you want to install \r\nKestrel\r\nto\r\nC:\\K?\r\n\r\n");
 }
+
+TEST_CASE("viewer text: lone line feeds become CR LF, CR LF stays") {
+  CHECK(WithCrLf("a\nb\r\nc\n") == "a\r\nb\r\nc\r\n");
+  CHECK(WithCrLf("\n") == "\r\n");
+  CHECK(WithCrLf("") == "");
+}
