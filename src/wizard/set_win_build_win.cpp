@@ -131,10 +131,16 @@ void TSetWin::BuildControls() {
     ComponentCaptions[i] = caption;
     TBox sizeBox = SizeValueBox(W, T);
     ComponentSizeLabels[i] = FixedLabel(this, KilobyteText(size), sizeBox.Left, T, sizeBox.Width, 30, 2);
-    TCheckBox* c = NewCheckBox(this, caption.c_str(), L, T, sizeBox.Left - L - 10, 24, 0, kSilver);
+    bool enabled = SetupScript->ReadInteger("Options", (key + "_Enabled").c_str(), 1) == 1;
+    // The system greys a disabled box's caption to near the wizard's own
+    // grey; a component that is always installed keeps its name readable
+    // in a label of its own beside the box.
+    TCheckBox* c = NewCheckBox(this, enabled ? caption.c_str() : "", L, T, enabled ? sizeBox.Left - L - 10 : 18, 24,
+                               0, kSilver);
+    if (!enabled) ComponentNames[i] = FixedLabel(this, caption, L + 18, T + 5, sizeBox.Left - L - 28, 16, 0);
     ComponentChecks[i] = c;
     c->SetChecked(true);
-    c->SetEnabled(SetupScript->ReadInteger("Options", (key + "_Enabled").c_str(), 1) == 1);
+    c->SetEnabled(enabled);
     c->OnClick = {UpdateSpaceReq, this};
     c->OnEnter = {ShowDescription, this};
     c->OnMouseMove = {ComponentMouseMove, this};

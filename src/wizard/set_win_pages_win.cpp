@@ -61,6 +61,7 @@ void TSetWin::ShowPage(int page) {
   for (int i = 0; i < ComponentCount; i++) {
     Show(ComponentChecks[i], false);
     Show(ComponentSizeLabels[i], false);
+    Show(ComponentNames[i], false);
   }
   for (int i = 0; i < AssocCount; i++) Show(AssocChecks[i], false);
 
@@ -129,6 +130,7 @@ void TSetWin::ShowPage(int page) {
       for (int i = 0; i < ComponentCount; i++) {
         Show(ComponentChecks[i], true);
         Show(ComponentSizeLabels[i], true);
+        Show(ComponentNames[i], true);
       }
       SpaceReqLabel->SetTop(SpaceRowTop);
       SpaceReqValue->SetTop(SpaceRowTop);

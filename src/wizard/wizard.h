@@ -67,6 +67,9 @@ class TSetWin : public TWinControl {
   int ComponentCount = 0;
   TCheckBox* ComponentChecks[kMaxOptions] = {};
   TLabel* ComponentSizeLabels[kMaxOptions] = {};
+  // The names of the components that cannot be cleared (their boxes are
+  // disabled and carry no caption).
+  TLabel* ComponentNames[kMaxOptions] = {};
   long long ComponentSizes[kMaxOptions] = {};
   TStr ComponentCaptions[kMaxOptions];
   TGroupBox* DescriptionGroup = nullptr;
