@@ -230,21 +230,31 @@ bool TSetupDriver::WaitExit(DWORD ms) {
   return WaitForSingleObject(Process.hProcess, ms) == WAIT_OBJECT_0 || Fail("setup did not end");
 }
 
+// A 32-bit setup writes into the 32-bit view of the registry: both views are
+// looked at, the native one first.
 std::string ReadRegString(HKEY root, const std::string& key, const char* name) {
-  HKEY k;
-  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != 0) return "";
-  char buf[2048];
-  DWORD size = sizeof buf - 1, type = 0;
-  std::string v = RegQueryValueExA(k, name, nullptr, &type, (BYTE*)buf, &size) == 0 ? std::string(buf) : "";
-  RegCloseKey(k);
-  return v;
+  const REGSAM views[2] = {KEY_WOW64_64KEY, KEY_WOW64_32KEY};
+  for (REGSAM view : views) {
+    HKEY k;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ | view, &k) != 0) continue;
+    char buf[2048];
+    DWORD size = sizeof buf - 1, type = 0;
+    bool ok = RegQueryValueExA(k, name, nullptr, &type, (BYTE*)buf, &size) == 0;
+    RegCloseKey(k);
+    if (ok) return std::string(buf, size && buf[size - 1] == 0 ? size - 1 : size);
+  }
+  return "";
 }
 
 bool RegKeyExists(HKEY root, const std::string& key) {
-  HKEY k;
-  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != 0) return false;
-  RegCloseKey(k);
-  return true;
+  const REGSAM views[2] = {KEY_WOW64_64KEY, KEY_WOW64_32KEY};
+  for (REGSAM view : views) {
+    HKEY k;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ | view, &k) != 0) continue;
+    RegCloseKey(k);
+    return true;
+  }
+  return false;
 }
 
 bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
