@@ -155,21 +155,29 @@ void TSetWin::BuildControls() {
   TBox lower = LowerGroupBox(logo, W);
   DescriptionGroup = NewGroupBox(this, ::Text(TxtDescription).c_str(), lower.Left, lower.Top, lower.Width,
                                  lower.Height, 0, kSilver);
+  // A frame is never a Tab stop.
+  DescriptionGroup->TabStop = false;
   DescriptionLabel = WrappedLabel(DescriptionGroup, ScriptText("Options", "Option1_Desc"), 10, 25,
                                   lower.Width - 20, 0);
   UpdateSpaceReq(this, nullptr);
 
   FolderGroup = NewGroupBox(this, ::Text(TxtDestFolder).c_str(), lower.Left, lower.Top, lower.Width,
                             lower.Height, 0, kSilver);
-  int editTop = (lower.Height - 24) / 2 + 5;
-  FolderEdit = NewEdit(FolderGroup, "", 10, editTop, lower.Width - 100, 24, 0, 0xFFFFFF, 0);
+  FolderGroup->TabStop = false;
+  // The field and its button lie in the group's frame but belong to the
+  // wizard itself, so Tab reaches them like every other control of a page.
+  int editTop = lower.Top + (lower.Height - 24) / 2 + 5;
+  FolderEdit = NewEdit(this, "", lower.Left + 10, editTop, lower.Width - 100, 24, 0, 0xFFFFFF, 0);
   // The lookup may tell the user why setup cannot go on and raise CancelFlag.
   FolderEdit->SetText(GetDestinationFolder());
   if (CancelFlag.IsSet()) return;
 
   FolderEdit->OnChange = {UpdateSpaceAvail, this};
-  BrowseButton = NewButton(FolderGroup, ::Text(TxtBrowse).c_str(), lower.Width - 80, editTop, 70, 25, 0, kSilver, 0);
+  BrowseButton = NewButton(this, ::Text(TxtBrowse).c_str(), lower.Right() - 80, editTop, 70, 25, 0, kSilver, 0);
   BrowseButton->OnClick = {BrowseClick, this};
+  // Above the frame made before them, which would otherwise paint over them.
+  SetWindowPos(FolderEdit->Handle, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  SetWindowPos(BrowseButton->Handle, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SpaceAvailLabel = FixedLabel(this, ::Text(TxtSpaceAvail), L, T, value.Left - L - 10, 30, 2);
   SpaceAvailValue = FixedLabel(this, TStr(), value.Left, T, value.Width, 30, 2);
 
@@ -188,6 +196,7 @@ void TSetWin::BuildControls() {
   GroupList->OnChange = {GroupListChange, this};
 
   ProgressGroup = NewGroupBox(this, ::Text(TxtSetupPrg).c_str(), L, 0, W - L - 10, 100, 0, kSilver);
+  ProgressGroup->TabStop = false;
   int gw = W - L - 10;
   PercentLabel = FixedLabel(ProgressGroup, "0 %", 10, 30, gw - 20, 20, 1);
   ProgressBar = NewProgressBar(ProgressGroup, 10, PercentLabel->Top + PercentLabel->Height + 5, gw - 20, 24,

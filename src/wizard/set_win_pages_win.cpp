@@ -54,7 +54,7 @@ void TSetWin::ShowPage(int page) {
 
   // Everything a page may show starts hidden.
   TWinControl* pageControls[] = {TextViewer, NameLabel, NameEdit, CompanyLabel, CompanyEdit, EmailLabel,
-                                 EmailEdit, SpaceReqLabel, SpaceReqValue, DescriptionGroup, FolderGroup,
+                                 EmailEdit, SpaceReqLabel, SpaceReqValue, DescriptionGroup, FolderGroup, FolderEdit, BrowseButton,
                                  SpaceAvailLabel, SpaceAvailValue, GroupEditLabel, GroupEdit, GroupListLabel,
                                  GroupList, ProgressGroup, DesktopCheck, ProgramsCheck, LaunchCheck};
   for (TWinControl* c : pageControls) Show(c, false);
@@ -148,6 +148,8 @@ void TSetWin::ShowPage(int page) {
     case kPageDestination: {
       LayoutCommon(true, ScriptText("Path", "Caption"), ReadPackageText("KESTIN\\folder.txt"));
       Show(FolderGroup, true);
+      Show(FolderEdit, true);
+      Show(BrowseButton, true);
       SpaceAvailLabel->SetTop(FolderGroup->Top - SpaceReqLabel->Height - 10);
       SpaceAvailValue->SetTop(FolderGroup->Top - SpaceReqValue->Height - 10);
       SpaceReqLabel->SetTop(SpaceAvailLabel->Top - SpaceReqLabel->Height - 10);

@@ -221,6 +221,11 @@ bool TSetupDriver::Key(WORD key) {
   return true;
 }
 
+HWND TSetupDriver::Focused() {
+  GUITHREADINFO info = {sizeof info};
+  return GetGUIThreadInfo(Process.dwThreadId, &info) ? info.hwndFocus : nullptr;
+}
+
 void TSetupDriver::Close() {
   PostMessageA(Background(), WM_CLOSE, 0, 0);
   PumpBriefly(300);

@@ -43,6 +43,8 @@ struct TSetupDriver {
   // A key pressed in the control that has the focus in the package, posted
   // as the system posts it (repeat count 1, no Alt).
   bool Key(WORD key);
+  // The control of the package that has the keyboard focus.
+  HWND Focused();
   // A close request to the background window, as Alt+F4 sends it.
   void Close();
   // Waits for the package's process to end; false when it did not in time.

@@ -231,6 +231,12 @@ TEST_CASE("e2e: the destination and the program group are checked before the ins
     REQUIRE_MESSAGE(d.Answer("full folder path", IDOK), d.Failure);
     REQUIRE(d.WaitPage("Where should Kestrel Notes go?"));
   }
+  // Tab goes from the folder field to Browse, and on to the buttons.
+  CHECK(d.Focused() == folder);
+  REQUIRE(d.Key(VK_TAB));
+  CHECK(d.Focused() == d.Find("Button", "B&rowse..."));
+  REQUIRE(d.Key(VK_TAB));
+  CHECK(d.Focused() == d.Find("Button", "< &Back"));
   // A file where a folder of the path should be: cannot be created.
   REQUIRE(WriteTextFile("C:\\kestin-e2e-file", "x"));
   REQUIRE(d.Type(folder, "C:\\kestin-e2e-file\\Notes"));
