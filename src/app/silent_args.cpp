@@ -1,4 +1,5 @@
 #include "app/silent_args.h"
+#include "wizard/input_rules.h"
 
 namespace {
 
@@ -88,40 +89,10 @@ bool IsSilentSwitch(const TStr& argument) { return UpperAscii(argument) == "/S";
 bool IsHelpSwitch(const TStr& argument) { return argument == "/?"; }
 
 bool IsFullFolderPath(const TStr& path) {
-  size_t start;
-  if (path.size() >= 3 && ((path[0] | 0x20) >= 'a' && (path[0] | 0x20) <= 'z') && path[1] == ':' &&
-      path[2] == '\\') {
-    start = 3;
-  } else if (path.size() > 2 && path[0] == '\\' && path[1] == '\\') {
-    // \\server\share\ : the folder names begin after the share.
-    size_t server = path.find("\\", 2);
-    if (server == TStr::npos || server == 2) return false;
-    size_t share = path.find("\\", server + 1);
-    if (share == TStr::npos || share == server + 1) return false;
-    start = share + 1;
-  } else {
-    return false;
-  }
-  bool anyName = false;
-  size_t partStart = start;
-  for (size_t i = start; i <= path.size(); i++) {
-    if (i < path.size() && !IsSeparator(path[i])) {
-      char c = path[i];
-      if (c == ':' || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' || c == '|' ||
-          (unsigned char)c < 32)
-        return false;
-      continue;
-    }
-    TStr part = path.substr(partStart, i - partStart);
-    if (part.empty()) {
-      if (i < path.size()) return false;  // an empty part inside
-    } else {
-      if (part == "." || part == "..") return false;
-      anyName = true;
-    }
-    partStart = i + 1;
-  }
-  return anyName;
+  // The wizard's rule for a destination, with the root written as the install
+  // run takes it: a backslash after the drive, or two before the share.
+  if (!IsAbsoluteFolder(path)) return false;
+  return path[1] == ':' ? path[2] == '\\' : path[0] == '\\' && path[1] == '\\';
 }
 
 bool ParseSilentArgs(const TStrList& args, TSilentArgs* out) {
@@ -145,7 +116,7 @@ bool ParseSilentArgs(const TStrList& args, TSilentArgs* out) {
       }
     } else if (name == "GROUP") {
       ok = TakeValue(&out->HasGroup, &out->Group, name, value, &error);
-      if (ok && !value.empty() && !StaysInsideFolder(value)) {
+      if (ok && !IsAcceptableGroupName(value)) {
         error = "GROUP must be a name below the programs menu, without a drive or \"..\": " + value;
         ok = false;
       }

@@ -49,10 +49,9 @@ bool ParseSilentArgs(const TStrList& args, TSilentArgs* out);
 // The arguments after the uninstaller's "/S": only LOG=.
 bool ParseSilentUninstallArgs(const TStrList& args, TSilentArgs* out);
 
-// A full folder path the install may use: a drive, a colon and a backslash,
-// or a share (\\server\share\), followed by at least one folder name, with no
-// "." or ".." part. A bare root is nobody's product folder: the uninstall
-// removes the destination once it is empty.
+// A folder the wizard accepts as a destination (wizard/input_rules.h: a full
+// path below a drive or share, never a bare root), with the root written
+// with backslashes as the install run requires.
 bool IsFullFolderPath(const TStr& path);
 
 // The text "/?" shows.

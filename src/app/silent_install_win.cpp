@@ -17,6 +17,9 @@
 #include "script/defaults.h"
 #include "script/profile_values.h"
 #include "uninstall/uninstall_run.h"
+#include "wizard/destination_check.h"
+#include "wizard/input_rules.h"
+#include "wizard/space_text.h"
 
 namespace {
 
@@ -39,40 +42,9 @@ int Refuse(TRunLog& log, const TStr& reason, unsigned systemError = 0) {
   return kExitRefused;
 }
 
-// The first position after the drive or share root ("C:\", "\\srv\share\").
-size_t RootLength(const TStr& path) {
-  if (path[0] != '\\') return 3;
-  size_t server = path.find("\\", 2);
-  size_t share = path.find("\\", server + 1);
-  return share == TStr::npos ? path.size() : share + 1;
-}
-
-// Whether a file can be created in `folder`; the folders made for the test
-// are removed again. 0 or the system's error.
-unsigned ProbeWritable(const TStr& folder) {
-  TStr path = WithBackslash(folder);
-  TStrList made;
-  unsigned error = 0;
-  for (size_t i = RootLength(path); i < path.size() && !error; i++) {
-    if (path[i] != '\\') continue;
-    TStr level = path.substr(0, i);
-    if (FolderExists(level)) continue;
-    if (!CreateDirectoryA(level.c_str(), nullptr)) error = GetLastError();
-    else made.Add(level);
-  }
-  if (!error) {
-    char probe[MAX_PATH];
-    if (GetTempFileNameA(path.c_str(), "kst", 0, probe)) DeleteFileA(probe);
-    else error = GetLastError();
-  }
-  for (int i = made.Count(); i-- > 0;) RemoveDirectoryA(made[i].c_str());
-  return error;
-}
-
 long long FreeBytes(const TStr& folder) {
-  TStr root = folder.substr(0, RootLength(WithBackslash(folder)));
   ULARGE_INTEGER avail;
-  if (!GetDiskFreeSpaceExA(root.c_str(), &avail, nullptr, nullptr)) return -1;
+  if (!GetDiskFreeSpaceExA(DestinationRoot(folder).c_str(), &avail, nullptr, nullptr)) return -1;
   return (long long)avail.QuadPart;
 }
 
@@ -112,7 +84,7 @@ TStr SettleChoices(const TSilentArgs& args, const TProfileScriptValues& script, 
     return "The destination is not a full folder path (give one with DIR=): " + c.Destination;
 
   c.Group = args.HasGroup ? args.Group : script.Value("Shortcuts", "Group");
-  if (!c.Group.empty() && !StaysInsideFolder(c.Group))
+  if (!IsAcceptableGroupName(c.Group))
     return "The program group is not a name below the programs menu (give one with GROUP=): " + c.Group;
   c.GroupExisted = !c.Group.empty() && FolderExists(ShortcutBaseFolder(kProgramShortcuts, c.Group));
   c.UserName = args.HasUser ? args.User : GetRegisteredOwner();
@@ -129,15 +101,14 @@ int InstallWithStartedSetup(const TSilentArgs& args, TRunLog& log) {
   TStr refusal = SettleChoices(args, script, c, log);
   if (!refusal.empty()) return Refuse(log, refusal);
 
-  long long need = 0;
-  for (int i = 0; i < c.ComponentCount; i++)
-    if (c.ComponentChecks[i]) need += c.ComponentSizes[i];
+  // The wizard's own checks of the destination page.
+  long long need = RequiredBytes(c.ComponentSizes, c.ComponentChecks, c.ComponentCount);
   long long free = FreeBytes(c.Destination);
-  if (free >= 0 && need > free)
-    return Refuse(log, Concat("Not enough free space for ", c.Destination, ": ", IntToStr(need / 1024),
-                              "K needed, ", IntToStr(free / 1024), "K free"));
-  if (unsigned error = ProbeWritable(c.Destination))
-    return Refuse(log, "The destination cannot be written: " + c.Destination, error);
+  if (!HasRoomFor(need, free))
+    return Refuse(log, Concat("There is not enough free space on ", DestinationRoot(c.Destination), ": ",
+                              KilobyteText(need), " needed, ", KilobyteText(free), " free"));
+  TStr unwritable = CheckDestinationWritable(c.Destination);
+  if (!unwritable.empty()) return Refuse(log, unwritable);
 
   run.PackagePath = ProgramArg0;
   run.CabinetPath = CabinetPath;

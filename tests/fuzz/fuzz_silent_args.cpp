@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/silent_args.h"
+#include "wizard/input_rules.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // One argument per line, as the command line splitting hands them over.
@@ -23,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (ok != a.Error.empty()) abort();
   if (ok && a.HasDir && !IsFullFolderPath(a.Dir)) abort();
   if (!a.LogPath.empty() && !IsFullFolderPath(a.LogPath)) abort();
-  if (ok && a.HasGroup && !a.Group.empty() && !StaysInsideFolder(a.Group)) abort();
+  if (ok && a.HasGroup && !IsAcceptableGroupName(a.Group)) abort();
   TSilentArgs u;
   if (ParseSilentUninstallArgs(args, &u) != u.Error.empty()) abort();
   return 0;
