@@ -78,6 +78,10 @@ struct Package {
     ini = Replace(ini, "Section=\\Software\\KestinEngineTest", "Section=\\Software\\KestinSilent_" + tag);
     ini = Replace(ini, "Group=Kestin Engine Test", "Group=Kestin Silent " + tag);
     ini = Replace(ini, "Ext1=.kstengtest", "Ext1=.kstsil" + tag);
+    // The desktop is shared with the other areas' tests running beside these.
+    ini = Replace(ini, "Name1=Engine Test", "Name1=Kestin Silent " + tag);
+    ini = Replace(ini, "Ext2=.kstengtxt", "Ext2=.kstsiltxt" + tag);
+    ini = Replace(ini, "Type2=KestinEngineTest.Text", "Type2=KestinSilentText." + tag);
     ini = Replace(ini, "Type1=KestinEngineTest.Document", "Type1=KestinSilent." + tag);
     REQUIRE(WriteTextFile(tree + "\\KESTIN\\kestin.ini", ini));
     REQUIRE(CopyFileA(BinaryPath("tests\\kestin_regtest.dll").c_str(), (tree + "\\" + control).c_str(), FALSE));
@@ -126,7 +130,7 @@ TEST_CASE("an unattended install takes every answer from the command line, and i
   std::string command = RegString(HKEY_LOCAL_MACHINE, p.entryKey, "UninstallString");
   CHECK(Contains(command, " /U \"" + dest + "\\Uninst.log\""));
   CHECK(RegString(HKEY_LOCAL_MACHINE, p.entryKey, "QuietUninstallString") == command + " /S");
-  std::string desktopLink = ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Engine Test.lnk";
+  std::string desktopLink = ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Kestin Silent all.lnk";
   std::string menuLink = ShellFolder(CSIDL_PROGRAMS) + "\\Acme Tools\\Tools\\Engine Notes.lnk";
   CHECK(Exists(desktopLink));
   CHECK(Exists(menuLink));
