@@ -76,8 +76,19 @@ for dir in "${dirs[@]}"; do
     if ! file "$exe" | grep -q 'PE32 executable (GUI) Intel 80386'; then
       echo "FAIL: $exe is not a 32-bit GUI program: $(file -b "$exe")"; fail=1
     fi
-    echo "$exe (i686): $size bytes (target: at most 60884)"
-    [ "$size" -le 60884 ] || echo "WARNING: setup.exe is over its size target"
+    echo "$exe (i686): $size bytes (limit: below 91604, the smallest installer of the peer NSIS 3.08; aim: at most 60884)"
+    if [ "$size" -ge 91604 ]; then
+      echo "FAIL: $exe is not below 91604 bytes"; fail=1
+    elif [ "$size" -gt 60884 ]; then
+      echo "WARNING: setup.exe is over its 60884-byte aim"
+    fi
+  fi
+  # The same program with the wizard, until the release carries it.
+  full=$dir/setup-full.exe
+  if [ -f "$full" ]; then
+    check_imports "$full" "$allowed"
+    check_hardening "$full"
+    echo "$full: $(stat -c %s "$full") bytes (the release takes the wizard once it fits the limit)"
   fi
   dll=$dir/uncab.dll
   if [ -f "$dll" ]; then

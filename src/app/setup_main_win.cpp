@@ -4,6 +4,9 @@
 #include <windows.h>
 
 #include "app/entry.h"
+#ifdef KESTIN_WIZARD_ROAD
+#include "wizard/wizard_road.h"
+#endif
 
 // The linker's table of static constructors: a count or -1, the constructors,
 // then a null entry.
@@ -40,5 +43,8 @@ static void RestrictLibrarySearch() {
 extern "C" void WINAPI KestinEntry() {
   RestrictLibrarySearch();
   RunStaticConstructors();
+#ifdef KESTIN_WIZARD_ROAD
+  InstallRoad = RunWizardRoad;
+#endif
   ExitProcess((UINT)RunChosenMode());
 }

@@ -89,7 +89,7 @@ std::string BuildDemo(const std::string& tag, const std::string& scriptAddition 
     std::vector<TCabEntry> files;
     CollectFiles(tree, "", &files);
     TPackageParts parts;
-    parts.stub = ReadWholeFile(BinaryPath("setup.exe"));
+    parts.stub = ReadWholeFile(BinaryPath("setup-full.exe"));
     parts.library = ReadWholeFile(BinaryPath("uncab.dll"));
     parts.cabinet = BuildStoredCabinet(files);
     std::vector<uint8_t> pkg, cab;
@@ -99,7 +99,7 @@ std::string BuildDemo(const std::string& tag, const std::string& scriptAddition 
     return exe;
   }
   std::string cmd = "\"" + BinaryPath("kestin-pack.exe") + "\" build \"" + tree + "\" -o \"" + exe + "\" --stub \"" +
-                    BinaryPath("setup.exe") + "\" --dll \"" + BinaryPath("uncab.dll") + "\"";
+                    BinaryPath("setup-full.exe") + "\" --dll \"" + BinaryPath("uncab.dll") + "\"";
   REQUIRE(RunAndWait(cmd, dir, 300000) == 0);
   return exe;
 }

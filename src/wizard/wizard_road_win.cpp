@@ -1,0 +1,17 @@
+#include <windows.h>
+
+#include "base/process_state.h"
+#include "wizard/wizard.h"
+#include "wizard/wizard_road.h"
+
+void RunWizardRoad() {
+  // Building the background builds the wizard; either may find that setup
+  // cannot go on (a refused script, an earlier installation not found), and
+  // then the loop is not entered.
+  TBkWin* background = new TBkWin(UpperColour, LowerColour);
+  if (!CancelFlag.IsSet()) background->RunModal();
+  // The 95/98 family leaves a trace of a destroyed top-level window on the
+  // task bar unless it is minimised first.
+  if (!WindowsNT && background->Handle) ShowWindow(background->Handle, SW_MINIMIZE);
+  delete background;
+}
