@@ -9,6 +9,8 @@
 #include "uninstall/removal_helper.h"
 #include "uninstall/uninstall_run.h"
 
+int (*UnattendedInstall)() = nullptr;
+
 int RunChosenMode() {
   ProgramArg0 = ProgramArgument(0);
   switch (ChooseRunMode(ProgramArgument(1))) {
@@ -22,8 +24,9 @@ int RunChosenMode() {
       UninstallRun(ProgramArgument(2), true);
       break;
     case RunUnattended:
+      if (!UnattendedInstall) return kExitRefused;
       OwnFileName = FileNamePart(ProgramArg0);
-      return RunSilentInstall();
+      return UnattendedInstall();
     case RunSwitchList:
       ShowSwitches();
       break;

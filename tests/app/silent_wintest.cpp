@@ -1,4 +1,5 @@
-// The unattended mode of the real setup.exe under Wine: a package made by
+// The unattended mode of the real setup program (setup-full.exe, which
+// carries the install engine) under Wine: a package made by
 // kestin-pack from the engine's test product is installed with /S and
 // NAME=value answers, checked on disk, in the registry and in the log, and
 // removed again through its entry's QuietUninstallString.
@@ -87,7 +88,7 @@ struct Package {
     REQUIRE(CopyFileA(BinaryPath("tests\\kestin_regtest.dll").c_str(), (tree + "\\" + control).c_str(), FALSE));
     exe = dir + "setup.exe";
     std::string cmd = "\"" + BinaryPath("kestin-pack.exe") + "\" build \"" + tree + "\" -o \"" + exe +
-                      "\" --stub \"" + BinaryPath("setup.exe") + "\" --dll \"" + BinaryPath("uncab.dll") + "\"";
+                      "\" --stub \"" + BinaryPath("setup-full.exe") + "\" --dll \"" + BinaryPath("uncab.dll") + "\"";
     REQUIRE(RunAndWait(cmd, dir) == 0);
     entryKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KestinSilent_" + tag;
     productKey = "Software\\KestinSilent_" + tag;
