@@ -240,6 +240,9 @@ TEST_CASE("bad arguments end with exit code 1 and a log line before anything cha
     CHECK_FALSE(Exists(dest));
     CHECK_FALSE(p.Installed());
   }
+  // The release program without the install engine refuses /S outright.
+  CHECK(RunAndWait("\"" + BinaryPath("setup.exe") + "\" /S DIR=\"" + dest + "\"", p.dir) == 1);
+  CHECK_FALSE(Exists(dest));
   // The quiet uninstall of a log that is not there changes nothing either.
   CHECK(RunAndWait("\"" + p.exe + "\" /U \"" + dest + "\\Uninst.log\" /S LOG=\"" + log + "\"", p.dir) == 1);
   CHECK(Contains(Text(log), "FAILED refused: no uninstall log: "));
