@@ -222,8 +222,9 @@ void TSetWin::FillGroupList() {
   TStr folder = ShortcutBaseFolder(kProgramShortcuts, TStr());
   if (folder.empty()) return;
   WIN32_FIND_DATAA fd;
-  HANDLE find = FindFirstFileExA((WithBackslash(folder) + "*.*").c_str(), FindExInfoStandard, &fd,
-                                 FindExSearchLimitToDirectories, nullptr, 0);
+  // Files are skipped below by their attributes (the directories-only search
+  // is a hint the system may ignore anyway).
+  HANDLE find = FindFirstFileA((WithBackslash(folder) + "*.*").c_str(), &fd);
   if (find == INVALID_HANDLE_VALUE) return;
   do {
     if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && fd.cFileName[0] != '.') GroupList->AddItem(fd.cFileName);
