@@ -45,6 +45,11 @@ TLabel* FixedLabel(TWinControl* parent, const TStr& text, int left, int top, int
   return NewLabel(parent, text.c_str(), left, top, width, height, 0, kSilver, 1, alignment);
 }
 
+// A value of the Options section for one component: key "Option<k>" plus suffix.
+TStr OptionText(const TStr& key, const char* suffix) {
+  return ScriptText("Options", Concat(key, suffix).c_str());
+}
+
 TBitmapControl* NewImage(TWinControl* parent, const char* resource, DWORD style, bool sunken, int left,
                          int top, int width, int height) {
   TBitmapControl* b = new TBitmapControl(parent);
@@ -123,10 +128,10 @@ void TSetWin::BuildControls() {
   int T = FirstComponentTop(logo);
   for (int k = 1; k <= kMaxOptions; k++) {
     TStr key = Concat("Option", IntToStr(k));
-    TStr caption = ScriptText("Options", (key + "_Text").c_str());
+    TStr caption = OptionText(key, "_Text");
     if (caption.empty()) break;
-    long long size = MeasureSection(ScriptText("Options", (key + "_List").c_str())) +
-                     MeasureSection(ScriptText("Options", (key + "_Sys").c_str()));
+    long long size = MeasureSection(OptionText(key, "_List")) +
+                     MeasureSection(OptionText(key, "_Sys"));
     int i = k - 1;
     ComponentSizes[i] = size;
     ComponentCaptions[i] = caption;
