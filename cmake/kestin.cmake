@@ -12,10 +12,11 @@ if(KESTIN_WINDOWS)
   # runtime DLLs; only system DLLs are imported. No -fdata-sections: for PE
   # targets it gives every variable a section of its own with contents, even a
   # zero-initialised one, so nothing would be left for .bss and the zeros
-  # would take room in the file.
+  # would take room in the file. No jump tables: a chain of compares is
+  # smaller here than a table whose every entry also needs a relocation.
   set(KESTIN_WIN_FLAGS -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
       -ffunction-sections -fno-stack-protector -fno-ident
-      -fno-threadsafe-statics -fno-unwind-tables)
+      -fno-threadsafe-statics -fno-unwind-tables -fno-jump-tables)
   # Applied to product code only (modules, setup.exe, uncab.dll); tests build
   # as ordinary C++ with exceptions.
   add_compile_options(-Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type)

@@ -78,7 +78,13 @@ size_t TStr::find(const char* s, size_t from) const {
 bool TStr::operator==(const TStr& o) const {
   return size_ == o.size_ && memcmp(c_str(), o.c_str(), size_) == 0;
 }
-bool TStr::operator==(const char* s) const { return strcmp(c_str(), s) == 0; }
+bool TStr::operator==(const char* s) const {
+  // Up to the first zero byte, as a C string compares; a loop of our own
+  // keeps one more library function out of the program's imports.
+  const char* a = c_str();
+  while (*a && *a == *s) a++, s++;
+  return *a == *s;
+}
 
 TStr operator+(const TStr& a, const TStr& b) { TStr r(a); r += b; return r; }
 TStr operator+(const TStr& a, const char* b) { TStr r(a); r += b; return r; }

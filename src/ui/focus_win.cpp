@@ -32,7 +32,7 @@ static unsigned char CurrentKeyShiftState(LPARAM keyData) {
 
 bool TWinControl::KeyDown(int key, LPARAM keyData) {
   TWinControl* form = this;
-  while (strcmp(form->ClassName, "TWKTFORM") != 0 && form->Parent) form = form->Parent;
+  while (!SameTextAscii(form->ClassName, "TWKTFORM") && form->Parent) form = form->Parent;
   if (form != this && form->KeyDown(key, keyData)) return true;
   unsigned char shift = CurrentKeyShiftState(keyData);
   if (key == VK_TAB) {

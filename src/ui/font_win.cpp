@@ -42,7 +42,7 @@ TFont::TFont(TWinControl* owner) : Owner(owner) {
   Desc.lfPitchAndFamily = 2;
   Desc.lfWeight = FW_NORMAL;
   Desc.lfCharSet = (BYTE)DefaultCharset();
-  strcpy(Desc.lfFaceName, "Arial");
+  memcpy(Desc.lfFaceName, "Arial", sizeof "Arial");
   faces.Describe("Arial", Pitch, &Desc);
   Size = Desc.lfHeight = FontHeightForPoints(8, PixelsPerInch);
   Apply();

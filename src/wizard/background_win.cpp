@@ -54,11 +54,7 @@ TLabel* FootLabel(TBkWin* bk, const TStr& text, int colour, int points, int styl
 void BuildBackground(void* data, TWinControl*) {
   TBkWin* bk = static_cast<TBkWin*>(data);
   // No title bar: the window is dragged by its background instead.
-  HWND h = bk->Handle;
-  SetWindowLongA(h, GWL_STYLE, GetWindowLongA(h, GWL_STYLE) & ~WS_CAPTION);
-  bk->Height = kBackgroundHeight;
-  bk->SetBounds(RECT{bk->Left, bk->Top, bk->Left + kBackgroundWidth, bk->Top + kBackgroundHeight});
-  SetWindowPos(h, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+  RemoveCaption(bk, kBackgroundWidth, kBackgroundHeight);
   int w = bk->ClientWidth();
 
   ProgramTitle = SetupScript->ReadString("General", "Caption", "");

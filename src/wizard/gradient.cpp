@@ -16,9 +16,14 @@ TGradientPlan PlanGradient(int height, int steps) {
 }
 
 int MulDivRound(int a, int b, int c) {
-  long long n = (long long)a * b;
-  long long q = n >= 0 ? (n + c / 2) / c : -((-n + c / 2) / c);
-  return (int)q;
+  // In 32 bits: a 64-bit division would link a kilobyte of the compiler's
+  // support code into setup.exe for this one line. Unsigned, so the
+  // magnitude plus half of c cannot overflow.
+  unsigned n = (unsigned)a * (unsigned)b;
+  bool negative = (a < 0) != (b < 0) && n;
+  if (negative) n = 0u - n;
+  unsigned q = (n + (unsigned)c / 2) / (unsigned)c;
+  return negative ? -(int)q : (int)q;
 }
 
 unsigned GradientBandColour(unsigned from, unsigned to, int i, int count) {

@@ -21,5 +21,6 @@ TGradientPlan PlanGradient(int height, int steps);
 // wrapping round through the bright values.
 unsigned GradientBandColour(unsigned from, unsigned to, int i, int count);
 
-// a * b / c rounded to the nearest integer, halves away from zero; c > 0.
+// a * b / c rounded to the nearest integer, halves away from zero; c > 0 and
+// |a * b| below 2^31 (a band index times a channel difference).
 int MulDivRound(int a, int b, int c);

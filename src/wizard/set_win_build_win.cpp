@@ -18,19 +18,20 @@ TSetWin* WizardWindow = nullptr;
 
 TStr ScriptText(const char* section, const char* key) { return SetupScript->ReadString(section, key, ""); }
 
+void RemoveCaption(TWinControl* w, int width, int height) {
+  HWND h = w->Handle;
+  SetWindowLongA(h, GWL_STYLE, GetWindowLongA(h, GWL_STYLE) & ~WS_CAPTION);
+  w->Height = height;
+  w->SetBounds(RECT{w->Left, w->Top, w->Left + width, w->Top + height});
+  SetWindowPos(h, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+}
+
 namespace {
 
 const int kSilver = 0xC0C0C0;
 
-void BuildWizard(void* data, TWinControl*) {
-  TSetWin* w = static_cast<TSetWin*>(data);
-  // No title bar on the wizard either: it sits fixed on the background.
-  HWND h = w->Handle;
-  SetWindowLongA(h, GWL_STYLE, GetWindowLongA(h, GWL_STYLE) & ~WS_CAPTION);
-  w->Height = kWizardHeight;
-  w->SetBounds(RECT{w->Left, w->Top, w->Left + kWizardWidth, w->Top + kWizardHeight});
-  SetWindowPos(h, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
-}
+// No title bar on the wizard either: it sits fixed on the background.
+void BuildWizard(void* data, TWinControl*) { RemoveCaption(static_cast<TSetWin*>(data), kWizardWidth, kWizardHeight); }
 
 TLabel* WrappedLabel(TWinControl* parent, const TStr& text, int left, int top, int width, int height,
                      int alignment = 0) {
@@ -43,6 +44,11 @@ TLabel* WrappedLabel(TWinControl* parent, const TStr& text, int left, int top, i
 TLabel* FixedLabel(TWinControl* parent, const TStr& text, int left, int top, int width, int height,
                    int alignment) {
   return NewLabel(parent, text.c_str(), left, top, width, height, 0, kSilver, 1, alignment);
+}
+
+// A value of the Options section for one component: key "Option<k>" plus suffix.
+TStr OptionText(const TStr& key, const char* suffix) {
+  return ScriptText("Options", Concat(key, suffix).c_str());
 }
 
 TBitmapControl* NewImage(TWinControl* parent, const char* resource, DWORD style, bool sunken, int left,
@@ -90,6 +96,8 @@ int TSetWin::ClientW() { return ClientWidth(); }
 
 void TSetWin::BuildControls() {
   const int W = ClientW(), H = kWizardHeight;
+  // The text of the labels filled in later, made once for all of them.
+  const TStr none;
   TEvent<TNotifyProc> click = {ButtonClick, this};
   TButton** buttons[3] = {&BackButton, &NextButton, &CancelButton};
   const TextId captions[3] = {TxtBack, TxtNext, TxtCancel};
@@ -106,9 +114,9 @@ void TSetWin::BuildControls() {
                        logo.Height);
   IconImage = NewImage(this, "MAINICON", SS_ICON, false, L, 10, 32, 32);
 
-  TitleLabel = WrappedLabel(this, TStr(), L + 42, 10, W - L - 52, 50);
+  TitleLabel = WrappedLabel(this, none, L + 42, 10, W - L - 52, 50);
   TitleLabel->Font.SetStyle(1);
-  BodyLabel = WrappedLabel(this, TStr(), L, 62, W - L - 20, CutHeight(62, 50, logo.Bottom()));
+  BodyLabel = WrappedLabel(this, none, L, 62, W - L - 20, CutHeight(62, 50, logo.Bottom()));
   TextViewer = NewEdit(this, "", 10, 52, W - 20, 200, 0, 0xFFFFFF,
                        ES_MULTILINE | ES_READONLY | WS_VSCROLL | ES_AUTOVSCROLL);
   TextViewer->Font.SetName("Courier New");
@@ -123,10 +131,10 @@ void TSetWin::BuildControls() {
   int T = FirstComponentTop(logo);
   for (int k = 1; k <= kMaxOptions; k++) {
     TStr key = Concat("Option", IntToStr(k));
-    TStr caption = ScriptText("Options", (key + "_Text").c_str());
+    TStr caption = OptionText(key, "_Text");
     if (caption.empty()) break;
-    long long size = MeasureSection(ScriptText("Options", (key + "_List").c_str())) +
-                     MeasureSection(ScriptText("Options", (key + "_Sys").c_str()));
+    long long size = MeasureSection(OptionText(key, "_List")) +
+                     MeasureSection(OptionText(key, "_Sys"));
     int i = k - 1;
     ComponentSizes[i] = size;
     ComponentCaptions[i] = caption;
@@ -150,7 +158,7 @@ void TSetWin::BuildControls() {
   }
   TBox value = SizeValueBox(W, T);
   SpaceReqLabel = FixedLabel(this, ::Text(TxtSpaceReq), L, T, value.Left - L - 10, 30, 2);
-  SpaceReqValue = FixedLabel(this, TStr(), value.Left, T, value.Width, 30, 2);
+  SpaceReqValue = FixedLabel(this, none, value.Left, T, value.Width, 30, 2);
   SpaceRowTop = T;
 
   TBox lower = LowerGroupBox(logo, W);
@@ -182,7 +190,7 @@ void TSetWin::BuildControls() {
   SetWindowPos(FolderEdit->Handle, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SetWindowPos(BrowseButton->Handle, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SpaceAvailLabel = FixedLabel(this, ::Text(TxtSpaceAvail), L, T, value.Left - L - 10, 30, 2);
-  SpaceAvailValue = FixedLabel(this, TStr(), value.Left, T, value.Width, 30, 2);
+  SpaceAvailValue = FixedLabel(this, none, value.Left, T, value.Width, 30, 2);
 
   GroupEditLabel = WrappedLabel(this, ScriptText("Shortcuts", "LabelEdit"), L, 0, W - L - 20, 0);
   GroupListLabel = WrappedLabel(this, ScriptText("Shortcuts", "LabelList"), L, 0, W - L - 20, 0);
@@ -222,8 +230,9 @@ void TSetWin::FillGroupList() {
   TStr folder = ShortcutBaseFolder(kProgramShortcuts, TStr());
   if (folder.empty()) return;
   WIN32_FIND_DATAA fd;
-  HANDLE find = FindFirstFileExA((WithBackslash(folder) + "*.*").c_str(), FindExInfoStandard, &fd,
-                                 FindExSearchLimitToDirectories, nullptr, 0);
+  // Files are skipped below by their attributes (the directories-only search
+  // is a hint the system may ignore anyway).
+  HANDLE find = FindFirstFileA((WithBackslash(folder) + "*.*").c_str(), &fd);
   if (find == INVALID_HANDLE_VALUE) return;
   do {
     if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && fd.cFileName[0] != '.') GroupList->AddItem(fd.cFileName);

@@ -29,6 +29,11 @@ void PlaceText(TLabel* l, int left, int top, int width, const TStr& text) {
   if (l->Width != width) l->SetWidth(width);
 }
 
+// Key `name` followed by the number n, as in "Caption1".
+TStr NumberedKey(const char* name, int n) { return Concat(name, IntToStr(n)); }
+
+TStr AssociationCaption(int n) { return ScriptText("RegisterExt", NumberedKey("Caption", n).c_str()); }
+
 }  // namespace
 
 void TSetWin::PlaceTitle(int left, int top, int width, const TStr& text) { PlaceText(TitleLabel, left, top, width, text); }
@@ -212,14 +217,14 @@ void TSetWin::ShowPage8() {
   const int D = ProgramsCheck->Top - DesktopCheck->Top;
   if (!AssocChecks) {
     int n = 0;
-    while (!ScriptText("RegisterExt", Concat("Caption", IntToStr(n + 1)).c_str()).empty()) n++;
+    while (!AssociationCaption(n + 1).empty()) n++;
     AssocChecks = new TCheckBox*[n > 0 ? n : 1];
     for (int i = 0; i < n; i++) {
-      TStr caption = ScriptText("RegisterExt", Concat("Caption", IntToStr(i + 1)).c_str());
+      TStr caption = AssociationCaption(i + 1);
       TCheckBox* c = NewCheckBox(this, caption.c_str(), L, ProgramsCheck->Top + (i + 1) * D, ProgramsCheck->Width,
                                  ProgramsCheck->Height, 0, 0xC0C0C0);
       c->SetChecked(true);
-      c->SetEnabled(SetupScript->ReadInteger("RegisterExt", Concat("Enabled", IntToStr(i + 1)).c_str(), 1) == 1);
+      c->SetEnabled(SetupScript->ReadInteger("RegisterExt", NumberedKey("Enabled", i + 1).c_str(), 1) == 1);
       AssocChecks[i] = c;
     }
     AssocCount = n;

@@ -134,3 +134,6 @@ extern TSetWin* WizardWindow;
 
 // The wizard's view of the script file of this run.
 TStr ScriptText(const char* section, const char* key);
+// Takes the title bar off a window that was made with one and gives it the
+// fixed size of the background or the wizard.
+void RemoveCaption(TWinControl* w, int width, int height);

@@ -19,7 +19,9 @@ const int kBackgroundHeight = 600;
 inline int CentredStart(int outer, int size) { return (outer - size) / 2; }
 
 // num / den rounded to the nearest integer, halves to the even neighbour.
-int RoundHalfEven(long long num, long long den);
+// In int: the layout's values are a few thousand at most, and a 64-bit
+// division would link the compiler's support code into setup.exe.
+int RoundHalfEven(int num, int den);
 
 // Back (0), Next (1) and Cancel (2).
 TBox ButtonBox(int index, int w, int h);
