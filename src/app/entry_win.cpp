@@ -3,24 +3,39 @@
 #include "app/entry.h"
 #include "app/program_args.h"
 #include "app/run_mode.h"
+#include "app/silent_args.h"
+#include "app/silent_mode.h"
 #include "base/process_state.h"
 #include "uninstall/removal_helper.h"
 #include "uninstall/uninstall_run.h"
+
+int (*UnattendedInstall)() = nullptr;
 
 int RunChosenMode() {
   ProgramArg0 = ProgramArgument(0);
   switch (ChooseRunMode(ProgramArgument(1))) {
     case RunRemovalHelper:
+      // Started by an unattended uninstall: nothing is shown.
+      if (IsSilentSwitch(ProgramArgument(4))) AnswerBoxesSilently(nullptr);
       RemovalHelperRun(ProgramArgument(2), ProgramArgument(3));
       break;
     case RunUninstall:
+      if (IsSilentSwitch(ProgramArgument(3))) return RunSilentUninstall(ProgramArgument(2));
       UninstallRun(ProgramArgument(2), true);
+      break;
+    case RunUnattended:
+      if (!UnattendedInstall) return kExitRefused;
+      OwnFileName = FileNamePart(ProgramArg0);
+      return UnattendedInstall();
+    case RunSwitchList:
+      ShowSwitches();
       break;
     case RunInstall:
       OwnFileName = FileNamePart(ProgramArg0);
       RunInstallMode();
       break;
   }
-  // Every mode ends with exit code 0, including the stop for a missing cabinet.
+  // The interactive modes end with exit code 0, including the stop for a
+  // missing cabinet; only the unattended runs report through it.
   return 0;
 }

@@ -1,9 +1,10 @@
 #pragma once
 #include "base/str.h"
 
-enum RunMode { RunInstall, RunUninstall, RunRemovalHelper };
+enum RunMode { RunInstall, RunUninstall, RunRemovalHelper, RunUnattended, RunSwitchList };
 
 // The mode the first argument selects: "/D" anywhere in it (any letter case)
-// picks the removal helper, tested first; then "/U" the uninstaller; anything
-// else installs.
+// picks the removal helper, tested first; then "/U" the uninstaller; then
+// exactly "/S" the unattended install and exactly "/?" the list of switches;
+// anything else installs with the wizard.
 RunMode ChooseRunMode(const TStr& firstArgument);

@@ -5,6 +5,7 @@
 
 #include "app/entry.h"
 #ifdef KESTIN_WIZARD_ROAD
+#include "app/silent_mode.h"
 #include "wizard/wizard_road.h"
 #endif
 
@@ -45,6 +46,7 @@ extern "C" void WINAPI KestinEntry() {
   RunStaticConstructors();
 #ifdef KESTIN_WIZARD_ROAD
   InstallRoad = RunWizardRoad;
+  UnattendedInstall = RunSilentInstall;
 #endif
   ExitProcess((UINT)RunChosenMode());
 }

@@ -7,6 +7,7 @@
 #include <atomic>
 
 #include "base/error.h"
+#include "base/run_observer.h"
 #include "base/str_list.h"
 #include "install/install_choices.h"
 #include "install/script_rules.h"
@@ -53,6 +54,9 @@ struct TInstallRun {
   void (*Rollback)(const TStr& logPath) = nullptr;
   // How long the full bar stays visible before the wizard moves on.
   unsigned FinalPauseMs = 500;
+  // Told of every file written, key set, shortcut made and file registered,
+  // and of every failure; may be null.
+  TRunObserver* Observer = nullptr;
 
   // --- Settled by the run.
   TStr LogName;             // the current uninstall log name

@@ -90,6 +90,9 @@ public:
     return -1;
   }
   bool logFailed = false;
+  // Told of each file recorded, as the folder's full path.
+  TRunObserver* observer = nullptr;
+  TStr folder;
 
 private:
   int Find(const char* stored) {
@@ -108,6 +111,7 @@ private:
 
   void Record(int i) {
     if (!files_->Append((*names_)[i])) logFailed = true;
+    NoteDone(observer, "file written", folder + (*names_)[i]);
     if (brought_) brought_->Add((*names_)[i]);
   }
 };
@@ -147,6 +151,8 @@ bool ExtractList(TWorker& w, const TStrList& list, const TStr& folder, const cha
   TLogListWriter files(w.log, section, kLogFileWord);
   TListReader& reader = w.reader;
   reader.SetList(&wanted, &files, brought);
+  reader.observer = w.run.Observer;
+  reader.folder = base;
   // An empty name with a folder: every stored file is offered to CopyFile.
   bool ok = reader.ExtractFiles(TStr(), w.run.CabinetPath, 0, folder);
   reader.Finish();
@@ -246,7 +252,11 @@ void RunInstallWorker(TInstallRun& run) {
     } else if (!WriteUninstallEntry(entry, run.PackagePath, run.CabinetOffset, err)) {
       committed = Fail(run, kInstallEntryFailed, err.SystemError, err.Subject);
     }
-    if (committed) PostProgress(run, 100);
+    if (committed) {
+      NoteDone(run.Observer, "file written", entry.UninstallerPath);
+      NoteDone(run.Observer, "key set", Concat("HKEY_LOCAL_MACHINE\\", kUninstallKey, "\\", entry.SectionName));
+      PostProgress(run, 100);
+    }
   }
   // Whatever happened, the rollback reads what is on disk.
   if (!run.LogPath.empty()) log.Flush();

@@ -59,9 +59,12 @@ void WriteProductKey(TInstallRun& run) {
   while (!section.empty() && section[0] == '\\') section = section.substr(1);
   HKEY key;
   DWORD disposition = 0;
-  if (RegCreateKeyExA(rootKey, section.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &disposition) !=
-      ERROR_SUCCESS)
+  TStr keyName = Concat(root == "LM" ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\", section);
+  LONG rc = RegCreateKeyExA(rootKey, section.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &disposition);
+  if (rc != ERROR_SUCCESS) {
+    NoteFailed(run.Observer, "key set", keyName, (unsigned)rc);
     return;
+  }
   if (disposition == REG_CREATED_NEW_KEY) {
     TProfileLogStore log(run.LogPath);
     WriteLogValue(log, kLogRegistry, kLogRoot, root);
@@ -73,6 +76,7 @@ void WriteProductKey(TInstallRun& run) {
   RegSetValueExA(key, org.empty() ? nullptr : org.c_str(), 0, REG_SZ, (const BYTE*)run.Choices.Company.c_str(),
                  (DWORD)run.Choices.Company.size() + 1);
   RegCloseKey(key);
+  NoteDone(run.Observer, "key set", keyName);
 }
 
 void WriteAssociation(TInstallRun& run, int i) {
@@ -106,6 +110,10 @@ void WriteAssociation(TInstallRun& run, int i) {
   // remove.
   TStr verb = Concat(type, "\\shell\\", title);
   if (KeyExists(HKEY_CLASSES_ROOT, verb)) return;
-  if (SetValue(HKEY_CLASSES_ROOT, verb + "\\command", "", action))
+  if (SetValue(HKEY_CLASSES_ROOT, verb + "\\command", "", action)) {
     AppendToLogList(log, kLogExtensions, kLogPathWord, verb);
+    NoteDone(run.Observer, "key set", "HKEY_CLASSES_ROOT\\" + verb);
+  } else {
+    NoteFailed(run.Observer, "key set", "HKEY_CLASSES_ROOT\\" + verb, GetLastError());
+  }
 }

@@ -125,8 +125,11 @@ void CreateShortcuts(TInstallRun& run, TShortcutKind kind, const TStr& baseOverr
       TStr linkPath = Concat(WithBackslash(folder), name, ".lnk");
       if (!MakeFolder(run, WithoutBackslash(shared), folder)) continue;
       if (!SaveLink(linkPath, target, arguments, WorkingFolderOf(target), icon, iconIndex,
-                    script.Value(s, ("Desc" + num).c_str())))
+                    script.Value(s, ("Desc" + num).c_str()))) {
+        NoteFailed(run.Observer, "shortcut made", linkPath, GetLastError());
         continue;
+      }
+      NoteDone(run.Observer, "shortcut made", linkPath);
       if (run.ShortcutCount == 0) WriteLogValue(log, kLogShortcuts, kLogGroup, group);
       ++run.ShortcutCount;
       WriteLogValue(log, kLogShortcuts, LogListKey(kLogLinkWord, run.ShortcutCount).c_str(), linkPath);

@@ -44,11 +44,16 @@ bool RegisterSystemFiles(TInstallRun& run, TLogStore& log, const TStrList& list,
     const TStr& name = list[i];
     unsigned result = RunTool(tool, RegistrationCommand(run.SystemFolder, name, false));
     if (result == 0) {
+      NoteDone(run.Observer, "file registered", WithBackslash(run.SystemFolder) + name);
       if (Contains(brought, name) && !registered.Append(name)) return false;
       continue;
     }
     TStr text = RegistrationFailureText(Text(TxtRegErrorMsg), name, result);
     run.RegistrationFailures.Add(text);
+    // The tool's exit code, or the system's error when it did not start:
+    // said as a number, not as a system text that may not fit.
+    NoteFailed(run.Observer, "file registered",
+               Concat(WithBackslash(run.SystemFolder), name, " (result ", IntToStr(result), ")"), 0);
     AskWizard(run, text, Text(TxtError), MB_OK | MB_ICONERROR);
   }
   return true;

@@ -3,3 +3,7 @@
 TStr UninstallCommandLine(const TStr& uninstallerPath, const TStr& logPath) {
   return Concat(uninstallerPath, " /U \"", logPath, "\"");
 }
+
+TStr QuietUninstallCommandLine(const TStr& uninstallerPath, const TStr& logPath) {
+  return UninstallCommandLine(uninstallerPath, logPath) + " /S";
+}

@@ -10,6 +10,9 @@ inline constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVe
 // The uninstaller path (Windows folder, backslash, name) unquoted, then
 // " /U " and the log path in double quotes.
 TStr UninstallCommandLine(const TStr& uninstallerPath, const TStr& logPath);
+// The same command with " /S" behind it: the unattended uninstall, kept in
+// the entry's QuietUninstallString for the system's management tools.
+TStr QuietUninstallCommandLine(const TStr& uninstallerPath, const TStr& logPath);
 
 // Failure codes of the Windows side.
 enum {

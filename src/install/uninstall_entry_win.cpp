@@ -91,6 +91,8 @@ bool WriteUninstallEntry(const TUninstallEntry& entry, const TStr& packagePath, 
     rc = SetString(key, "DisplayName", entry.DisplayName);
     if (rc == ERROR_SUCCESS)
       rc = SetString(key, "UninstallString", UninstallCommandLine(entry.UninstallerPath, entry.LogPath));
+    if (rc == ERROR_SUCCESS)
+      rc = SetString(key, "QuietUninstallString", QuietUninstallCommandLine(entry.UninstallerPath, entry.LogPath));
     RegCloseKey(key);
     if (rc == ERROR_SUCCESS) return true;
     if (disposition == REG_CREATED_NEW_KEY) RegDeleteKeyA(HKEY_LOCAL_MACHINE, keyPath.c_str());

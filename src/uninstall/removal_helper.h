@@ -10,7 +10,8 @@
 // and waits (bounded) until the helper signals that it runs. False when no
 // helper could be started; nothing is left behind then, and the caller shows
 // the message itself.
-bool StartRemovalHelper(const TStr& message);
+// `quiet` (the unattended uninstall) adds /S: the helper then shows nothing.
+bool StartRemovalHelper(const TStr& message, bool quiet = false);
 
 // Helper side (/D): signals the uninstaller through its started marker,
 // waits until `file` can be deleted and deletes it, then shows `message`. A

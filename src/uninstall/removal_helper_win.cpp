@@ -50,7 +50,7 @@ static TStr FreshCopyName() {
   return TStr();
 }
 
-bool StartRemovalHelper(const TStr& message) {
+bool StartRemovalHelper(const TStr& message, bool quiet) {
   TStr self = ProgramArg0;
   TStr copy = FreshCopyName();
   if (self.empty() || copy.empty()) return false;
@@ -72,6 +72,7 @@ bool StartRemovalHelper(const TStr& message) {
   si.cb = sizeof si;
   PROCESS_INFORMATION pi;
   TStr line = HelperCommandLine(copy, self, message);
+  if (quiet) line += " /S";
   if (!CreateProcessA(copy.c_str(), line.buffer(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
     CloseHandle(keep);  // delete-on-close takes the copy with it
     return false;

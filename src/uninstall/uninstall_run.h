@@ -1,4 +1,5 @@
 #pragma once
+#include "base/run_observer.h"
 #include "base/str.h"
 #include "base/str_list.h"
 
@@ -30,7 +31,9 @@ struct TUninstallOutcome {
 
 // Everything of UninstallRun except what comes after the log is gone (the
 // done message, the removal helper). The question goes through ShowMessage.
-void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* outcome);
+// `observer`, when given, is told of each removal and each thing that stays.
+void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* outcome,
+                      TRunObserver* observer = nullptr);
 
 // The done message with the lists of what stayed and what was refused
 // appended (at most a screenful of each).

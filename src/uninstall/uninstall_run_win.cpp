@@ -85,7 +85,7 @@ static TStr StepSubject(const TUndoStep& step) {
   }
 }
 
-void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* outcome) {
+void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* outcome, TRunObserver* observer) {
   TUninstallOutcome& o = *outcome;
   if (logPath.empty()) return;
   TStr log = FullPathOf(logPath);
@@ -118,10 +118,26 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
     for (int i = 0; i < plan.Steps.Count(); i++)
       if (plan.Steps[i].Kind == kUndoDeleteUninstallEntry) entryCommand = EntryCommand(plan.Steps[i].Target);
 
-    for (int i = 0; i < plan.Steps.Count(); i++)
-      if (!RunUndoStep(plan.Steps[i], context.SystemFolder, disk, keep)) o.NotRemoved.Add(StepSubject(plan.Steps[i]));
-    if (!DeleteOneFile(log)) o.NotRemoved.Add(log);
+    for (int i = 0; i < plan.Steps.Count(); i++) {
+      TStr subject = StepSubject(plan.Steps[i]);
+      const char* action = plan.Steps[i].Kind == kUndoUnregister ? "unregistered" : "removed";
+      SetLastError(0);
+      if (RunUndoStep(plan.Steps[i], context.SystemFolder, disk, keep)) {
+        NoteDone(observer, action, subject);
+      } else {
+        NoteFailed(observer, action, subject, GetLastError());
+        o.NotRemoved.Add(subject);
+      }
+    }
+    SetLastError(0);
+    if (DeleteOneFile(log)) {
+      NoteDone(observer, "removed", log);
+    } else {
+      NoteFailed(observer, "removed", log, GetLastError());
+      o.NotRemoved.Add(log);
+    }
     o.Skipped = plan.Skipped;
+    for (int i = 0; i < plan.Skipped.Count(); i++) NoteFailed(observer, "log entry refused", plan.Skipped[i], 0);
     o.RemoveOwnFile = fullMode && NamesProgram(entryCommand, ProgramArg0) && !AnyEntryUses(ProgramArg0);
     o.DoneMessage = ReportText(plan.DoneMessage, o.NotRemoved, o.Skipped);
   }

@@ -292,6 +292,8 @@ TEST_CASE("three options install headlessly and leave exactly what the script as
   CHECK(RegString(HKEY_LOCAL_MACHINE, f.EntryKey(), "DisplayName") == "Kestin Engine Test");
   CHECK(RegString(HKEY_LOCAL_MACHINE, f.EntryKey(), "UninstallString") ==
         uninstaller + " /U \"" + f.dest + "\\Uninst.log\"");
+  CHECK(RegString(HKEY_LOCAL_MACHINE, f.EntryKey(), "QuietUninstallString") ==
+        uninstaller + " /U \"" + f.dest + "\\Uninst.log\" /S");
   CHECK(ReadWholeFile(uninstaller) == ProgramImage(f.exe, f.run.CabinetOffset));
 
   CHECK(RegString(HKEY_CURRENT_USER, "Software\\KestinEngineTest", "Owner") == "Ada");

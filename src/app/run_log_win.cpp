@@ -1,0 +1,50 @@
+#include <windows.h>
+
+#include "app/run_log.h"
+
+TRunLog::~TRunLog() {
+  if (file_) CloseHandle((HANDLE)file_);
+}
+
+bool TRunLog::Open(const TStr& path, TError* error) {
+  // The link itself is opened, never what it points at: an administrator's
+  // log must not be turned into a write to another file.
+  HANDLE h = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    error->Set(1, GetLastError(), path);
+    return false;
+  }
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(h, &info) ||
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) || info.nNumberOfLinks > 1) {
+    CloseHandle(h);
+    error->Set(1, ERROR_ACCESS_DENIED, path);
+    return false;
+  }
+  file_ = h;
+  return true;
+}
+
+void TRunLog::Line(const TStr& text) {
+  if (!file_) return;
+  TStr line = text + "\r\n";
+  // One write per line and no buffer of our own: once WriteFile returns the
+  // line belongs to the system, which keeps it even if this process dies.
+  DWORD put = 0;
+  WriteFile((HANDLE)file_, line.c_str(), (DWORD)line.size(), &put, nullptr);
+}
+
+void TRunLog::Done(const char* action, const TStr& subject) { Line(RunLogLine(action, subject)); }
+
+void TRunLog::Failed(const char* action, const TStr& subject, unsigned systemError) {
+  Line(RunLogFailureLine(action, subject, systemError, SystemErrorText(systemError)));
+}
+
+TStr SystemErrorText(unsigned systemError) {
+  if (!systemError) return TStr();
+  char buf[256];
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, systemError, 0, buf,
+                           sizeof buf, nullptr);
+  return TStr(buf, n);
+}

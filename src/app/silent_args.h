@@ -1,0 +1,58 @@
+// The arguments of an unattended run: `setup.exe /S NAME=value ...` for an
+// install, `... /U "log" /S [LOG=file]` for an uninstall. Every value comes
+// as its own NAME=value argument, so no value can ever be read as a mode.
+#pragma once
+#include "base/str.h"
+#include "base/str_list.h"
+#include "install/script_rules.h"
+
+// Process exit codes of the unattended runs. The interactive modes end with
+// 0 whatever happened.
+enum TSilentExitCode {
+  kExitDone = 0,              // installed, or removed
+  kExitRefused = 1,           // refused before anything was changed
+  kExitRolledBack = 2,        // failed; everything done so far was undone
+  kExitRollbackIncomplete = 3,  // failed, and not everything could be undone or removed
+};
+
+struct TSilentArgs {
+  bool HasDir = false;
+  TStr Dir;
+  bool HasGroup = false;
+  TStr Group;
+  // COMPONENTS: the option numbers given (1-based, at most kMaxOptions).
+  bool HasComponents = false;
+  bool Components[kMaxOptions] = {};
+  bool HasUser = false;
+  TStr User;
+  bool HasCompany = false;
+  TStr Company;
+  bool NoShortcuts = false;
+  bool NoAssoc = false;
+  TStr LogPath;  // empty: no log
+  // Why the arguments were refused (the first reason); empty when accepted.
+  TStr Error;
+};
+
+// The first argument that selects an unattended install: exactly "/S" in any
+// letter case. Anything longer keeps its interactive meaning.
+bool IsSilentSwitch(const TStr& argument);
+// "/?": the switches are shown.
+bool IsHelpSwitch(const TStr& argument);
+
+// Parses the arguments after "/S". LOG= is taken even when another argument
+// is refused, so the refusal can be written to the log. False (with Error
+// set) for an unknown name, a name given twice, a bare name that needs a
+// value or a value on a bare name, an option number outside 1..kMaxOptions,
+// or a DIR or LOG that is not a full path.
+bool ParseSilentArgs(const TStrList& args, TSilentArgs* out);
+// The arguments after the uninstaller's "/S": only LOG=.
+bool ParseSilentUninstallArgs(const TStrList& args, TSilentArgs* out);
+
+// A folder the wizard accepts as a destination (wizard/input_rules.h: a full
+// path below a drive or share, never a bare root), with the root written
+// with backslashes as the install run requires.
+bool IsFullFolderPath(const TStr& path);
+
+// The text "/?" shows.
+TStr SilentSwitchesText();

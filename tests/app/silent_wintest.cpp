@@ -1,0 +1,249 @@
+// The unattended mode of the real setup program (setup-full.exe, which
+// carries the install engine) under Wine: a package made by
+// kestin-pack from the engine's test product is installed with /S and
+// NAME=value answers, checked on disk, in the registry and in the log, and
+// removed again through its entry's QuietUninstallString.
+#include <doctest/doctest.h>
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "process_win.h"
+#include "test_files.h"
+
+namespace {
+
+std::string Text(const std::string& path) {
+  std::vector<uint8_t> b = ReadWholeFile(path);
+  return std::string(b.begin(), b.end());
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void CopyTree(const std::string& from, const std::string& to) {
+  CreateDirectoryA(to.c_str(), nullptr);
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((from + "\\*").c_str(), &fd);
+  REQUIRE(h != INVALID_HANDLE_VALUE);
+  do {
+    std::string name = fd.cFileName;
+    if (name == "." || name == "..") continue;
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) CopyTree(from + "\\" + name, to + "\\" + name);
+    else REQUIRE(CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE));
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+}
+
+std::string Replace(std::string s, const std::string& what, const std::string& by) {
+  size_t at = s.find(what);
+  REQUIRE(at != std::string::npos);
+  return s.replace(at, what.size(), by);
+}
+
+std::string RegString(HKEY root, const std::string& key, const char* name) {
+  HKEY k;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != 0) return "<no key>";
+  char buf[1024];
+  DWORD size = sizeof buf, type = 0;
+  std::string v = RegQueryValueExA(k, name, nullptr, &type, (BYTE*)buf, &size) == 0 ? std::string(buf) : "<no value>";
+  RegCloseKey(k);
+  return v;
+}
+
+std::string ShellFolder(int csidl) {
+  char buf[MAX_PATH] = {};
+  SHGetSpecialFolderPathA(nullptr, buf, csidl, FALSE);
+  return buf;
+}
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// The engine's test product packed with the real setup.exe; `tag` keeps the
+// names that live outside the scratch folder (entry, uninstaller, system
+// file, registry key) apart between cases.
+struct Package {
+  std::string dir, exe, entryKey, control, productKey;
+
+  explicit Package(const std::string& tag) {
+    dir = NewScratchFolder("silent-" + tag);
+    std::string tree = dir + "tree";
+    CopyTree(SourcePath("tests\\install\\fixtures\\three_options"), tree);
+    control = "kestin_silent_" + tag + ".dll";
+    std::string ini = Text(tree + "\\KESTIN\\kestin.ini");
+    ini = Replace(ini, "kestin_regtest.dll", control);
+    ini = Replace(ini, "SectionName=KestinEngineTest", "SectionName=KestinSilent_" + tag);
+    ini = Replace(ini, "UninstallerName=KestinEngTest.kvl", "UninstallerName=KestinSilent_" + tag + ".kvl");
+    ini = Replace(ini, "Section=\\Software\\KestinEngineTest", "Section=\\Software\\KestinSilent_" + tag);
+    ini = Replace(ini, "Group=Kestin Engine Test", "Group=Kestin Silent " + tag);
+    ini = Replace(ini, "Ext1=.kstengtest", "Ext1=.kstsil" + tag);
+    // The desktop is shared with the other areas' tests running beside these.
+    ini = Replace(ini, "Name1=Engine Test", "Name1=Kestin Silent " + tag);
+    ini = Replace(ini, "Ext2=.kstengtxt", "Ext2=.kstsiltxt" + tag);
+    ini = Replace(ini, "Type2=KestinEngineTest.Text", "Type2=KestinSilentText." + tag);
+    ini = Replace(ini, "Type1=KestinEngineTest.Document", "Type1=KestinSilent." + tag);
+    REQUIRE(WriteTextFile(tree + "\\KESTIN\\kestin.ini", ini));
+    REQUIRE(CopyFileA(BinaryPath("tests\\kestin_regtest.dll").c_str(), (tree + "\\" + control).c_str(), FALSE));
+    exe = dir + "setup.exe";
+    std::string cmd = "\"" + BinaryPath("kestin-pack.exe") + "\" build \"" + tree + "\" -o \"" + exe +
+                      "\" --stub \"" + BinaryPath("setup-full.exe") + "\" --dll \"" + BinaryPath("uncab.dll") + "\"";
+    REQUIRE(RunAndWait(cmd, dir) == 0);
+    entryKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KestinSilent_" + tag;
+    productKey = "Software\\KestinSilent_" + tag;
+  }
+  int Setup(const std::string& arguments) const { return RunAndWait("\"" + exe + "\" " + arguments, dir); }
+  bool Installed() const { return RegString(HKEY_LOCAL_MACHINE, entryKey, "DisplayName") != "<no key>"; }
+};
+
+// Runs the entry's quiet command, with `extra` behind it, and waits for the
+// removal helper to take the uninstaller file away.
+int QuietUninstall(const Package& p, const std::string& extra) {
+  std::string quiet = RegString(HKEY_LOCAL_MACHINE, p.entryKey, "QuietUninstallString");
+  REQUIRE(quiet != "<no value>");
+  std::string uninstaller = quiet.substr(0, quiet.find(" /U "));
+  int code = RunAndWait(quiet + extra, p.dir);
+  for (int i = 0; i < 100 && Exists(uninstaller); i++) Sleep(100);
+  CHECK_FALSE(Exists(uninstaller));
+  return code;
+}
+
+}  // namespace
+
+TEST_CASE("an unattended install takes every answer from the command line, and its quiet uninstall removes it") {
+  Package p("all");
+  std::string dest = p.dir + "Program Files\\Acme";
+  std::string log = p.dir + "install.log", ulog = p.dir + "uninstall.log";
+  std::string sys = ShellFolder(CSIDL_SYSTEM) + "\\";
+  int code = p.Setup("/S DIR=\"" + dest + "\" COMPONENTS=1,3 GROUP=\"Acme Tools\" USER=Ada \"COMPANY=Engines Ltd\" LOG=\"" +
+                     log + "\"");
+  std::string l = Text(log);
+  INFO(l);
+  REQUIRE(code == 0);
+
+  CHECK(Exists(dest + "\\engtest.txt"));
+  CHECK(Exists(dest + "\\docs\\notes.txt"));
+  CHECK_FALSE(Exists(dest + "\\docs\\guide.txt"));  // option 2 was not asked for
+  CHECK(Exists(sys + p.control));
+  CHECK(RegString(HKEY_CURRENT_USER, p.productKey, "Owner") == "Ada");
+  CHECK(RegString(HKEY_CURRENT_USER, p.productKey, "Company") == "Engines Ltd");
+  std::string command = RegString(HKEY_LOCAL_MACHINE, p.entryKey, "UninstallString");
+  CHECK(Contains(command, " /U \"" + dest + "\\Uninst.log\""));
+  CHECK(RegString(HKEY_LOCAL_MACHINE, p.entryKey, "QuietUninstallString") == command + " /S");
+  std::string desktopLink = ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\Kestin Silent all.lnk";
+  std::string menuLink = ShellFolder(CSIDL_PROGRAMS) + "\\Acme Tools\\Tools\\Engine Notes.lnk";
+  CHECK(Exists(desktopLink));
+  CHECK(Exists(menuLink));
+  CHECK(RegString(HKEY_CLASSES_ROOT, ".kstsilall", nullptr) == "KestinSilent.all");
+
+  // One line per action, in the order they happened.
+  CHECK(Contains(l, "file written: " + dest + "\\engtest.txt\r\n"));
+  CHECK(Contains(l, "file written: " + sys + p.control + "\r\n"));
+  CHECK(Contains(l, "file registered: " + sys + p.control + "\r\n"));
+  CHECK(Contains(l, "key set: HKEY_LOCAL_MACHINE\\" + p.entryKey + "\r\n"));
+  CHECK(Contains(l, "key set: HKEY_CURRENT_USER\\" + p.productKey + "\r\n"));
+  CHECK(Contains(l, "shortcut made: " + desktopLink + "\r\n"));
+  CHECK(Contains(l, "shortcut made: " + menuLink + "\r\n"));
+  CHECK(Contains(l, "key set: HKEY_CLASSES_ROOT\\KestinSilent.all\\shell\\Open with engine test\r\n"));
+  CHECK(l.find("file written: " + dest) < l.find("key set: HKEY_LOCAL_MACHINE"));
+  CHECK(l.substr(l.size() - 11) == "installed\r\n");
+  CHECK_FALSE(Contains(l, "FAILED"));
+
+  // A file the user added stays, and with it the folder.
+  REQUIRE(WriteTextFile(dest + "\\docs\\mine.txt", "user data"));
+  CHECK(QuietUninstall(p, " LOG=\"" + ulog + "\"") == 0);
+  std::string u = Text(ulog);
+  INFO(u);
+  CHECK(Text(dest + "\\docs\\mine.txt") == "user data");
+  CHECK_FALSE(Exists(dest + "\\engtest.txt"));
+  CHECK_FALSE(Exists(dest + "\\docs\\notes.txt"));
+  CHECK_FALSE(Exists(dest + "\\Uninst.log"));
+  CHECK_FALSE(Exists(sys + p.control));
+  CHECK_FALSE(Exists(desktopLink));
+  CHECK_FALSE(Exists(menuLink));
+  CHECK_FALSE(p.Installed());
+  CHECK(RegString(HKEY_CURRENT_USER, p.productKey, "Owner") == "<no key>");
+  CHECK(RegString(HKEY_CLASSES_ROOT, "KestinSilent.all\\shell\\Open with engine test", nullptr) == "<no key>");
+  CHECK(Contains(u, "removed: " + dest + "\\engtest.txt\r\n"));
+  CHECK(Contains(u, "unregistered: " + sys + p.control + "\r\nremoved: " + sys + p.control + "\r\n"));
+  CHECK(Contains(u, "removed: HKEY_LOCAL_MACHINE\\" + p.entryKey + "\r\n"));
+  CHECK(Contains(u, "removed: " + desktopLink + "\r\n"));
+  CHECK_FALSE(Contains(u, "FAILED"));
+  // The log's question is answered for the administrator, and said so.
+  CHECK(Contains(u, "question: Warning: Remove the engine test? - answered Yes\r\n"));
+}
+
+TEST_CASE("without COMPONENTS every option goes in; NOSHORTCUTS and NOASSOC leave those out; no LOG, no log") {
+  Package p("bare");
+  std::string dest = p.dir + "Acme";
+  REQUIRE(p.Setup("/s DIR=" + dest + " NOSHORTCUTS NOASSOC") == 0);
+  CHECK(Exists(dest + "\\docs\\guide.txt"));
+  CHECK(Exists(dest + "\\engtest.txt"));
+  CHECK_FALSE(Exists(ShellFolder(CSIDL_PROGRAMS) + "\\Kestin Silent bare"));
+  CHECK(RegString(HKEY_CLASSES_ROOT, ".kstsilbare", nullptr) == "<no key>");
+  // Name and company: the system's registered owner, as the wizard proposes.
+  CHECK(RegString(HKEY_CURRENT_USER, p.productKey, "Owner") != "<no key>");
+  CHECK(QuietUninstall(p, "") == 0);
+  CHECK_FALSE(Exists(dest));
+}
+
+TEST_CASE("a destination that cannot be written is refused with exit code 1 and nothing changed") {
+  Package p("locked");
+  std::string log = p.dir + "install.log";
+  // Below a file: no folder can ever be made there.
+  REQUIRE(WriteTextFile(p.dir + "afile", "x"));
+  std::string dest = p.dir + "afile\\Acme";
+  CHECK(p.Setup("/S DIR=\"" + dest + "\" LOG=\"" + log + "\"") == 1);
+  std::string l = Text(log);
+  CHECK(Contains(l, "FAILED refused: The destination folder cannot be created or written:  " + p.dir + "afile"));
+  CHECK_FALSE(p.Installed());
+  CHECK(RegString(HKEY_CURRENT_USER, p.productKey, "Owner") == "<no key>");
+  CHECK_FALSE(Exists(ShellFolder(CSIDL_SYSTEM) + "\\" + p.control));
+}
+
+TEST_CASE("a run that fails half-way is rolled back and ends with exit code 2") {
+  Package p("fails");
+  std::string dest = p.dir + "Acme", log = p.dir + "install.log";
+  // A folder where the first file is to be written: the extraction fails.
+  REQUIRE(CreateDirectoryA(dest.c_str(), nullptr));
+  REQUIRE(CreateDirectoryA((dest + "\\engtest.txt").c_str(), nullptr));
+  CHECK(p.Setup("/S DIR=\"" + dest + "\" LOG=\"" + log + "\"") == 2);
+  std::string l = Text(log);
+  INFO(l);
+  CHECK(Contains(l, "FAILED install: "));
+  CHECK(Contains(l, "removed: " + dest + "\\Uninst.log\r\n"));
+  CHECK_FALSE(p.Installed());
+  CHECK_FALSE(Exists(dest + "\\docs"));
+  CHECK(Exists(dest + "\\engtest.txt"));  // the folder that was there stays
+  CHECK_FALSE(Exists(ShellFolder(CSIDL_SYSTEM) + "\\" + p.control));
+}
+
+TEST_CASE("bad arguments end with exit code 1 and a log line before anything changes") {
+  Package p("args");
+  std::string log = p.dir + "install.log";
+  std::string dest = p.dir + "Acme";
+  struct Case {
+    std::string args, line;
+  } cases[] = {
+      {"DIR=\"" + dest + "\" SPEED=fast", "FAILED refused: Unknown argument: SPEED=fast"},
+      {"DIR=\"" + dest + "\" COMPONENTS=4", "FAILED refused: COMPONENTS names option 4; this package has 3"},
+      {"DIR=Acme", "FAILED refused: DIR must be a full folder path"},
+      {"DIR=\"" + dest + "\" COMPONENTS=1-3", "FAILED refused: COMPONENTS must be option numbers"},
+      {"DIR=\"" + dest + "\" GROUP=..\\..\\Startup", "FAILED refused: GROUP must be a name below"},
+  };
+  for (const Case& c : cases) {
+    DeleteFileA(log.c_str());
+    CAPTURE(c.args);
+    CHECK(p.Setup("/S " + c.args + " LOG=\"" + log + "\"") == 1);
+    CHECK(Text(log).find(c.line) == 0);
+    CHECK_FALSE(Exists(dest));
+    CHECK_FALSE(p.Installed());
+  }
+  // The release program without the install engine refuses /S outright.
+  CHECK(RunAndWait("\"" + BinaryPath("setup.exe") + "\" /S DIR=\"" + dest + "\"", p.dir) == 1);
+  CHECK_FALSE(Exists(dest));
+  // The quiet uninstall of a log that is not there changes nothing either.
+  CHECK(RunAndWait("\"" + p.exe + "\" /U \"" + dest + "\\Uninst.log\" /S LOG=\"" + log + "\"", p.dir) == 1);
+  CHECK(Contains(Text(log), "FAILED refused: no uninstall log: "));
+}
