@@ -22,6 +22,12 @@ bool Fail(TInstallRun& run, int code, unsigned systemError, const TStr& subject)
   return false;
 }
 
+// The uninstall log could not be written: the rollback would not find what
+// this run wrote, so the run stops.
+bool FailLog(TInstallRun& run, TBufferedLogStore& log) {
+  return FailLog(run, log);
+}
+
 bool IsFullFolderPath(const TStr& p) {
   return (p.size() >= 3 && p[1] == ':' && p[2] == '\\') || (p.size() >= 3 && p[0] == '\\' && p[1] == '\\');
 }
@@ -155,7 +161,7 @@ bool ExtractList(TWorker& w, const TStrList& list, const TStr& folder, const cha
   reader.SetList(nullptr, nullptr, nullptr);
   // Written out whatever happened: a rollback must find every file written.
   if (!w.log.Flush() || reader.logFailed)
-    return Fail(w.run, kInstallLogFailed, w.log.Failure().SystemError, w.run.LogPath);
+    return FailLog(w.run, w.log);
   if (CancelFlag) return false;
   if (!ok && reader.Failure.Failed()) {
     // The cabinet layer knows best what failed (a damaged cabinet, a stored
@@ -175,7 +181,7 @@ bool AppendExtraEntries(TWorker& w, int installed) {
     TStr name = w.run.Script->Value("Uninstall", IntToStr(j).c_str());
     if (name.empty()) return true;
     if (!files.Append(name))
-      return Fail(w.run, kInstallLogFailed, w.log.Failure().SystemError, w.run.LogPath);
+      return FailLog(w.run, w.log);
   }
 }
 
@@ -185,7 +191,7 @@ bool OpenLog(TInstallRun& run, TBufferedLogStore& log) {
   if (!WriteLogHeader(log, run.Script->Value("Uninstall", "MessageString"),
                       run.Script->Value("Uninstall", "OKString")) ||
       !log.Flush())
-    return Fail(run, kInstallLogFailed, log.Failure().SystemError, run.LogPath);
+    return FailLog(run, log);
   return true;
 }
 
@@ -224,13 +230,13 @@ void RunInstallWorker(TInstallRun& run) {
   ok = ok && ExtractList(w, lists.Installed, run.Choices.Destination, kLogFiles, false, nullptr,
                          &run.InstalledFiles);
   ok = ok && !CancelFlag && AppendExtraEntries(w, run.InstalledFiles);
-  if (ok && !log.Flush()) ok = Fail(run, kInstallLogFailed, log.Failure().SystemError, run.LogPath);
+  if (ok && !log.Flush()) ok = FailLog(run, log);
   TStrList brought;
   int systemFiles = 0;
   ok = ok && !CancelFlag &&
        ExtractList(w, lists.System, run.SystemFolder, kLogSysFiles, true, &brought, &systemFiles);
   if (ok && !CancelFlag && (!RegisterSystemFiles(run, log, lists.Registration, brought) || !log.Flush()))
-    ok = Fail(run, kInstallLogFailed, log.Failure().SystemError, run.LogPath);
+    ok = FailLog(run, log);
   bool committed = ok && Commit(run);
   if (committed) {
     TUninstallEntry entry;
@@ -242,7 +248,7 @@ void RunInstallWorker(TInstallRun& run) {
     TError err;
     // On disk before the entry exists, so the log always names the entry.
     if (!WriteLogValue(log, kLogUninstall, kLogSectionName, entry.SectionName) || !log.Flush()) {
-      committed = Fail(run, kInstallLogFailed, log.Failure().SystemError, run.LogPath);
+      committed = FailLog(run, log);
     } else if (!WriteUninstallEntry(entry, run.PackagePath, run.CabinetOffset, err)) {
       committed = Fail(run, kInstallEntryFailed, err.SystemError, err.Subject);
     }

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "app/run_program.h"
+#include "base/run_program.h"
 
 bool RunProgram(const char* application, const TStr& commandLine, int showState, bool wait,
                 unsigned* exitCode, TError* error) {
