@@ -52,11 +52,14 @@ void WriteProductKey(TInstallRun& run) {
     WriteLogValue(log, kLogRegistry, kLogRoot, root);
     WriteLogValue(log, kLogRegistry, kLogSection, section);
   }
-  TStr user = script.Value("Registry", "User"), org = script.Value("Registry", "Organization");
-  RegSetValueExA(key, user.empty() ? nullptr : user.c_str(), 0, REG_SZ, (const BYTE*)run.Choices.UserName.c_str(),
-                 (DWORD)run.Choices.UserName.size() + 1);
-  RegSetValueExA(key, org.empty() ? nullptr : org.c_str(), 0, REG_SZ, (const BYTE*)run.Choices.Company.c_str(),
-                 (DWORD)run.Choices.Company.size() + 1);
+  // The value names come from the script; an empty one means the default value.
+  static const char* const kNames[] = {"User", "Organization"};
+  const TStr* values[] = {&run.Choices.UserName, &run.Choices.Company};
+  for (int i = 0; i < 2; ++i) {
+    TStr name = script.Value("Registry", kNames[i]);
+    RegSetValueExA(key, name.empty() ? nullptr : name.c_str(), 0, REG_SZ, (const BYTE*)values[i]->c_str(),
+                   (DWORD)values[i]->size() + 1);
+  }
   RegCloseKey(key);
 }
 
