@@ -25,7 +25,7 @@ bool Fail(TInstallRun& run, int code, unsigned systemError, const TStr& subject)
 // The uninstall log could not be written: the rollback would not find what
 // this run wrote, so the run stops.
 bool FailLog(TInstallRun& run, TBufferedLogStore& log) {
-  return FailLog(run, log);
+  return Fail(run, kInstallLogFailed, log.Failure().SystemError, run.LogPath);
 }
 
 bool IsFullFolderPath(const TStr& p) {
@@ -51,19 +51,17 @@ public:
   // The list of the next pass, where its files are recorded, and the list of
   // names brought (may be null). Null names end the reader's use.
   void SetList(const TStrList* names, TLogListWriter* files, TStrList* brought) {
-    delete[] upper_;
+    upper_.Clear();
     delete[] met_;
-    upper_ = nullptr;
     met_ = nullptr;
     names_ = names;
     files_ = files;
     brought_ = brought;
     next_ = 0;
     if (!names) return;
-    upper_ = new TStr[names->Count() ? names->Count() : 1];
     met_ = new bool[names->Count() ? names->Count() : 1];
     for (int i = 0; i < names->Count(); ++i) {
-      upper_[i] = UpperAscii((*names)[i]);
+      upper_.Add(UpperAscii((*names)[i]));
       met_[i] = false;
     }
   }
@@ -107,7 +105,7 @@ private:
   const TStrList* names_ = nullptr;
   TLogListWriter* files_ = nullptr;
   TStrList* brought_ = nullptr;
-  TStr* upper_ = nullptr;
+  TStrList upper_;
   bool* met_ = nullptr;
   int current_ = -1;
   int next_ = 0;  // the first entry not yet recorded
