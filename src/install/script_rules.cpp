@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "base/str_list.h"
 #include "package/stored_name.h"
 #include "script/profile_values.h"
 
@@ -152,8 +153,8 @@ void CheckFileList(const TScriptValues& script, const TStr& section, TRefusals& 
   }
 }
 
-bool AlreadySeen(const TStr* seen, int count, const TStr& name) {
-  for (int i = 0; i < count; ++i)
+bool AlreadySeen(const TStrList& seen, const TStr& name) {
+  for (int i = 0; i < seen.Count(); ++i)
     if (SameTextAscii(seen[i].c_str(), name.c_str())) return true;
   return false;
 }
@@ -165,15 +166,14 @@ void CheckOptions(const TScriptValues& script, TRefusals& r) {
   if (!group.empty() && !StaysInsideFolder(group))
     r.Add("Shortcuts", "Group", "must be a folder below the programs folder");
   // A section named by several options is checked once.
-  TStr seen[kMaxOptions * 5];
-  int seenCount = 0;
+  TStrList seen;
   static const char* const kSuffixes[] = {"_List", "_Sys", "_Reg", "_Dsk", "_Prg"};
   for (int k = 1; k <= kMaxOptions; ++k) {
     if (script.Value("Options", OptionKey(k, "_Text").c_str()).empty()) break;
     for (int j = 0; j < 5; ++j) {
       TStr section = script.Value("Options", OptionKey(k, kSuffixes[j]).c_str());
-      if (section.empty() || AlreadySeen(seen, seenCount, section)) continue;
-      seen[seenCount++] = section;
+      if (section.empty() || AlreadySeen(seen, section)) continue;
+      seen.Add(section);
       if (j < 3)
         CheckFileList(script, section, r);
       else
