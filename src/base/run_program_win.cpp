@@ -20,7 +20,8 @@ bool RunProgram(const char* application, const TStr& commandLine, int showState,
   if (wait) {
     DWORD code = 0;
     WaitForSingleObject(pi.hProcess, INFINITE);
-    GetExitCodeProcess(pi.hProcess, &code);
+    // An exit code that cannot be read is never taken for success.
+    if (!GetExitCodeProcess(pi.hProcess, &code)) code = GetLastError();
     *exitCode = code;
   }
   CloseHandle(pi.hThread);
