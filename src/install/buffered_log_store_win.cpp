@@ -14,12 +14,7 @@ bool TBufferedLogStore::Flush() {
   pending_ = 0;
   // The profile functions read "\r\n" and "\n" alike; the file is written
   // with the system's own line ends.
-  TStr text = image_.Text(), out;
-  out.reserve(text.size() + text.size() / 16);
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\n') out += '\r';
-    out += text[i];
-  }
+  TStr out = image_.Text("\r\n");
   TStr temp = path_ + ".new";
   // CREATE_NEW: a file of that name this run did not write is never
   // overwritten; a leftover of an earlier run of ours is removed first only

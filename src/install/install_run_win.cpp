@@ -151,16 +151,17 @@ TInstallOutcome StartInstall(TInstallRun& run) {
 
 TStr DescribeInstallFailure(const TError& failure) {
   if (IsPackageErrorCode(failure.Code)) return PackageErrorText(failure);
-  TStr text;
+  const char* what = "Setup failed: ";
+  TStrPart subject = failure.Subject;
   switch (failure.Code) {
-    case kInstallNoThread: text = "Setup could not start the installation."; break;
-    case kInstallLogFailed: text = "The uninstall log could not be written: " + failure.Subject; break;
-    case kInstallExtractFailed: text = "A file could not be installed: " + failure.Subject; break;
-    case kInstallEntryFailed: text = "The uninstall entry could not be written: " + failure.Subject; break;
-    case kInstallScriptRefused: text = "This setup script cannot be installed safely: " + failure.Subject; break;
-    case kInstallBadDestination: text = "The destination is not a full folder path: " + failure.Subject; break;
-    default: text = "Setup failed: " + failure.Subject; break;
+    case kInstallNoThread: what = "Setup could not start the installation."; subject = nullptr; break;
+    case kInstallLogFailed: what = "The uninstall log could not be written: "; break;
+    case kInstallExtractFailed: what = "A file could not be installed: "; break;
+    case kInstallEntryFailed: what = "The uninstall entry could not be written: "; break;
+    case kInstallScriptRefused: what = "This setup script cannot be installed safely: "; break;
+    case kInstallBadDestination: what = "The destination is not a full folder path: "; break;
   }
+  TStr text = Concat(what, subject);
   if (failure.SystemError) {
     char buf[256];
     DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,

@@ -22,6 +22,12 @@ bool Fail(TInstallRun& run, int code, unsigned systemError, const TStr& subject)
   return false;
 }
 
+// The uninstall log could not be written: the rollback would not find what
+// this run wrote, so the run stops.
+bool FailLog(TInstallRun& run, TBufferedLogStore& log) {
+  return Fail(run, kInstallLogFailed, log.Failure().SystemError, run.LogPath);
+}
+
 bool IsFullFolderPath(const TStr& p) {
   return (p.size() >= 3 && p[1] == ':' && p[2] == '\\') || (p.size() >= 3 && p[0] == '\\' && p[1] == '\\');
 }
@@ -45,19 +51,17 @@ public:
   // The list of the next pass, where its files are recorded, and the list of
   // names brought (may be null). Null names end the reader's use.
   void SetList(const TStrList* names, TLogListWriter* files, TStrList* brought) {
-    delete[] upper_;
+    upper_.Clear();
     delete[] met_;
-    upper_ = nullptr;
     met_ = nullptr;
     names_ = names;
     files_ = files;
     brought_ = brought;
     next_ = 0;
     if (!names) return;
-    upper_ = new TStr[names->Count() ? names->Count() : 1];
     met_ = new bool[names->Count() ? names->Count() : 1];
     for (int i = 0; i < names->Count(); ++i) {
-      upper_[i] = UpperAscii((*names)[i]);
+      upper_.Add(UpperAscii((*names)[i]));
       met_[i] = false;
     }
   }
@@ -104,7 +108,7 @@ private:
   const TStrList* names_ = nullptr;
   TLogListWriter* files_ = nullptr;
   TStrList* brought_ = nullptr;
-  TStr* upper_ = nullptr;
+  TStrList upper_;
   bool* met_ = nullptr;
   int current_ = -1;
   int next_ = 0;  // the first entry not yet recorded
@@ -161,7 +165,7 @@ bool ExtractList(TWorker& w, const TStrList& list, const TStr& folder, const cha
   reader.SetList(nullptr, nullptr, nullptr);
   // Written out whatever happened: a rollback must find every file written.
   if (!w.log.Flush() || reader.logFailed)
-    return Fail(w.run, kInstallLogFailed, w.log.Failure().SystemError, w.run.LogPath);
+    return FailLog(w.run, w.log);
   if (CancelFlag) return false;
   if (!ok && reader.Failure.Failed()) {
     // The cabinet layer knows best what failed (a damaged cabinet, a stored
@@ -181,7 +185,7 @@ bool AppendExtraEntries(TWorker& w, int installed) {
     TStr name = w.run.Script->Value("Uninstall", IntToStr(j).c_str());
     if (name.empty()) return true;
     if (!files.Append(name))
-      return Fail(w.run, kInstallLogFailed, w.log.Failure().SystemError, w.run.LogPath);
+      return FailLog(w.run, w.log);
   }
 }
 
@@ -191,7 +195,7 @@ bool OpenLog(TInstallRun& run, TBufferedLogStore& log) {
   if (!WriteLogHeader(log, run.Script->Value("Uninstall", "MessageString"),
                       run.Script->Value("Uninstall", "OKString")) ||
       !log.Flush())
-    return Fail(run, kInstallLogFailed, log.Failure().SystemError, run.LogPath);
+    return FailLog(run, log);
   return true;
 }
 
@@ -230,13 +234,13 @@ void RunInstallWorker(TInstallRun& run) {
   ok = ok && ExtractList(w, lists.Installed, run.Choices.Destination, kLogFiles, false, nullptr,
                          &run.InstalledFiles);
   ok = ok && !CancelFlag && AppendExtraEntries(w, run.InstalledFiles);
-  if (ok && !log.Flush()) ok = Fail(run, kInstallLogFailed, log.Failure().SystemError, run.LogPath);
+  if (ok && !log.Flush()) ok = FailLog(run, log);
   TStrList brought;
   int systemFiles = 0;
   ok = ok && !CancelFlag &&
        ExtractList(w, lists.System, run.SystemFolder, kLogSysFiles, true, &brought, &systemFiles);
   if (ok && !CancelFlag && (!RegisterSystemFiles(run, log, lists.Registration, brought) || !log.Flush()))
-    ok = Fail(run, kInstallLogFailed, log.Failure().SystemError, run.LogPath);
+    ok = FailLog(run, log);
   bool committed = ok && Commit(run);
   if (committed) {
     TUninstallEntry entry;
@@ -248,7 +252,7 @@ void RunInstallWorker(TInstallRun& run) {
     TError err;
     // On disk before the entry exists, so the log always names the entry.
     if (!WriteLogValue(log, kLogUninstall, kLogSectionName, entry.SectionName) || !log.Flush()) {
-      committed = Fail(run, kInstallLogFailed, log.Failure().SystemError, run.LogPath);
+      committed = FailLog(run, log);
     } else if (!WriteUninstallEntry(entry, run.PackagePath, run.CabinetOffset, err)) {
       committed = Fail(run, kInstallEntryFailed, err.SystemError, err.Subject);
     }

@@ -3,6 +3,7 @@
 #include "install/placeholders.h"
 #include "install/registry_values.h"
 #include "uninstall/profile_log_store.h"
+#include "uninstall/registry_text.h"
 
 namespace {
 
@@ -13,31 +14,15 @@ bool KeyExists(HKEY root, const TStr& path) {
   return true;
 }
 
-TStr ReadDefault(HKEY root, const TStr& path) {
-  HKEY key;
-  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return TStr();
-  char buf[1024];
-  DWORD type = 0, size = sizeof buf - 1;
-  TStr value;
-  if (RegQueryValueExA(key, nullptr, nullptr, &type, (BYTE*)buf, &size) == ERROR_SUCCESS &&
-      (type == REG_SZ || type == REG_EXPAND_SZ)) {
-    buf[size] = 0;
-    value = buf;
-  }
-  RegCloseKey(key);
-  return value;
-}
-
-// Creates or opens the key and sets one string value (empty name: the
-// default value). `created` tells whether the key is new.
-bool SetValue(HKEY root, const TStr& path, const char* name, const TStr& value, bool* created = nullptr) {
+// Creates or opens the key and sets its default value. `created` tells whether the key is new.
+bool SetValue(HKEY root, const TStr& path, const TStr& value, bool* created = nullptr) {
   HKEY key;
   DWORD disposition = 0;
   if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &disposition) !=
       ERROR_SUCCESS)
     return false;
   if (created) *created = disposition == REG_CREATED_NEW_KEY;
-  bool ok = RegSetValueExA(key, name && *name ? name : nullptr, 0, REG_SZ, (const BYTE*)value.c_str(),
+  bool ok = RegSetValueExA(key, nullptr, 0, REG_SZ, (const BYTE*)value.c_str(),
                            (DWORD)value.size() + 1) == ERROR_SUCCESS;
   RegCloseKey(key);
   return ok;
@@ -70,11 +55,14 @@ void WriteProductKey(TInstallRun& run) {
     WriteLogValue(log, kLogRegistry, kLogRoot, root);
     WriteLogValue(log, kLogRegistry, kLogSection, section);
   }
-  TStr user = script.Value("Registry", "User"), org = script.Value("Registry", "Organization");
-  RegSetValueExA(key, user.empty() ? nullptr : user.c_str(), 0, REG_SZ, (const BYTE*)run.Choices.UserName.c_str(),
-                 (DWORD)run.Choices.UserName.size() + 1);
-  RegSetValueExA(key, org.empty() ? nullptr : org.c_str(), 0, REG_SZ, (const BYTE*)run.Choices.Company.c_str(),
-                 (DWORD)run.Choices.Company.size() + 1);
+  // The value names come from the script; an empty one means the default value.
+  static const char* const kNames[] = {"User", "Organization"};
+  const TStr* values[] = {&run.Choices.UserName, &run.Choices.Company};
+  for (int i = 0; i < 2; ++i) {
+    TStr name = script.Value("Registry", kNames[i]);
+    RegSetValueExA(key, name.empty() ? nullptr : name.c_str(), 0, REG_SZ, (const BYTE*)values[i]->c_str(),
+                   (DWORD)values[i]->size() + 1);
+  }
   RegCloseKey(key);
   NoteDone(run.Observer, "key set", keyName);
 }
@@ -82,35 +70,34 @@ void WriteProductKey(TInstallRun& run) {
 void WriteAssociation(TInstallRun& run, int i) {
   const TScriptValues& script = *run.Script;
   if (run.LogPath.empty()) return;
-  TStr n = IntToStr(i);
-  TStr ext = script.Value("RegisterExt", ("Ext" + n).c_str());
-  TStr title = script.Value("RegisterExt", ("ActionTitle" + n).c_str());
-  TStr action = ExpandInstallPath(script.Value("RegisterExt", ("Action" + n).c_str()), run.Choices.Destination);
+  TStr ext = NumberedValue(script, "RegisterExt", "Ext", i);
+  TStr title = NumberedValue(script, "RegisterExt", "ActionTitle", i);
+  TStr action = ExpandInstallPath(NumberedValue(script, "RegisterExt", "Action", i), run.Choices.Destination);
   if (ext.empty() || title.empty()) return;
   TProfileLogStore log(run.LogPath);
 
-  TStr type = ReadDefault(HKEY_CLASSES_ROOT, ext);
+  TStr type = ReadRegistryText(HKEY_CLASSES_ROOT, ext, nullptr);
   if (type.empty()) {
-    type = script.Value("RegisterExt", ("Type" + n).c_str());
+    type = NumberedValue(script, "RegisterExt", "Type", i);
     if (type.empty()) return;
     bool createdExt = false;
-    if (!SetValue(HKEY_CLASSES_ROOT, ext, "", type, &createdExt)) return;
+    if (!SetValue(HKEY_CLASSES_ROOT, ext, type, &createdExt)) return;
     if (createdExt) AppendToLogList(log, kLogCreated, kLogKeyWord, ext);
     if (!KeyExists(HKEY_CLASSES_ROOT, type)) {
       bool createdType = false;
-      if (!SetValue(HKEY_CLASSES_ROOT, type, "", script.Value("RegisterExt", ("Desc" + n).c_str()), &createdType))
+      if (!SetValue(HKEY_CLASSES_ROOT, type, NumberedValue(script, "RegisterExt", "Desc", i), &createdType))
         return;
       if (createdType) AppendToLogList(log, kLogCreated, kLogKeyWord, type);
-      TStr icon = ExpandInstallPath(script.Value("RegisterExt", ("FileIcon" + n).c_str()), run.Choices.Destination);
-      SetValue(HKEY_CLASSES_ROOT, type + "\\DefaultIcon", "", icon);
-      SetValue(HKEY_CLASSES_ROOT, type + "\\shell\\open\\command", "", action);
+      TStr icon = ExpandInstallPath(NumberedValue(script, "RegisterExt", "FileIcon", i), run.Choices.Destination);
+      SetValue(HKEY_CLASSES_ROOT, type + "\\DefaultIcon", icon);
+      SetValue(HKEY_CLASSES_ROOT, type + "\\shell\\open\\command", action);
     }
   }
   // Another program's verb of that name stays as it is, and is not ours to
   // remove.
   TStr verb = Concat(type, "\\shell\\", title);
   if (KeyExists(HKEY_CLASSES_ROOT, verb)) return;
-  if (SetValue(HKEY_CLASSES_ROOT, verb + "\\command", "", action)) {
+  if (SetValue(HKEY_CLASSES_ROOT, verb + "\\command", action)) {
     AppendToLogList(log, kLogExtensions, kLogPathWord, verb);
     NoteDone(run.Observer, "key set", "HKEY_CLASSES_ROOT\\" + verb);
   } else {

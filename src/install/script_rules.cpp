@@ -1,5 +1,8 @@
 #include "install/script_rules.h"
 
+#include <string.h>
+
+#include "base/str_list.h"
 #include "package/stored_name.h"
 #include "script/profile_values.h"
 
@@ -7,6 +10,10 @@ bool StaysInsideFolder(const TStr& relative) { return IsSafeStoredName(relative.
 
 bool IsPlainFileName(const TStr& name) {
   return StaysInsideFolder(name) && name.find("\\") == TStr::npos && name.find("/") == TStr::npos;
+}
+
+TStr NumberedValue(const TScriptValues& script, const char* section, const char* word, int n) {
+  return script.Value(section, Concat(word, IntToStr(n)).c_str());
 }
 
 namespace {
@@ -45,14 +52,16 @@ bool IsSharedRegistryKey(const TStr& section) {
   TStr path = UpperAscii(section);
   while (!path.empty() && path[0] == '\\') path = path.substr(1);
   while (!path.empty() && path.back() == '\\') path.resize(path.size() - 1);
-  static const char* const shared[] = {
-      "", "SOFTWARE", "SYSTEM", "HARDWARE", "SAM", "SECURITY", "CONTROL PANEL", "ENVIRONMENT",
-      "CONSOLE", "NETWORK", "PRINTERS", "KEYBOARD LAYOUT", "APPEVENTS", "IDENTITIES",
-      "VOLATILE ENVIRONMENT", "SOFTWARE\\MICROSOFT", "SOFTWARE\\CLASSES", "SOFTWARE\\POLICIES",
-      "SOFTWARE\\WOW6432NODE", "SOFTWARE\\MICROSOFT\\WINDOWS",
-      "SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION",
-      "SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\UNINSTALL"};
-  for (const char* s : shared)
+  // One name after another, each ended by a zero byte: no table of pointers.
+  static const char kShared[] =
+      "SOFTWARE\0" "SYSTEM\0" "HARDWARE\0" "SAM\0" "SECURITY\0" "CONTROL PANEL\0" "ENVIRONMENT\0"
+      "CONSOLE\0" "NETWORK\0" "PRINTERS\0" "KEYBOARD LAYOUT\0" "APPEVENTS\0" "IDENTITIES\0"
+      "VOLATILE ENVIRONMENT\0" "SOFTWARE\\MICROSOFT\0" "SOFTWARE\\CLASSES\0" "SOFTWARE\\POLICIES\0"
+      "SOFTWARE\\WOW6432NODE\0" "SOFTWARE\\MICROSOFT\\WINDOWS\0"
+      "SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\0"
+      "SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\UNINSTALL\0";
+  if (path.empty()) return true;
+  for (const char* s = kShared; *s; s += strlen(s) + 1)
     if (path == s) return true;
   return path.find("\\\\") != TStr::npos;
 }
@@ -91,17 +100,23 @@ void CheckRegistry(const TScriptValues& script, TRefusals& r) {
 }
 
 void CheckAssociations(const TScriptValues& script, TRefusals& r) {
+  struct TRule {
+    const char* word;
+    bool dotted;
+    const char* reason;
+  };
+  static const TRule kRules[] = {
+      {"Ext", true, "must be an extension with its dot, such as .abc"},
+      {"Type", false, "must be one key name: empty it would make the uninstall delete keys of every file type"},
+      {"ActionTitle", false,
+       "must be one verb name: empty it would make the uninstall delete all verbs of the file type"}};
   // The finish page lists entries up to the last consecutive caption.
-  for (int i = 1; !script.Value("RegisterExt", Numbered("Caption", i).c_str()).empty(); ++i) {
-    TStr ext = script.Value("RegisterExt", Numbered("Ext", i).c_str());
-    if (!IsSingleKeyName(ext) || ext[0] != '.')
-      r.Add("RegisterExt", Numbered("Ext", i), "must be an extension with its dot, such as .abc");
-    if (!IsSingleKeyName(script.Value("RegisterExt", Numbered("Type", i).c_str())))
-      r.Add("RegisterExt", Numbered("Type", i),
-            "must be one key name: empty it would make the uninstall delete keys of every file type");
-    if (!IsSingleKeyName(script.Value("RegisterExt", Numbered("ActionTitle", i).c_str())))
-      r.Add("RegisterExt", Numbered("ActionTitle", i),
-            "must be one verb name: empty it would make the uninstall delete all verbs of the file type");
+  for (int i = 1; !NumberedValue(script, "RegisterExt", "Caption", i).empty(); ++i) {
+    for (const TRule& rule : kRules) {
+      TStr value = NumberedValue(script, "RegisterExt", rule.word, i);
+      if (!IsSingleKeyName(value) || (rule.dotted && value[0] != '.'))
+        r.Add("RegisterExt", Numbered(rule.word, i), rule.reason);
+    }
   }
 }
 
@@ -138,8 +153,8 @@ void CheckFileList(const TScriptValues& script, const TStr& section, TRefusals& 
   }
 }
 
-bool AlreadySeen(const TStr* seen, int count, const TStr& name) {
-  for (int i = 0; i < count; ++i)
+bool AlreadySeen(const TStrList& seen, const TStr& name) {
+  for (int i = 0; i < seen.Count(); ++i)
     if (SameTextAscii(seen[i].c_str(), name.c_str())) return true;
   return false;
 }
@@ -151,29 +166,23 @@ void CheckOptions(const TScriptValues& script, TRefusals& r) {
   if (!group.empty() && !StaysInsideFolder(group))
     r.Add("Shortcuts", "Group", "must be a folder below the programs folder");
   // A section named by several options is checked once.
-  TStr seen[kMaxOptions * 5];
-  int seenCount = 0;
-  static const char* const lists[] = {"_List", "_Sys", "_Reg"};
+  TStrList seen;
+  static const char* const kSuffixes[] = {"_List", "_Sys", "_Reg", "_Dsk", "_Prg"};
   for (int k = 1; k <= kMaxOptions; ++k) {
     if (script.Value("Options", OptionKey(k, "_Text").c_str()).empty()) break;
-    for (const char* suffix : lists) {
-      TStr section = script.Value("Options", OptionKey(k, suffix).c_str());
-      if (section.empty() || AlreadySeen(seen, seenCount, section)) continue;
-      seen[seenCount++] = section;
-      CheckFileList(script, section, r);
-    }
-    TStr dsk = script.Value("Options", OptionKey(k, "_Dsk").c_str());
-    if (!dsk.empty() && !AlreadySeen(seen, seenCount, dsk)) {
-      seen[seenCount++] = dsk;
-      CheckShortcutSection(script, dsk, true, r);
-    }
-    TStr prg = script.Value("Options", OptionKey(k, "_Prg").c_str());
-    if (!prg.empty() && !AlreadySeen(seen, seenCount, prg)) {
-      seen[seenCount++] = prg;
-      // Without a group the programs-menu shortcuts lie in the programs
-      // folder itself. With one, the user may still pick an existing group;
-      // the install run records RmDir only for a folder it created.
-      CheckShortcutSection(script, prg, group.empty(), r);
+    for (int j = 0; j < 5; ++j) {
+      TStr section = script.Value("Options", OptionKey(k, kSuffixes[j]).c_str());
+      if (section.empty() || AlreadySeen(seen, section)) continue;
+      seen.Add(section);
+      if (j < 3)
+        CheckFileList(script, section, r);
+      else
+        // Desktop shortcuts lie directly in the desktop folder without a
+        // Subgroup. Without a group the programs-menu shortcuts lie in the
+        // programs folder itself. With one, the user may still pick an
+        // existing group; the install run records RmDir only for a folder
+        // it created.
+        CheckShortcutSection(script, section, j == 3 || group.empty(), r);
     }
   }
 }

@@ -19,6 +19,9 @@ public:
   virtual bool Has(const char* section, const char* key) const { return !Value(section, key).empty(); }
 };
 
+// The value of a numbered key: `word` followed by `n` (Name1, Ext2).
+TStr NumberedValue(const TScriptValues& script, const char* section, const char* word, int n);
+
 // One value the installer refuses: where it is and a reason a publisher can act
 // on ("would delete the whole Uninstall key on uninstall").
 struct TScriptRefusal {

@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include "base/files.h"
+#include "base/shell_folders.h"
 #include "install/placeholders.h"
 #include "install/shortcuts.h"
 #include "script/profile_values.h"
@@ -16,16 +17,6 @@ const CLSID kShellLink = {0x00021401, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 const IID kShellLinkA = {0x000214EE, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 const IID kPersistFile = {0x0000010B, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 
-TStr ShellFolder(int csidl) {
-  TStr path;
-  LPITEMIDLIST list = nullptr;
-  if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, csidl, &list)) && list) {
-    char buf[MAX_PATH];
-    if (SHGetPathFromIDListA(list, buf)) path = buf;
-    CoTaskMemFree(list);
-  }
-  return path;
-}
 
 TStr WithoutBackslash(const TStr& folder) {
   TStr f = folder;
@@ -82,8 +73,8 @@ bool SaveLink(const TStr& linkPath, const TStr& target, const TStr& arguments, c
 }  // namespace
 
 TStr ShortcutBaseFolder(TShortcutKind kind, const TStr& group) {
-  if (kind == kDesktopShortcuts) return ShellFolder(CSIDL_DESKTOPDIRECTORY);
-  TStr programs = ShellFolder(CSIDL_PROGRAMS);
+  if (kind == kDesktopShortcuts) return GetSpecialFolder(CSIDL_DESKTOPDIRECTORY);
+  TStr programs = GetSpecialFolder(CSIDL_PROGRAMS);
   if (programs.empty() || group.empty()) return programs;
   return WithBackslash(programs) + group;
 }
@@ -102,6 +93,7 @@ void CreateShortcuts(TInstallRun& run, TShortcutKind kind, const TStr& baseOverr
   // A group the user picked from the existing ones is not this installation's.
   if (kind == kProgramShortcuts && run.Choices.GroupExisted) shared = base;
 
+  TStr sharedBare = WithoutBackslash(shared);
   const char* suffix = kind == kDesktopShortcuts ? "_Dsk" : "_Prg";
   TPlaceholderValues places{run.WindowsFolder, run.Choices.Destination, run.LogName};
   TProfileLogStore log(run.LogPath);
@@ -113,19 +105,19 @@ void CreateShortcuts(TInstallRun& run, TShortcutKind kind, const TStr& baseOverr
     TStr subgroup = script.Value(s, "Subgroup");
     if (!subgroup.empty() && !StaysInsideFolder(subgroup)) continue;
     TStr folder = subgroup.empty() ? base : WithBackslash(base) + subgroup;
+    TStr folderBare = WithoutBackslash(folder);
     for (int n = 1;; ++n) {
-      TStr num = IntToStr(n);
-      TStr name = script.Value(s, ("Name" + num).c_str());
+      TStr name = NumberedValue(script, s, "Name", n);
       if (name.empty()) break;
       if (!IsPlainFileName(name)) continue;
       TStr target, arguments, icon;
       int iconIndex = 0;
-      SplitTargetArguments(ResolveScriptPath(script.Value(s, ("File" + num).c_str()), places), &target, &arguments);
-      SplitIconReference(ResolveScriptPath(script.Value(s, ("Icon" + num).c_str()), places), &icon, &iconIndex);
+      SplitTargetArguments(ResolveScriptPath(NumberedValue(script, s, "File", n), places), &target, &arguments);
+      SplitIconReference(ResolveScriptPath(NumberedValue(script, s, "Icon", n), places), &icon, &iconIndex);
       TStr linkPath = Concat(WithBackslash(folder), name, ".lnk");
-      if (!MakeFolder(run, WithoutBackslash(shared), folder)) continue;
+      if (!MakeFolder(run, sharedBare, folder)) continue;
       if (!SaveLink(linkPath, target, arguments, WorkingFolderOf(target), icon, iconIndex,
-                    script.Value(s, ("Desc" + num).c_str()))) {
+                    NumberedValue(script, s, "Desc", n))) {
         NoteFailed(run.Observer, "shortcut made", linkPath, GetLastError());
         continue;
       }
@@ -133,9 +125,9 @@ void CreateShortcuts(TInstallRun& run, TShortcutKind kind, const TStr& baseOverr
       if (run.ShortcutCount == 0) WriteLogValue(log, kLogShortcuts, kLogGroup, group);
       ++run.ShortcutCount;
       WriteLogValue(log, kLogShortcuts, LogListKey(kLogLinkWord, run.ShortcutCount).c_str(), linkPath);
-      bool removable = ProfileInteger(script.Value(s, ("RmDir" + num).c_str()), 0) != 0 &&
-                       !SameTextAscii(WithoutBackslash(folder).c_str(), WithoutBackslash(shared).c_str()) &&
-                       Listed(run.CreatedFolders, WithoutBackslash(folder));
+      bool removable = ProfileInteger(NumberedValue(script, s, "RmDir", n), 0) != 0 &&
+                       !SameTextAscii(folderBare.c_str(), sharedBare.c_str()) &&
+                       Listed(run.CreatedFolders, folderBare);
       WriteLogValue(log, kLogShortcuts, LogListKey(kLogRmDirWord, run.ShortcutCount).c_str(),
                     removable ? "1" : "0");
     }

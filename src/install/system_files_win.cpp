@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "base/process_state.h"
+#include "base/run_program.h"
 #include "install/system_files.h"
 #include "script/texts.h"
 #include "uninstall/registration_command.h"
@@ -10,21 +11,9 @@ namespace {
 // Starts the tool by its full path (never searched for along the path) and
 // waits; the exit code, or the system error when it cannot start.
 unsigned RunTool(const TStr& tool, const TStr& commandLine) {
-  STARTUPINFOA si;
-  ZeroMemory(&si, sizeof si);
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESHOWWINDOW;
-  si.wShowWindow = SW_SHOWNORMAL;
-  PROCESS_INFORMATION pi;
-  TStr line = commandLine;  // CreateProcessA may write into it
-  if (!CreateProcessA(tool.c_str(), line.buffer(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
-                      nullptr, nullptr, &si, &pi))
-    return GetLastError();
-  WaitForSingleObject(pi.hProcess, INFINITE);
-  DWORD code = 1;
-  if (!GetExitCodeProcess(pi.hProcess, &code)) code = GetLastError();
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  unsigned code;
+  TError error;
+  if (!RunProgram(tool.c_str(), commandLine, SW_SHOWNORMAL, true, &code, &error)) return error.SystemError;
   return code;
 }
 

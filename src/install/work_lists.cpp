@@ -13,10 +13,11 @@ void BuildWorkLists(const TScriptValues& script, const TInstallChoices& choices,
   int count = choices.ComponentCount < kMaxOptions ? choices.ComponentCount : kMaxOptions;
   for (int i = 0; i < count; ++i) {
     if (!choices.ComponentChecks[i]) continue;
-    TStr option = "Option" + IntToStr(i + 1);
-    ReadFileList(script, script.Value("Options", (option + "_List").c_str()), out.Installed);
-    ReadFileList(script, script.Value("Options", (option + "_Sys").c_str()), out.System);
-    ReadFileList(script, script.Value("Options", (option + "_Reg").c_str()), out.Registration);
+    static const char* const kSuffixes[] = {"_List", "_Sys", "_Reg"};
+    TStrList* lists[] = {&out.Installed, &out.System, &out.Registration};
+    TStr number = IntToStr(i + 1);
+    for (int j = 0; j < 3; ++j)
+      ReadFileList(script, script.Value("Options", Concat("Option", number, kSuffixes[j]).c_str()), *lists[j]);
     out.TotalBytes += choices.ComponentSizes[i];
   }
 }

@@ -5,9 +5,11 @@
 #include "uninstall/folder_walk.h"
 #include "uninstall/uninstall_log.h"
 
-static bool InList(const char* const* list, const char* text) {
-  for (; *list; list++)
-    if (SameTextAscii(*list, text)) return true;
+// `list` holds names one after another, each ended by a zero byte, and an
+// empty name after the last: no table of pointers to relocate.
+static bool InList(const char* list, const char* text) {
+  for (; *list; list += strlen(list) + 1)
+    if (SameTextAscii(list, text)) return true;
   return false;
 }
 
@@ -59,23 +61,23 @@ bool IsFullFilePath(const TStr& path) {
 bool IsProductKeyPath(const TStr& keyPath) {
   // Keys whose removal would take other programs' settings or the system's
   // own with them, whatever the root.
-  static const char* const kSystemKeys[] = {
-      "Software", "Software\\Classes", "Software\\Microsoft", "Software\\Microsoft\\Windows",
-      "Software\\Microsoft\\Windows\\CurrentVersion",
-      "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
-      "Software\\Microsoft\\Windows NT", "Software\\Microsoft\\Windows NT\\CurrentVersion",
-      "Software\\Policies", "Software\\Wow6432Node", "System", "System\\CurrentControlSet",
-      "Hardware", "SAM", "Security", "Control Panel", "Environment", "AppEvents", "Console",
-      "Keyboard Layout", "Network", "Printers", "Identities", "Volatile Environment", nullptr};
+  static const char kSystemKeys[] =
+      "Software\0" "Software\\Classes\0" "Software\\Microsoft\0" "Software\\Microsoft\\Windows\0"
+      "Software\\Microsoft\\Windows\\CurrentVersion\0"
+      "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\0" "Software\\Microsoft\\Windows NT\0"
+      "Software\\Microsoft\\Windows NT\\CurrentVersion\0" "Software\\Policies\0"
+      "Software\\Wow6432Node\0" "System\0" "System\\CurrentControlSet\0" "Hardware\0" "SAM\0"
+      "Security\0" "Control Panel\0" "Environment\0" "AppEvents\0" "Console\0" "Keyboard Layout\0"
+      "Network\0" "Printers\0" "Identities\0" "Volatile Environment\0";
   return WellFormedKeyPath(keyPath) && !InList(kSystemKeys, keyPath.c_str());
 }
 
 // File types and class keys the system itself relies on.
-static const char* const kSystemClassKeys[] = {
-    "*", "AllFilesystemObjects", "AppID", "CLSID", "Directory", "Drive", "Folder", "Installer",
-    "Interface", "TypeLib", "Unknown", "exefile", "comfile", "batfile", "cmdfile", "lnkfile",
-    "piffile", "scrfile", "regfile", "dllfile", "inffile", "Msi.Package", ".exe", ".com", ".bat",
-    ".cmd", ".lnk", ".pif", ".scr", ".reg", ".dll", ".inf", ".msi", nullptr};
+static const char kSystemClassKeys[] =
+    "*\0" "AllFilesystemObjects\0" "AppID\0" "CLSID\0" "Directory\0" "Drive\0" "Folder\0" "Installer\0"
+    "Interface\0" "TypeLib\0" "Unknown\0" "exefile\0" "comfile\0" "batfile\0" "cmdfile\0" "lnkfile\0"
+    "piffile\0" "scrfile\0" "regfile\0" "dllfile\0" "inffile\0" "Msi.Package\0" ".exe\0" ".com\0"
+    ".bat\0" ".cmd\0" ".lnk\0" ".pif\0" ".scr\0" ".reg\0" ".dll\0" ".inf\0" ".msi\0";
 
 bool IsVerbKeyPath(const TStr& keyPath) {
   if (!WellFormedKeyPath(keyPath) || CountSteps(keyPath) != 3) return false;

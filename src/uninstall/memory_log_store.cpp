@@ -25,7 +25,7 @@ bool TMemoryLogStore::Write(const char* section, const char* key, const TStr& va
   return true;
 }
 
-TStr TMemoryLogStore::Text() const {
+TStr TMemoryLogStore::Text(const char* lineEnd) const {
   TStr out;
   TStrList done;
   for (int i = 0; i < sections_.Count(); ++i) {
@@ -33,10 +33,10 @@ TStr TMemoryLogStore::Text() const {
     for (int d = 0; d < done.Count(); ++d) seen = seen || SameTextAscii(done[d].c_str(), sections_[i].c_str());
     if (seen) continue;
     done.Add(sections_[i]);
-    out += Concat("[", sections_[i], "]\n");
+    out += Concat("[", sections_[i], "]", lineEnd);
     for (int k = i; k < sections_.Count(); ++k) {
       if (SameTextAscii(sections_[k].c_str(), sections_[i].c_str()))
-        out += Concat(keys_[k], "=", values_[k], "\n");
+        out += Concat(keys_[k], "=", values_[k], lineEnd);
     }
   }
   return out;

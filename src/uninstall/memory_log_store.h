@@ -12,8 +12,9 @@ public:
   // Makes every later write fail, as a full disk would.
   void FailWrites(bool on) { failWrites_ = on; }
   // The whole store as an INI text: sections in the order their first key
-  // was written, keys in the order they were first written, "\n" line ends.
-  TStr Text() const;
+  // was written, keys in the order they were first written, each line ended
+  // by `lineEnd`.
+  TStr Text(const char* lineEnd = "\n") const;
 
 private:
   int Find(const char* section, const char* key) const;

@@ -110,11 +110,14 @@ bool StartRemovalHelper(const TStr& message, bool quiet) {
 // True when `file` holds the same bytes as the running program: the helper
 // is a copy of the uninstaller, so the uninstaller file matches and any other
 // file does not.
+static HANDLE OpenToCompare(const TStr& path) {
+  return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 static bool IsCopyOfSelf(const TStr& file) {
-  HANDLE a = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  HANDLE b = CreateFileA(ProgramArg0.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE a = OpenToCompare(file);
+  HANDLE b = OpenToCompare(ProgramArg0);
   bool same = a != INVALID_HANDLE_VALUE && b != INVALID_HANDLE_VALUE &&
               GetFileSize(a, nullptr) == GetFileSize(b, nullptr) && GetFileSize(a, nullptr) != INVALID_FILE_SIZE;
   TStr x, y;

@@ -2,26 +2,16 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include "base/shell_folders.h"
 #include "uninstall/undo_steps.h"
-
-static TStr ShellFolder(int csidl) {
-  LPITEMIDLIST list = nullptr;
-  TStr result;
-  if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, csidl, &list)) && list) {
-    char buf[MAX_PATH];
-    if (SHGetPathFromIDListA(list, buf)) result = buf;
-    CoTaskMemFree(list);
-  }
-  return result;
-}
 
 void AddShortcutRoots(TFolderSet& roots, TStr* programsFolder) {
   // The installer writes to the current user's folders; the all-users ones
   // are accepted too, for an uninstall run by another user of the machine.
   static const unsigned char kRoots[] = {CSIDL_DESKTOPDIRECTORY, CSIDL_PROGRAMS,
                                          CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_COMMON_PROGRAMS};
-  for (unsigned char csidl : kRoots) roots.Add(ShellFolder(csidl));
-  *programsFolder = ShellFolder(CSIDL_PROGRAMS);
+  for (unsigned char csidl : kRoots) roots.Add(GetSpecialFolder(csidl));
+  *programsFolder = GetSpecialFolder(CSIDL_PROGRAMS);
 }
 
 void AddWellKnownFolders(TFolderSet& keep) {
@@ -35,9 +25,9 @@ void AddWellKnownFolders(TFolderSet& keep) {
       CSIDL_SENDTO, CSIDL_TEMPLATES, CSIDL_COMMON_TEMPLATES, CSIDL_MYMUSIC, CSIDL_MYPICTURES,
       CSIDL_MYVIDEO, CSIDL_ADMINTOOLS, CSIDL_COMMON_ADMINTOOLS, CSIDL_INTERNET_CACHE,
       CSIDL_COOKIES, CSIDL_HISTORY, CSIDL_NETHOOD, CSIDL_PRINTHOOD};
-  for (unsigned char csidl : kFolders) keep.Add(ShellFolder(csidl));
+  for (unsigned char csidl : kFolders) keep.Add(GetSpecialFolder(csidl));
   // The folder that holds every user's profile.
-  TStr profile = ShellFolder(CSIDL_PROFILE);
+  TStr profile = GetSpecialFolder(CSIDL_PROFILE);
   size_t cut = profile.find_last_of("\\");
   if (cut != TStr::npos) keep.Add(profile.substr(0, cut));
   char buf[MAX_PATH + 1];

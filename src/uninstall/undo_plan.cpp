@@ -2,20 +2,28 @@
 
 #include "uninstall/log_checks.h"
 
+#include <new>
+#include <stdlib.h>
+
 const char kDefaultDoneMessage[] = "Uninstall complete.";
 
-TUndoSteps::~TUndoSteps() { delete[] items_; }
+TUndoSteps::~TUndoSteps() {
+  for (int i = 0; i < count_; i++) items_[i].~TUndoStep();
+  free(items_);
+}
 
 void TUndoSteps::Add(const TUndoStep& step) {
   if (count_ == cap_) {
     int cap = cap_ ? cap_ * 2 : 16;
-    TUndoStep* grown = new TUndoStep[cap];
-    for (int i = 0; i < count_; i++) grown[i] = static_cast<TUndoStep&&>(items_[i]);
-    delete[] items_;
-    items_ = grown;
+    // Grown in place: a step's text owns only a heap pointer, so its bytes
+    // may move without running any constructor.
+    void* grown = realloc(static_cast<void*>(items_), sizeof(TUndoStep) * cap);
+    if (!grown) abort();
+    items_ = static_cast<TUndoStep*>(grown);
     cap_ = cap;
   }
-  items_[count_++] = step;
+  new (&items_[count_]) TUndoStep(step);
+  ++count_;
 }
 
 namespace {

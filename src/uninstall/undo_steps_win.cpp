@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "base/run_program.h"
 #include "uninstall/registration_command.h"
 #include "uninstall/undo_steps.h"
 
@@ -88,18 +89,11 @@ static bool Unregister(const TStr& path, const TStr& systemFolder) {
   // A file that is gone has nothing left to unregister.
   if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
   TStr line = RegistrationCommand(systemFolder, path.substr(WithBackslash(systemFolder).size()), true);
-  STARTUPINFOA si;
-  ZeroMemory(&si, sizeof si);
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESHOWWINDOW;
-  si.wShowWindow = SW_SHOWNORMAL;
-  PROCESS_INFORMATION pi;
-  if (!CreateProcessA(RegistrationTool(systemFolder).c_str(), line.buffer(), nullptr, nullptr, FALSE, 0,
-                      nullptr, nullptr, &si, &pi))
-    return true;  // the tool's result is not examined: the file itself goes next
-  WaitForSingleObject(pi.hProcess, INFINITE);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  unsigned code;
+  TError error;
+  // The tool's result is not examined, nor whether it could start: the file
+  // itself goes next.
+  RunProgram(RegistrationTool(systemFolder).c_str(), line, SW_SHOWNORMAL, true, &code, &error);
   return true;
 }
 

@@ -4,6 +4,7 @@
 #include "base/message_box.h"
 #include "base/process_state.h"
 #include "uninstall/profile_log_store.h"
+#include "uninstall/registry_text.h"
 #include "uninstall/removal_helper.h"
 #include "uninstall/undo_steps.h"
 #include "uninstall/uninstall_run.h"
@@ -40,19 +41,7 @@ static bool NamesProgram(const TStr& commandLine, const TStr& program) {
 }
 
 static TStr EntryCommand(const TStr& entryName) {
-  TStr result;
-  HKEY key;
-  TStr path = Concat(kUninstallListKey, "\\", entryName);
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return result;
-  char buf[1024];
-  DWORD size = sizeof buf - 1, type = 0;
-  if (RegQueryValueExA(key, "UninstallString", nullptr, &type, (BYTE*)buf, &size) == ERROR_SUCCESS &&
-      (type == REG_SZ || type == REG_EXPAND_SZ)) {
-    buf[size] = 0;
-    result = buf;
-  }
-  RegCloseKey(key);
-  return result;
+  return ReadRegistryText(HKEY_LOCAL_MACHINE, Concat(kUninstallListKey, "\\", entryName), "UninstallString");
 }
 
 // Several products may share one uninstaller file: it stays while any other
@@ -73,16 +62,23 @@ static bool AnyEntryUses(const TStr& program) {
 }
 
 static TStr StepSubject(const TUndoStep& step) {
+  const char* root = nullptr;
+  const char* below = nullptr;
   switch (step.Kind) {
     case kUndoDeleteProductKey:
-      return Concat(step.LocalMachine ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\", step.Target);
+      root = step.LocalMachine ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\";
+      break;
     case kUndoDeleteClassKey:
-      return Concat("HKEY_CLASSES_ROOT\\", step.Target);
+      root = "HKEY_CLASSES_ROOT\\";
+      break;
     case kUndoDeleteUninstallEntry:
-      return Concat("HKEY_LOCAL_MACHINE\\", kUninstallListKey, "\\", step.Target);
+      root = "HKEY_LOCAL_MACHINE\\";
+      below = kUninstallListKey;
+      break;
     default:
-      return step.Target;
+      break;
   }
+  return Concat(root, below, below ? "\\" : nullptr, step.Target);
 }
 
 void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* outcome, TRunObserver* observer) {

@@ -6,8 +6,8 @@
 
 #include "app/com_object.h"
 #include "app/registry_strings.h"
-#include "app/run_program.h"
-#include "app/shell_folders.h"
+#include "base/run_program.h"
+#include "base/shell_folders.h"
 #include "app/windows_family.h"
 #include "base/files.h"
 #include "base/process_state.h"

@@ -450,6 +450,21 @@ TEST_CASE("each dangerous script is refused before anything is installed") {
   }
 }
 
+TEST_CASE("a log that cannot be written stops the run before anything is installed, naming the log") {
+  Fixture f("nolog");
+  // A folder where the log's fresh copy goes: the first write-out fails.
+  CreateDirectoryA((f.dir + "Program Files").c_str(), nullptr);
+  CreateDirectoryA(f.dest.c_str(), nullptr);
+  REQUIRE(CreateDirectoryA((f.dest + "\\Uninst.log.new").c_str(), nullptr));
+  CHECK(StartInstall(f.run) == kInstallFailed);
+  CHECK_FALSE(InstallSucceeded.IsSet());
+  CHECK_FALSE(Exists(f.dest + "\\engtest.txt"));
+  CHECK_FALSE(KeyExists(HKEY_LOCAL_MACHINE, f.EntryKey()));
+  REQUIRE(g_messages.size() == 2);
+  CHECK(g_messages[0].find("Error|The uninstall log could not be written: " + f.dest + "\\Uninst.log") == 0);
+  CHECK(g_messages[1] == "Warning|Setup was aborted.");
+}
+
 TEST_CASE("a run with nothing selected still writes the log, the entry and the uninstaller") {
   Fixture f("empty");
   f.run.Choices.ComponentChecks[0] = f.run.Choices.ComponentChecks[2] = false;

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "app/run_program.h"
+#include "base/run_program.h"
 
 bool RunProgram(const char* application, const TStr& commandLine, int showState, bool wait,
                 unsigned* exitCode, TError* error) {
@@ -20,7 +20,8 @@ bool RunProgram(const char* application, const TStr& commandLine, int showState,
   if (wait) {
     DWORD code = 0;
     WaitForSingleObject(pi.hProcess, INFINITE);
-    GetExitCodeProcess(pi.hProcess, &code);
+    // An exit code that cannot be read is never taken for success.
+    if (!GetExitCodeProcess(pi.hProcess, &code)) code = GetLastError();
     *exitCode = code;
   }
   CloseHandle(pi.hThread);

@@ -2,7 +2,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include "app/shell_folders.h"
+#include "base/shell_folders.h"
 
 TStr GetWindowsDir() {
   char buf[260];
