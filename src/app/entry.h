@@ -11,7 +11,7 @@ void RunInstallMode();
 // setup-full.exe, the same program with the wizard, sets RunWizardRoad.
 extern void (*InstallRoad)();
 void RunReadyRoad();
-// The unattended install (/S) needs the install engine, which only the
-// program with the wizard carries; setup-full.exe sets it to
-// RunSilentInstall. Without it /S is refused with exit code 1.
+// The unattended install (/S): both programs set it to RunSilentInstall, so
+// the install engine is linked only into programs that offer it. Without it
+// /S is refused with exit code 1.
 extern int (*UnattendedInstall)();

@@ -4,8 +4,8 @@
 #include <windows.h>
 
 #include "app/entry.h"
-#ifdef KESTIN_WIZARD_ROAD
 #include "app/silent_mode.h"
+#ifdef KESTIN_WIZARD_ROAD
 #include "wizard/wizard_road.h"
 #endif
 
@@ -44,9 +44,9 @@ static void RestrictLibrarySearch() {
 extern "C" void WINAPI KestinEntry() {
   RestrictLibrarySearch();
   RunStaticConstructors();
+  UnattendedInstall = RunSilentInstall;
 #ifdef KESTIN_WIZARD_ROAD
   InstallRoad = RunWizardRoad;
-  UnattendedInstall = RunSilentInstall;
 #endif
   ExitProcess((UINT)RunChosenMode());
 }
