@@ -10,6 +10,8 @@
 
 #include "base/message_box.h"
 #include "register/registration.h"
+#include "register/http_post.h"
+#include "register/uploader.h"
 #include "script/texts.h"
 #include "test_files.h"
 
@@ -252,4 +254,74 @@ TEST_CASE("registration: declining or switched off, nothing is posted") {
   CHECK_FALSE(off.Finish());
   CHECK(g_boxes.empty());
   CHECK(RequestCount() == before);
+}
+
+namespace {
+std::vector<std::string> g_statusTexts;
+// Every text given to the status window's label, as it is given.
+LRESULT CALLBACK NoteStatus(int code, WPARAM wParam, LPARAM lParam) {
+  const CWPSTRUCT* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+  if (code == HC_ACTION && m->message == WM_SETTEXT && CurrentUploader && CurrentUploader->Dialog &&
+      CurrentUploader->Dialog->StatusLabel && m->hwnd == CurrentUploader->Dialog->StatusLabel->Handle)
+    g_statusTexts.push_back(reinterpret_cast<const char*>(m->lParam));
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+}  // namespace
+
+TEST_CASE("status window: the steps in order, then the wait, gone with the uploader") {
+  if (!ServerPresent()) return;
+  TFakeWizard w("/ok");
+  g_statusTexts.clear();
+  HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, NoteStatus, nullptr, GetCurrentThreadId());
+  HWND window;
+  {
+    TUploader uploader;
+    CurrentUploader = &uploader;
+    uploader.CreateDialog(&w.Form);
+    window = uploader.Dialog->Handle;
+    int code = -9;
+    TStr answer = uploader.Upload(TFakeWizard::Url("/ok").c_str(), "usr=x", &code);
+    CHECK(code == 0);
+    CHECK(answer == kOkAnswer);
+    CHECK(IsWindowVisible(window));
+    CHECK(uploader.Dialog->StatusLabel->GetText() == "please wait...");
+    RECT client;
+    GetClientRect(window, &client);
+    CHECK((GetWindowLongA(window, GWL_STYLE) & WS_CAPTION) == 0);
+    CHECK(client.bottom - client.top == ToDevice(72));
+  }
+  UnhookWindowsHookEx(hook);
+  CHECK(CurrentUploader == nullptr);
+  CHECK_FALSE(IsWindow(window));
+  std::vector<std::string> expected = {"Connecting...", "Connected", "Sending request...",
+                                       "Receiving an answer...", "please wait..."};
+  std::string seen;
+  for (auto& t : g_statusTexts) seen += t + "|";
+  CAPTURE(seen);
+  CHECK(g_statusTexts == expected);
+  ReleaseWinInetLater();
+}
+
+static void DeleteMailKeys(const char* root) {
+  std::string r = root;
+  RegDeleteKeyA(HKEY_CURRENT_USER, (r + "\\Accounts\\00000002").c_str());
+  RegDeleteKeyA(HKEY_CURRENT_USER, (r + "\\Accounts").c_str());
+  RegDeleteKeyA(HKEY_CURRENT_USER, root);
+}
+
+TEST_CASE("default mail address: the default account's address, empty without one") {
+  const char* root = "SOFTWARE\\Microsoft\\Internet Account Manager";
+  DeleteMailKeys(root);
+  CHECK(DefaultMailAddress() == "");
+  HKEY k;
+  REQUIRE(RegCreateKeyExA(HKEY_CURRENT_USER, root, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) == 0);
+  RegSetValueExA(k, "Default Mail Account", 0, REG_SZ, (const BYTE*)"00000002", 9);
+  RegCloseKey(k);
+  CHECK(DefaultMailAddress() == "");
+  std::string account = std::string(root) + "\\Accounts\\00000002";
+  REQUIRE(RegCreateKeyExA(HKEY_CURRENT_USER, account.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) == 0);
+  RegSetValueExA(k, "SMTP Email Address", 0, REG_SZ, (const BYTE*)"jane@example.info", 18);
+  RegCloseKey(k);
+  CHECK(DefaultMailAddress() == "jane@example.info");
+  DeleteMailKeys(root);
 }
