@@ -131,3 +131,12 @@ tests/wine/wine-session hyperfine -N --runs "$runs" --warmup 1 --export-json $wo
   -n "xcopy" "$wine cmd /c xcopy $(winpath $work/install/files) $(winpath $iout/b/) /E /I /Q /Y" >/dev/null
 rm -rf "$iout"
 python3 bench/summarize.py install $work/install.json "$install_bytes"
+
+echo; echo "== 6. the demo package through the wizard under Wine: start to a shown wizard, and the whole headless walk"
+cmake --build build/win64 --target setup uncab kestin-e2e -j $jobs >/dev/null
+$pack build $top/examples/demo -o $work/demo.exe --stub $top/build/win64/setup.exe --dll $top/build/win64/uncab.dll >/dev/null
+mkdir -p $work/demo-shots
+for _ in 1 2 3; do
+  tests/wine/wine-session /usr/lib/wine/wine64 $top/build/win64/kestin-e2e.exe \
+    "Z:$(echo $top/$work/demo.exe | tr / '\\')" "Z:$(echo $top/$work/demo-shots | tr / '\\')" | grep 'wizard shown'
+done

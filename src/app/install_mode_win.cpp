@@ -2,10 +2,8 @@
 
 #include "app/entry.h"
 #include "app/startup.h"
-#include "base/message_box.h"
 #include "base/process_state.h"
-#include "script/setup_script.h"
-#include "script/texts.h"
+#include "wizard/wizard.h"
 
 void RunInstallMode() {
   // The top of the run: the start-up only says what failed.
@@ -14,12 +12,15 @@ void RunInstallMode() {
     ShowStartupError(failure);
     return;
   }
-  // Until the wizard exists, say what the start-up found so a run can be
-  // checked by eye, then end cleanly.
-  TStr caption = SetupScript->ReadString("General", "Caption", "Kestin");
-  TStr text = Concat("Setup is ready.\n\nProduct: ", SetupScript->ReadString("General", "ProgramName", ""),
-                     "\nCabinet: ", CabinetPath, "\nOffset: ", IntToStr(CabinetOffset),
-                     "\nNext button: ", Text(TxtNext));
-  ShowMessage(nullptr, text.c_str(), caption.c_str(), MB_ICONINFORMATION);
+  // Building the background builds the wizard; either may find that setup
+  // cannot go on (a refused script, an earlier installation not found), and
+  // then the loop is not entered.
+  TBkWin* background = new TBkWin(UpperColour, LowerColour);
+  if (!CancelFlag.IsSet()) background->RunModal();
+  // The 95/98 family leaves a trace of a destroyed top-level window on the
+  // task bar unless it is minimised first.
+  if (!WindowsNT && background->Handle) ShowWindow(background->Handle, SW_MINIMIZE);
+  delete background;
   SetupTeardown();
+  if (!CancelFlag.IsSet() && LaunchWanted) WinExec(LaunchCommand.c_str(), SW_SHOWNORMAL);
 }

@@ -78,8 +78,9 @@ public:
   // copy succeeded and met the wanted file, which has then been written whole.
   bool ExtractFiles(const TStr& name, const TStr& cabinetPath, int flags, const TStr& target);
   // Sum of the uncompressed sizes of the listed names; Failure says what
-  // failed, if anything did.
-  int MeasureFiles(const TStr& cabinetPath, const TStr* names, int count);
+  // failed, if anything did. 64-bit, as a few large
+  // files add up past what 32 bits hold.
+  long long MeasureFiles(const TStr& cabinetPath, const TStr* names, int count);
   TMemoryStream* MemoryResult() { return Handler->MemoryStream; }
 
   bool CreateContext();
@@ -142,4 +143,4 @@ bool ReadPackageFile(const TStr& name, TStr* content, TError* error = nullptr);
 // when the wanted file was found and written.
 bool ExtractCabinetFile(const TStr& name, const TStr& folder, TError* error = nullptr);
 // Sum of the sizes of the files a setup-script section lists.
-int MeasureSection(const TStr& section, TError* error = nullptr);
+long long MeasureSection(const TStr& section, TError* error = nullptr);

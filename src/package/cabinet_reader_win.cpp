@@ -231,7 +231,7 @@ bool TCabinetReader::ExtractFiles(const TStr& name, const TStr& cabinetPath, int
   return ok;
 }
 
-int TCabinetReader::MeasureFiles(const TStr& cabinetPath, const TStr* names, int count) {
+long long TCabinetReader::MeasureFiles(const TStr& cabinetPath, const TStr* names, int count) {
   Failure.Clear();
   if (count <= 0) return 0;
   delete[] measure_;
@@ -242,10 +242,11 @@ int TCabinetReader::MeasureFiles(const TStr& cabinetPath, const TStr* names, int
     measure_[i].size = 0;
     measure_[i].met = false;
   }
-  int total = 0;
+  long long total = 0;
   if (CreateContext()) {
     CopyCabinetChain(FileNamePart(cabinetPath), FolderPart(cabinetPath), 0);
-    for (int i = 0; i < count; i++) total += measure_[i].size;
+    // A stored size is unsigned 32-bit.
+    for (int i = 0; i < count; i++) total += (unsigned)measure_[i].size;
   }
   delete[] measure_;
   measure_ = nullptr;

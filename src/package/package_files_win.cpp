@@ -41,7 +41,7 @@ bool ExtractCabinetFile(const TStr& name, const TStr& folder, TError* error) {
   return written;
 }
 
-int MeasureSection(const TStr& section, TError* error) {
+long long MeasureSection(const TStr& section, TError* error) {
   if (error) error->Clear();
   if (section.empty() || !SetupScript) return 0;
   // Keys 1, 2, 3, ... up to the first empty value.
@@ -52,7 +52,7 @@ int MeasureSection(const TStr& section, TError* error) {
   for (int i = 0; i < count; i++) names[i] = SetupScript->ReadString(section.c_str(), IntToStr(i + 1).c_str(), "");
   TCabinetReader reader;
   PrepareReader(reader);
-  int total = reader.MeasureFiles(CabinetPath, names, count);
+  long long total = reader.MeasureFiles(CabinetPath, names, count);
   delete[] names;
   Report(reader, error);
   return total;

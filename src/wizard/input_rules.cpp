@@ -1,0 +1,102 @@
+#include "wizard/input_rules.h"
+
+#include <string.h>
+
+bool IsValidEmail(const TStr& text) {
+  size_t n = text.size();
+  size_t at = text.find("@");
+  if (n == 0 || at == TStr::npos) return false;
+  size_t dot = TStr::npos;
+  for (size_t i = n; i > at + 1; i--)
+    if (text[i - 1] == '.') {
+      dot = i - 1;
+      break;
+    }
+  if (dot == TStr::npos) return false;
+  size_t after = n - dot - 1;
+  return after == 2 || after == 3;
+}
+
+namespace {
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// Names separated by '\' or '/' from `from` on; each must be a usable name.
+// `allowEmpty` accepts an empty remainder.
+bool NamesUsable(const TStr& text, size_t from, bool allowEmpty) {
+  size_t n = text.size();
+  // One trailing separator is allowed ("C:\Program Files\Product\").
+  if (n > from && IsSeparator(text[n - 1])) n--;
+  if (n <= from) return allowEmpty;
+  size_t start = from;
+  for (size_t i = from; i <= n; i++) {
+    if (i < n && !IsSeparator(text[i])) {
+      unsigned char c = (unsigned char)text[i];
+      if (c < 32 || strchr("<>:\"|?*", c)) return false;
+      continue;
+    }
+    if (i == start) return false;  // empty part
+    // A part of dots and blanks only would name the folder itself or above.
+    bool dotsOnly = true;
+    for (size_t k = start; k < i; k++)
+      if (text[k] != '.' && text[k] != ' ') dotsOnly = false;
+    if (dotsOnly) return false;
+    start = i + 1;
+  }
+  return true;
+}
+
+bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// Length of the root at the start of `folder` including its separator, or 0.
+size_t RootLength(const TStr& folder) {
+  if (folder.size() >= 3 && IsDriveLetter(folder[0]) && folder[1] == ':' && IsSeparator(folder[2])) return 3;
+  if (folder.size() >= 2 && IsSeparator(folder[0]) && IsSeparator(folder[1])) {
+    // \\server\share\ : both names present, and not a device path (\\?\, \\.\).
+    size_t i = 2, names = 0;
+    while (names < 2) {
+      size_t start = i;
+      while (i < folder.size() && !IsSeparator(folder[i])) i++;
+      if (i == start) return 0;
+      TStr name = folder.substr(start, i - start);
+      if (name == "?" || name == "." || name == "..") return 0;
+      names++;
+      if (i < folder.size()) i++;
+      else if (names < 2) return 0;
+    }
+    return i;
+  }
+  return 0;
+}
+
+}  // namespace
+
+bool IsAbsoluteFolder(const TStr& folder) {
+  size_t root = RootLength(folder);
+  return root > 0 && NamesUsable(folder, root, false);
+}
+
+TStr DestinationRoot(const TStr& folder) {
+  size_t root = RootLength(folder);
+  if (!root) return TStr();
+  TStr r = folder.substr(0, root);
+  TStr out;
+  for (size_t i = 0; i < r.size(); i++) out += IsSeparator(r[i]) ? '\\' : r[i];
+  return WithBackslash(out);
+}
+
+bool IsAcceptableGroupName(const TStr& group) {
+  if (group.empty()) return true;
+  if (IsSeparator(group[0])) return false;
+  return NamesUsable(group, 0, false);
+}
+
+TStr WithCrLf(const TStr& text) {
+  TStr out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); i++) {
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+    out += text[i];
+  }
+  return out;
+}

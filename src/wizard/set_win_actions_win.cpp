@@ -1,0 +1,259 @@
+// What the wizard's buttons and fields do: paging, the cancel question, the
+// checks before the install, the install run and the Finish action.
+#include <windows.h>
+#include <shlobj.h>
+
+#include "base/message_box.h"
+#include "base/process_state.h"
+#include "install/registry_values.h"
+#include "install/shortcuts.h"
+#include "script/setup_script.h"
+#include "script/texts.h"
+#include "wizard/confirmation.h"
+#include "wizard/destination_check.h"
+#include "wizard/input_rules.h"
+#include "wizard/page_flow.h"
+#include "wizard/space_text.h"
+#include "wizard/wizard.h"
+
+namespace {
+
+int Ask(TSetWin* w, const TStr& text, TextId caption, unsigned flags) {
+  return ShowMessage(w->Handle, text.c_str(), ::Text(caption).c_str(), flags);
+}
+
+long long FreeBytes(const TStr& folder) {
+  TStr root = DestinationRoot(folder);
+  ULARGE_INTEGER avail;
+  if (root.empty() || !GetDiskFreeSpaceExA(root.c_str(), &avail, nullptr, nullptr)) return -1;
+  return (long long)avail.QuadPart;
+}
+
+int ComponentIndex(TSetWin* w, TWinControl* box) {
+  for (int i = 0; i < w->ComponentCount; i++)
+    if (w->ComponentChecks[i] == box) return i;
+  return -1;
+}
+
+}  // namespace
+
+void TSetWin::ButtonClick(void* data, TWinControl* sender) {
+  TSetWin* w = static_cast<TSetWin*>(data);
+  if (sender == w->NextButton) w->NextPressed();
+  else if (sender == w->BackButton) {
+    w->CurrentPage = PageBefore(w->CurrentPage);
+    w->ShowPage(w->CurrentPage);
+  } else if (sender == w->CancelButton) {
+    w->CancelPressed();
+  }
+}
+
+void TSetWin::KeyDownHandler(void* data, TWinControl*, int key, unsigned char shift) {
+  TSetWin* w = static_cast<TSetWin*>(data);
+  if (key != VK_RETURN || shift) return;
+  // Enter presses the focused button, else the page's default one (Next).
+  TWinControl* focused = TWinControl::FromHandle(GetFocus());
+  TWinControl* target = w->NextButton;
+  TWinControl* buttons[] = {w->BackButton, w->NextButton, w->CancelButton, w->BrowseButton};
+  for (TWinControl* b : buttons)
+    if (b && b == focused) target = b;
+  if (target->Visible && target->Enabled && IsWindowVisible(target->Handle)) ButtonClick(w, target);
+}
+
+void TSetWin::CancelPressed() {
+  switch (PageButtons(CurrentPage, RegistrationOn).CancelAction) {
+    case kCancelAsk:
+      if (Ask(this, ::Text(TxtExitSetupQuestion), TxtExitSetupCaption, MB_YESNO | MB_ICONQUESTION) == IDYES) {
+        Ask(this, ::Text(TxtSetupAborted), TxtWarning, MB_OK | MB_ICONWARNING);
+        CancelFlag.Raise();
+        BackgroundWindow->EndModal(2);
+      }
+      break;
+    case kCancelInstall:
+      // The run stops at its next step and is rolled back; once it has
+      // committed (the uninstall entry is being written) it finishes.
+      if (Installing) RequestInstallCancel(Run);
+      break;
+    case kCancelFinish:
+      Finish();
+      break;
+  }
+}
+
+void TSetWin::NextPressed() {
+  if (CurrentPage == kPageDestination && !DestinationAccepted()) return;
+  if (AsksInstallQuestion(CurrentPage)) {
+    if (!GroupAccepted()) return;
+    TConfirmationTexts t = {::Text(TxtDoYouWantToInstall), ScriptText("General", "ProgramName"), ::Text(TxtTo),
+                            FolderEdit->GetText(), ::Text(TxtNextComponents)};
+    bool checked[kMaxOptions];
+    for (int i = 0; i < ComponentCount; i++) checked[i] = ComponentChecks[i]->Checked();
+    TStr question = ComposeConfirmation(t, ComponentCaptions, checked, ComponentCount);
+    if (Ask(this, question, TxtQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+  }
+  int next = PageAfter(CurrentPage);
+  if (next == CurrentPage) return;
+  CurrentPage = next;
+  ShowPage(CurrentPage);
+  if (CurrentPage == kPageInstall) RunInstall();
+}
+
+bool TSetWin::DestinationAccepted() {
+  TStr folder = FolderEdit->GetText();
+  TStr problem;
+  if (!IsAbsoluteFolder(folder)) {
+    problem = Concat("The destination must be a full folder path, such as C:\\Program Files\\",
+                     ScriptText("General", "ProgramName"), ":\r\n", folder);
+  } else {
+    bool checked[kMaxOptions];
+    for (int i = 0; i < ComponentCount; i++) checked[i] = ComponentChecks[i]->Checked();
+    long long need = RequiredBytes(ComponentSizes, checked, ComponentCount);
+    long long free = FreeBytes(folder);
+    if (!HasRoomFor(need, free))
+      problem = Concat("There is not enough free space on ", DestinationRoot(folder), "\r\n",
+                       Concat(::Text(TxtSpaceReq), " ", KilobyteText(need), "\r\n"),
+                       Concat(::Text(TxtSpaceAvail), " ", KilobyteText(free)));
+    else
+      problem = CheckDestinationWritable(folder);
+  }
+  if (problem.empty()) return true;
+  Ask(this, problem, TxtError, MB_OK | MB_ICONERROR);
+  Focus(FolderEdit);
+  return false;
+}
+
+bool TSetWin::GroupAccepted() {
+  TStr group = GroupEdit->GetText();
+  if (IsAcceptableGroupName(group)) return true;
+  Ask(this, Concat("The program group must be a name below the programs menu, without a drive or \"..\":\r\n",
+                   group),
+      TxtError, MB_OK | MB_ICONERROR);
+  Focus(GroupEdit);
+  return false;
+}
+
+void TSetWin::Focus(TWinControl* c) {
+  if (!c || !c->Visible || !c->Enabled) return;
+  FocusedChild = c;
+  c->SetFocus();
+}
+
+void TSetWin::RestoreFocus() {
+  TWinControl* c = FocusedChild;
+  if (!c || !c->Visible || !c->Enabled) c = NextButton->Visible && NextButton->Enabled ? NextButton : CancelButton;
+  Focus(c);
+}
+
+void TSetWin::RunInstall() {
+  TInstallChoices& c = Run.Choices;
+  c.ComponentCount = ComponentCount;
+  for (int i = 0; i < ComponentCount; i++) {
+    c.ComponentChecks[i] = ComponentChecks[i]->Checked();
+    c.ComponentSizes[i] = ComponentSizes[i];
+  }
+  c.Destination = FolderEdit->GetText();
+  c.Group = GroupEdit->GetText();
+  TStr groupFolder = ShortcutBaseFolder(kProgramShortcuts, c.Group);
+  c.GroupExisted = !c.Group.empty() && GetFileAttributesA(groupFolder.c_str()) != INVALID_FILE_ATTRIBUTES;
+  c.UserName = NameEdit->GetText();
+  c.Company = CompanyEdit->GetText();
+  Run.Script = &Script;
+  Run.PackagePath = ProgramArg0;
+  Run.CabinetPath = CabinetPath;
+  Run.CabinetOffset = CabinetOffset;
+  Run.SystemFolder = SystemFolder;
+  char windows[MAX_PATH + 1];
+  UINT n = GetWindowsDirectoryA(windows, sizeof windows);
+  Run.WindowsFolder = n && n < sizeof windows ? TStr(windows, n) : TStr();
+  Run.Window = Handle;
+  Run.ProgressBar = ProgressBar->Handle;
+  Run.PercentLabel = PercentLabel->Handle;
+
+  Installing = true;
+  TInstallOutcome outcome = StartInstall(Run);
+  Installing = false;
+  if (outcome == kInstallSucceeded) {
+    ProgressBar->SetPosition(100);
+    CurrentPage = kPageComplete;
+    ShowPage(CurrentPage);
+  } else {
+    CancelFlag.Raise();
+    BackgroundWindow->EndModal(2);
+  }
+}
+
+void TSetWin::Finish() {
+  // Registration is not offered by this version (AskToRegister stays off).
+  if (DesktopCheck->Checked()) CreateShortcuts(Run, kDesktopShortcuts);
+  if (ProgramsCheck->Checked()) CreateShortcuts(Run, kProgramShortcuts);
+  // A cleared box skips its association; the log numbers what is written
+  // without gaps, so the uninstall still finds every entry.
+  for (int n = 1; n <= AssocCount; n++)
+    if (AssocChecks[n - 1]->Checked()) WriteAssociation(Run, n);
+  Ask(this, ::Text(TxtSetupCompleted), TxtInformation, MB_OK | MB_ICONINFORMATION);
+  TStr program = ScriptText("General", "ProgramFile");
+  if (LaunchCheck->Checked()) {
+    LaunchCommand = Concat("\"", WithBackslash(FolderEdit->GetText()), program, "\"");
+    LaunchWanted = !program.empty();
+  }
+  BackgroundWindow->EndModal(1);
+}
+
+void TSetWin::ValidateUser(void* data, TWinControl*) {
+  TSetWin* w = static_cast<TSetWin*>(data);
+  bool ok = (!w->RegistrationOn || !w->EmailEdit || IsValidEmail(w->EmailEdit->GetText())) &&
+            !w->NameEdit->GetText().empty() && !w->CompanyEdit->GetText().empty();
+  w->NextButton->SetEnabled(ok);
+}
+
+void TSetWin::UpdateSpaceReq(void* data, TWinControl*) {
+  TSetWin* w = static_cast<TSetWin*>(data);
+  bool checked[kMaxOptions];
+  for (int i = 0; i < w->ComponentCount; i++) checked[i] = w->ComponentChecks[i]->Checked();
+  w->SpaceReqValue->SetText(KilobyteText(RequiredBytes(w->ComponentSizes, checked, w->ComponentCount)));
+}
+
+void TSetWin::ShowDescription(void* data, TWinControl* sender) {
+  TSetWin* w = static_cast<TSetWin*>(data);
+  int i = ComponentIndex(w, sender);
+  if (i < 0 || sender == w->DescribedComponent) return;
+  TLabel* l = w->DescriptionLabel;
+  l->SetWidth(w->DescriptionGroup->Width - 20);
+  l->SetText(ScriptText("Options", Concat("Option", IntToStr(i + 1), "_Desc").c_str()));
+  l->AdjustSize();
+  w->DescribedComponent = static_cast<TCheckBox*>(sender);
+}
+
+void TSetWin::ComponentMouseMove(void* data, TWinControl* sender, unsigned char, int, int) {
+  TSetWin* w = static_cast<TSetWin*>(data);
+  if (sender != w->DescribedComponent && sender->Enabled) w->Focus(sender);
+  ShowDescription(data, sender);
+}
+
+void TSetWin::UpdateSpaceAvail(void* data, TWinControl*) {
+  TSetWin* w = static_cast<TSetWin*>(data);
+  // The free space of the destination's own root: its drive, or its share.
+  w->SpaceAvailValue->SetText(KilobyteText(FreeBytes(w->FolderEdit->GetText())));
+}
+
+void TSetWin::BrowseClick(void* data, TWinControl*) {
+  TSetWin* w = static_cast<TSetWin*>(data);
+  HRESULT init = CoInitialize(nullptr);
+  BROWSEINFOA bi = {};
+  bi.hwndOwner = w->Handle;
+  bi.lpszTitle = ::Text(TxtChooseFolder).c_str();
+  bi.ulFlags = BIF_RETURNONLYFSDIRS;
+  LPITEMIDLIST pidl = SHBrowseForFolderA(&bi);
+  if (pidl) {
+    char path[MAX_PATH];
+    if (SHGetPathFromIDListA(pidl, path)) w->FolderEdit->SetText(path);
+    CoTaskMemFree(pidl);
+  }
+  if (SUCCEEDED(init)) CoUninitialize();
+}
+
+void TSetWin::GroupListChange(void* data, TWinControl*) {
+  TSetWin* w = static_cast<TSetWin*>(data);
+  int i = w->GroupList->ItemIndex();
+  if (i >= 0) w->GroupEdit->SetText(w->GroupList->Item(i));
+}

@@ -1,0 +1,136 @@
+// The setup's windows: the background window that carries the whole setup
+// (its modal loop is the loop of the install run) and the wizard on it.
+#pragma once
+#include "install/install_run.h"
+#include "install/profile_script_values.h"
+#include "ui/controls.h"
+#include "wizard/wizard_layout.h"
+
+class TSetWin;
+
+class TBkWin : public TWinControl {
+ public:
+  // Builds the window, its labels and the wizard. When the wizard cannot be
+  // built (CancelFlag raised while building), the caller skips the loop.
+  TBkWin(int upperColour, int lowerColour);
+  // Alt+F4 and the system's close go through the wizard's Cancel.
+  static bool CloseRequested(void* data, TWinControl* sender);
+
+  TLabel* TitleLabel = nullptr;
+  TLabel* OwnerCaptionLabel = nullptr;
+  TLabel* LinkLabel = nullptr;
+  TStr ActualURL;
+  TStr RegistrationURL;
+  TStr RegistrationQuery;
+  bool AskToRegister = false;
+  TSetWin* Wizard = nullptr;
+
+ protected:
+  void HandleEraseBackground(TMessage& m) override;
+  void HandleOwnMessage(TMessage& m) override;
+};
+
+extern TBkWin* BackgroundWindow;
+extern TStr ProgramTitle;
+
+// Fills `rect` from `from` at the top to `to` at the bottom in `steps` bands.
+void GradientFill(HDC dc, const RECT& rect, int from, int steps, int to);
+
+class TSetWin : public TWinControl {
+ public:
+  explicit TSetWin(TBkWin* owner);
+  ~TSetWin() override;
+
+  void ShowPage(int page);
+  // The third button's action on the current page (also Alt+F4 and Escape).
+  void CancelPressed();
+  // Gives the keyboard focus back to the control that had it (after a
+  // message box, or when the window is activated again), else to the
+  // page's default button.
+  void RestoreFocus();
+
+  TButton* BackButton = nullptr;
+  TButton* NextButton = nullptr;
+  TButton* CancelButton = nullptr;
+  TBitmapControl* LogoImage = nullptr;
+  TBitmapControl* IconImage = nullptr;
+  TLabel* TitleLabel = nullptr;
+  TLabel* BodyLabel = nullptr;
+  TEdit* TextViewer = nullptr;
+  TLabel* NameLabel = nullptr;
+  TEdit* NameEdit = nullptr;
+  TLabel* CompanyLabel = nullptr;
+  TEdit* CompanyEdit = nullptr;
+  TLabel* EmailLabel = nullptr;
+  TEdit* EmailEdit = nullptr;
+  int AssocCount = 0;
+  int ComponentCount = 0;
+  TCheckBox* ComponentChecks[kMaxOptions] = {};
+  TLabel* ComponentSizeLabels[kMaxOptions] = {};
+  // The names of the components that cannot be cleared (their boxes are
+  // disabled and carry no caption).
+  TLabel* ComponentNames[kMaxOptions] = {};
+  long long ComponentSizes[kMaxOptions] = {};
+  TStr ComponentCaptions[kMaxOptions];
+  TGroupBox* DescriptionGroup = nullptr;
+  TLabel* DescriptionLabel = nullptr;
+  TLabel* SpaceReqLabel = nullptr;
+  TLabel* SpaceReqValue = nullptr;
+  int SpaceRowTop = 0;
+  TGroupBox* FolderGroup = nullptr;
+  TEdit* FolderEdit = nullptr;
+  TButton* BrowseButton = nullptr;
+  TLabel* SpaceAvailLabel = nullptr;
+  TLabel* SpaceAvailValue = nullptr;
+  TLabel* GroupEditLabel = nullptr;
+  TLabel* GroupListLabel = nullptr;
+  TEdit* GroupEdit = nullptr;
+  TListBox* GroupList = nullptr;
+  TGroupBox* ProgressGroup = nullptr;
+  TLabel* PercentLabel = nullptr;
+  TProgressBar* ProgressBar = nullptr;
+  TCheckBox* DesktopCheck = nullptr;
+  TCheckBox* ProgramsCheck = nullptr;
+  TCheckBox* LaunchCheck = nullptr;
+  TCheckBox** AssocChecks = nullptr;
+
+  int CurrentPage = 0;
+  TCheckBox* DescribedComponent = nullptr;
+  bool RegistrationOn = false;
+  bool Built = false;
+  // The install run and what it reads; filled when the install starts.
+  TProfileScriptValues Script;
+  TInstallRun Run;
+  bool Installing = false;
+
+  // Handlers (data: the wizard).
+  static void ButtonClick(void* data, TWinControl* sender);
+  static void ValidateUser(void* data, TWinControl* sender);
+  static void UpdateSpaceReq(void* data, TWinControl* sender);
+  static void ShowDescription(void* data, TWinControl* sender);
+  static void ComponentMouseMove(void* data, TWinControl* sender, unsigned char shift, int x, int y);
+  static void UpdateSpaceAvail(void* data, TWinControl* sender);
+  static void BrowseClick(void* data, TWinControl* sender);
+  static void GroupListChange(void* data, TWinControl* sender);
+  static void KeyDownHandler(void* data, TWinControl* sender, int key, unsigned char shift);
+
+ private:
+  void BuildControls();
+  void FillGroupList();
+  void LayoutCommon(bool logo, const TStr& title, const TStr& body);
+  void PlaceTitle(int left, int top, int width, const TStr& text);
+  void ShowPage7();
+  void ShowPage8();
+  void NextPressed();
+  bool DestinationAccepted();
+  bool GroupAccepted();
+  void RunInstall();
+  void Focus(TWinControl* c);
+  void Finish();
+  int ClientW();
+};
+
+extern TSetWin* WizardWindow;
+
+// The wizard's view of the script file of this run.
+TStr ScriptText(const char* section, const char* key);

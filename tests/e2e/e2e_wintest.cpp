@@ -1,0 +1,289 @@
+// The setup program end to end under Wine: packages built by kestin-pack from
+// examples/demo are started as a user would start them, walked through by
+// the driver with real window messages, and what they leave is checked with
+// the system's own calls, then removed through the uninstall entry.
+#include <doctest/doctest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "e2e/demo_walk_win.h"
+#include "process_win.h"
+#include "test_files.h"
+
+namespace {
+
+std::string ReadText(const std::string& path) {
+  std::vector<uint8_t> b = ReadWholeFile(path);
+  return std::string(b.begin(), b.end());
+}
+
+void CopyTree(const std::string& from, const std::string& to) {
+  CreateDirectoryA(to.c_str(), nullptr);
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((from + "\\*").c_str(), &fd);
+  REQUIRE(h != INVALID_HANDLE_VALUE);
+  do {
+    std::string name = fd.cFileName;
+    if (name == "." || name == "..") continue;
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) CopyTree(from + "\\" + name, to + "\\" + name);
+    else REQUIRE(CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE));
+  } while (FindNextFileA(h, &fd));
+  FindClose(h);
+}
+
+// The demo package, with `scriptAddition` put into its script and, when
+// `manyFiles` is set, that many more small files in the first option (an
+// install that takes long enough to be cancelled: every file is a log entry).
+std::string BuildDemo(const std::string& tag, const std::string& scriptAddition = "", int manyFiles = 0) {
+  std::string dir = NewScratchFolder("e2e-" + tag);
+  std::string tree = dir + "tree";
+  CopyTree(SourcePath("examples\\demo"), tree);
+  std::string ini = ReadText(tree + "\\KESTIN\\kestin.ini");
+  // Keys for a section the script has go into that section.
+  size_t header = scriptAddition.find(']');
+  size_t at = header == std::string::npos ? std::string::npos : ini.find(scriptAddition.substr(0, header + 1));
+  if (at == std::string::npos) ini += scriptAddition;
+  else ini.insert(ini.find('\n', at) + 1, scriptAddition.substr(scriptAddition.find('\n') + 1));
+  if (manyFiles) {
+    CreateDirectoryA((tree + "\\many").c_str(), nullptr);
+    std::string list;
+    for (int i = 0; i < manyFiles; i++) {
+      std::string name = "many\\file" + std::to_string(i) + ".txt";
+      REQUIRE(WriteTextFile(tree + "\\" + name, "note " + std::to_string(i) + "\r\n"));
+      list += "\r\n" + std::to_string(i + 3) + "=" + name;
+    }
+    size_t entry = ini.find("2=readme.txt");
+    REQUIRE(entry != std::string::npos);
+    ini.insert(entry + 12, list);
+  }
+  REQUIRE(WriteTextFile(tree + "\\KESTIN\\kestin.ini", ini));
+  std::string exe = dir + "demo-setup.exe";
+  std::string cmd = "\"" + BinaryPath("kestin-pack.exe") + "\" build \"" + tree + "\" -o \"" + exe + "\" --stub \"" +
+                    BinaryPath("setup.exe") + "\" --dll \"" + BinaryPath("uncab.dll") + "\"";
+  REQUIRE(RunAndWait(cmd, dir, 300000) == 0);
+  return exe;
+}
+
+void Start(TSetupDriver& d, const std::string& exe) {
+  REQUIRE(d.Start("\"" + exe + "\"", exe.substr(0, exe.find_last_of('\\') + 1)));
+}
+
+void InstallCheckUninstall(const TDemoChoices& c, const std::string& tag) {
+  std::string exe = BuildDemo(tag);
+  TSetupDriver d;
+  Start(d, exe);
+  TDemoInstall in;
+  INFO(d.Failure);
+  REQUIRE_MESSAGE(WalkDemoInstall(d, c, in), d.Failure);
+  CHECK(CheckDemoInstalled(c, in) == "");
+  REQUIRE_MESSAGE(RunUninstaller(d, in.UninstallCommand), d.Failure);
+  CHECK(CheckDemoRemoved(in) == "");
+}
+
+const char kDefaultFolder[] = "C:\\Program Files\\Kestrel Notes";
+
+}  // namespace
+
+TEST_CASE("e2e: the background's gradient fades each channel from UpperColor to LowerColor") {
+  // The demo's colours: $02A05A1E at the top, $02200A00 at the bottom.
+  std::string exe = BuildDemo("gradient");
+  TSetupDriver d;
+  Start(d, exe);
+  REQUIRE(d.WaitPage("Welcome to Kestrel Notes"));
+  int h = d.BackgroundClientHeight();
+  REQUIRE(h >= 510);  // 255 bands of two rows and a remainder
+  CHECK(d.BackgroundPixel(3, 0) == RGB(0x1E, 0x5A, 0xA0));
+  // Band 150 of 255: each channel moved by round(150 * delta / 254), the
+  // falling ones downwards.
+  CHECK(d.BackgroundPixel(3, 300) == RGB(30 - 18, 90 - 47, 160 - 76));
+  CHECK(d.BackgroundPixel(3, h - 1) == RGB(0x00, 0x0A, 0x20));
+  REQUIRE(d.Press("Cancel"));
+  REQUIRE(d.Answer("Do you really want to leave setup?", IDYES));
+  REQUIRE(d.Answer("Setup was cancelled", IDOK));
+  REQUIRE(d.WaitExit(20000));
+}
+
+TEST_CASE("e2e: a full install with the proposed choices, then its uninstall") {
+  TDemoChoices c;
+  InstallCheckUninstall(c, "default");
+}
+
+TEST_CASE("e2e: a custom install (other folder and group, no guide, no shortcuts, no association), Back keeps entries") {
+  TDemoChoices c;
+  c.Folder = "C:\\Kestin e2e\\Notes";
+  c.Group = "Kestin e2e group";
+  c.Guide = false;
+  c.Shortcuts = false;
+  c.Association = false;
+  c.CheckBack = true;
+  InstallCheckUninstall(c, "custom");
+  CHECK_FALSE(PathExists("C:\\Kestin e2e"));
+}
+
+TEST_CASE("e2e: Cancel on the components page leaves nothing") {
+  std::string exe = BuildDemo("cancel4");
+  TSetupDriver d;
+  Start(d, exe);
+  REQUIRE_MESSAGE(WalkDemoCancelOnComponents(d), d.Failure);
+  CHECK_FALSE(PathExists(kDefaultFolder));
+  CHECK_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KestrelNotes"));
+}
+
+// Walks the package to the install page and stops the run there, with the
+// Cancel button or with Alt+F4 on the background window.
+void CancelDuringInstall(const std::string& tag, bool closeWindow) {
+  std::string exe = BuildDemo(tag, "", 1500);
+  TSetupDriver d;
+  d.ShotFolder = NewScratchFolder("e2e-" + tag + "-shots");
+  Start(d, exe);
+  // Walk to the install page by hand: the walk helper would wait for the end.
+  REQUIRE(d.WaitPage("Welcome to Kestrel Notes"));
+  REQUIRE(d.Press("&Next >"));
+  REQUIRE(d.WaitPage("What's new"));
+  REQUIRE(d.Press("&Next >"));
+  REQUIRE(d.WaitPage("Licence agreement"));
+  REQUIRE(d.Press("&Yes"));
+  REQUIRE(d.WaitPage("About you"));
+  std::vector<HWND> edits = d.Edits();
+  REQUIRE(edits.size() >= 2);
+  REQUIRE(d.Type(edits[0], "Ada"));
+  REQUIRE(d.Type(edits[1], "Engines"));
+  REQUIRE(d.Press("&Next >"));
+  REQUIRE(d.WaitPage("Choose the components"));
+  REQUIRE(d.Press("&Next >"));
+  REQUIRE(d.WaitPage("Where should Kestrel Notes go?"));
+  REQUIRE(d.Press("&Next >"));
+  REQUIRE(d.WaitPage("Choose a program group"));
+  REQUIRE(d.Press("&Install"));
+  REQUIRE(d.Answer("Do you want to install", IDYES));
+  // Cancel as soon as the install page is up; the rollback's question below
+  // is photographed over the install page with its progress.
+  REQUIRE(d.WaitFor([&] { return d.Find("Static", "Installing") != nullptr; }, 10000, "the install page"));
+  if (closeWindow) d.Close();
+  else REQUIRE(d.Press("Cancel"));
+  // The rollback asks before it removes what was installed; then setup says
+  // it was aborted.
+  REQUIRE_MESSAGE(d.Answer("Remove Kestrel Notes", IDYES, 60000), d.Failure);
+  REQUIRE_MESSAGE(d.Answer("Setup was cancelled", IDOK, 60000), d.Failure);
+  REQUIRE(d.WaitExit(30000));
+  CHECK_FALSE(PathExists(kDefaultFolder));
+  CHECK_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KestrelNotes"));
+  CHECK_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\Kestrel\\Notes"));
+}
+
+TEST_CASE("e2e: Cancel during the install run rolls everything back") { CancelDuringInstall("cancel7", false); }
+
+TEST_CASE("e2e: Alt+F4 during the install run cancels it like the button, and the windows stay until it ends") {
+  CancelDuringInstall("close7", true);
+}
+
+TEST_CASE("e2e: an earlier installation that cannot be found stops setup before the wizard") {
+  std::string exe = BuildDemo("notfound", "[Path]\r\nFindPath=KestinNoSuchProduct\r\n"
+                                          "NotFoundPathMsg=Install Kestrel Notes 0.9 first.\r\n");
+  TSetupDriver d;
+  Start(d, exe);
+  REQUIRE_MESSAGE(d.Answer("Install Kestrel Notes 0.9 first.", IDOK), d.Failure);
+  REQUIRE(d.WaitExit(20000));
+  CHECK(d.Wizard() == nullptr);
+  CHECK_FALSE(PathExists(kDefaultFolder));
+}
+
+TEST_CASE("e2e: the destination and the program group are checked before the install; keys and Alt+F4") {
+  std::string exe = BuildDemo("checks");
+  TSetupDriver d;
+  Start(d, exe);
+  REQUIRE(d.WaitPage("Welcome to Kestrel Notes"));
+  // Enter presses Next.
+  REQUIRE(d.Key(VK_RETURN));
+  REQUIRE(d.WaitPage("What's new"));
+  REQUIRE(d.Press("&Next >"));
+  REQUIRE(d.WaitPage("Licence agreement"));
+  // No on the licence page asks the cancel question; No to it stays.
+  REQUIRE(d.Press("&No"));
+  REQUIRE(d.Answer("Do you really want to leave setup?", IDNO));
+  REQUIRE(d.WaitPage("Licence agreement"));
+  REQUIRE(d.Press("&Yes"));
+  REQUIRE(d.WaitPage("About you"));
+  std::vector<HWND> edits = d.Edits();
+  REQUIRE(edits.size() >= 2);
+  REQUIRE(d.Type(edits[0], "Ada"));
+  REQUIRE(d.Type(edits[1], ""));
+  CHECK_FALSE(IsWindowEnabled(d.Find("Button", "&Next >")));
+  REQUIRE(d.Type(edits[1], "Engines"));
+  REQUIRE(d.Press("&Next >"));
+  REQUIRE(d.WaitPage("Choose the components"));
+  // Alt+F4 goes through the same question as Cancel; Escape too.
+  d.Close();
+  REQUIRE(d.Answer("Do you really want to leave setup?", IDNO));
+  REQUIRE(d.Key(VK_ESCAPE));
+  REQUIRE(d.Answer("Do you really want to leave setup?", IDNO));
+  REQUIRE(d.WaitPage("Choose the components"));
+  REQUIRE(d.Press("&Next >"));
+  REQUIRE(d.WaitPage("Where should Kestrel Notes go?"));
+  HWND folder = d.Edits().at(0);
+  const char* refused[] = {"Kestrel Notes", "C:\\", "C:\\Program Files\\..\\Kestrel", "C:\\a|b"};
+  for (const char* f : refused) {
+    INFO(f);
+    REQUIRE(d.Type(folder, f));
+    REQUIRE(d.Press("&Next >"));
+    REQUIRE_MESSAGE(d.Answer("full folder path", IDOK), d.Failure);
+    REQUIRE(d.WaitPage("Where should Kestrel Notes go?"));
+  }
+  // Tab goes from the folder field to Browse, and on to the buttons.
+  CHECK(d.Focused() == folder);
+  REQUIRE(d.Key(VK_TAB));
+  CHECK(d.Focused() == d.Find("Button", "B&rowse..."));
+  REQUIRE(d.Key(VK_TAB));
+  CHECK(d.Focused() == d.Find("Button", "< &Back"));
+  // A file where a folder of the path should be: cannot be created.
+  REQUIRE(WriteTextFile("C:\\kestin-e2e-file", "x"));
+  REQUIRE(d.Type(folder, "C:\\kestin-e2e-file\\Notes"));
+  REQUIRE(d.Press("&Next >"));
+  REQUIRE_MESSAGE(d.Answer("cannot be created or written", IDOK), d.Failure);
+  DeleteFileA("C:\\kestin-e2e-file");
+  REQUIRE(d.Type(folder, "C:\\Kestin checks\\Notes"));
+  REQUIRE(d.Press("&Next >"));
+  REQUIRE(d.WaitPage("Choose a program group"));
+  // The check made no folder of its own.
+  CHECK_FALSE(PathExists("C:\\Kestin checks"));
+  HWND group = d.Edits().at(0);
+  const char* badGroups[] = {"..\\Startup", "C:\\Group", "\\Group"};
+  for (const char* g : badGroups) {
+    INFO(g);
+    REQUIRE(d.Type(group, g));
+    REQUIRE(d.Press("&Install"));
+    REQUIRE_MESSAGE(d.Answer("program group", IDOK), d.Failure);
+  }
+  REQUIRE(d.Type(group, "Kestin checks"));
+  REQUIRE(d.Press("&Install"));
+  // No to the install question stays on the page.
+  REQUIRE(d.Answer("Do you want to install", IDNO));
+  REQUIRE(d.WaitPage("Choose a program group"));
+  REQUIRE(d.Press("&Install"));
+  REQUIRE(d.Answer("Do you want to install", IDYES));
+  REQUIRE(d.WaitPage("Setup is complete", 60000));
+  // Escape must not press Finish on the last page.
+  REQUIRE(d.Key(VK_ESCAPE));
+  CHECK(d.WaitFor([&] { return WaitForSingleObject(d.Process.hProcess, 0) == WAIT_OBJECT_0; }, 1500, "") == false);
+  d.Failure.clear();
+  CHECK(d.Find("Static", "Setup is complete") != nullptr);
+  REQUIRE(d.Press("&Finish"));
+  REQUIRE(d.Answer("Kestrel Notes has been installed.", IDOK));
+  REQUIRE(d.WaitExit(30000));
+  std::string command = ReadRegString(HKEY_LOCAL_MACHINE,
+                                      "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KestrelNotes",
+                                      "UninstallString");
+  REQUIRE_MESSAGE(RunUninstaller(d, command), d.Failure);
+  CHECK_FALSE(PathExists("C:\\Kestin checks"));
+}
+
+TEST_CASE("e2e: a script with six options is refused before the wizard, in the install engine's words") {
+  std::string exe = BuildDemo("six", "[Options]\r\nOption4_Text=Four\r\nOption5_Text=Five\r\nOption6_Text=Six\r\n");
+  TSetupDriver d;
+  Start(d, exe);
+  REQUIRE_MESSAGE(d.Answer("at most five options", IDOK), d.Failure);
+  REQUIRE(d.WaitExit(20000));
+  CHECK(d.Wizard() == nullptr);
+}
