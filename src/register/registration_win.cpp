@@ -4,6 +4,7 @@
 #include "base/message_box.h"
 #include "base/process_state.h"
 #include "package/cabinet_reader.h"
+#include "register/dialog_frame.h"
 #include "register/http_post.h"
 #include "register/registration_form.h"
 #include "register/uploader.h"
@@ -51,15 +52,7 @@ TStr PostOnce(const TRegistrationOffer& offer, const TRegistrationForm& form, co
 
 void BuildUploadUsr(void* data, TWinControl*) {
   TUploadUsr* w = static_cast<TUploadUsr*>(data);
-  TBitmapControl* icon = new TBitmapControl(w);
-  icon->Text = "MAINICON";
-  icon->Style = SS_ICON;
-  icon->Left = 15;
-  icon->Top = 15;
-  icon->Width = 32;
-  icon->Height = 32;
-  icon->CreateHandle();
-  w->AddChild(icon);
+  TBitmapControl* icon = AddProductIcon(w, 15);
   w->Icon = icon;
   TWinControl::ProcessMessages();
   int left = icon->Left + icon->Width + 30;
@@ -73,17 +66,7 @@ void BuildUploadUsr(void* data, TWinControl*) {
 
 TUploadUsr::TUploadUsr(TWinControl* owner) : TWinControl(owner) {
   const int kWidth = 280, kHeight = 100;
-  Visible = false;
-  TabStop = false;
-  HitTestAnswer = 1;
-  Style = WS_CAPTION | WS_SYSMENU;
-  ExStyle = WS_EX_DLGMODALFRAME;
-  SetColor(0xC0C0C0);
-  TextColor = 0;
-  Width = kWidth;
-  Height = kHeight;
-  Left = (ScreenWidth - kWidth) / 2;
-  Top = (ScreenHeight - kHeight) / 2;
+  PrepareRegistrationWindow(this, kWidth, kHeight, 1);  // not dragged
   OnCreate = {BuildUploadUsr, this};
   CreateHandle();
   ProcessMessages();
@@ -93,9 +76,7 @@ TUploadUsr::TUploadUsr(TWinControl* owner) : TWinControl(owner) {
   OkButton->SetTop(Edit->Top + Edit->Height + 15);
   Icon->SetTop(Label->Top);
   Icon->SetLeft(Label->Top);
-  SetWindowLongA(Handle, GWL_STYLE, GetWindowLongA(Handle, GWL_STYLE) & ~WS_CAPTION);
-  SetWindowPos(Handle, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
-  SetHeight(Height - ClientHeight() + kHeight);
+  DropTitleBar(this, kHeight);
 }
 
 TStr AskUserName(TWinControl* owner, const TStr& current) {
@@ -148,8 +129,13 @@ void RunRegistration(TRegistrationOffer* offer, const TRegistrationForm& form) {
 }
 
 bool OfferRegistration(TRegistrationOffer* offer, const TRegistrationForm& form) {
+  // The status window and the name dialog pump messages: a close of the
+  // background window (Alt+F4) reaches Finish again while a post runs.
+  static bool running;
+  if (running) return false;
   if (offer->RegistrationDone) return true;
   if (!offer->AskToRegister) return false;
+  running = true;
   TStr question = ReadPackageText("KESTIN\\register.txt");
   if (ShowMessage(form.Background, question.c_str(), Text(TxtRegister).c_str(), MB_YESNO | MB_ICONQUESTION) ==
       IDYES) {
@@ -159,6 +145,7 @@ bool OfferRegistration(TRegistrationOffer* offer, const TRegistrationForm& form)
   } else {
     offer->RegistrationDone = true;
   }
+  running = false;
   return offer->RegistrationDone;
 }
 

@@ -1,5 +1,6 @@
 #include "register/uploader.h"
 
+#include "register/dialog_frame.h"
 #include "register/http_post.h"
 
 TUploader* CurrentUploader;
@@ -12,7 +13,6 @@ const char* const kStatusWaiting = "please wait...";
 namespace {
 
 const int kMsgWidth = 280, kMsgHeight = 72;
-const int kSilver = 0xC0C0C0;
 
 void ShowStatus(const char* text, bool centre, bool pause) {
   TUploadMsg* w = CurrentUploader ? CurrentUploader->Dialog : nullptr;
@@ -30,54 +30,27 @@ void Sent() { ShowStatus(kStatusReceiving, false, false); }
 
 void BuildUploadMsg(void* data, TWinControl*) {
   TUploadMsg* w = static_cast<TUploadMsg*>(data);
-  TBitmapControl* icon = new TBitmapControl(w);
-  icon->Text = "MAINICON";
-  icon->Style = SS_ICON;
-  icon->Left = 20;
-  icon->Top = 20;
-  icon->Width = 32;
-  icon->Height = 32;
-  icon->CreateHandle();
+  TBitmapControl* icon = AddProductIcon(w, 20);
   w->Icon = icon;
   int left = icon->Left + icon->Width + 30;
-  TLabel* label = new TLabel(w);
+  TLabel* label = NewLabel(w, "", left, 10, w->ClientWidth() - left - 20, 0, 0, 0xC0C0C0, 2, 0);
   label->HitTestAnswer = 1;
-  label->Left = left;
-  label->Top = 10;
-  label->Width = w->ClientWidth() - left - 20;
-  label->BackgroundMode = 2;
-  label->TextColor = 0;
   label->Font.SetSize(9);
   label->Font.SetStyle(1);
-  label->CreateHandle();
   w->StatusLabel = label;
-  w->AddChild(icon);
-  w->AddChild(label);
 }
 
 }  // namespace
 
 TUploadMsg::TUploadMsg(TWinControl* owner) : TWinControl(owner) {
-  Visible = false;
-  TabStop = false;
-  HitTestAnswer = 2;  // the whole window drags like a caption
-  Style = WS_CAPTION | WS_SYSMENU;
-  ExStyle = WS_EX_DLGMODALFRAME;
-  SetColor(kSilver);
-  TextColor = 0;
-  Width = kMsgWidth;
-  Height = kMsgHeight;
-  Left = (ScreenWidth - kMsgWidth) / 2;
-  Top = (ScreenHeight - kMsgHeight) / 2;
+  // The whole window drags like a caption.
+  PrepareRegistrationWindow(this, kMsgWidth, kMsgHeight, 2);
   OnCreate = {BuildUploadMsg, this};
   CreateHandle();
   ProcessMessages();
   Icon->SetTop((ClientHeight() - 32) / 2);
   StatusLabel->SetTop((ClientHeight() - StatusLabel->Height) / 2);
-  // No title bar: the client area is the whole 72 pixels.
-  SetWindowLongA(Handle, GWL_STYLE, GetWindowLongA(Handle, GWL_STYLE) & ~WS_CAPTION);
-  SetWindowPos(Handle, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
-  SetHeight(Height - ClientHeight() + kMsgHeight);
+  DropTitleBar(this, kMsgHeight);
 }
 
 TUploader::~TUploader() {
