@@ -325,3 +325,26 @@ TEST_CASE("default mail address: the default account's address, empty without on
   CHECK(DefaultMailAddress() == "jane@example.info");
   DeleteMailKeys(root);
 }
+
+namespace {
+TFakeWizard* g_nested;
+int g_nestedResult = -1;
+int AnswerAndFinishAgain(void* owner, const char* text, const char* caption, unsigned flags) {
+  // Finish again while the offer runs (the background's close does that).
+  if (g_nestedResult < 0) g_nestedResult = g_nested->Finish() ? 1 : 0;
+  return Answer(owner, text, caption, flags);
+}
+}  // namespace
+
+TEST_CASE("registration: a second Finish while the offer runs starts nothing") {
+  if (!ServerPresent()) return;
+  TFakeWizard w("/ok");
+  int before = RequestCount();
+  g_nested = &w;
+  g_nestedResult = -1;
+  MessageHook = AnswerAndFinishAgain;
+  CHECK(w.Finish());
+  CHECK(g_nestedResult == 0);
+  CHECK(RequestCount() == before + 1);
+  CHECK(g_boxes.size() == 2);
+}
