@@ -6,6 +6,7 @@
 
 #include "base/message_box.h"
 #include "base/process_state.h"
+#include "register/http_post.h"
 #include "script/setup_script.h"
 #include "script/texts.h"
 #include "wizard/gradient.h"
@@ -70,11 +71,8 @@ void BuildBackground(void* data, TWinControl*) {
 
   TStr url = SetupScript->ReadString("Owner", "URL", kDefaultOwnerUrl);
   bk->ActualURL = SetupScript->ReadString("Owner", "ActualURL", url.c_str());
-  bk->RegistrationURL = SetupScript->ReadString("Owner", "RegistrationURL", bk->ActualURL.c_str());
-  bk->RegistrationQuery = SetupScript->ReadString("Owner", "RegistrationQuery", "");
-  // Online registration is not offered by this version: the user page asks
-  // for no e-mail address and Finish posts nothing.
-  bk->AskToRegister = false;
+  ReadRegistrationSettings(&bk->Registration, bk->ActualURL);
+  AgentPrefix = ProgramTitle;
   TLabel* link = FootLabel(bk, url, 0xFFFFFF, 10, 1 | 4, kBackgroundHeight, 16);
   bk->LinkLabel = link;
   link->HitTestAnswer = 1;

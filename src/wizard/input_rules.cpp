@@ -2,21 +2,6 @@
 
 #include <string.h>
 
-bool IsValidEmail(const TStr& text) {
-  size_t n = text.size();
-  size_t at = text.find("@");
-  if (n == 0 || at == TStr::npos) return false;
-  size_t dot = TStr::npos;
-  for (size_t i = n; i > at + 1; i--)
-    if (text[i - 1] == '.') {
-      dot = i - 1;
-      break;
-    }
-  if (dot == TStr::npos) return false;
-  size_t after = n - dot - 1;
-  return after == 2 || after == 3;
-}
-
 namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }

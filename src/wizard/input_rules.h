@@ -2,10 +2,7 @@
 #pragma once
 #include "base/str.h"
 
-// An e-mail address: an "@", and behind it a dot followed by two or three
-// characters at the very end.
-bool IsValidEmail(const TStr& text);
-
+// The e-mail check is the registration's own (register/registration_form.h).
 // A destination the install can use: a drive letter, a colon and a backslash,
 // or a share (\\server\share), followed by at least one folder name; no
 // characters a file name cannot hold, no "." or ".." parts, no empty parts

@@ -11,6 +11,7 @@
 #include "script/texts.h"
 #include "wizard/confirmation.h"
 #include "wizard/destination_check.h"
+#include "register/registration_form.h"
 #include "wizard/input_rules.h"
 #include "wizard/page_flow.h"
 #include "wizard/space_text.h"
@@ -183,7 +184,20 @@ void TSetWin::RunInstall() {
 }
 
 void TSetWin::Finish() {
-  // Registration is not offered by this version (AskToRegister stays off).
+  if (RegistrationOn) {
+    TRegistrationForm form;
+    form.Background = BackgroundWindow->Handle;
+    form.Wizard = this;
+    form.NameEdit = NameEdit;
+    form.CompanyEdit = CompanyEdit;
+    form.EmailEdit = EmailEdit;
+    form.CancelButton = CancelButton;
+    // Until the user declines or an answer arrives, the wizard stays on its
+    // last page and the next Finish offers again.
+    bool done = OfferRegistration(&BackgroundWindow->Registration, form);
+    RestoreFocus();
+    if (!done) return;
+  }
   if (DesktopCheck->Checked()) CreateShortcuts(Run, kDesktopShortcuts);
   if (ProgramsCheck->Checked()) CreateShortcuts(Run, kProgramShortcuts);
   // A cleared box skips its association; the log numbers what is written

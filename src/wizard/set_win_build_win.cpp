@@ -79,7 +79,7 @@ TSetWin::TSetWin(TBkWin* owner) : TWinControl(owner), Script(SetupScript->FileNa
   SetColor(kSilver);
   TextColor = 0;
   HitTestAnswer = 1;
-  RegistrationOn = owner->AskToRegister;
+  RegistrationOn = owner->Registration.AskToRegister;
   OnCreate = {BuildWizard, this};
   OnKeyDown = {KeyDownHandler, this};
   CreateHandle();
@@ -125,6 +125,10 @@ void TSetWin::BuildControls() {
   NameEdit = NewEdit(this, GetRegisteredOwner().c_str(), L, 0, W - L - 10, 24, 0, 0xFFFFFF, 0);
   CompanyLabel = WrappedLabel(this, ScriptText("User", "CompanyCaption"), L, 0, W - L - 10, 0);
   CompanyEdit = NewEdit(this, GetRegisteredOrganization().c_str(), L, 0, W - L - 10, 24, 0, 0xFFFFFF, 0);
+  if (RegistrationOn) {
+    EmailLabel = WrappedLabel(this, ScriptText("User", "EmailCaption"), L, 0, W - L - 10, 0);
+    EmailEdit = NewEdit(this, DefaultMailAddress().c_str(), L, 0, W - L - 10, 24, 0, 0xFFFFFF, 0);
+  }
 
   // Components.
   const int R = ComponentRowHeight(logo);

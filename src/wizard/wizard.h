@@ -3,6 +3,7 @@
 #pragma once
 #include "install/install_run.h"
 #include "install/profile_script_values.h"
+#include "register/registration.h"
 #include "ui/controls.h"
 #include "wizard/wizard_layout.h"
 
@@ -20,9 +21,9 @@ class TBkWin : public TWinControl {
   TLabel* OwnerCaptionLabel = nullptr;
   TLabel* LinkLabel = nullptr;
   TStr ActualURL;
-  TStr RegistrationURL;
-  TStr RegistrationQuery;
-  bool AskToRegister = false;
+  // [Owner] AskToRegister, the registration address and query, and whether
+  // the offer is done.
+  TRegistrationOffer Registration;
   TSetWin* Wizard = nullptr;
 
  protected:

@@ -12,11 +12,12 @@ bool Through(TSetupDriver& d, const std::string& title, const std::string& shot,
   return d.Press(button);
 }
 
-bool FillUser(TSetupDriver& d) {
+bool FillUser(TSetupDriver& d, const std::string& email = "") {
   std::vector<HWND> edits = d.Edits();
-  if (edits.size() < 2) return d.Fail("user page without its two fields");
+  if (edits.size() < (email.empty() ? 2u : 3u)) return d.Fail("user page without its fields");
   // Wine may have no registered owner; Next stays disabled until both are set.
-  return d.Type(edits[0], "Ada Lovelace") && d.Type(edits[1], "Analytical Engines");
+  return d.Type(edits[0], "Ada Lovelace") && d.Type(edits[1], "Analytical Engines") &&
+         (email.empty() || d.Type(edits[2], email));
 }
 
 }  // namespace
@@ -25,7 +26,7 @@ bool WalkDemoInstall(TSetupDriver& d, const TDemoChoices& c, TDemoInstall& out) 
   if (!Through(d, "Welcome to Kestrel Notes", "page0-welcome", "&Next >")) return false;
   if (!Through(d, "What's new", "page1-whatsnew", "&Next >")) return false;
   if (!Through(d, "Licence agreement", "page2-licence", "&Yes")) return false;
-  if (!d.WaitPage("About you") || !FillUser(d)) return false;
+  if (!d.WaitPage("About you") || !FillUser(d, c.Email)) return false;
   d.Shot("page3-user");
   if (!d.Press("&Next >") || !d.WaitPage("Choose the components")) return false;
   if (!c.Guide && !d.Tick("User's guide", false)) return false;
@@ -68,7 +69,9 @@ bool WalkDemoInstall(TSetupDriver& d, const TDemoChoices& c, TDemoInstall& out) 
     return false;
   if (!c.Association && !d.Tick("Open .kstnote files with Kestrel Notes", false)) return false;
   d.Shot("page8-complete");
-  if (!d.Press("&Finish") || !d.Answer("Kestrel Notes has been installed.", IDOK) || !d.WaitExit(30000)) return false;
+  if (!d.Press("&Finish")) return false;
+  if (c.AtFinish && !c.AtFinish(d)) return false;
+  if (!d.Answer("Kestrel Notes has been installed.", IDOK) || !d.WaitExit(30000)) return false;
   out.UninstallCommand = ReadRegString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString");
   return true;
 }

@@ -12,6 +12,10 @@ struct TDemoChoices {
   bool Shortcuts = true;
   bool Association = true;
   bool CheckBack = false;  // go back from the destination page and check the entries are kept
+  std::string Email;       // typed into the e-mail field (a package that offers registration)
+  // Run after Finish is pressed, before the completion message (the
+  // registration offer and its answers); false stops the walk.
+  bool (*AtFinish)(TSetupDriver& d) = nullptr;
 };
 
 // What the install is expected to have left, filled while walking.

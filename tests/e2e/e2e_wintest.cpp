@@ -6,7 +6,10 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "cab_builder.h"
 #include "e2e/demo_walk_win.h"
@@ -59,10 +62,12 @@ void CopyTree(const std::string& from, const std::string& to) {
 // `manyFiles` is set, that many more small files in the first option (an
 // install that takes long enough to be cancelled: every file is a log entry).
 std::string BuildDemo(const std::string& tag, const std::string& scriptAddition = "", int manyFiles = 0,
-                      bool unchecked = false) {
+                      bool unchecked = false,
+                      const std::vector<std::pair<std::string, std::string>>& extraFiles = {}) {
   std::string dir = NewScratchFolder("e2e-" + tag);
   std::string tree = dir + "tree";
   CopyTree(SourcePath("examples\\demo"), tree);
+  for (auto& f : extraFiles) REQUIRE(WriteTextFile(tree + "\\" + f.first, f.second));
   std::string ini = ReadText(tree + "\\KESTIN\\kestin.ini");
   // Keys for a section the script has go into that section.
   size_t header = scriptAddition.find(']');
@@ -324,4 +329,66 @@ TEST_CASE("e2e: a script with six options is refused before the wizard, in the i
   REQUIRE_MESSAGE(d.Answer("at most five options", IDOK), d.Failure);
   REQUIRE(d.WaitExit(20000));
   CHECK(d.Wizard() == nullptr);
+}
+
+namespace {
+
+std::string EnvText(const char* name) {
+  const char* v = getenv(name);
+  return v ? v : "";
+}
+
+std::string RecordedE2e(const std::string& name) {
+  std::string path = "Z:" + EnvText("KESTIN_REG_RECORD") + "/" + name;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return ReadText(path);
+}
+
+BOOL CALLBACK FindNameDialog(HWND w, LPARAM found) {
+  if (!IsWindowVisible(w) || !FindWindowExA(w, nullptr, "Static", "UserName (Alias)")) return TRUE;
+  *reinterpret_cast<HWND*>(found) = w;
+  return FALSE;
+}
+
+// The offer, a name-exists answer with the retry under another name, then the
+// thanks.
+bool RegisterWithRetry(TSetupDriver& d) {
+  if (!d.Answer("Register Kestrel Notes online?", IDYES) || !d.Answer("EXISTS already", IDYES)) return false;
+  HWND dialog = nullptr;
+  if (!d.WaitFor([&] { return !EnumWindows(FindNameDialog, (LPARAM)&dialog) && dialog; }, 15000, "the user-name dialog"))
+    return false;
+  HWND edit = FindWindowExA(dialog, nullptr, "Edit", nullptr);
+  HWND ok = FindWindowExA(dialog, nullptr, "Button", "OK");
+  if (!edit || !ok || !d.Type(edit, "Ada2")) return d.Fail("the user-name dialog without its field or OK");
+  PostMessageA(ok, BM_CLICK, 0, 0);
+  return d.Answer("Thank you for registering.", IDOK, 30000);
+}
+
+}  // namespace
+
+TEST_CASE("e2e: a package that offers registration posts the user's details, retries a taken name, and finishes") {
+  if (EnvText("KESTIN_REG_PORT").empty()) {
+    MESSAGE("no local registration endpoint (run through reg_server.py)");
+    return;
+  }
+  std::string exe = BuildDemo("register",
+                              "[Owner]\r\nAskToRegister=1\r\nRegistrationURL=http://127.0.0.1:" +
+                                  EnvText("KESTIN_REG_PORT") + "/exists-once\r\n",
+                              0, false, {{"KESTIN\\register.txt", "Register Kestrel Notes online?"}});
+  TDemoChoices c;
+  c.Email = "ada@example.info";
+  c.AtFinish = RegisterWithRetry;
+  TSetupDriver d;
+  Start(d, exe);
+  TDemoInstall in;
+  REQUIRE_MESSAGE(WalkDemoInstall(d, c, in), d.Failure);
+  int n = atoi(RecordedE2e("count").c_str());
+  REQUIRE(n >= 2);
+  CHECK(RecordedE2e("body-" + std::to_string(n - 1)) ==
+        "usr=Ada%20Lovelace&org=Analytical%20Engines&eml=ada@example%2Einfo");
+  CHECK(RecordedE2e("body-" + std::to_string(n)) == "usr=Ada2&org=Analytical%20Engines&eml=ada@example%2Einfo");
+  CHECK(RecordedE2e("head-" + std::to_string(n)).find("User-Agent: Kestrel Notes 1.0 Setup; Win") != std::string::npos);
+  REQUIRE_MESSAGE(RunUninstaller(d, in.UninstallCommand), d.Failure);
+  CHECK(CheckDemoRemoved(in) == "");
 }

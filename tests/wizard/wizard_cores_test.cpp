@@ -118,16 +118,6 @@ TEST_CASE("space: kilobytes and the comparison over 4 GB") {
   CHECK(HasRoomFor(req, -1));
 }
 
-TEST_CASE("input: e-mail addresses") {
-  CHECK(IsValidEmail("a@b.de"));
-  CHECK(IsValidEmail("@x.com"));
-  CHECK_FALSE(IsValidEmail("a@b.c"));
-  CHECK_FALSE(IsValidEmail("a@b.info"));
-  CHECK_FALSE(IsValidEmail("a@bde"));
-  CHECK_FALSE(IsValidEmail("a.de@b"));
-  CHECK_FALSE(IsValidEmail(""));
-}
-
 TEST_CASE("input: the destination must be an absolute folder") {
   CHECK(IsAbsoluteFolder("C:\\Program Files\\Kestrel"));
   CHECK(IsAbsoluteFolder("d:/Apps/Kestrel/"));
