@@ -15,6 +15,7 @@
 #include "e2e/demo_walk_win.h"
 #include "package_image.h"
 #include "process_win.h"
+#include "prefix_files_win.h"
 #include "test_files.h"
 
 namespace {
@@ -39,25 +40,6 @@ void CollectFiles(const std::string& folder, const std::string& prefix, std::vec
   FindClose(h);
 }
 
-std::string ReadText(const std::string& path) {
-  std::vector<uint8_t> b = ReadWholeFile(path);
-  return std::string(b.begin(), b.end());
-}
-
-void CopyTree(const std::string& from, const std::string& to) {
-  CreateDirectoryA(to.c_str(), nullptr);
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((from + "\\*").c_str(), &fd);
-  REQUIRE(h != INVALID_HANDLE_VALUE);
-  do {
-    std::string name = fd.cFileName;
-    if (name == "." || name == "..") continue;
-    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) CopyTree(from + "\\" + name, to + "\\" + name);
-    else REQUIRE(CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE));
-  } while (FindNextFileA(h, &fd));
-  FindClose(h);
-}
-
 // The demo package, with `scriptAddition` put into its script and, when
 // `manyFiles` is set, that many more small files in the first option (an
 // install that takes long enough to be cancelled: every file is a log entry).
@@ -68,7 +50,7 @@ std::string BuildDemo(const std::string& tag, const std::string& scriptAddition 
   std::string tree = dir + "tree";
   CopyTree(SourcePath("examples\\demo"), tree);
   for (auto& f : extraFiles) REQUIRE(WriteTextFile(tree + "\\" + f.first, f.second));
-  std::string ini = ReadText(tree + "\\KESTIN\\kestin.ini");
+  std::string ini = Text(tree + "\\KESTIN\\kestin.ini");
   // Keys for a section the script has go into that section.
   size_t header = scriptAddition.find(']');
   size_t at = header == std::string::npos ? std::string::npos : ini.find(scriptAddition.substr(0, header + 1));
@@ -342,7 +324,7 @@ std::string RecordedE2e(const std::string& name) {
   std::string path = "Z:" + EnvText("KESTIN_REG_RECORD") + "/" + name;
   for (char& c : path)
     if (c == '/') c = '\\';
-  return ReadText(path);
+  return Text(path);
 }
 
 BOOL CALLBACK FindNameDialog(HWND w, LPARAM found) {

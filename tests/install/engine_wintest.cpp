@@ -24,6 +24,7 @@
 #include "package/package_locate.h"
 #include "process_win.h"
 #include "script/texts.h"
+#include "prefix_files_win.h"
 #include "test_files.h"
 
 namespace {
@@ -32,43 +33,6 @@ std::vector<std::string> g_messages;
 int RecordMessage(void*, const char* text, const char* caption, unsigned) {
   g_messages.push_back(std::string(caption) + "|" + text);
   return IDOK;
-}
-
-std::string Text(const std::string& path) {
-  std::vector<uint8_t> b = ReadWholeFile(path);
-  return std::string(b.begin(), b.end());
-}
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-void CopyTree(const std::string& from, const std::string& to) {
-  CreateDirectoryA(to.c_str(), nullptr);
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((from + "\\*").c_str(), &fd);
-  REQUIRE(h != INVALID_HANDLE_VALUE);
-  do {
-    std::string name = fd.cFileName;
-    if (name == "." || name == "..") continue;
-    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) CopyTree(from + "\\" + name, to + "\\" + name);
-    else REQUIRE(CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE));
-  } while (FindNextFileA(h, &fd));
-  FindClose(h);
-}
-
-std::string Replace(std::string s, const std::string& what, const std::string& by) {
-  size_t at = s.find(what);
-  REQUIRE(at != std::string::npos);
-  return s.replace(at, what.size(), by);
-}
-
-std::string RegString(HKEY root, const std::string& key, const char* name) {
-  HKEY k;
-  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != 0) return "<no key>";
-  char buf[1024];
-  DWORD size = sizeof buf, type = 0;
-  std::string v = RegQueryValueExA(k, name, nullptr, &type, (BYTE*)buf, &size) == 0 ? std::string(buf) : "<no value>";
-  RegCloseKey(k);
-  return v;
 }
 
 bool KeyExists(HKEY root, const std::string& key) {

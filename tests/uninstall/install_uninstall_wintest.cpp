@@ -20,6 +20,7 @@
 #include "install/shortcuts.h"
 #include "package/helper_library.h"
 #include "package/package_locate.h"
+#include "prefix_files_win.h"
 #include "process_win.h"
 #include "script/texts.h"
 #include "uninstall_test_support.h"
@@ -40,35 +41,6 @@ int Answer(void*, const char* text, const char* caption, unsigned flags) {
   if (g_cancelOnRegistrationError && g_cancelRun && std::string(text).find("Registration failed") == 0)
     RequestInstallCancel(*g_cancelRun);
   return (flags & 0xF) == MB_YESNO ? IDYES : IDOK;
-}
-
-std::string Text(const std::string& path) {
-  std::vector<uint8_t> b = ReadWholeFile(path);
-  return std::string(b.begin(), b.end());
-}
-
-void CopyTree(const std::string& from, const std::string& to) {
-  CreateDirectoryA(to.c_str(), nullptr);
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((from + "\\*").c_str(), &fd);
-  REQUIRE(h != INVALID_HANDLE_VALUE);
-  do {
-    std::string name = fd.cFileName;
-    if (name == "." || name == "..") continue;
-    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) CopyTree(from + "\\" + name, to + "\\" + name);
-    else REQUIRE(CopyFileA((from + "\\" + name).c_str(), (to + "\\" + name).c_str(), FALSE));
-  } while (FindNextFileA(h, &fd));
-  FindClose(h);
-}
-
-std::string RegString(HKEY root, const std::string& key, const char* name) {
-  HKEY k;
-  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != 0) return "";
-  char buf[1024];
-  DWORD size = sizeof buf, type = 0;
-  std::string v = RegQueryValueExA(k, name, nullptr, &type, (BYTE*)buf, &size) == 0 ? std::string(buf) : "";
-  RegCloseKey(k);
-  return v;
 }
 
 // A bar that presses Cancel once the run's progress reaches `cancelAt`.

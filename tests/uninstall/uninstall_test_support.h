@@ -8,6 +8,8 @@
 
 #include <set>
 #include <string>
+
+#include "prefix_files_win.h"
 #include <vector>
 
 #include "test_files.h"
@@ -25,7 +27,6 @@ inline std::string ShellFolder(int csidl) {
   return buf;
 }
 
-inline bool Exists(const std::string& p) { return GetFileAttributesA(p.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 inline void Touch(const std::string& path, const std::string& text = "x") {
   for (size_t i = 3; i < path.size(); i++)
