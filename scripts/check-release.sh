@@ -13,8 +13,11 @@
 # comctl32 is the one exception: the program's manifest binds it to the
 # system's side-by-side copy.
 #   check-release.sh [--imports-only] [TREE...]
-# With --imports-only just the import tables of setup.exe are checked (the
-# build runs it after linking setup.exe).
+# setup.exe is a loader that carries setup-image.exe, the setup program as
+# linked, compressed; it binds that image's imports the way the system binds
+# static ones, so both import lists are held to the same rule.
+# With --imports-only just the import tables of setup-image.exe are checked
+# (the build runs it after linking that program).
 set -euo pipefail
 fail=0
 imports_only=0
@@ -62,13 +65,20 @@ fi
 [ ${#dirs[@]} -gt 0 ] || { echo "FAIL: no build tree to check"; exit 1; }
 
 for dir in "${dirs[@]}"; do
+  image=$dir/setup-image.exe
+  if [ ! -f "$image" ]; then
+    echo "FAIL: $image is missing"; fail=1; continue
+  fi
+  check_imports "$image" "$allowed"
+  [ "$imports_only" = 1 ] && continue
+  check_hardening "$image"
   exe=$dir/setup.exe
   if [ ! -f "$exe" ]; then
     echo "FAIL: $exe is missing"; fail=1; continue
   fi
   check_imports "$exe" "$allowed"
-  [ "$imports_only" = 1 ] && continue
   check_hardening "$exe"
+  echo "$image: $(stat -c %s "$image") bytes, carried compressed in setup.exe"
   size=$(stat -c %s "$exe")
   if file -b "$exe" | grep -q 'x86-64'; then
     echo "$exe (x86_64): $size bytes"
@@ -82,13 +92,6 @@ for dir in "${dirs[@]}"; do
     elif [ "$size" -gt 60884 ]; then
       echo "WARNING: setup.exe is over its 60884-byte aim"
     fi
-  fi
-  # The same program with the wizard, until the release carries it.
-  full=$dir/setup-full.exe
-  if [ -f "$full" ]; then
-    check_imports "$full" "$allowed"
-    check_hardening "$full"
-    echo "$full: $(stat -c %s "$full") bytes (the release takes the wizard once it fits the limit)"
   fi
   dll=$dir/uncab.dll
   if [ -f "$dll" ]; then

@@ -6,11 +6,10 @@ int RunChosenMode();
 // product.
 void RunInstallMode();
 
-// What install mode does between start-up and teardown. The release
-// setup.exe keeps the small ready box until the wizard fits its size limit;
-// setup-full.exe, the same program with the wizard, sets RunWizardRoad.
+// What install mode does between start-up and teardown: the setup program
+// sets RunWizardRoad, so that programs built from the same modules for tests
+// need not link the wizard.
 extern void (*InstallRoad)();
-void RunReadyRoad();
 // The unattended install (/S): both programs set it to RunSilentInstall, so
 // the install engine is linked only into programs that offer it. Without it
 // /S is refused with exit code 1.

@@ -4,6 +4,8 @@
 #include "app/startup.h"
 #include "base/process_state.h"
 
+void (*InstallRoad)() = nullptr;
+
 void RunInstallMode() {
   // The top of the run: the start-up only says what failed.
   TError failure = SetupStartup();
@@ -11,7 +13,7 @@ void RunInstallMode() {
     ShowStartupError(failure);
     return;
   }
-  InstallRoad();
+  if (InstallRoad) InstallRoad();
   SetupTeardown();
   if (!CancelFlag.IsSet() && LaunchWanted) WinExec(LaunchCommand.c_str(), SW_SHOWNORMAL);
 }

@@ -5,9 +5,7 @@
 
 #include "app/entry.h"
 #include "app/silent_mode.h"
-#ifdef KESTIN_WIZARD_ROAD
 #include "wizard/wizard_road.h"
-#endif
 
 // The linker's table of static constructors: a count or -1, the constructors,
 // then a null entry.
@@ -45,8 +43,6 @@ extern "C" void WINAPI KestinEntry() {
   RestrictLibrarySearch();
   RunStaticConstructors();
   UnattendedInstall = RunSilentInstall;
-#ifdef KESTIN_WIZARD_ROAD
   InstallRoad = RunWizardRoad;
-#endif
   ExitProcess((UINT)RunChosenMode());
 }

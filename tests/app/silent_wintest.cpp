@@ -1,8 +1,7 @@
-// The unattended mode of the real setup program (setup-full.exe, which
-// carries the install engine) under Wine: a package made by
-// kestin-pack from the engine's test product is installed with /S and
-// NAME=value answers, checked on disk, in the registry and in the log, and
-// removed again through its entry's QuietUninstallString.
+// The unattended mode of the real setup program (the release setup.exe) under
+// Wine: a package made by kestin-pack from the engine's test product is
+// installed with /S and NAME=value answers, checked on disk, in the registry
+// and in the log, and removed again through its entry's QuietUninstallString.
 #include <doctest/doctest.h>
 
 #include <windows.h>

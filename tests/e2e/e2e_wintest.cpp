@@ -76,7 +76,7 @@ std::string BuildDemo(const std::string& tag, const std::string& scriptAddition 
     std::vector<TCabEntry> files;
     CollectFiles(tree, "", &files);
     TPackageParts parts;
-    parts.stub = ReadWholeFile(BinaryPath("setup-full.exe"));
+    parts.stub = ReadWholeFile(BinaryPath("setup.exe"));
     parts.library = ReadWholeFile(BinaryPath("uncab.dll"));
     parts.cabinet = BuildStoredCabinet(files);
     std::vector<uint8_t> pkg, cab;
@@ -86,7 +86,7 @@ std::string BuildDemo(const std::string& tag, const std::string& scriptAddition 
     return exe;
   }
   std::string cmd = "\"" + BinaryPath("kestin-pack.exe") + "\" build \"" + tree + "\" -o \"" + exe + "\" --stub \"" +
-                    BinaryPath("setup-full.exe") + "\" --dll \"" + BinaryPath("uncab.dll") + "\"";
+                    BinaryPath("setup.exe") + "\" --dll \"" + BinaryPath("uncab.dll") + "\"";
   REQUIRE(RunAndWait(cmd, dir, 300000) == 0);
   return exe;
 }
