@@ -77,6 +77,7 @@ install: $(if $(filter build/release/kestin-pack,$(INSTALL_TOOL)),release) $(if 
 	scripts/install.sh "$(DESTDIR)" "$(PREFIX)" "$(INSTALL_TOOL)" "$(INSTALL_WIN32)"
 
 deb: release win32
+	@scripts/install-deps.sh --deb
 	scripts/make-deb.sh
 
 clean:

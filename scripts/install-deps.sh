@@ -2,15 +2,21 @@
 # Installs the Debian packages the build and the tests need, only those missing.
 # 32-bit Wine (wine32:i386, for the tests of the i686 release build) is added
 # only where this machine executes 32-bit programs itself (can-run-i386.sh);
-# nothing here registers an emulator with binfmt_misc.
+# nothing here registers an emulator with binfmt_misc. --bench adds the peers
+# the benchmarks compare with; --deb adds lintian, which checks make deb's
+# package.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 want=(cmake ninja-build make python3 file binutils
       g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
       clang libclang-rt-14-dev doctest-dev zlib1g-dev
       wine wine64 xvfb xauth x11-utils imagemagick xdotool
-      cabextract gcab libz-mingw-w64-dev)
-if [ "${1:-}" = "--bench" ]; then want+=(nsis hyperfine); fi
+      cabextract gcab libz-mingw-w64-dev
+      osslsigncode openssl)  # the last two sign packages in the signing tests
+case ${1:-} in
+  --bench) want+=(nsis hyperfine) ;;
+  --deb) want+=(lintian) ;;
+esac
 
 sudo_cmd=""
 [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
