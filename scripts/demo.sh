@@ -8,12 +8,11 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 out=$top/build/demo
 mkdir -p "$out"
-# The program with the wizard (setup-full.exe: the release setup.exe takes
-# the wizard once it fits its size limit), i686 under 32-bit Wine where this
-# machine runs 32-bit programs; the x86_64 build under wine64 elsewhere. The
-# driver that walks the wizard is built in both trees.
+# The release setup.exe, i686 under 32-bit Wine where this machine runs
+# 32-bit programs; the x86_64 build under wine64 elsewhere. The driver that
+# walks the wizard is built in both trees.
 tree=win64
-if [ -f "$top/build/win32/setup-full.exe" ] && [ -f "$top/build/win32/kestin-e2e.exe" ] &&
+if [ -f "$top/build/win32/setup.exe" ] && [ -f "$top/build/win32/kestin-e2e.exe" ] &&
    why=$("$top/scripts/can-run-i386.sh"); then
   tree=win32
 else
@@ -21,7 +20,7 @@ else
 fi
 export WINE_SESSION_ARCH=$tree
 "$top/build/host/kestin-pack" build "$top/examples/demo" -o "$out/demo-setup.exe" \
-    --stub "$top/build/$tree/setup-full.exe" --dll "$top/build/$tree/uncab.dll"
+    --stub "$top/build/$tree/setup.exe" --dll "$top/build/$tree/uncab.dll"
 package=$out/demo-setup.exe
 echo "demo package ($tree): $package"
 
