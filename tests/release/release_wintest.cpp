@@ -1,8 +1,9 @@
 // The package a user gets: this tree's own setup.exe and uncab.dll, put
-// together by kestin-pack from the demo product, started as a user starts it.
-// In the i686 tree that is the release itself, with its own entry point,
-// section layout and stack settings, none of which the probe programs of the
-// other tests share.
+// together by kestin-pack from the demo product, started as a user starts it:
+// the loader unpacks the program, which starts, shows the wizard and, told to
+// close, cleans up after itself. In the i686 tree that is the release itself,
+// with its own entry point, section layout and stack settings, none of which
+// the probe programs of the other tests share.
 #include <doctest/doctest.h>
 
 #include <windows.h>
@@ -16,6 +17,7 @@ namespace {
 
 struct TFind {
   DWORD pid;
+  const char* className;  // any class when null
   HWND found;
 };
 
@@ -24,14 +26,18 @@ BOOL CALLBACK FindVisibleWindowOf(HWND w, LPARAM param) {
   DWORD pid = 0;
   GetWindowThreadProcessId(w, &pid);
   if (pid != f->pid || !IsWindowVisible(w)) return TRUE;
+  char name[64] = "";
+  GetClassNameA(w, name, sizeof name);
+  if (f->className && std::string(name) != f->className) return TRUE;
   f->found = w;
   return FALSE;
 }
 
-// The first visible top-level window of process `pid`, waiting up to `ms`.
-HWND WaitForWindow(DWORD pid, HANDLE process, unsigned ms) {
+// The first visible top-level window of process `pid` (of the class named,
+// when one is), waiting up to `ms`.
+HWND WaitForWindow(DWORD pid, HANDLE process, unsigned ms, const char* className = nullptr) {
   for (unsigned waited = 0; waited < ms; waited += 100) {
-    TFind f = {pid, nullptr};
+    TFind f = {pid, className, nullptr};
     EnumWindows(FindVisibleWindowOf, reinterpret_cast<LPARAM>(&f));
     if (f.found) return f.found;
     if (WaitForSingleObject(process, 100) == WAIT_OBJECT_0) return nullptr;
@@ -77,18 +83,26 @@ TEST_CASE("the real package starts, shows its script's caption, ends cleanly and
   SetEnvironmentVariableA("TEMP", oldTemp.c_str());
   REQUIRE(started);
 
-  // Until the wizard exists the package shows one box with what start-up
-  // found, under the caption its script names; answering it ends the run.
-  HWND box = WaitForWindow(pi.dwProcessId, pi.hProcess, 30000);
-  CHECK(box != nullptr);
-  if (box) {
+  // The wizard comes up under the caption the script names. Closing it
+  // asks whether to leave setup; Yes, then OK to "cancelled", ends the run.
+  HWND window = WaitForWindow(pi.dwProcessId, pi.hProcess, 30000);
+  CHECK(window != nullptr);
+  if (window) {
     char caption[256] = "";
-    GetWindowTextA(box, caption, sizeof caption);
+    GetWindowTextA(window, caption, sizeof caption);
     CHECK(std::string(caption) == "Kestrel Notes 1.0 Setup");
     // Its workspace is in the folder given to it (else the check after the
     // run would prove nothing).
     CHECK(CountEntries(temp) > 0);
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    HWND question = WaitForWindow(pi.dwProcessId, pi.hProcess, 10000, "#32770");
+    CHECK(question != nullptr);
+    if (question) {
+      PostMessageA(question, WM_COMMAND, IDYES, 0);
+      for (int i = 0; i < 100 && IsWindow(question); i++) Sleep(100);
+      HWND cancelled = WaitForWindow(pi.dwProcessId, pi.hProcess, 10000, "#32770");
+      if (cancelled) PostMessageA(cancelled, WM_COMMAND, IDOK, 0);
+    }
   }
   DWORD code = 12345;
   if (WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0) {
