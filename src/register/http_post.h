@@ -18,6 +18,11 @@ const unsigned kMaxAnswerBytes = 64 * 1024;
 // Connect, send and receive each give up after this long, so a server that
 // accepts and then says nothing cannot hold the wizard.
 const unsigned kHttpTimeoutMs = 20000;
+// The timeout HttpPost sets (kHttpTimeoutMs; the tests shorten it).
+extern unsigned HttpTimeoutMs;
+// The system library LoadWinInet loads ("wininet.dll"; the tests name one
+// without its entry points).
+extern const char* HttpLibraryName;
 
 // Put in front of the agent string (the product's caption).
 extern TStr AgentPrefix;

@@ -9,6 +9,8 @@ TStr AgentPrefix;
 int LastHttpResult = 0;
 THttpStepHook OnOpened, OnConnected, OnSending, OnSent;
 THttpChunkHook OnChunk;
+unsigned HttpTimeoutMs = kHttpTimeoutMs;
+const char* HttpLibraryName = "wininet.dll";
 
 namespace {
 
@@ -72,6 +74,13 @@ void Call(THttpStepHook hook) {
   if (hook) hook();
 }
 
+void SetTimeouts(HINTERNET handle) {
+  DWORD timeout = HttpTimeoutMs;
+  const DWORD timeouts[] = {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                            INTERNET_OPTION_RECEIVE_TIMEOUT};
+  for (DWORD option : timeouts) g_api.InternetSetOptionA(handle, option, &timeout, sizeof timeout);
+}
+
 TStr Failed(int code, const char* text) {
   LastHttpResult = code;
   return TStr(text);
@@ -83,7 +92,7 @@ bool LoadWinInet() {
   WaitForRelease();
   if (g_library) return true;
   TError error;
-  HMODULE lib = static_cast<HMODULE>(LoadSystemLibrary("wininet.dll", &error));
+  HMODULE lib = static_cast<HMODULE>(LoadSystemLibrary(HttpLibraryName, &error));
   if (!lib) return false;
   FARPROC* slots = reinterpret_cast<FARPROC*>(&g_api);
   for (size_t i = 0; i < sizeof kEntryNames / sizeof *kEntryNames; i++) {
@@ -162,10 +171,7 @@ TStr HttpPost(const TStr& url, const TStr& body) {
   TStr agent = Concat(AgentPrefix, "; ", OsVersionText());
   h.Session = g_api.InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
   if (!h.Session) return Failed(kHttpOpenFailed, "InternetOpen failed.");
-  DWORD timeout = kHttpTimeoutMs;
-  const DWORD timeouts[] = {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
-                            INTERNET_OPTION_RECEIVE_TIMEOUT};
-  for (DWORD option : timeouts) g_api.InternetSetOptionA(h.Session, option, &timeout, sizeof timeout);
+  SetTimeouts(h.Session);
   Call(OnOpened);
 
   h.Connection = g_api.InternetConnectA(h.Session, host.c_str(), parts.nPort, nullptr, nullptr,
@@ -177,6 +183,9 @@ TStr HttpPost(const TStr& url, const TStr& body) {
   h.Request = g_api.HttpOpenRequestA(h.Connection, "POST", object.c_str(), "HTTP/1.1", nullptr,
                                      nullptr, INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_COOKIES | secure, 0);
   if (!h.Request) return Failed(kHttpRequestFailed, "httpOpenRequest failed.");
+  // Not every implementation hands the session's timeouts down to its
+  // requests; the request gets its own.
+  SetTimeouts(h.Request);
 
   // The library writes the Host header itself, with the port when the
   // address names one; a second one of our own would make the request

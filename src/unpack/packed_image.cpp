@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "uncab/cab_format.h"
 #include "uncab/inflate.h"
 
 namespace {
@@ -10,9 +11,8 @@ const uint32_t kMagic = 0x4950534B;  // "KSPI"
 const size_t kHeaderWords = 13;
 const size_t kSectionBytes = 12;
 
-uint32_t Get32(const uint8_t* p) {
-  return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
-}
+// Little-endian words, read as the cabinet records are.
+uint32_t Get32(const uint8_t* p) { return Cab_Get32(p); }
 
 uint64_t Get64(const uint8_t* p) { return Get32(p) | (uint64_t)Get32(p + 4) << 32; }
 

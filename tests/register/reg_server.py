@@ -18,6 +18,7 @@ the answer:
   /error         500, an error answer
   /garbage       bytes that are no HTTP answer, then the connection closes
   /slow          /ok's answer after three seconds
+  /silent        no answer at all until the client gives up (at most 30 s)
   /big           an endless body
   /unterminated  200, one line without a line end
 """
@@ -103,6 +104,11 @@ def serve_http(conn, record_dir):
         elif path == b"/slow":
             time.sleep(3)
             answer(conn, 200, OK_ANSWER)
+        elif path == b"/silent":
+            try:
+                conn.recv(1)  # returns when the client closes, or times out
+            except OSError:
+                pass
         elif path == b"/big":
             conn.sendall(b"HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nConnection: close\r\n\r\n")
             block = b"x" * 65536

@@ -214,6 +214,39 @@ TEST_CASE("registration: failures keep the wizard on its page and the next Finis
   }
 }
 
+TEST_CASE("registration: a server that accepts and never answers is given up on") {
+  if (!ServerPresent()) return;
+  HttpTimeoutMs = 1500;
+  TFakeWizard w("/silent");
+  DWORD start = GetTickCount();
+  CHECK_FALSE(w.Finish());
+  DWORD took = GetTickCount() - start;
+  HttpTimeoutMs = kHttpTimeoutMs;
+  CHECK(took < 15000);
+  REQUIRE(g_boxes.size() == 2);
+  CHECK(g_boxes[1].Caption == "Error");
+  CHECK(g_boxes[1].Text.find("failed") != std::string::npos);
+  CHECK(IsWindowEnabled(w.Fields.CancelButton->Handle));
+}
+
+TEST_CASE("registration: without the HTTP library's entry points nothing is called and the user is told") {
+  if (!ServerPresent()) return;
+  for (const char* library : {"kernel32.dll", "no-such-library.dll"}) {
+    CAPTURE(library);
+    HttpLibraryName = library;
+    TFakeWizard w("/ok");
+    CHECK_FALSE(w.Finish());
+    HttpLibraryName = "wininet.dll";
+    REQUIRE(g_boxes.size() == 2);
+    CHECK(g_boxes[1].Caption == "Error");
+    CHECK(g_boxes[1].Text.rfind("WININET.DLL not found.", 0) == 0);
+    CHECK(IsWindowEnabled(w.Fields.CancelButton->Handle));
+  }
+  // Nothing of the failed attempts stays loaded: the next one works.
+  TFakeWizard w("/ok");
+  CHECK(w.Finish());
+}
+
 TEST_CASE("registration: a garbled answer ends the flow with a message") {
   if (!ServerPresent()) return;
   TFakeWizard w("/garbage");
