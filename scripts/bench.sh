@@ -4,6 +4,9 @@
 #   2. MSZIP decoding: kestin-pack extract vs cabextract vs plain zlib inflate
 #   3. one file out of a 2,000-file package: the first vs the last
 #   4. the release sizes
+#   5. the install run of 100 MB vs xcopy
+#   6. the demo through the wizard
+#   7. a 100 MB package through the wizard vs a plain copy
 # Uses its own optimised, unsanitized tree (build/bench) and work folder
 # (build/bench/work). RUNS=n sets hyperfine's runs (default 5).
 set -euo pipefail
@@ -142,3 +145,22 @@ for _ in 1 2 3; do
   tests/wine/wine-session /usr/lib/wine/wine64 $top/build/win64/kestin-e2e.exe \
     "Z:$(echo $top/$work/demo.exe | tr / '\\')" "Z:$(echo $top/$work/demo-shots | tr / '\\')" | grep 'wizard shown'
 done
+
+echo; echo "== 7. a 100 MB package through the wizard: the demo with the install tree's files added to its samples, vs a plain copy of those files under the same Wine"
+big=$work/demo-100mb
+rm -rf $big
+cp -r $top/examples/demo $big
+mkdir -p $big/samples/bulk
+cp -r $work/install/files/. $big/samples/bulk/
+python3 bench/add_to_list.py $big SampleFiles samples/bulk
+$pack build $big -o $work/demo-100mb.exe --stub $top/build/win64/setup.exe --dll $top/build/win64/uncab.dll >/dev/null
+rm -rf $big $work/demo-100mb-shots $work/copy-100mb
+tests/wine/wine-session bash -c '
+  "$KESTIN_WINE" "$1" "$2" "$3" | grep "wizard shown"
+  start=$(date +%s%N)
+  "$KESTIN_WINE" cmd /c xcopy "$4" "$5" /E /I /Q /Y >/dev/null
+  echo "plain copy of the same files (xcopy) $(( ($(date +%s%N) - start) / 1000000 )) ms"' _ \
+  $top/build/win64/kestin-e2e.exe "Z:$(echo $work/demo-100mb.exe | tr / '\\')" \
+  "Z:$(echo $work/demo-100mb-shots | tr / '\\')" \
+  "Z:$(echo $work/install/files | tr / '\\')" "Z:$(echo $work/copy-100mb/ | tr / '\\')"
+rm -rf $work/copy-100mb $work/demo-100mb-shots
