@@ -143,7 +143,7 @@ $pack build $top/examples/demo -o $work/demo.exe --stub $top/build/win64/setup.e
 mkdir -p $work/demo-shots
 for _ in 1 2 3; do
   tests/wine/wine-session /usr/lib/wine/wine64 $top/build/win64/kestin-e2e.exe \
-    "Z:$(echo $top/$work/demo.exe | tr / '\\')" "Z:$(echo $top/$work/demo-shots | tr / '\\')" | grep 'wizard shown'
+    "Z:$(echo $work/demo.exe | tr / '\\')" "Z:$(echo $work/demo-shots | tr / '\\')" | grep 'wizard shown'
 done
 
 echo; echo "== 7. a 100 MB package through the wizard: the demo with the install tree's files added to its samples, vs a plain copy of those files under the same Wine"

@@ -6,16 +6,15 @@
 
 Lays the program's sections out as the system would map them, leaves the
 resources out (they stay in the loader's file), stores call targets relative
-to the image (see store_call_targets), compresses the rest into MSZIP blocks
-(each a deflate stream with the previous 32 KiB as its dictionary, so the
-setup program's own decoder unpacks them) and writes them as a C++ array
-behind the header that src/unpack/packed_image.h describes.
+to the image (see store_call_targets), compresses the rest into one raw LZMA
+stream (trying a few literal and position settings, keeping the smallest)
+and writes it as a C++ array behind the header that
+src/unpack/packed_image.h describes.
 """
 import struct
 import sys
-import zlib
+import lzma
 
-BLOCK = 32768
 EXECUTE, READ, WRITE = 0x20000000, 0x40000000, 0x80000000
 
 
@@ -81,19 +80,17 @@ def store_call_targets(image, table):
                 at += 1
 
 
-def mszip_blocks(data):
-    out = bytearray()
-    for at in range(0, len(data), BLOCK):
-        history = bytes(data[max(0, at - BLOCK):at])
-        if history:
-            c = zlib.compressobj(9, zlib.DEFLATED, -15, 9, zlib.Z_DEFAULT_STRATEGY, history)
-        else:
-            c = zlib.compressobj(9, zlib.DEFLATED, -15, 9)
-        block = b"CK" + c.compress(bytes(data[at:at + BLOCK])) + c.flush()
-        if len(block) > 0xFFFF:
-            fail("a compressed block does not fit its 16-bit length")
-        out += struct.pack("<H", len(block)) + block
-    return out
+def compress(data):
+    """The smallest raw LZMA stream over a few settings, with its settings
+    as the header stores them (lc | lp << 8 | pb << 16)."""
+    best = None
+    for lc, lp, pb in ((3, 0, 0), (2, 0, 0), (4, 0, 0), (3, 0, 2), (1, 0, 0)):
+        filters = [{"id": lzma.FILTER_LZMA1, "preset": 9 | lzma.PRESET_EXTREME,
+                    "lc": lc, "lp": lp, "pb": pb, "dict_size": 1 << 20}]
+        stream = lzma.compress(bytes(data), format=lzma.FORMAT_RAW, filters=filters)
+        if best is None or len(stream) < len(best[1]):
+            best = (lc | lp << 8 | pb << 16, stream)
+    return best
 
 
 def main():
@@ -106,12 +103,13 @@ def main():
     end = len(image.rstrip(b"\0"))
     payload = image[first:end]
     imports, relocs, functions = get(1), get(5), get(3) if pe64 else (0, 0)
-    header = struct.pack("<4s7IQ3I", b"KSPI", len(image), entry, imports[0], relocs[0], relocs[1],
-                         functions[0], functions[1], base, first, len(payload), len(table))
+    properties, stream = compress(payload)
+    header = struct.pack("<4s7IQ4I", b"KSPI", len(image), entry, imports[0], relocs[0], relocs[1],
+                         functions[0], functions[1], base, first, len(payload), len(table), properties)
     packed = bytearray(header)
     for rva, vsize, access in table:
         packed += struct.pack("<III", rva, vsize, access)
-    packed += mszip_blocks(payload)
+    packed += stream
     if sys.argv[2].endswith(".bin"):
         with open(sys.argv[2], "wb") as f:
             f.write(packed)

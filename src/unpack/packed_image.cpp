@@ -3,12 +3,11 @@
 #include <string.h>
 
 #include "uncab/cab_format.h"
-#include "uncab/inflate.h"
 
 namespace {
 
 const uint32_t kMagic = 0x4950534B;  // "KSPI"
-const size_t kHeaderWords = 13;
+const size_t kHeaderWords = 14;
 const size_t kSectionBytes = 12;
 
 // Little-endian words, read as the cabinet records are.
@@ -74,11 +73,13 @@ bool ReadPackedImageInfo(const uint8_t* packed, size_t length, TPackedImageInfo*
   info->dataRva = Get32(p + 36);
   info->dataSize = Get32(p + 40);
   info->sectionCount = Get32(p + 44);
+  uint32_t properties = Get32(p + 48);
+  info->properties = TLzmaProperties{properties & 0xFF, (properties >> 8) & 0xFF, (properties >> 16) & 0xFF};
   size_t rest = length - kHeaderWords * 4;
-  if (info->sectionCount > rest / kSectionBytes) return false;
+  if (info->sectionCount > rest / kSectionBytes || LzmaWorkSize(info->properties) == 0) return false;
   info->sections = packed + kHeaderWords * 4;
-  info->blocks = info->sections + info->sectionCount * kSectionBytes;
-  info->blocksLength = rest - info->sectionCount * kSectionBytes;
+  info->stream = info->sections + info->sectionCount * kSectionBytes;
+  info->streamLength = rest - info->sectionCount * kSectionBytes;
 
   uint32_t size = info->imageSize;
   if (size == 0 || info->entryRva >= size || !Inside(size, info->importRva, 20) ||
@@ -98,32 +99,11 @@ TPackedSection PackedImageSection(const TPackedImageInfo& info, uint32_t index) 
   return TPackedSection{Get32(p), Get32(p + 4), Get32(p + 8)};
 }
 
-bool InflatePackedImage(const TPackedImageInfo& info, uint8_t* image, const TDecoderMemory* memory) {
-  TInflate* inflate;
-  if (Inflate_Create(memory, &inflate) != kDecodeOk) return false;
-  const uint8_t* in = info.blocks;
-  const uint8_t* end = in + info.blocksLength;
-  uint8_t* out = image + info.dataRva;
-  uint32_t left = info.dataSize;
-  bool good = true;
-  while (left > 0) {
-    unsigned outLen = left < kMaxBlockOutput ? left : kMaxBlockOutput;
-    if (end - in < 2) {
-      good = false;
-      break;
-    }
-    unsigned inLen = in[0] | in[1] << 8;
-    in += 2;
-    if ((size_t)(end - in) < inLen || Inflate_Block(inflate, in, inLen, out, outLen) != kDecodeOk) {
-      good = false;
-      break;
-    }
-    in += inLen;
-    out += outLen;
-    left -= outLen;
-  }
-  memory->release(memory->self, inflate);
-  if (!good || in != end) return false;
+size_t PackedImageWorkSize(const TPackedImageInfo& info) { return LzmaWorkSize(info.properties); }
+
+bool DecompressPackedImage(const TPackedImageInfo& info, uint8_t* image, void* work) {
+  if (!LzmaDecode(info.stream, info.streamLength, image + info.dataRva, info.dataSize, info.properties, work))
+    return false;
   for (uint32_t i = 0; i < info.sectionCount; i++) {
     TPackedSection s = PackedImageSection(info, i);
     if (s.access & kAccessExecute) RestoreCallTargets(image, s);

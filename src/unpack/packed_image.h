@@ -9,10 +9,9 @@
 //   "KSPI", image size, entry RVA, import directory RVA,
 //   relocation directory RVA and size, function table RVA and size (64-bit
 //   images; zero otherwise), preferred image base (two words, low first),
-//   RVA and length of the bytes to unpack, section count,
-//   per section: RVA, size, access (kAccess* bits),
-//   then MSZIP blocks ("CK" and a deflate stream, each giving 32 KiB of the
-//   unpacked bytes, the last one the rest), each behind its 16-bit length.
+//   RVA and length of the bytes to unpack, section count, LZMA properties
+//   (lc | lp << 8 | pb << 16), per section: RVA, size, access (kAccess*
+//   bits), then the bytes as one raw LZMA stream (lzma_decoder.h).
 // In executable sections the targets of E8/E9 calls and jumps are stored
 // relative to the image start; unpacking restores them.
 //
@@ -22,7 +21,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "uncab/decoders.h"
+#include "unpack/lzma_decoder.h"
 
 enum {
   kAccessRead = 1,
@@ -48,9 +47,10 @@ struct TPackedImageInfo {
   uint32_t dataRva;
   uint32_t dataSize;
   uint32_t sectionCount;
+  TLzmaProperties properties;
   const uint8_t* sections;  // sectionCount entries of three words
-  const uint8_t* blocks;
-  size_t blocksLength;
+  const uint8_t* stream;
+  size_t streamLength;
 };
 
 // Reads the header of a packed image of `length` bytes. False when it is not
@@ -59,10 +59,14 @@ bool ReadPackedImageInfo(const uint8_t* packed, size_t length, TPackedImageInfo*
 
 TPackedSection PackedImageSection(const TPackedImageInfo& info, uint32_t index);
 
-// Inflates the packed bytes into `image` (info.imageSize bytes, zeroed by the
-// caller). False when a block is damaged or the blocks do not give exactly
-// dataSize bytes.
-bool InflatePackedImage(const TPackedImageInfo& info, uint8_t* image, const TDecoderMemory* memory);
+// Working memory DecompressPackedImage needs (ReadPackedImageInfo has made
+// sure the properties are in range).
+size_t PackedImageWorkSize(const TPackedImageInfo& info);
+
+// Decompresses the packed bytes into `image` (info.imageSize bytes, zeroed by
+// the caller) and restores the call targets. False when the stream is
+// damaged or does not give exactly dataSize bytes.
+bool DecompressPackedImage(const TPackedImageInfo& info, uint8_t* image, void* work);
 
 // Adds (loadedBase - info.imageBase) to every address the relocation table
 // names. `pe64` selects 64-bit images. False for an unknown relocation type or

@@ -12,9 +12,6 @@ extern "C" const unsigned kPackedImageSize;
 
 namespace {
 
-void* AllocateBlock(void*, size_t size) { return HeapAlloc(GetProcessHeap(), 0, size); }
-void ReleaseBlock(void*, void* block) { HeapFree(GetProcessHeap(), 0, block); }
-
 void* OpenLibrary(void*, const char* library) { return LoadLibraryA(library); }
 
 uint64_t FindFunction(void*, void* library, const char* name, uint32_t ordinal) {
@@ -68,10 +65,12 @@ extern "C" void WINAPI KestinUnpackEntry() {
   if (!ReadPackedImageInfo(kPackedImage, kPackedImageSize, &info)) Refuse(damaged);
   uint8_t* image = (uint8_t*)VirtualAlloc(nullptr, info.imageSize, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
   if (!image) Refuse("Setup cannot start: not enough memory.");
-  TDecoderMemory memory = {AllocateBlock, ReleaseBlock, nullptr};
+  void* work = HeapAlloc(GetProcessHeap(), 0, PackedImageWorkSize(info));
+  if (!work) Refuse("Setup cannot start: not enough memory.");
   const bool pe64 = sizeof(void*) == 8;
-  if (!InflatePackedImage(info, image, &memory) || !RelocateImage(image, info, (UINT_PTR)image, pe64))
+  if (!DecompressPackedImage(info, image, work) || !RelocateImage(image, info, (UINT_PTR)image, pe64))
     Refuse(damaged);
+  HeapFree(GetProcessHeap(), 0, work);
   TImportResolver resolver = {OpenLibrary, FindFunction, nullptr};
   TImportFailure failure;
   if (!BindImageImports(image, info, pe64, resolver, &failure)) RefuseImport(failure);

@@ -1,4 +1,4 @@
-// The loader's steps on arbitrary payloads: header, inflate, call targets,
+// The loader's steps on arbitrary payloads: header, LZMA, call targets,
 // relocations and import tables, for both image widths (byte 0 picks one).
 #include <stdlib.h>
 #include <string.h>
@@ -6,8 +6,6 @@
 #include "unpack/packed_image.h"
 
 namespace {
-void* Alloc(void*, size_t n) { return malloc(n); }
-void Release(void*, void* p) { free(p); }
 void* Open(void*, const char* library) { return strlen(library) % 3 ? (void*)1 : nullptr; }
 uint64_t Find(void*, void*, const char* name, uint32_t ordinal) { return name ? strlen(name) % 5 : ordinal; }
 }  // namespace
@@ -18,12 +16,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TPackedImageInfo info;
   if (!ReadPackedImageInfo(data + 1, size - 1, &info) || info.imageSize > (1u << 22)) return 0;
   uint8_t* image = (uint8_t*)calloc(info.imageSize, 1);
-  TDecoderMemory memory = {Alloc, Release, nullptr};
-  if (InflatePackedImage(info, image, &memory) && RelocateImage(image, info, 0x10000, pe64)) {
+  void* work = malloc(PackedImageWorkSize(info));
+  if (DecompressPackedImage(info, image, work) && RelocateImage(image, info, 0x10000, pe64)) {
     TImportResolver resolver = {Open, Find, nullptr};
     TImportFailure failure;
     BindImageImports(image, info, pe64, resolver, &failure);
   }
+  free(work);
   free(image);
   return 0;
 }
