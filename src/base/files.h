@@ -7,3 +7,9 @@ bool FolderExists(const TStr& path);
 // Creates every missing folder of `path` (a folder path, or a file path's
 // folder part when filePath is true).
 bool CreateFolders(const TStr& path, bool filePath);
+
+// Reads a whole file of at most `limit` bytes into `bytes`. False when it
+// cannot be opened or read, or is larger; a missing file is reported apart
+// (`missing` true) so callers can treat it as empty, as the profile
+// functions do.
+bool ReadSmallFile(const TStr& path, size_t limit, TStr* bytes, bool* missing);

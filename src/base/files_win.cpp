@@ -27,3 +27,26 @@ bool CreateFolders(const TStr& path, bool filePath) {
   }
   return true;
 }
+
+bool ReadSmallFile(const TStr& path, size_t limit, TStr* bytes, bool* missing) {
+  bytes->clear();
+  *missing = false;
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    DWORD e = GetLastError();
+    *missing = e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND;
+    return false;
+  }
+  DWORD high = 0;
+  DWORD size = GetFileSize(h, &high);
+  bool ok = size != INVALID_FILE_SIZE && high == 0 && size <= limit;
+  if (ok && size) {
+    bytes->resize(size);
+    DWORD got = 0;
+    ok = ReadFile(h, bytes->buffer(), size, &got, nullptr) && got == size;
+    if (!ok) bytes->clear();
+  }
+  CloseHandle(h);
+  return ok;
+}

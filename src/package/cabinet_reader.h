@@ -117,12 +117,20 @@ public:
 
 private:
   struct Wanted { TStr name; int size; bool met; };
+  Wanted* FindUnmeasured(const char* stored);
+  static int CompareWanted(const void* a, const void* b);
   bool CopyCabinetChain(TStr cabinetName, const TStr& cabinetFolder, int flags);
   void RecordFailedCopy();
   bool AllMeasured() const;
   void DiscardPartialOutput();
   Wanted* measure_ = nullptr;
   int measureCount_ = 0;
+  // The wanted names in CompareStoredNames order, so each stored name is
+  // looked up rather than compared with every wanted one (a list of
+  // thousands of files would otherwise cost millions of comparisons), and
+  // how many are still to be met.
+  Wanted** measureOrder_ = nullptr;
+  int unmeasured_ = 0;
   // The output file being written, so a failed copy can remove it.
   intptr_t outputHandle_ = 0;
   TStr outputPath_;

@@ -114,6 +114,7 @@ TCabinetReader::~TCabinetReader() {
   DestroyContext();
   DiscardPartialOutput();
   delete[] measure_;
+  delete[] measureOrder_;
 }
 
 bool TCabinetReader::CreateContext() {
@@ -162,10 +163,26 @@ void TCabinetReader::DiscardPartialOutput() {
   }
 }
 
-bool TCabinetReader::AllMeasured() const {
-  for (int i = 0; i < measureCount_; i++)
-    if (!measure_[i].met) return false;
-  return true;
+bool TCabinetReader::AllMeasured() const { return unmeasured_ == 0; }
+
+int TCabinetReader::CompareWanted(const void* a, const void* b) {
+  return CompareStoredNames((*(Wanted* const*)a)->name.c_str(), (*(Wanted* const*)b)->name.c_str());
+}
+
+TCabinetReader::Wanted* TCabinetReader::FindUnmeasured(const char* stored) {
+  // The first of the equal names, then past those already met (a name the
+  // list repeats is met once, like the file).
+  int low = 0, high = measureCount_;
+  while (low < high) {
+    int mid = low + (high - low) / 2;
+    if (CompareStoredNames(measureOrder_[mid]->name.c_str(), stored) < 0)
+      low = mid + 1;
+    else
+      high = mid;
+  }
+  for (; low < measureCount_ && SameStoredName(measureOrder_[low]->name.c_str(), stored); low++)
+    if (!measureOrder_[low]->met) return measureOrder_[low];
+  return nullptr;
 }
 
 void TCabinetReader::RecordFailedCopy() {
@@ -236,12 +253,17 @@ long long TCabinetReader::MeasureFiles(const TStr& cabinetPath, const TStr* name
   if (count <= 0) return 0;
   delete[] measure_;
   measure_ = new Wanted[count];
+  delete[] measureOrder_;
+  measureOrder_ = new Wanted*[count];
   measureCount_ = count;
+  unmeasured_ = count;
   for (int i = 0; i < count; i++) {
     measure_[i].name = names[i];
     measure_[i].size = 0;
     measure_[i].met = false;
+    measureOrder_[i] = &measure_[i];
   }
+  qsort(measureOrder_, count, sizeof *measureOrder_, CompareWanted);
   long long total = 0;
   if (CreateContext()) {
     CopyCabinetChain(FileNamePart(cabinetPath), FolderPart(cabinetPath), 0);
@@ -250,7 +272,10 @@ long long TCabinetReader::MeasureFiles(const TStr& cabinetPath, const TStr* name
   }
   delete[] measure_;
   measure_ = nullptr;
+  delete[] measureOrder_;
+  measureOrder_ = nullptr;
   measureCount_ = 0;
+  unmeasured_ = 0;
   return total;
 }
 
@@ -267,13 +292,11 @@ intptr_t TCabinetReader::CopyFile(TFdiNotification* n) {
   // is cleared before each copy, not at each file: otherwise a wanted file
   // followed by others would send the reader on to the next cabinet.
   if (measure_) {
-    for (int i = 0; i < measureCount_; i++) {
-      if (!measure_[i].met && SameStoredName(measure_[i].name.c_str(), stored)) {
-        measure_[i].size = n->cb;
-        measure_[i].met = true;
-        FileFound = 1;
-        break;
-      }
+    if (Wanted* w = FindUnmeasured(stored)) {
+      w->size = n->cb;
+      w->met = true;
+      unmeasured_--;
+      FileFound = 1;
     }
     return AllMeasured() ? -1 : 0;
   }

@@ -64,11 +64,13 @@ TStr StoredNameAsPath(const char* name) {
   return path;
 }
 
-bool SameStoredName(const char* a, const char* b) {
+int CompareStoredNames(const char* a, const char* b) {
   for (;; a++, b++) {
-    char x = *a == '/' ? '\\' : AsciiUpper(*a);
-    char y = *b == '/' ? '\\' : AsciiUpper(*b);
-    if (x != y) return false;
-    if (!x) return true;
+    unsigned char x = *a == '/' ? '\\' : AsciiUpper(*a);
+    unsigned char y = *b == '/' ? '\\' : AsciiUpper(*b);
+    if (x != y) return x < y ? -1 : 1;
+    if (!x) return 0;
   }
 }
+
+bool SameStoredName(const char* a, const char* b) { return CompareStoredNames(a, b) == 0; }

@@ -24,3 +24,6 @@ TStr StoredNameAsPath(const char* name);
 // Whether two stored names name the same file: ASCII letters without regard
 // to case, '/' and '\' alike.
 bool SameStoredName(const char* a, const char* b);
+// The order that goes with SameStoredName: negative, zero or positive as `a`
+// sorts before, with or after `b`.
+int CompareStoredNames(const char* a, const char* b);

@@ -1,12 +1,22 @@
-// TIniFile: reads and writes one INI file through the platform's profile
-// functions, so values are found exactly as those functions find them
-// (letter case, comments, quotes, blanks). Holds nothing but the file name.
+// TIniFile: reads and writes one INI file. Values are found exactly as the
+// platform's profile functions find them (letter case, comments, quotes,
+// blanks): writes go through those functions, and reads are answered from an
+// index of the file (script/ini_index.h) built by the same rules at the first
+// read and again after each write, so a list of thousands of keys is not a
+// pass over the file per key. A file the index cannot hold is read through
+// the profile functions.
 #pragma once
 #include "base/error.h"
 #include "base/str.h"
+#include "script/ini_index.h"
 
 // TError code of a write that did not reach the file; Subject is the file name.
 const int kIniWriteFailed = 0x201;
+
+// Indexes an INI file for reading (a missing file as an empty one). False
+// when the file cannot be read or is too large to hold; it is then read
+// through the profile functions.
+bool LoadIniIndex(const TStr& fileName, TIniIndex* index);
 
 class TIniFile {
 public:
@@ -25,5 +35,10 @@ public:
   bool WriteBool(const char* section, const char* key, bool value, TError* error) const;
 
 private:
+  // Builds the index when it is not built yet; false when (section, key)
+  // must be read through the profile functions.
+  bool Indexed(const char* section, const char* key) const;
   TStr fileName_;
+  mutable TIniIndex index_;
+  mutable char indexState_ = 0;  // 0 not built, 1 built, 2 not possible
 };

@@ -1,9 +1,33 @@
 #include <windows.h>
 
+#include "base/files.h"
 #include "script/ini_file.h"
 #include "script/profile_values.h"
 
+// Larger files are read through the profile functions.
+const size_t kIndexedFileMax = 16 << 20;
+
+bool LoadIniIndex(const TStr& fileName, TIniIndex* index) {
+  TStr bytes;
+  bool missing;
+  // A missing file reads as an empty one, every key at its default.
+  if (!ReadSmallFile(fileName, kIndexedFileMax, &bytes, &missing) && !missing) return false;
+  index->Build(bytes);
+  return true;
+}
+
+bool TIniFile::Indexed(const char* section, const char* key) const {
+  if (indexState_ == 0) indexState_ = LoadIniIndex(fileName_, &index_) ? 1 : 2;
+  return indexState_ == 1 && index_.Answers(section, key);
+}
+
 TStr TIniFile::ReadString(const char* section, const char* key, const char* fallback) const {
+  if (Indexed(section, key)) {
+    TStr value;
+    if (index_.Find(section, key, &value)) return value;
+    TStr given(fallback ? fallback : "");
+    return given.size() > (size_t)kProfileValueMax ? given.substr(0, kProfileValueMax) : given;
+  }
   char buf[kProfileValueMax + 1];
   DWORD n = GetPrivateProfileStringA(section, key, fallback ? fallback : "", buf, sizeof buf,
                                      fileName_.c_str());
@@ -19,6 +43,7 @@ bool TIniFile::ReadBool(const char* section, const char* key, bool fallback) con
 }
 
 bool TIniFile::WriteString(const char* section, const char* key, const char* value, TError* error) const {
+  indexState_ = 0;  // read afresh after any write
   if (WritePrivateProfileStringA(section, key, value, fileName_.c_str())) return true;
   error->Set(kIniWriteFailed, GetLastError(), fileName_);
   return false;

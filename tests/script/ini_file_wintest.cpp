@@ -45,6 +45,44 @@ TEST_CASE("strings: letter case, blanks, quotes, comments and missing keys as th
   CHECK(ini.ReadString("Missing", "X", "") == "");
 }
 
+TEST_CASE("indexed reads give what the platform's profile functions give") {
+  // Scripts with the shapes a package may hold; every name asked for, in
+  // several spellings, must read the same through the index as through the
+  // platform itself.
+  const char* scripts[] = {
+      "; a comment\r\n[General]\r\nCaption =  Demo Setup  \r\nQuoted=\"  kept blanks  \"\r\n"
+      "Half=\"open\r\nSingle='one'\r\nMixed=\"two'\r\nEmpty=\r\n;Hidden=1\r\nNoEquals\r\n[ other ]\r\nX=1\r\n",
+      "Before=1\r\n[Files]\r\n1=a.txt\r\n2=b.txt\r\n1=second one\r\n 3 = c.txt \r\n[files]\r\n4=d.txt\r\n"
+      "[Files]\r\n5=e.txt\r\n[]\r\n6=f\r\n",
+      "\xEF\xBB\xBF[Options]\nOption1_Text=First\nOPTION1_text=shadowed\n\t[Tabbed]\t\nK=\tv\t\n[Dup]\nA\nA=later\n",
+      "[S]\r\n=no name\r\nkey with blanks = v \r\n[T] trailing\r\nY=2\r\n[U]]\r\nZ=3\r\n",
+      // The same shapes without the unusual ones, so the index answers them.
+      "; a comment\r\n[General]\r\nCaption =  Demo Setup  \r\nQuoted=\"  kept blanks  \"\r\n"
+      "Half=\"open\r\nSingle='one'\r\nMixed=\"two'\r\nEmpty=\r\n;Hidden=1\r\nNoEquals\r\n[other]\r\nX=1\r\n",
+      "[Files]\r\n1=a.txt\r\n2=b.txt\r\n1=second one\r\n 3 = c.txt \r\n[files]\r\n4=d.txt\r\n"
+      "[Files]\r\n5=e.txt\r\n[T] trailing\r\nY=2\r\n[U]]\r\nZ=3\r\nkey with blanks = v \r\n",
+  };
+  const char* sections[] = {"General", "general", " other ", "other", "Files", "files", "Options", "Tabbed",
+                            "Dup", "S", "T", "[T] trailing", "U]", "U", "", "Missing"};
+  const char* keys[] = {"Caption", "CAPTION", "Quoted", "Half", "Single", "Mixed", "Empty", "Hidden", "NoEquals",
+                        "X", "Before", "1", "2", "3", " 3 ", "4", "5", "6", "Option1_Text", "K", "A", "",
+                        "key with blanks", "Y", "Z", "none"};
+  for (const char* text : scripts) {
+    std::string path = NewScratchFolder("inicmp") + "kestin.ini";
+    REQUIRE(WriteTextFile(path, text));
+    TIniFile ini(path.c_str());
+    for (const char* section : sections) {
+      for (const char* key : keys) {
+        char platform[2048];
+        GetPrivateProfileStringA(section, key, "(default)", platform, sizeof platform, path.c_str());
+        std::string where = std::string(text) + " | [" + section + "] " + key;
+        CAPTURE(where);
+        CHECK(std::string(ini.ReadString(section, key, "(default)").c_str()) == platform);
+      }
+    }
+  }
+}
+
 TEST_CASE("a missing file gives every default") {
   TIniFile ini("Z:\\no\\such\\folder\\kestin.ini");
   CHECK(ini.ReadString("General", "Caption", "Kestin") == "Kestin");
