@@ -4,12 +4,19 @@
 #include "script/ini_file.h"
 #include "script/profile_values.h"
 
-TProfileScriptValues::TProfileScriptValues(const TStr& path) : path_(path) {
-  indexed_ = LoadIniIndex(path_, &index_);
+bool TProfileScriptValues::Indexed() const {
+  volatile LONG* state = (volatile LONG*)&state_;
+  if (InterlockedCompareExchange(state, 1, 0) == 0) {
+    LONG done = LoadIniIndex(path_, &index_) ? 2 : 3;
+    InterlockedExchange(state, done);
+  }
+  // Another thread may be building it: its result is waited for.
+  while (InterlockedCompareExchange(state, 0, 0) == 1) Sleep(0);
+  return *state == 2;
 }
 
 TStr TProfileScriptValues::Value(const char* section, const char* key) const {
-  if (indexed_ && index_.Answers(section, key)) {
+  if (Indexed() && index_.Answers(section, key)) {
     TStr value;
     index_.Find(section, key, &value);
     return value;
@@ -21,7 +28,7 @@ TStr TProfileScriptValues::Value(const char* section, const char* key) const {
 
 bool TProfileScriptValues::Has(const char* section, const char* key) const {
   TStr value;
-  if (indexed_ && index_.Answers(section, key)) return index_.Find(section, key, &value);
+  if (Indexed() && index_.Answers(section, key)) return index_.Find(section, key, &value);
   // A default no script value can hold (a line break) comes back only for an
   // absent key.
   char buf[8];
