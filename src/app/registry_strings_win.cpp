@@ -1,29 +1,16 @@
 #include <windows.h>
 
 #include "app/registry_strings.h"
+#include "base/registry_value.h"
 
 TStr RegReadString(void* root, const TStr& keyPath, const char* valueName) {
   HKEY key;
   if (RegOpenKeyExA((HKEY)root, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return TStr();
   TStr result;
-  DWORD size = 0;
-  LONG rc = RegQueryValueExA(key, valueName, nullptr, nullptr, nullptr, &size);
-  // The value may grow between asking for its size and reading it; ask again.
-  for (int tries = 0; rc == ERROR_SUCCESS && tries < 4; tries++) {
-    TStr buf;
-    buf.resize(size);
-    DWORD got = size;
-    rc = RegQueryValueExA(key, valueName, nullptr, nullptr, (BYTE*)buf.buffer(), &got);
-    if (rc == ERROR_MORE_DATA) {
-      size = got;
-      rc = ERROR_SUCCESS;
-      continue;
-    }
-    if (rc != ERROR_SUCCESS) break;
-    if (got > size) got = size;
-    while (got > 0 && buf[got - 1] == 0) got--;
-    result = buf.substr(0, got);
-    break;
+  if (RegReadValueBytes(key, valueName, &result)) {
+    size_t n = result.size();
+    while (n > 0 && result[n - 1] == 0) n--;
+    result.resize(n);
   }
   RegCloseKey(key);
   return result;

@@ -5,6 +5,7 @@
 
 #include "app/entry.h"
 #include "app/silent_mode.h"
+#include "base/system_library.h"
 #include "wizard/wizard_road.h"
 
 // The linker's table of static constructors: a count or -1, the constructors,
@@ -24,21 +25,10 @@ static void RunStaticConstructors() {
   for (; count > 0; count--) __CTOR_LIST__[count]();
 }
 
-// Libraries the system loads by name on our behalf later on (the shell's and
-// COM's helpers, the ones the wizard loads) must come from the system folder
-// only. Without this the package's own folder is searched first, and a
-// package is typically started from a Downloads folder where anyone may have
-// left a file named like a system library. The static imports are settled
-// before this runs, which is why they are kept to the libraries the system
-// always takes from its own folder. Systems older than Windows 7 with its
-// library-loading update lack the call; they keep their search order.
-static void RestrictLibrarySearch() {
-  typedef BOOL(WINAPI * TSetDefaultDllDirectories)(DWORD);
-  TSetDefaultDllDirectories setDirectories = (TSetDefaultDllDirectories)(void*)GetProcAddress(
-      GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
-  if (setDirectories) setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-}
-
+// Run directly, the program limits the library search itself (the release's
+// loader has done so before binding its imports; doing it twice is harmless).
+// The static imports are settled before this runs, which is why they are kept
+// to the libraries the system always takes from its own folder.
 extern "C" void WINAPI KestinEntry() {
   RestrictLibrarySearch();
   RunStaticConstructors();

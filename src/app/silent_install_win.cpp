@@ -110,13 +110,7 @@ int InstallWithStartedSetup(const TSilentArgs& args, TRunLog& log) {
   TStr unwritable = CheckDestinationWritable(c.Destination);
   if (!unwritable.empty()) return Refuse(log, unwritable);
 
-  run.PackagePath = ProgramArg0;
-  run.CabinetPath = CabinetPath;
-  run.CabinetOffset = CabinetOffset;
-  run.SystemFolder = SystemFolder;
-  char windows[MAX_PATH + 1];
-  UINT n = GetWindowsDirectoryA(windows, sizeof windows);
-  run.WindowsFolder = n && n < sizeof windows ? TStr(windows, n) : TStr();
+  TakeStartupLocations(run);
   run.FinalPauseMs = 0;
   run.Observer = &log;
   run.Rollback = SilentRollback;

@@ -13,3 +13,11 @@ const int kSystemLibraryFailed = 0x001;
 // "wininet.dll"; a name with a path in it is refused). Returns the module
 // handle (an HMODULE) or null with `error` filled.
 void* LoadSystemLibrary(const char* fileName, TError* error);
+
+// Makes the system folder the only place libraries loaded by bare name come
+// from (the shell's and COM's helpers, and the like). Without it the
+// package's own folder is searched first, and a package is typically started
+// from a Downloads folder where anyone may have left a file named like a
+// system library. Systems older than Windows 7 with its library-loading update
+// lack the call; they keep their search order.
+void RestrictLibrarySearch();

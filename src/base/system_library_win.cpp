@@ -20,3 +20,10 @@ void* LoadSystemLibrary(const char* fileName, TError* error) {
   if (!module) error->Set(kSystemLibraryFailed, GetLastError(), full);
   return module;
 }
+
+void RestrictLibrarySearch() {
+  typedef BOOL(WINAPI * TSetDefaultDllDirectories)(DWORD);
+  TSetDefaultDllDirectories setDirectories = (TSetDefaultDllDirectories)(void*)GetProcAddress(
+      GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
+  if (setDirectories) setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}

@@ -76,6 +76,11 @@ struct TInstallRun {
   void* Exchange = nullptr;  // the question slot (install_run_win.cpp)
 };
 
+// Fills the package and folder fields (PackagePath to WindowsFolder) from
+// what start-up found: the program's file, its cabinet, the system folder and
+// the Windows folder.
+void TakeStartupLocations(TInstallRun& run);
+
 // Checks the script with the refused-script rule; fills run.Failure (Subject:
 // "[Section] Key: reason" of the first refusal) and returns false when it is
 // refused. Nothing is installed then.

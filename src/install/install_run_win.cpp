@@ -171,3 +171,13 @@ TStr DescribeInstallFailure(const TError& failure) {
   }
   return text;
 }
+
+void TakeStartupLocations(TInstallRun& run) {
+  run.PackagePath = ProgramArg0;
+  run.CabinetPath = CabinetPath;
+  run.CabinetOffset = CabinetOffset;
+  run.SystemFolder = SystemFolder;
+  char windows[MAX_PATH + 1];
+  UINT n = GetWindowsDirectoryA(windows, sizeof windows);
+  run.WindowsFolder = n && n < sizeof windows ? TStr(windows, n) : TStr();
+}

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "base/registry_value.h"
 #include "script/reg_ini_file.h"
 
 static HKEY RootByName(const char* name) {
@@ -39,23 +40,9 @@ TStr TRegIniFile::ReadString(const char* name, const char* fallback) const {
   if (section_.empty()) return result;
   HKEY key;
   if (RegOpenKeyExA((HKEY)root_, section_.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return result;
-  DWORD size = 0;
-  LONG rc = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size);
-  // The value may grow between asking for its size and reading it; ask again.
-  for (int tries = 0; rc == ERROR_SUCCESS && tries < 4; tries++) {
-    TStr value;
-    value.resize(size + 1);  // one zero more, for a value stored without one
-    DWORD got = size;
-    rc = RegQueryValueExA(key, name, nullptr, nullptr, (BYTE*)value.buffer(), &got);
-    if (rc == ERROR_MORE_DATA) {
-      size = got;
-      rc = ERROR_SUCCESS;
-      continue;
-    }
-    // The text up to the first zero character.
-    if (rc == ERROR_SUCCESS) result = TStr(value.c_str());
-    break;
-  }
+  TStr value;
+  // The text up to the first zero character.
+  if (RegReadValueBytes(key, name, &value)) result = TStr(value.c_str());
   RegCloseKey(key);
   return result;
 }

@@ -5,6 +5,7 @@
 // program would (comctl32 through this file's manifest, like before).
 #include <windows.h>
 
+#include "base/system_library.h"
 #include "unpack/packed_image.h"
 
 extern "C" const unsigned char kPackedImage[];
@@ -46,19 +47,10 @@ DWORD Protection(uint32_t access) {
   return (access & kAccessWrite) ? PAGE_READWRITE : PAGE_READONLY;
 }
 
-// Libraries loaded by name (the image's imports, and whatever the shell and
-// COM load later) come from the system folder only; see the setup program's
-// own entry for why. Systems without the call keep their search order.
-void RestrictLibrarySearch() {
-  typedef BOOL(WINAPI * TSetDefaultDllDirectories)(DWORD);
-  TSetDefaultDllDirectories setDirectories = (TSetDefaultDllDirectories)(void*)GetProcAddress(
-      GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
-  if (setDirectories) setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-}
-
 }  // namespace
 
 extern "C" void WINAPI KestinUnpackEntry() {
+  // The image's imports are bound by name: from the system folder only.
   RestrictLibrarySearch();
   const char* damaged = "Setup cannot start: the program file is damaged. Download the package again.";
   TPackedImageInfo info;

@@ -159,13 +159,7 @@ void TSetWin::RunInstall() {
   c.UserName = NameEdit->GetText();
   c.Company = CompanyEdit->GetText();
   Run.Script = &Script;
-  Run.PackagePath = ProgramArg0;
-  Run.CabinetPath = CabinetPath;
-  Run.CabinetOffset = CabinetOffset;
-  Run.SystemFolder = SystemFolder;
-  char windows[MAX_PATH + 1];
-  UINT n = GetWindowsDirectoryA(windows, sizeof windows);
-  Run.WindowsFolder = n && n < sizeof windows ? TStr(windows, n) : TStr();
+  TakeStartupLocations(Run);
   Run.Window = Handle;
   Run.ProgressBar = ProgressBar->Handle;
   Run.PercentLabel = PercentLabel->Handle;
