@@ -14,9 +14,9 @@ if(KESTIN_WINDOWS)
   # zero-initialised one, so nothing would be left for .bss and the zeros
   # would take room in the file. No jump tables: a chain of compares is
   # smaller here than a table whose every entry also needs a relocation.
-  set(KESTIN_WIN_FLAGS -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
+  set(KESTIN_WIN_FLAGS -Os -fno-exceptions -fno-rtti
       -ffunction-sections -fno-stack-protector -fno-ident
-      -fno-threadsafe-statics -fno-unwind-tables -fno-jump-tables)
+      -fno-threadsafe-statics -fno-jump-tables)
   # Applied to product code only (modules, setup.exe, uncab.dll); tests build
   # as ordinary C++ with exceptions.
   add_compile_options(-Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type)
@@ -31,6 +31,9 @@ if(KESTIN_WINDOWS)
   set(KESTIN_SYSTEM_LIBS kernel32 user32 gdi32 advapi32 shell32 ole32 comctl32 msvcrt)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     set(KESTIN_ARCH i686)
+    # 32-bit code needs no unwind tables to be walked or to have exceptions
+    # dispatched through it, and the release's size is counted.
+    list(APPEND KESTIN_WIN_FLAGS -fno-asynchronous-unwind-tables -fno-unwind-tables)
     # The release is i686 and must stay small. Arguments are pushed rather
     # than stored into a frame-wide area, there is no frame pointer, and the
     # stack is kept to the 4-byte alignment the system itself guarantees (no
@@ -43,6 +46,8 @@ if(KESTIN_WINDOWS)
          -Wframe-larger-than=3072 -Werror=frame-larger-than=3072 -Werror=vla)
   else()
     set(KESTIN_ARCH x86_64)
+    # 64-bit stack walks and exception dispatch (a crash report, a debugger)
+    # read every function's unwind data: the compiler emits it by default.
   endif()
 else()
   if(NOT CMAKE_BUILD_TYPE)

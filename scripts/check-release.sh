@@ -13,10 +13,11 @@
 # comctl32 is the one exception: the program's manifest binds it to the
 # system's side-by-side copy.
 #   check-release.sh [--imports-only] [TREE...]
-# setup.exe is a loader that carries setup-image.exe, the setup program as
-# linked, compressed; it binds that image's imports the way the system binds
-# static ones, so both import lists are held to the same rule.
-# With --imports-only just the import tables of setup-image.exe are checked
+# setup.exe is a loader that carries setup-program.dll, the setup program as
+# linked, compressed; it writes that library to the temporary folder and loads
+# it with its imports taken from the system folder, so both import lists are
+# held to the same rule.
+# With --imports-only just the import tables of setup-program.dll are checked
 # (the build runs it after linking that program).
 set -euo pipefail
 fail=0
@@ -65,13 +66,17 @@ fi
 [ ${#dirs[@]} -gt 0 ] || { echo "FAIL: no build tree to check"; exit 1; }
 
 for dir in "${dirs[@]}"; do
-  image=$dir/setup-image.exe
+  image=$dir/setup-program.dll
   if [ ! -f "$image" ]; then
     echo "FAIL: $image is missing"; fail=1; continue
   fi
   check_imports "$image" "$allowed"
   [ "$imports_only" = 1 ] && continue
   check_hardening "$image"
+  # The program is entered through its one export, never through library
+  # start-up work under the system's loader lock.
+  exports=$($objdump -p "$image" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | grep -c '\]' || true)
+  [ "$exports" = 1 ] || { echo "FAIL: $image exports $exports names instead of its one entry"; fail=1; }
   exe=$dir/setup.exe
   if [ ! -f "$exe" ]; then
     echo "FAIL: $exe is missing"; fail=1; continue

@@ -1,4 +1,5 @@
 #pragma once
+#include "base/error.h"
 
 // Runs the mode the command line selects and returns the process exit code.
 int RunChosenMode();
@@ -14,3 +15,8 @@ extern void (*InstallRoad)();
 // the install engine is linked only into programs that offer it. Without it
 // /S is refused with exit code 1.
 extern int (*UnattendedInstall)();
+
+// Says why the program could not start, as the run the command line selects
+// would: a box, or for an unattended run no window and a line in its LOG=
+// file. Used before the program proper runs (by the release's loader).
+void ReportStartFailure(const TError& error);

@@ -13,14 +13,15 @@ int (*UnattendedInstall)() = nullptr;
 
 int RunChosenMode() {
   ProgramArg0 = ProgramArgument(0);
-  switch (ChooseRunMode(ProgramArgument(1))) {
+  RunMode mode = ChooseRunMode(ProgramArgument(1));
+  switch (mode) {
     case RunRemovalHelper:
       // Started by an unattended uninstall: nothing is shown.
-      if (IsSilentSwitch(ProgramArgument(4))) AnswerBoxesSilently(nullptr);
+      if (IsUnattendedRun(mode)) AnswerBoxesSilently(nullptr);
       RemovalHelperRun(ProgramArgument(2), ProgramArgument(3));
       break;
     case RunUninstall:
-      if (IsSilentSwitch(ProgramArgument(3))) return RunSilentUninstall(ProgramArgument(2));
+      if (IsUnattendedRun(mode)) return RunSilentUninstall(ProgramArgument(2));
       UninstallRun(ProgramArgument(2), true);
       break;
     case RunUnattended:
@@ -37,5 +38,5 @@ int RunChosenMode() {
   }
   // The interactive modes end with exit code 0, including the stop for a
   // missing cabinet; only the unattended runs report through it.
-  return 0;
+  return kExitDone;
 }

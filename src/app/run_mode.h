@@ -8,3 +8,7 @@ enum RunMode { RunInstall, RunUninstall, RunRemovalHelper, RunUnattended, RunSwi
 // exactly "/S" the unattended install and exactly "/?" the list of switches;
 // anything else installs with the wizard.
 RunMode ChooseRunMode(const TStr& firstArgument);
+
+// Whether the run `mode` selects is unattended: /S at that mode's place on
+// the command line.
+bool IsUnattendedRun(RunMode mode);

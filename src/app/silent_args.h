@@ -2,18 +2,10 @@
 // install, `... /U "log" /S [LOG=file]` for an uninstall. Every value comes
 // as its own NAME=value argument, so no value can ever be read as a mode.
 #pragma once
+#include "base/run_exit.h"
 #include "base/str.h"
 #include "base/str_list.h"
 #include "install/script_rules.h"
-
-// Process exit codes of the unattended runs. The interactive modes end with
-// 0 whatever happened.
-enum TSilentExitCode {
-  kExitDone = 0,              // installed, or removed
-  kExitRefused = 1,           // refused before anything was changed
-  kExitRolledBack = 2,        // failed; everything done so far was undone
-  kExitRollbackIncomplete = 3,  // failed, and not everything could be undone or removed
-};
 
 struct TSilentArgs {
   bool HasDir = false;

@@ -12,6 +12,11 @@ enum TStartupErrorCode {
   kStartBusy = 101,           // another setup holds the workspace
   kStartNoWorkspace = 102,    // no folder of its own in the temporary folder; Subject: the folder
   kStartScriptNotWritten = 103,  // Subject: the script's path
+  // The release's loader, before the program runs:
+  kStartProgramDamaged = 104,     // the program carried in setup.exe is not what was built
+  kStartProgramNotWritten = 105,  // Subject: the program file's path
+  kStartProgramNotLoaded = 106,   // Subject: the program file's path; SystemError says why
+  kStartNoMemory = 107,
 };
 
 // Prepares install mode. Returns what failed (nothing has been shown; what

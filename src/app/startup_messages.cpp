@@ -9,6 +9,14 @@ TStr StartupErrorText(const TError& e) {
     case kStartScriptNotWritten:
       return Concat("Setup cannot write its setup script to the temporary folder:\n", e.Subject,
                     "\n\nThe disk may be full.");
+    case kStartProgramDamaged:
+      return "Setup cannot start: its program is damaged.\n\nDownload the package again.";
+    case kStartProgramNotWritten:
+      return Concat("Setup cannot write its program to the temporary folder:\n", e.Subject,
+                    "\n\nThe disk may be full.");
+    case kStartProgramNotLoaded:
+      return "Setup cannot start its program:\n" + e.Subject;
+    case kStartNoMemory: return "Setup cannot start: there is not enough memory.";
     default: return PackageErrorText(e);
   }
 }

@@ -6,6 +6,7 @@
 #include "base/files.h"
 #include "base/message_box.h"
 #include "base/process_state.h"
+#include "base/run_exit.h"
 #include "package/cabinet_reader.h"
 #include "package/file_stream.h"
 #include "package/helper_library.h"
@@ -29,21 +30,10 @@ bool CabinetPresent() {
   return file.IsOpen() && file.Size() > CabinetOffset;
 }
 
-TStr TempPath() {
-  DWORD need = GetTempPathA(0, nullptr);
-  if (need == 0) return TStr();
-  TStr path;
-  path.resize(need);
-  DWORD n = GetTempPathA(need, path.buffer());
-  if (n == 0 || n >= need) return TStr();
-  path.resize(n);
-  return path;
-}
-
 // Everything up to the open setup script; what fails is returned.
 TError PrepareWorkspace() {
   TError e;
-  TempFolder = TempPath();
+  TempFolder = TempFolderPath();
   if (TempFolder.empty()) {
     e.Set(kStartNoWorkspace, GetLastError(), "%TEMP%");
     return e;
@@ -85,6 +75,9 @@ TError SetupStartup() {
     return e;
   }
 
+  // A run abandoned from here on (no window can be made) still removes what
+  // it put into the temporary folder.
+  AbandonCleanup = SetupTeardown;
   e = PrepareWorkspace();
   if (e.Failed()) {
     SetupTeardown();
@@ -99,6 +92,7 @@ TError SetupStartup() {
 }
 
 void SetupTeardown() {
+  AbandonCleanup = nullptr;
   delete MachineRegistry;
   MachineRegistry = nullptr;
   FreeSetupScript();

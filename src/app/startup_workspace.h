@@ -3,12 +3,17 @@
 // uncab.dll in the temporary folder, the setup script in its "kestin"
 // folder. A fixed name that a file this run did not create already has is
 // left alone, and the file goes into a new folder of this run's own
-// ("kestin-" and a number) instead. Every file is held from its writing to
+// ("kestin-" and a number: the one the release's loader made for the program
+// itself) instead. Every file is held from its writing to
 // its removal, and only what this run created is removed.
 #pragma once
 #include "base/error.h"
 #include "base/str.h"
 
+// The folder the release's loader made for this run (a full path ending in
+// a backslash, or null): files that cannot take their fixed places go there
+// instead of into a new folder. The loader holds and removes it.
+void UseLoaderWorkspace(const char* folder);
 // Writes the helper library's `slot` and loads it from there.
 TError PlaceWorkspaceLibrary(const TStr& tempFolder, const TStr& slot);
 // Writes the setup script's `content` and sets ScriptPath to it.

@@ -4,17 +4,19 @@
 #include "app/startup_workspace.h"
 #include "base/process_state.h"
 #include "package/helper_library.h"
-#include "package/held_file.h"
+#include "base/held_file.h"
 #include "package/package_error.h"
 
 namespace {
 
 THeldEntry g_fixedFolder;  // temporary folder + "kestin", when it is used
-THeldEntry g_ownFolder;    // temporary folder + "kestin-<number>", made when needed
+// Temporary folder + "kestin-<number>": the loader's, or made when needed.
+// The loader's is neither held nor removed here (Created stays false).
+THeldEntry g_ownFolder;
 THeldEntry g_script;
 
 bool OwnFolder(const TStr& tempFolder, TStr* folder, TError* error) {
-  if (!g_ownFolder.Hold && !CreateUniqueFolder(tempFolder + "kestin-", &g_ownFolder)) {
+  if (g_ownFolder.Path.empty() && !CreateUniqueFolder(tempFolder + "kestin-", &g_ownFolder)) {
     error->Set(kStartNoWorkspace, GetLastError(), tempFolder + "kestin");
     return false;
   }
@@ -23,6 +25,10 @@ bool OwnFolder(const TStr& tempFolder, TStr* folder, TError* error) {
 }
 
 }  // namespace
+
+void UseLoaderWorkspace(const char* folder) {
+  if (folder && *folder) g_ownFolder.Path = folder;
+}
 
 TError PlaceWorkspaceLibrary(const TStr& tempFolder, const TStr& slot) {
   TError e;

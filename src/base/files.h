@@ -4,6 +4,9 @@
 
 bool FileExists(const TStr& path);
 bool FolderExists(const TStr& path);
+// The user's temporary folder with its trailing backslash, or empty when the
+// system cannot say.
+TStr TempFolderPath();
 // Creates every missing folder of `path` (a folder path, or a file path's
 // folder part when filePath is true).
 bool CreateFolders(const TStr& path, bool filePath);

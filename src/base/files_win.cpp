@@ -50,3 +50,14 @@ bool ReadSmallFile(const TStr& path, size_t limit, TStr* bytes, bool* missing) {
   CloseHandle(h);
   return ok;
 }
+
+TStr TempFolderPath() {
+  DWORD need = GetTempPathA(0, nullptr);
+  if (need == 0) return TStr();
+  TStr path;
+  path.resize(need);
+  DWORD n = GetTempPathA(need, path.buffer());
+  if (n == 0 || n >= need) return TStr();
+  path.resize(n);
+  return path;
+}

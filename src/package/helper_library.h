@@ -2,7 +2,7 @@
 // this run's choosing, held and checked there, and loaded by its full path.
 #pragma once
 #include "base/error.h"
-#include "package/held_file.h"
+#include "base/held_file.h"
 
 // The library's image: the slot of the program file just before the cabinet,
 // or at the file's end when the cabinet is a file of its own. False when the

@@ -232,5 +232,5 @@ class TStdControl : public TWinControl {
 TStr ReadWindowText(HWND window);
 
 // Shows a fatal creation failure without owner and caption (through
-// ShowMessage, which tests answer) and ends the program.
+// ShowMessage, which tests answer) and abandons the run (base/run_exit.h).
 [[noreturn]] void FatalCreation(const char* text);

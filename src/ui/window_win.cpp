@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "base/message_box.h"
+#include "base/run_exit.h"
 #include "ui/dispatch_rules.h"
 #include "ui/geometry.h"
 
@@ -42,8 +43,9 @@ COLORREF ResolveColour(int colour) {
 
 void FatalCreation(const char* text) {
   ShowMessage(nullptr, text, nullptr, MB_OK);
-  // A window the program needs could not be made: end with a failure code.
-  ExitProcess(1);
+  // A window the program needs could not be made: the run cannot go on, and
+  // what it prepared is removed on the way out.
+  AbandonRun(kExitRefused);
 }
 
 TWinControl::TWinControl(TWinControl* parent) : Font(this) {

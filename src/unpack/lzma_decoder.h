@@ -1,8 +1,8 @@
 // A decoder for raw LZMA streams (no header: the literal-context, literal-
 // position and position bits are given), decoding into one buffer that holds
 // the whole output, which is then also the dictionary. The release loader
-// uses it for the program image; its encoder is the Python standard
-// library's (scripts/pack-image.py).
+// uses it for the setup program; its encoder is the Python standard
+// library's (scripts/pack-program.py).
 //
 // Every distance is checked against the output so far and every length
 // against the room left; input that ends early counts as damage. Decoding

@@ -1,5 +1,5 @@
 // Raw LZMA streams from the Python standard library's encoder, as
-// scripts/pack-image.py makes them: the oracle of the loader's decoder.
+// scripts/pack-program.py makes them: the oracle of the loader's decoder.
 #pragma once
 #include <doctest/doctest.h>
 

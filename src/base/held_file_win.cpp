@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "package/held_file.h"
+#include "base/held_file.h"
 
 namespace {
 
