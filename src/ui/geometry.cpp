@@ -23,9 +23,9 @@ int CentredStart(int outer, int inner) { return (outer - inner) / 2; }
 
 TBox PlaceMeasuredLabel(TBox old, int measuredWidth, int measuredHeight, bool rightAligned) {
   TBox b = old;
-  if (rightAligned) b.left = old.left + old.width - measuredWidth;
-  b.width = measuredWidth;
-  b.height = measuredHeight;
+  if (rightAligned) b.Left = old.Right() - measuredWidth;
+  b.Width = measuredWidth;
+  b.Height = measuredHeight;
   return b;
 }
 

@@ -26,8 +26,11 @@ int FontHeightForPoints(int points, int dpi);
 // an inner span larger than the outer one starts at a negative position.
 int CentredStart(int outer, int inner);
 
+// A rectangle by its left, top, width and height, in layout pixels.
 struct TBox {
-  int left, top, width, height;
+  int Left, Top, Width, Height;
+  int Right() const { return Left + Width; }
+  int Bottom() const { return Top + Height; }
 };
 
 // Where an auto-sized label goes once its text is measured: same top, the

@@ -86,7 +86,7 @@ void TLabel::AdjustSize() {
   int width = r.right - r.left + 2, height = r.bottom - r.top;
   TBox b = PlaceMeasuredLabel(TBox{Left, Top, Width, Height}, DeviceToLayoutUp(width, ScreenPixelsPerInch),
                               DeviceToLayoutUp(height, ScreenPixelsPerInch), (Alignment & 3) == 2);
-  SetBounds(RECT{b.left, b.top, b.left + b.width, b.top + b.height});
+  SetBounds(RECT{b.Left, b.Top, b.Right(), b.Bottom()});
 }
 
 void TLabel::HandleEraseBackground(TMessage& m) {

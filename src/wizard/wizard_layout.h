@@ -2,21 +2,12 @@
 // set height H (384, the outer height). Positions are relative to the
 // wizard's client area, in layout pixels.
 #pragma once
-
-struct TBox {
-  int Left, Top, Width, Height;
-  int Right() const { return Left + Width; }
-  int Bottom() const { return Top + Height; }
-};
+#include "ui/geometry.h"  // TBox, CentredStart
 
 const int kWizardWidth = 640;
 const int kWizardHeight = 384;
 const int kBackgroundWidth = 800;
 const int kBackgroundHeight = 600;
-
-// Left or top that centres `size` in `outer`; div rounds toward zero, so a
-// screen smaller than the window gives a negative position.
-inline int CentredStart(int outer, int size) { return (outer - size) / 2; }
 
 // num / den rounded to the nearest integer, halves to the even neighbour.
 // In int: the layout's values are a few thousand at most, and a 64-bit

@@ -8,8 +8,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
+#include "prefix_files_win.h"
 #include "process_win.h"
 #include "test_files.h"
 
@@ -56,16 +59,57 @@ int CountEntries(const std::string& folder) {
   return entries;
 }
 
+std::string BuildDemo(const std::string& dir, const std::string& stub) {
+  std::string exe = dir + "demo-setup.exe";
+  REQUIRE(RunAndWait("\"" + BinaryPath("kestin-pack.exe") + "\" build \"" + SourcePath("examples\\demo") +
+                         "\" -o \"" + exe + "\" --stub \"" + stub + "\" --dll \"" + BinaryPath("uncab.dll") + "\"",
+                     dir) == 0);
+  return exe;
+}
+
 }  // namespace
+
+// Runs `exe` with `args` and its own temporary folder: it must end with code
+// 1 and leave that folder empty. What a LOG= among the arguments holds is
+// returned.
+std::string RunRefused(const std::string& exe, const std::string& args, const std::string& dir) {
+  std::string temp = NewScratchFolder("release-refused-tmp");
+  CHECK(RunAndWaitWithEnv("\"" + exe + "\" " + args, dir, {"TMP=" + temp, "TEMP=" + temp}, 30000) == 1);
+  CHECK(CountEntries(temp) == 0);
+  size_t log = args.find("LOG=");
+  return log == std::string::npos ? std::string() : Text(args.substr(log + 4));
+}
+
+TEST_CASE("a package whose program is damaged runs none of it, says so and leaves no trace") {
+  std::string dir = NewScratchFolder("release-damaged");
+  std::vector<uint8_t> stub = ReadWholeFile(BinaryPath("setup.exe"));
+  std::string magic = "KSPL";
+  // The last "KSPL": the loader's own code holds the magic word too.
+  auto at = std::find_end(stub.begin(), stub.end(), magic.begin(), magic.end());
+  REQUIRE(at != stub.end());
+  at[400] ^= 0x10;  // one byte of the carried program
+  REQUIRE(WriteWholeFile(dir + "damaged.exe", stub));
+  std::string exe = BuildDemo(dir, dir + "damaged.exe");
+  const std::string runs[] = {"/S LOG=" + dir + "install.log", "/U C:\\nowhere\\Uninst.log /S LOG=" + dir + "uninstall.log"};
+  for (const std::string& args : runs) {
+    CAPTURE(args);
+    CHECK(RunRefused(exe, args, dir).find("FAILED refused: Setup cannot start: its program is damaged.") !=
+          std::string::npos);
+  }
+}
+
+// Run by its own test entry with no display for Wine to show windows on:
+// the system then gives the program no window at all, as a desktop out of
+// resources or a service's session would.
+TEST_CASE("a run that gets no window ends with code 1 and leaves no trace" * doctest::skip()) {
+  std::string dir = NewScratchFolder("release-no-window");
+  RunRefused(BuildDemo(dir, BinaryPath("setup.exe")), "", dir);
+}
 
 TEST_CASE("the real package starts, shows its script's caption, ends cleanly and leaves no trace") {
   std::string dir = NewScratchFolder("release");
   std::string temp = NewScratchFolder("release-tmp");
-  std::string exe = dir + "demo-setup.exe";
-  REQUIRE(RunAndWait("\"" + BinaryPath("kestin-pack.exe") + "\" build \"" + SourcePath("examples\\demo") +
-                         "\" -o \"" + exe + "\" --stub \"" + BinaryPath("setup.exe") + "\" --dll \"" +
-                         BinaryPath("uncab.dll") + "\"",
-                     dir) == 0);
+  std::string exe = BuildDemo(dir, BinaryPath("setup.exe"));
 
   // The package inherits this temporary folder; nothing else of the test's
   // environment changes.

@@ -52,14 +52,14 @@ TEST_CASE("centring divides toward zero, also for a window larger than the scree
 TEST_CASE("a measured label keeps its top, and its right edge when right-aligned") {
   TBox old{10, 20, 50, 30};
   TBox left = PlaceMeasuredLabel(old, 80, 17, false);
-  CHECK(left.left == 10);
-  CHECK(left.top == 20);
-  CHECK(left.width == 80);
-  CHECK(left.height == 17);
+  CHECK(left.Left == 10);
+  CHECK(left.Top == 20);
+  CHECK(left.Width == 80);
+  CHECK(left.Height == 17);
   TBox right = PlaceMeasuredLabel(old, 80, 17, true);
-  CHECK(right.left + right.width == 60);
-  CHECK(right.left == -20);
-  CHECK(right.top == 20);
+  CHECK(right.Left + right.Width == 60);
+  CHECK(right.Left == -20);
+  CHECK(right.Top == 20);
 }
 
 TEST_CASE("shadow directions") {
