@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <functional>
 
 #include "startup_package.h"
 
@@ -16,19 +17,23 @@ namespace {
 
 const char kForeignScript[] = "[General]\r\nNext=FOREIGN\r\nUpperColor=$02010203\r\n";
 
-// Keeps renaming a file of its own over `target` whenever that exists (as
-// soon as setup has written it) until stopped; counts the times it got
-// through.
+// Keeps renaming a file of its own over the target (`target()` names it, or
+// gives "" while there is none) whenever that exists, as soon as setup has
+// written it, and tries to rename setup's file away, until stopped; counts
+// the times it got through.
 struct Swapper {
-  std::string own, target;
+  std::string own;
+  std::function<std::string()> target;
   std::vector<uint8_t> content;
   std::atomic<bool> stop{false};
   std::atomic<int> swaps{0};
   HANDLE thread = nullptr;
-  Swapper(std::string ownPath, std::string targetPath, std::vector<uint8_t> bytes)
+  Swapper(std::string ownPath, std::function<std::string()> targetPath, std::vector<uint8_t> bytes)
       : own(ownPath), target(targetPath), content(bytes) {
     thread = CreateThread(nullptr, 0, Run, this, 0, nullptr);
   }
+  Swapper(std::string ownPath, std::string targetPath, std::vector<uint8_t> bytes)
+      : Swapper(ownPath, [targetPath] { return targetPath; }, bytes) {}
   ~Swapper() {
     stop = true;
     WaitForSingleObject(thread, INFINITE);
@@ -38,8 +43,10 @@ struct Swapper {
     Swapper* s = (Swapper*)self;
     WriteWholeFile(s->own, s->content);
     while (!s->stop) {
-      if (GetFileAttributesA(s->target.c_str()) != INVALID_FILE_ATTRIBUTES &&
-          MoveFileExA(s->own.c_str(), s->target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+      std::string target = s->target();
+      if (target.empty() || GetFileAttributesA(target.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+      if (MoveFileExA(target.c_str(), (target + ".away").c_str(), MOVEFILE_REPLACE_EXISTING)) s->swaps++;
+      if (MoveFileExA(s->own.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         s->swaps++;
         WriteWholeFile(s->own, s->content);
       }
@@ -142,6 +149,41 @@ TEST_CASE("a program that swaps its own library in never gets it loaded") {
       REQUIRE(r.messages.size() == 1);
       CHECK(r.messages[0].find("Another program replaced or changed") != std::string::npos);
     }
+  }
+  MESSAGE("runs started: " << started << " of 4; swaps that got through: " << swaps);
+}
+
+TEST_CASE("a program that swaps its own library in for the setup program never gets it loaded") {
+  // The release's setup.exe writes its program into a folder of its own
+  // ("kestin-" and a number); the watcher looks for it, as a real one would.
+  std::vector<uint8_t> planted = ReadWholeFile(BinaryPath("tests/planted_lib.dll"));
+  REQUIRE(!planted.empty());
+  int started = 0, swaps = 0;
+  for (int run = 0; run < 4; run++) {
+    Package p("swapprogram");
+    std::string marker = p.dir + "planted-was-loaded", log = p.dir + "run.log";
+    auto programFile = [&p]() -> std::string {
+      WIN32_FIND_DATAA found;
+      HANDLE h = FindFirstFileA((p.temp + "kestin-*").c_str(), &found);
+      if (h == INVALID_HANDLE_VALUE) return "";
+      FindClose(h);
+      return p.temp + found.cFileName + "\\setup-program.dll";
+    };
+    int code;
+    {
+      Swapper s(p.temp + "mine.dll", programFile, planted);
+      // An uninstall from a log that does not exist: the program runs,
+      // refuses, and changes nothing.
+      code = RunAndWaitWithEnv("\"" + BinaryPath("setup.exe") + "\" /U C:\\nowhere\\Uninst.log /S LOG=" + log, p.dir,
+                               {"TMP=" + p.temp, "TEMP=" + p.temp, "KESTIN_PLANTED_MARKER=" + marker});
+      swaps += s.swaps;
+    }
+    CAPTURE(run);
+    CHECK(code == 1);
+    CHECK(GetFileAttributesA(marker.c_str()) == INVALID_FILE_ATTRIBUTES);
+    std::string said = FileText(log);
+    if (said.find("no uninstall log") != std::string::npos) started++;
+    else CHECK(said.find("Another program replaced or changed") != std::string::npos);
   }
   MESSAGE("runs started: " << started << " of 4; swaps that got through: " << swaps);
 }
