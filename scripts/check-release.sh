@@ -75,7 +75,7 @@ for dir in "${dirs[@]}"; do
   check_hardening "$image"
   # The program is entered through its one export, never through library
   # start-up work under the system's loader lock.
-  exports=$($objdump -p "$image" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | grep -c '\]' || true)
+  exports=$($objdump -p "$image" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | grep -Ec '^\s*\[ *[0-9]+\]' || true)
   [ "$exports" = 1 ] || { echo "FAIL: $image exports $exports names instead of its one entry"; fail=1; }
   exe=$dir/setup.exe
   if [ ! -f "$exe" ]; then
