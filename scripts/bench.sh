@@ -112,7 +112,7 @@ for f in setup.exe:60884 uncab.dll:30720; do
   size=$(stat -c %s build/win32/$name)
   awk -v n="$name" -v s="$size" -v l="$limit" 'BEGIN { printf "%-10s %7d bytes of %d (%.1f%%)\n", n, s, l, 100 * s / l }'
 done
-echo "setup.exe carries setup-image.exe ($(stat -c %s build/win32/setup-image.exe) bytes as linked) compressed;" \
+echo "setup.exe carries setup-program.dll ($(stat -c %s build/win32/setup-program.dll) bytes as linked) compressed;" \
      "limit below 91604 (the smallest installer of NSIS 3.08, measured as the peer)"
 
 echo; echo "== 5. install run under Wine: ~2,000 files / 100 MB vs xcopy of the same files (hyperfine, $runs runs)"

@@ -77,6 +77,12 @@ for dir in "${dirs[@]}"; do
   # start-up work under the system's loader lock.
   exports=$($objdump -p "$image" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | grep -Ec '^\s*\[ *[0-9]+\]' || true)
   [ "$exports" = 1 ] || { echo "FAIL: $image exports $exports names instead of its one entry"; fail=1; }
+  # 64-bit stack walks and exception dispatch need every function's unwind
+  # data in the exception directory.
+  if file -b "$image" | grep -q 'x86-64' &&
+     ! grep -Eq '^Entry 3 +0*[1-9a-f][0-9a-f]* +0*[1-9a-f][0-9a-f]* +Exception' <<<"$($objdump -p "$image")"; then
+    echo "FAIL: $image has no unwind data"; fail=1
+  fi
   exe=$dir/setup.exe
   if [ ! -f "$exe" ]; then
     echo "FAIL: $exe is missing"; fail=1; continue

@@ -60,6 +60,8 @@ bool TakeFlag(bool* flag, const TStr& name, bool hasValue, TStr* error) {
   return true;
 }
 
+}  // namespace
+
 // LOG= first, whatever else the arguments hold.
 bool TakeLog(const TStrList& args, TSilentArgs* out) {
   bool seen = false;
@@ -82,8 +84,6 @@ bool TakeLog(const TStrList& args, TSilentArgs* out) {
   }
   return true;
 }
-
-}  // namespace
 
 bool IsSilentSwitch(const TStr& argument) { return UpperAscii(argument) == "/S"; }
 bool IsHelpSwitch(const TStr& argument) { return argument == "/?"; }

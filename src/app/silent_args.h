@@ -38,6 +38,9 @@ bool IsHelpSwitch(const TStr& argument);
 // value or a value on a bare name, an option number outside 1..kMaxOptions,
 // or a DIR or LOG that is not a full path.
 bool ParseSilentArgs(const TStrList& args, TSilentArgs* out);
+// Takes LOG= alone from `args` (the first step of both parsers); false with
+// Error set when it is given twice or is not the full path of a file.
+bool TakeLog(const TStrList& args, TSilentArgs* out);
 // The arguments after the uninstaller's "/S": only LOG=.
 bool ParseSilentUninstallArgs(const TStrList& args, TSilentArgs* out);
 

@@ -30,11 +30,10 @@ void ReportStartFailure(const TError& error) {
     ShowMessage(nullptr, text.c_str(), "Error", MB_ICONERROR);
     return;
   }
-  // The log named on the command line, by the rules the run itself would
-  // have applied; refused arguments still name theirs.
+  // The log named on the command line, by the rule the run itself applies
+  // first; the removal helper keeps none.
   TSilentArgs args;
-  if (mode == RunUnattended) ParseSilentArgs(ArgumentsFrom(2), &args);
-  if (mode == RunUninstall) ParseSilentUninstallArgs(ArgumentsFrom(4), &args);
+  if (mode != RunRemovalHelper) TakeLog(ArgumentsFrom(mode == RunUnattended ? 2 : 4), &args);
   TRunLog log;
   TError ignored;
   if (!args.LogPath.empty() && log.Open(args.LogPath, &ignored))
