@@ -45,6 +45,9 @@ void UnloadWinInet();
 // for it; the next LoadWinInet waits for that thread. Falls back to keeping
 // the library loaded when no thread can be started.
 void ReleaseWinInetLater();
+// Waits for that thread, if one still runs: the setup program is unloaded
+// once its run returns, and no thread may still be running its code then.
+void WaitForWinInetRelease();
 
 // "Win [NT ]<major>.<minor>[ <service pack>]".
 TStr OsVersionText();

@@ -53,13 +53,6 @@ DWORD WINAPI ReleaseThread(LPVOID) {
   return 0;
 }
 
-void WaitForRelease() {
-  if (!g_release) return;
-  WaitForSingleObject(g_release, INFINITE);
-  CloseHandle(g_release);
-  g_release = nullptr;
-}
-
 // The handles of one post, closed innermost first.
 struct THandles {
   HINTERNET Session = nullptr, Connection = nullptr, Request = nullptr;
@@ -88,8 +81,15 @@ TStr Failed(int code, const char* text) {
 
 }  // namespace
 
+void WaitForWinInetRelease() {
+  if (!g_release) return;
+  WaitForSingleObject(g_release, INFINITE);
+  CloseHandle(g_release);
+  g_release = nullptr;
+}
+
 bool LoadWinInet() {
-  WaitForRelease();
+  WaitForWinInetRelease();
   if (g_library) return true;
   TError error;
   HMODULE lib = static_cast<HMODULE>(LoadSystemLibrary(HttpLibraryName, &error));
@@ -115,7 +115,7 @@ void UnloadWinInet() {
 }
 
 void ReleaseWinInetLater() {
-  WaitForRelease();
+  WaitForWinInetRelease();
   HANDLE t = CreateThread(nullptr, 0, ReleaseThread, nullptr, CREATE_SUSPENDED, nullptr);
   if (!t) return;  // the library simply stays loaded
   SetThreadPriority(t, THREAD_PRIORITY_IDLE);

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "base/process_state.h"
+#include "register/http_post.h"
 #include "wizard/wizard.h"
 #include "wizard/wizard_road.h"
 
@@ -14,4 +15,5 @@ void RunWizardRoad() {
   // task bar unless it is minimised first.
   if (!WindowsNT && background->Handle) ShowWindow(background->Handle, SW_MINIMIZE);
   delete background;
+  WaitForWinInetRelease();
 }
