@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "image_only_win.h"
 #include "ui/ui_test_support.h"
 
 namespace {
@@ -178,6 +179,12 @@ bool TSetupDriver::Answer(const std::string& part, int id, DWORD ms) {
         HWND button = GetDlgItem(box, id);
         if (!button) return false;
         Boxes.push_back(TextOf(box) + "|" + text);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(box, &pid);
+        HANDLE shower = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
+        std::string found = shower ? ::CodeOutsideImages(shower) : "cannot open process " + std::to_string(pid) + "\n";
+        if (shower) CloseHandle(shower);
+        if (!found.empty()) OutsideImages += "at \"" + text + "\":\n" + found;
         if (!ShotFolder.empty()) Shot("box-" + std::to_string(Boxes.size()));
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)button);
         return true;
@@ -234,6 +241,8 @@ bool TSetupDriver::WaitExit(DWORD ms) {
   return WaitForSingleObject(Process.hProcess, ms) == WAIT_OBJECT_0 || Fail("setup did not end");
 }
 
+std::string TSetupDriver::CodeOutsideImages() { return ::CodeOutsideImages(Process.hProcess); }
+
 // A 32-bit setup writes into the 32-bit view of the registry: both views are
 // looked at, the native one first.
 std::string ReadRegString(HKEY root, const std::string& key, const char* name) {
@@ -276,6 +285,7 @@ bool RunUninstaller(TSetupDriver& d, const std::string& commandLine, const std::
   if (!u.Start(commandLine, "")) return d.Fail(u.Failure);
   bool ok = u.Answer(question, IDYES, 15000) && u.Answer(done, IDOK, 30000) && u.WaitExit(30000);
   d.Boxes.insert(d.Boxes.end(), u.Boxes.begin(), u.Boxes.end());
+  d.OutsideImages += u.OutsideImages;
   if (!ok) return d.Fail("uninstall: " + u.Failure);
   // The removal helper deletes the uninstaller's copy after it has ended.
   PumpBriefly(3000);

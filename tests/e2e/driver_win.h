@@ -15,6 +15,9 @@ struct TSetupDriver {
   std::string ShotFolder;  // empty: no screenshots
   std::vector<std::string> Boxes;  // "caption|text" of every box answered
   std::string Failure;  // the first step that did not work
+  // CodeOutsideImages of each process whose box Answer answered, looked at
+  // while the box showed, each finding after the box's text.
+  std::string OutsideImages;
 
   ~TSetupDriver();
   bool Start(const std::string& commandLine, const std::string& folder);
@@ -49,6 +52,8 @@ struct TSetupDriver {
   void Close();
   // Waits for the package's process to end; false when it did not in time.
   bool WaitExit(DWORD ms);
+  // CodeOutsideImages (image_only_win.h) of the package's process.
+  std::string CodeOutsideImages();
   bool Fail(const std::string& what);
 };
 
@@ -59,7 +64,8 @@ bool PathExists(const std::string& path);
 std::string ShellFolderPath(int csidl);
 // Runs a command line (the uninstall entry's), answers Yes to its question
 // and OK to its done message (shown by the removal helper it hands over to),
-// each found by its text, and waits until both have ended.
+// each found by its text, and waits until both have ended. Both processes
+// are looked at while their boxes show (OutsideImages of `d`).
 bool RunUninstaller(TSetupDriver& d, const std::string& commandLine,
                     const std::string& question = "Remove Kestrel Notes",
                     const std::string& done = "Kestrel Notes has been removed.");

@@ -6,13 +6,16 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "cab_builder.h"
 #include "e2e/demo_walk_win.h"
+#include "image_only_win.h"
 #include "package_image.h"
 #include "process_win.h"
 #include "prefix_files_win.h"
@@ -105,11 +108,70 @@ void InstallCheckUninstall(const TDemoChoices& c, const std::string& tag) {
   CHECK(CheckDemoInstalled(c, in) == "");
   REQUIRE_MESSAGE(RunUninstaller(d, in.UninstallCommand), d.Failure);
   CHECK(CheckDemoRemoved(in) == "");
+  // The package, the uninstaller and its removal helper, each at its boxes.
+  CHECK(d.OutsideImages == "");
 }
 
 const char kDefaultFolder[] = "C:\\Program Files\\Kestrel Notes";
 
+std::string Hex(unsigned long long v) {
+  char s[24];
+  snprintf(s, sizeof s, "0x%llx", v);
+  return s;
+}
+
+DWORD WINAPI WaitForRelease(void* event) { return WaitForSingleObject(event, 20000); }
+
 }  // namespace
+
+TEST_CASE("e2e: code outside image files is found: executable private memory, a thread starting outside images") {
+  // This test program as the system loaded it is clean: what the system
+  // itself puts into a process is not taken for code of the program's.
+  CHECK(CodeOutsideImages(GetCurrentProcess()) == "");
+  const struct {
+    DWORD protection;
+    const char* reported;  // null: not executable
+  } kPages[] = {{PAGE_READWRITE, nullptr},
+                {PAGE_EXECUTE, "PAGE_EXECUTE"},
+                {PAGE_EXECUTE_READ, "PAGE_EXECUTE_READ"},
+                {PAGE_EXECUTE_READWRITE, "PAGE_EXECUTE_READWRITE"},
+                {PAGE_EXECUTE_READ | PAGE_GUARD, "PAGE_EXECUTE_READ|0x100"}};
+  for (const auto& p : kPages) {
+    void* page = VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, p.protection);
+    REQUIRE(page);
+    std::string found = CodeOutsideImages(GetCurrentProcess());
+    VirtualFree(page, 0, MEM_RELEASE);
+    std::string at = Hex((uintptr_t)page);
+    CHECK(found == (p.reported ? "executable region " + at + " +0x1000: MEM_PRIVATE " + p.reported +
+                                     ", allocated at " + at + "\n"
+                               : ""));
+  }
+
+  // A thread that starts on a page of its own, which sends it on into this
+  // program (mov eax/rax, WaitForRelease; jmp eax/rax), so that it ends by
+  // itself: 32-bit Wine 8 now and then crashes when a thread is terminated.
+  DWORD(WINAPI * target)(void*) = WaitForRelease;
+  std::string code = sizeof target == 8 ? "\x48\xB8" : "\xB8";
+  code.append((const char*)&target, sizeof target).append("\xFF\xE0");
+  void* page = VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  REQUIRE(page);
+  memcpy(page, code.data(), code.size());
+  DWORD old = 0, id = 0;
+  REQUIRE(VirtualProtect(page, 4096, PAGE_EXECUTE_READ, &old));
+  FlushInstructionCache(GetCurrentProcess(), page, 4096);
+  HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE thread = CreateThread(nullptr, 0, (LPTHREAD_START_ROUTINE)page, release, 0, &id);
+  REQUIRE(thread);
+  std::string found = CodeOutsideImages(GetCurrentProcess());
+  SetEvent(release);
+  CHECK(WaitForSingleObject(thread, 20000) == WAIT_OBJECT_0);
+  CloseHandle(thread);
+  CloseHandle(release);
+  VirtualFree(page, 0, MEM_RELEASE);
+  std::string at = Hex((uintptr_t)page), where = ": MEM_PRIVATE PAGE_EXECUTE_READ, allocated at " + at + "\n";
+  CHECK(found == "executable region " + at + " +0x1000" + where + "thread " + Hex(id) + " starts at " + at + where);
+  CHECK(CodeOutsideImages(GetCurrentProcess()) == "");
+}
 
 TEST_CASE("e2e: the background's gradient fades each channel from UpperColor to LowerColor") {
   // The demo's colours: $02A05A1E at the top, $02200A00 at the bottom.
@@ -117,6 +179,8 @@ TEST_CASE("e2e: the background's gradient fades each channel from UpperColor to 
   TSetupDriver d;
   Start(d, exe);
   REQUIRE(d.WaitPage("Welcome to Kestrel Notes"));
+  // With the wizard up, all of the program has been loaded.
+  CHECK(d.CodeOutsideImages() == "");
   int h = d.BackgroundClientHeight();
   REQUIRE(h >= 510);  // 255 bands of two rows and a remainder
   CHECK(d.BackgroundPixel(3, 0) == RGB(0x1E, 0x5A, 0xA0));
@@ -186,6 +250,8 @@ void CancelDuringInstall(const std::string& tag, bool closeWindow) {
   // Cancel as soon as the install page is up; the rollback's question below
   // is photographed over the install page with its progress.
   REQUIRE(d.WaitFor([&] { return d.Find("Static", "Installing") != nullptr; }, 10000, "the install page"));
+  // The install runs on a thread of its own.
+  CHECK(d.CodeOutsideImages() == "");
   if (closeWindow) d.Close();
   else REQUIRE(d.Press("Cancel"));
   // The rollback asks before it removes what was installed; then setup says
