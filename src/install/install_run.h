@@ -12,10 +12,12 @@
 #include "install/install_choices.h"
 #include "install/script_rules.h"
 
-// Failure codes of the run (TError::Code).
+// Failure codes of the run (TError::Code), in the install run's own range:
+// the start-up's codes (app/startup.h) are 100 and up, and a wizard shows
+// either kind through one message.
 enum {
   kInstallOk = 0,
-  kInstallNoThread = 100,    // the worker thread could not be created
+  kInstallNoThread = 0x300,  // the worker thread could not be created
   kInstallLogFailed,         // the destination folder or the log could not be written
   kInstallExtractFailed,     // a file could not be extracted (Subject: its name)
   kInstallEntryFailed,       // the uninstall entry or the uninstaller file
