@@ -89,10 +89,9 @@ bool IsSilentSwitch(const TStr& argument) { return UpperAscii(argument) == "/S";
 bool IsHelpSwitch(const TStr& argument) { return argument == "/?"; }
 
 bool IsFullFolderPath(const TStr& path) {
-  // The wizard's rule for a destination, with the root written as the install
-  // run takes it: a backslash after the drive, or two before the share.
-  if (!IsAbsoluteFolder(path)) return false;
-  return path[1] == ':' ? path[2] == '\\' : path[0] == '\\' && path[1] == '\\';
+  // The wizard's rule for a destination; '/' is taken as '\' there too, and
+  // the run is handed the path with backslashes.
+  return IsAbsoluteFolder(path);
 }
 
 bool ParseSilentArgs(const TStrList& args, TSilentArgs* out) {

@@ -45,8 +45,7 @@ bool TakeLog(const TStrList& args, TSilentArgs* out);
 bool ParseSilentUninstallArgs(const TStrList& args, TSilentArgs* out);
 
 // A folder the wizard accepts as a destination (wizard/input_rules.h: a full
-// path below a drive or share, never a bare root), with the root written
-// with backslashes as the install run requires.
+// path below a drive or share, never a bare root, '/' or '\' between names).
 bool IsFullFolderPath(const TStr& path);
 
 // The text "/?" shows.

@@ -80,6 +80,7 @@ TStr SettleChoices(const TSilentArgs& args, const TProfileScriptValues& script, 
   c.Destination = GetDestinationFolder(&e);
   if (e.Failed()) return e.Subject;
   if (args.HasDir) c.Destination = args.Dir;
+  c.Destination = WindowsSeparators(c.Destination);
   if (!IsFullFolderPath(c.Destination))
     return "The destination is not a full folder path (give one with DIR=): " + c.Destination;
 

@@ -176,6 +176,14 @@ TStr FolderPart(const TStr& path) {
   size_t p = path.find_last_of("\\:");
   return p == TStr::npos ? TStr() : path.substr(0, p + 1);
 }
+TStr WindowsSeparators(const TStr& path) {
+  TStr out = path;
+  char* p = out.buffer();
+  for (size_t i = 0; i < out.size(); i++)
+    if (p[i] == '/') p[i] = '\\';
+  return out;
+}
+
 TStr WithBackslash(const TStr& folder) {
   if (folder.empty() || folder.back() == '\\') return folder;
   return folder + "\\";

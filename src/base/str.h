@@ -84,3 +84,6 @@ TStr FileNamePart(const TStr& path);
 TStr FolderPart(const TStr& path);
 // Folder with a trailing backslash (added unless already there; empty stays empty).
 TStr WithBackslash(const TStr& folder);
+// The path with every '/' written as '\': the system takes both, the install
+// run, its checks and the uninstall log take the one form.
+TStr WindowsSeparators(const TStr& path);

@@ -152,7 +152,9 @@ void TSetWin::RunInstall() {
     c.ComponentChecks[i] = ComponentChecks[i]->Checked();
     c.ComponentSizes[i] = ComponentSizes[i];
   }
-  c.Destination = FolderEdit->GetText();
+  // Accepted by the wizard's rule, which takes '/' as well; handed on in
+  // the one form the run checks and logs.
+  c.Destination = WindowsSeparators(FolderEdit->GetText());
   c.Group = GroupEdit->GetText();
   TStr groupFolder = ShortcutBaseFolder(kProgramShortcuts, c.Group);
   c.GroupExisted = !c.Group.empty() && GetFileAttributesA(groupFolder.c_str()) != INVALID_FILE_ATTRIBUTES;

@@ -38,6 +38,7 @@ TEST_CASE("path parts split at the last backslash or colon") {
   CHECK(WithBackslash("C:\\x") == "C:\\x\\");
   CHECK(WithBackslash("C:\\x\\") == "C:\\x\\");
   CHECK(WithBackslash("").empty());
+  CHECK(WindowsSeparators("D:/Apps\\Kestrel/") == "D:\\Apps\\Kestrel\\");
 }
 
 TEST_CASE("text keeps embedded zeros, copies and moves independently") {
