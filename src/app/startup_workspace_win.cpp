@@ -2,9 +2,9 @@
 
 #include "app/startup.h"
 #include "app/startup_workspace.h"
+#include "base/held_file.h"
 #include "base/process_state.h"
 #include "package/helper_library.h"
-#include "base/held_file.h"
 #include "package/package_error.h"
 
 namespace {
