@@ -128,24 +128,6 @@ TEST_CASE("e2e: code outside image files is found: executable private memory, a 
   // This test program as the system loaded it is clean: what the system
   // itself puts into a process is not taken for code of the program's.
   CHECK(CodeOutsideImages(GetCurrentProcess()) == "");
-  const struct {
-    DWORD protection;
-    const char* reported;  // null: not executable
-  } kPages[] = {{PAGE_READWRITE, nullptr},
-                {PAGE_EXECUTE, "PAGE_EXECUTE"},
-                {PAGE_EXECUTE_READ, "PAGE_EXECUTE_READ"},
-                {PAGE_EXECUTE_READWRITE, "PAGE_EXECUTE_READWRITE"},
-                {PAGE_EXECUTE_READ | PAGE_GUARD, "PAGE_EXECUTE_READ|0x100"}};
-  for (const auto& p : kPages) {
-    void* page = VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, p.protection);
-    REQUIRE(page);
-    std::string found = CodeOutsideImages(GetCurrentProcess());
-    VirtualFree(page, 0, MEM_RELEASE);
-    std::string at = Hex((uintptr_t)page);
-    CHECK(found == (p.reported ? "executable region " + at + " +0x1000: MEM_PRIVATE " + p.reported +
-                                     ", allocated at " + at + "\n"
-                               : ""));
-  }
 
   // A thread that starts on a page of its own, which sends it on into this
   // program (mov eax/rax, WaitForRelease; jmp eax/rax), so that it ends by
