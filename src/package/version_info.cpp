@@ -30,7 +30,10 @@ bool ReadRecord(const unsigned char* b, size_t at, size_t limit, TRecord* r) {
   size_t valueLength = Word(b, at + 2);
   size_t valueBytes = Word(b, at + 4) == 1 ? valueLength * 2 : valueLength;
   r->valueAt = Align4(k + 2);
-  if (r->valueAt > r->end) r->valueAt = r->end;
+  // A value-less record may end before its padding; its (empty) value then
+  // sits at the record's end, kept on a unit boundary even when a malformed
+  // length is odd.
+  if (r->valueAt > r->end) r->valueAt = r->end & ~(size_t)1;
   r->valueEnd = valueBytes > r->end - r->valueAt ? r->end : r->valueAt + valueBytes;
   r->childrenAt = Align4(r->valueEnd);
   return true;
