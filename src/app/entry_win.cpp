@@ -5,6 +5,7 @@
 #include "app/run_mode.h"
 #include "app/silent_args.h"
 #include "app/silent_mode.h"
+#include "base/message_box.h"
 #include "base/process_state.h"
 #include "uninstall/removal_helper.h"
 #include "uninstall/uninstall_run.h"
@@ -16,14 +17,22 @@ int RunChosenMode() {
   RunMode mode = ChooseRunMode(ProgramArgument(1));
   switch (mode) {
     case RunRemovalHelper:
-      // Started by an unattended uninstall: nothing is shown.
-      if (IsUnattendedRun(mode)) AnswerBoxesSilently(nullptr);
-      RemovalHelperRun(ProgramArgument(2), ProgramArgument(3));
+    {
+      TStr said = RemovalHelperRun(ProgramArgument(2), ProgramArgument(3));
+      // Started by an unattended uninstall: nothing is shown. Otherwise the
+      // helper runs in the background, and its box must not hide behind the
+      // window the user uninstalled from.
+      if (!IsUnattendedRun(mode))
+        ShowMessage(nullptr, said.c_str(), "Information", MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
       break;
+    }
     case RunUninstall:
       if (IsUnattendedRun(mode)) return RunSilentUninstall(ProgramArgument(2));
-      UninstallRun(ProgramArgument(2), true);
+    {
+      TMessageBoxHost boxes;
+      UninstallRun(ProgramArgument(2), true, boxes);
       break;
+    }
     case RunUnattended:
       if (!UnattendedInstall) return kExitRefused;
       OwnFileName = FileNamePart(ProgramArg0);

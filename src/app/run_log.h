@@ -3,7 +3,7 @@
 // crashes still leaves what it did.
 #pragma once
 #include "base/error.h"
-#include "base/run_observer.h"
+#include "base/run_host.h"
 #include "base/str.h"
 
 // One log line, without its line end: "file written: C:\App\a.exe", or for a
@@ -13,7 +13,10 @@
 TStr RunLogLine(const char* action, const TStr& subject);
 TStr RunLogFailureLine(const char* action, const TStr& subject, unsigned systemError, const TStr& systemText);
 
-class TRunLog : public TRunObserver {
+// The unattended runs' host: no window and no one to ask. A question takes
+// its unattended answer, and questions, notices, what was done and what
+// failed are all lines of the log (nothing when no log was asked for).
+class TRunLog : public TRunHost {
 public:
   ~TRunLog();
   // Opens `path` for appending (an existing file keeps what it holds). A
@@ -22,12 +25,11 @@ public:
   bool Open(const TStr& path, TError* error);
   bool IsOpen() const { return file_ != nullptr; }
   void Line(const TStr& text);
+  bool Ask(const TStr& question, const TStr& caption, bool unattendedAnswer) override;
+  void Tell(TNoticeKind kind, const TStr& text, const TStr& caption) override;
   void Done(const char* action, const TStr& subject) override;
   void Failed(const char* action, const TStr& subject, unsigned systemError) override;
 
 private:
   void* file_ = nullptr;
 };
-
-// The system's text for an error number, on one line ("" when it has none).
-TStr SystemErrorText(unsigned systemError);

@@ -35,16 +35,17 @@ void TRunLog::Line(const TStr& text) {
   WriteFile((HANDLE)file_, line.c_str(), (DWORD)line.size(), &put, nullptr);
 }
 
+bool TRunLog::Ask(const TStr& question, const TStr& caption, bool unattendedAnswer) {
+  Line(RunLogLine("question", Concat(caption, ": ", question, unattendedAnswer ? " - answered Yes" : " - answered No")));
+  return unattendedAnswer;
+}
+
+void TRunLog::Tell(TNoticeKind, const TStr& text, const TStr& caption) {
+  Line(RunLogLine("message", Concat(caption, ": ", text)));
+}
+
 void TRunLog::Done(const char* action, const TStr& subject) { Line(RunLogLine(action, subject)); }
 
 void TRunLog::Failed(const char* action, const TStr& subject, unsigned systemError) {
   Line(RunLogFailureLine(action, subject, systemError, SystemErrorText(systemError)));
-}
-
-TStr SystemErrorText(unsigned systemError) {
-  if (!systemError) return TStr();
-  char buf[256];
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, systemError, 0, buf,
-                           sizeof buf, nullptr);
-  return TStr(buf, n);
 }

@@ -1,5 +1,5 @@
 #include "app/silent_args.h"
-#include "wizard/input_rules.h"
+#include "install/folder_rules.h"
 
 namespace {
 
@@ -87,12 +87,6 @@ bool TakeLog(const TStrList& args, TSilentArgs* out) {
 
 bool IsSilentSwitch(const TStr& argument) { return UpperAscii(argument) == "/S"; }
 bool IsHelpSwitch(const TStr& argument) { return argument == "/?"; }
-
-bool IsFullFolderPath(const TStr& path) {
-  // The wizard's rule for a destination; '/' is taken as '\' there too, and
-  // the run is handed the path with backslashes.
-  return IsAbsoluteFolder(path);
-}
 
 bool ParseSilentArgs(const TStrList& args, TSilentArgs* out) {
   if (!TakeLog(args, out)) return false;

@@ -44,9 +44,5 @@ bool TakeLog(const TStrList& args, TSilentArgs* out);
 // The arguments after the uninstaller's "/S": only LOG=.
 bool ParseSilentUninstallArgs(const TStrList& args, TSilentArgs* out);
 
-// A folder the wizard accepts as a destination (wizard/input_rules.h: a full
-// path below a drive or share, never a bare root, '/' or '\' between names).
-bool IsFullFolderPath(const TStr& path);
-
 // The text "/?" shows.
 TStr SilentSwitchesText();

@@ -17,35 +17,15 @@
 #include "script/defaults.h"
 #include "script/profile_values.h"
 #include "uninstall/uninstall_run.h"
-#include "wizard/destination_check.h"
-#include "wizard/input_rules.h"
-#include "wizard/space_text.h"
+#include "install/destination_check.h"
+#include "install/folder_rules.h"
+#include "install/space_text.h"
 
 namespace {
-
-// The rollback is called through a plain function pointer; it reports here.
-TRunLog* g_rollbackLog = nullptr;
-bool g_rollbackIncomplete = false;
-
-void SilentRollback(const TStr& logPath) {
-  TUninstallOutcome o;
-  ConfirmRemoval(true);
-  UninstallFromLog(logPath, false, &o, g_rollbackLog);
-  ConfirmRemoval(false);
-  // A log that is not there recorded nothing, so nothing is left behind.
-  if (o.LogFound && (!o.Confirmed || o.NotALog || o.NotRemoved.Count() || o.Skipped.Count()))
-    g_rollbackIncomplete = true;
-}
 
 int Refuse(TRunLog& log, const TStr& reason, unsigned systemError = 0) {
   log.Line(RunLogFailureLine("refused", reason, systemError, SystemErrorText(systemError)));
   return kExitRefused;
-}
-
-long long FreeBytes(const TStr& folder) {
-  ULARGE_INTEGER avail;
-  if (!GetDiskFreeSpaceExA(DestinationRoot(folder).c_str(), &avail, nullptr, nullptr)) return -1;
-  return (long long)avail.QuadPart;
 }
 
 TStr OptionKey(int k, const char* suffix) { return Concat("Option", IntToStr(k), suffix); }
@@ -113,9 +93,7 @@ int InstallWithStartedSetup(const TSilentArgs& args, TRunLog& log) {
 
   TakeStartupLocations(run);
   run.FinalPauseMs = 0;
-  run.Observer = &log;
-  run.Rollback = SilentRollback;
-  g_rollbackLog = &log;
+  run.Host = &log;
   log.Line(RunLogLine("install into", c.Destination));
 
   TInstallOutcome outcome = StartInstall(run);
@@ -123,7 +101,7 @@ int InstallWithStartedSetup(const TSilentArgs& args, TRunLog& log) {
     if (run.Failure.Failed()) log.Line(RunLogFailureLine("install", DescribeInstallFailure(run.Failure), 0, TStr()));
     // A run that never reached the destination changed nothing.
     if (run.LogPath.empty()) return kExitRefused;
-    return g_rollbackIncomplete ? kExitRollbackIncomplete : kExitRolledBack;
+    return run.RollbackComplete ? kExitRolledBack : kExitRollbackIncomplete;
   }
   if (!args.NoShortcuts) {
     CreateShortcuts(run, kDesktopShortcuts);
@@ -144,7 +122,6 @@ int RunSilentInstall() {
   TRunLog log;
   TError logError;
   if (!args.LogPath.empty() && !log.Open(args.LogPath, &logError)) return kExitRefused;
-  AnswerBoxesSilently(&log);
   if (!accepted) return Refuse(log, args.Error);
 
   TError failure = SetupStartup();

@@ -16,9 +16,3 @@ void ShowSwitches();
 // The process's arguments from `first` on, up to the first that is missing.
 TStrList ArgumentsFrom(int first);
 
-// From here on every box is answered without a window and written to `log`
-// (may be null): a Yes/No question is answered Yes only while removal is
-// confirmed (the unattended uninstall, a rollback), otherwise No, the answer
-// that keeps what is on the machine; any other box is answered OK.
-void AnswerBoxesSilently(TRunLog* log);
-void ConfirmRemoval(bool on);

@@ -13,16 +13,13 @@ int RunSilentUninstall(const TStr& logPath) {
   TRunLog log;
   TError logError;
   if (!args.LogPath.empty() && !log.Open(args.LogPath, &logError)) return kExitRefused;
-  AnswerBoxesSilently(&log);
   if (!accepted) {
     log.Line(RunLogFailureLine("refused", args.Error, 0, TStr()));
     return kExitRefused;
   }
   log.Line(RunLogLine("uninstall from", logPath));
   TUninstallOutcome o;
-  ConfirmRemoval(true);
-  UninstallFromLog(logPath, true, &o, &log);
-  ConfirmRemoval(false);
+  UninstallFromLog(logPath, true, &o, log);
   if (!o.LogFound || o.NotALog) {
     log.Line(RunLogFailureLine("refused", Concat(o.NotALog ? "not an uninstall log: " : "no uninstall log: ", logPath),
                                0, TStr()));

@@ -22,3 +22,7 @@ struct TError {
   }
   void Clear() { Code = 0; SystemError = 0; Subject.clear(); }
 };
+
+// The system's own text for an error number, on one line without its
+// trailing line end; empty for 0 or a number the system has no text for.
+TStr SystemErrorText(unsigned systemError);

@@ -188,3 +188,13 @@ TStr WithBackslash(const TStr& folder) {
   if (folder.empty() || folder.back() == '\\') return folder;
   return folder + "\\";
 }
+
+TStr WithCrLf(const TStr& text) {
+  TStr out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); i++) {
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+    out += text[i];
+  }
+  return out;
+}

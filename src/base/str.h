@@ -87,3 +87,7 @@ TStr WithBackslash(const TStr& folder);
 // The path with every '/' written as '\': the system takes both, the install
 // run, its checks and the uninstall log take the one form.
 TStr WindowsSeparators(const TStr& path);
+
+// A text for a multi-line edit field, which breaks lines only at CR LF: a
+// lone LF (a text written on another system) becomes CR LF too.
+TStr WithCrLf(const TStr& text);

@@ -3,8 +3,16 @@
 // test are removed again, the test file is one this check created.
 #include <windows.h>
 
-#include "wizard/destination_check.h"
-#include "wizard/input_rules.h"
+#include "install/destination_check.h"
+#include "base/error.h"
+#include "install/folder_rules.h"
+
+long long FreeBytes(const TStr& folder) {
+  TStr root = DestinationRoot(folder);
+  ULARGE_INTEGER avail;
+  if (root.empty() || !GetDiskFreeSpaceExA(root.c_str(), &avail, nullptr, nullptr)) return -1;
+  return (long long)avail.QuadPart;
+}
 
 TStr CheckDestinationWritable(const TStr& folder) {
   TStr path = WithBackslash(folder);
@@ -41,12 +49,7 @@ TStr CheckDestinationWritable(const TStr& folder) {
   while (madeCount > 0) RemoveDirectoryA(made[--madeCount].c_str());
   if (failed.empty()) return TStr();
   TStr text = Concat("The destination folder cannot be created or written:\r\n", failed);
-  if (error) {
-    char buf[256];
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, buf,
-                             sizeof buf, nullptr);
-    while (n > 0 && (buf[n - 1] == '\r' || buf[n - 1] == '\n' || buf[n - 1] == ' ')) n--;
-    if (n) text += Concat("\r\n", TStr(buf, n));
-  }
+  TStr reason = SystemErrorText(error);
+  if (!reason.empty()) text += Concat("\r\n", reason);
   return text;
 }

@@ -1,4 +1,4 @@
-#include "wizard/input_rules.h"
+#include "install/folder_rules.h"
 
 #include <string.h>
 
@@ -56,7 +56,7 @@ size_t RootLength(const TStr& folder) {
 
 }  // namespace
 
-bool IsAbsoluteFolder(const TStr& folder) {
+bool IsFullFolderPath(const TStr& folder) {
   size_t root = RootLength(folder);
   return root > 0 && NamesUsable(folder, root, false);
 }
@@ -74,14 +74,4 @@ bool IsAcceptableGroupName(const TStr& group) {
   if (group.empty()) return true;
   if (IsSeparator(group[0])) return false;
   return NamesUsable(group, 0, false);
-}
-
-TStr WithCrLf(const TStr& text) {
-  TStr out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); i++) {
-    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
-    out += text[i];
-  }
-  return out;
 }

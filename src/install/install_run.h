@@ -7,7 +7,7 @@
 #include <atomic>
 
 #include "base/error.h"
-#include "base/run_observer.h"
+#include "base/run_host.h"
 #include "base/str_list.h"
 #include "install/install_choices.h"
 #include "install/script_rules.h"
@@ -28,12 +28,6 @@ enum {
 // How the run ended, as StartInstall returns it.
 enum TInstallOutcome { kInstallSucceeded, kInstallCancelled, kInstallFailed };
 
-// Messages the worker posts to the wizard window (TInstallRun::Window).
-// kInstallProgressMessage: wParam = the percentage, 0..100. The waiting loop
-// shows it on ProgressBar and PercentLabel itself; the wizard need not handle
-// it.
-const unsigned kInstallProgressMessage = 0x8000 + 0x4B0;  // WM_APP + 0x4B0
-
 struct TInstallRun {
   // --- Filled by the wizard (or a test) before StartInstall.
   TInstallChoices Choices;
@@ -45,26 +39,24 @@ struct TInstallRun {
   int CabinetOffset = 0;
   TStr SystemFolder;   // the system folder, without a trailing backslash
   TStr WindowsFolder;  // the Windows folder, without a trailing backslash
-  // The wizard window (owner of every box the run shows, receiver of the
-  // progress posts) and its progress controls; all may be null in tests.
-  void* Window = nullptr;
-  void* ProgressBar = nullptr;
-  void* PercentLabel = nullptr;
-  // Undoes a cancelled or failed run from its log. Called on the wizard's
-  // thread after the worker has ended, so its questions belong to the wizard.
-  // Defaults to the uninstall run in rollback mode.
-  void (*Rollback)(const TStr& logPath) = nullptr;
+  // Who the run talks to: its questions and failures, its progress, every
+  // file written, key set, shortcut made and file registered. Required.
+  // While the worker runs, the worker sees in its place a stand-in that
+  // hands questions and progress to this host on the starting thread.
+  TRunHost* Host = nullptr;
+  // Undoes a cancelled or failed run from its log, through the same host,
+  // after the worker has ended; true when everything was undone. Defaults to
+  // the uninstall run in rollback mode.
+  bool (*Rollback)(const TStr& logPath, TRunHost& host) = nullptr;
   // How long the full bar stays visible before the wizard moves on.
   unsigned FinalPauseMs = 500;
-  // Told of every file written, key set, shortcut made and file registered,
-  // and of every failure; may be null.
-  TRunObserver* Observer = nullptr;
 
   // --- Settled by the run.
   TStr LogName;             // the current uninstall log name
   TStr LogPath;             // destination + log name
   TStrList RegistrationFailures;  // the failure texts shown, in order
   TError Failure;           // why a failed run failed
+  bool RollbackComplete = true;  // the rollback of a failed run undid everything
   int InstalledFiles = 0;   // [Files] entries written by the extraction
   // Shortcut folders this installation created (never removed whole when
   // they existed before) and the running Link number.
@@ -75,7 +67,6 @@ struct TInstallRun {
   // 0 running, 1 cancel asked, 2 committed (the uninstall entry is being
   // written: a Cancel now comes too late and is refused).
   std::atomic<int> State{0};
-  void* Exchange = nullptr;  // the question slot (install_run_win.cpp)
 };
 
 // Fills the package and folder fields (PackagePath to WindowsFolder) from
@@ -89,21 +80,16 @@ void TakeStartupLocations(TInstallRun& run);
 bool CheckScript(TInstallRun& run);
 
 // Runs the install on a worker thread and waits for it, dispatching the
-// wizard's messages meanwhile (without spinning). On cancel or failure it
-// shows the failure (owned by the wizard), hands the log to run.Rollback and
-// shows Setup_Aborted; on success it writes the product key (WriteProductKey).
+// thread's window messages meanwhile (without spinning) and handing the
+// worker's questions and progress to run.Host on this thread. On cancel or
+// failure it tells the failure, hands the log to run.Rollback and tells
+// Setup_Aborted; on success it writes the product key (WriteProductKey).
 // Raises InstallDone when the worker ends and sets InstallSucceeded.
 TInstallOutcome StartInstall(TInstallRun& run);
 
 // The wizard's Cancel while the run is going: raises CancelFlag unless the
 // run has already committed. Returns false when it came too late.
 bool RequestInstallCancel(TInstallRun& run);
-
-// The worker's side, for the files that make up the run: shows a box owned by
-// the wizard window through the wizard's own thread and returns its answer.
-int AskWizard(TInstallRun& run, const TStr& text, const TStr& caption, unsigned flags);
-// Posts the percentage to the wizard window.
-void PostProgress(TInstallRun& run, int percent);
 
 // The worker's body (install_worker_win.cpp). Returns normally in every case;
 // the outcome is in run.State / CancelFlag / run.Failure.

@@ -1,14 +1,12 @@
-// The wizard's side of the install run: the worker thread is started here,
-// and this thread keeps dispatching the wizard's messages until it ends. It
-// also shows, on the worker's behalf, every box the run needs: a box belongs
-// to the wizard window and its thread, never to the worker.
+// The starting side of the install run: the worker thread is started here,
+// and this thread keeps dispatching its window messages until it ends. It
+// also hands the worker's questions and progress to the run's host.
 #include <windows.h>
 
-#include "package/package_error.h"
-#include <commctrl.h>
+#include <atomic>
 
-#include "base/message_box.h"
 #include "base/process_state.h"
+#include "package/package_error.h"
 #include "install/install_run.h"
 #include "install/registry_values.h"
 #include "script/texts.h"
@@ -16,15 +14,69 @@
 
 namespace {
 
-// One question at a time: the worker fills it, signals askEvent and waits
-// for answerEvent; the waiting loop shows the box and answers.
-struct TExchange {
-  HANDLE askEvent = nullptr;
-  HANDLE answerEvent = nullptr;
-  TStr text, caption;
-  unsigned flags = 0;
-  int answer = 0;
-  DWORD waitingThread = 0;  // receives the progress posts of a run without a window
+// The worker's stand-in for the run's host. Questions and notices wait for
+// the starting thread, which hands them to the real host there: a box
+// belongs to the thread of the window that owns it, never to the worker.
+// Progress is left in a slot that the starting thread picks up; only the
+// latest value counts. What was done or failed goes straight to the host.
+class TWorkerSide : public TRunHost {
+public:
+  explicit TWorkerSide(TRunHost& host) : host_(host) {}
+  ~TWorkerSide() {
+    for (HANDLE h : events) if (h) CloseHandle(h);
+  }
+  bool Ready() const { return events[0] && events[1] && events[2]; }
+
+  bool Ask(const TStr& question, const TStr& caption, bool unattendedAnswer) override {
+    isQuestion_ = true;
+    text_ = question;
+    caption_ = caption;
+    unattended_ = unattendedAnswer;
+    return Exchange();
+  }
+  void Tell(TNoticeKind kind, const TStr& text, const TStr& caption) override {
+    isQuestion_ = false;
+    kind_ = kind;
+    text_ = text;
+    caption_ = caption;
+    Exchange();
+  }
+  void Progress(int percent) override {
+    percent_.store(percent);
+    SetEvent(events[kProgressEvent]);
+  }
+  void Done(const char* action, const TStr& subject) override { host_.Done(action, subject); }
+  void Failed(const char* action, const TStr& subject, unsigned systemError) override {
+    host_.Failed(action, subject, systemError);
+  }
+
+  // The starting thread's side: the waiting question or notice, answered.
+  void Answer() {
+    if (isQuestion_) answer_ = host_.Ask(text_, caption_, unattended_);
+    else host_.Tell(kind_, text_, caption_);
+    SetEvent(events[kAnswerEvent]);
+  }
+  // The latest progress, when it has not been handed on yet.
+  void HandOnProgress() {
+    int percent = percent_.exchange(-1);
+    if (percent >= 0) host_.Progress(percent);
+  }
+
+  enum { kAskEvent, kProgressEvent, kAnswerEvent };
+  HANDLE events[3] = {CreateEventA(nullptr, FALSE, FALSE, nullptr), CreateEventA(nullptr, FALSE, FALSE, nullptr),
+                      CreateEventA(nullptr, FALSE, FALSE, nullptr)};
+
+private:
+  bool Exchange() {
+    SetEvent(events[kAskEvent]);
+    WaitForSingleObject(events[kAnswerEvent], INFINITE);
+    return answer_;
+  }
+  TRunHost& host_;
+  bool isQuestion_ = false, unattended_ = false, answer_ = false;
+  TNoticeKind kind_ = kNoticeInformation;
+  TStr text_, caption_;
+  std::atomic<int> percent_{-1};
 };
 
 DWORD WINAPI WorkerMain(void* p) {
@@ -32,45 +84,44 @@ DWORD WINAPI WorkerMain(void* p) {
   return 0;
 }
 
-void ShowProgress(TInstallRun& run, int percent) {
-  if (run.ProgressBar) SendMessageA((HWND)run.ProgressBar, PBM_SETPOS, (WPARAM)percent, 0);
-  if (run.PercentLabel) SetWindowTextA((HWND)run.PercentLabel, (IntToStr(percent) + "%").c_str());
-}
-
-void DispatchPending(TInstallRun& run) {
+void DispatchPending() {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == kInstallProgressMessage && msg.hwnd == (HWND)run.Window) {
-      ShowProgress(run, (int)msg.wParam);
-      continue;
-    }
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
 }
 
-void DefaultRollback(const TStr& logPath) { UninstallRun(logPath, false); }
+bool DefaultRollback(const TStr& logPath, TRunHost& host) { return UninstallRun(logPath, false, host); }
+
+// Runs the worker with `side` in place of the host and serves it until the
+// worker ends. False when the thread could not be started.
+bool RunWorker(TInstallRun& run, TWorkerSide& side) {
+  TRunHost* host = run.Host;
+  run.Host = &side;
+  DWORD id;
+  HANDLE thread = side.Ready() ? CreateThread(nullptr, 0, WorkerMain, &run, 0, &id) : nullptr;
+  if (!thread) {
+    run.Host = host;
+    run.Failure.Set(kInstallNoThread, GetLastError(), TStr());
+    return false;
+  }
+  HANDLE waits[3] = {thread, side.events[TWorkerSide::kAskEvent], side.events[TWorkerSide::kProgressEvent]};
+  for (;;) {
+    DWORD w = MsgWaitForMultipleObjects(3, waits, FALSE, INFINITE, QS_ALLINPUT);
+    if (w == WAIT_OBJECT_0) break;
+    if (w == WAIT_OBJECT_0 + 1) side.Answer();
+    else if (w == WAIT_OBJECT_0 + 2) side.HandOnProgress();
+    else DispatchPending();
+  }
+  CloseHandle(thread);
+  run.Host = host;
+  side.HandOnProgress();
+  DispatchPending();
+  return true;
+}
 
 }  // namespace
-
-int AskWizard(TInstallRun& run, const TStr& text, const TStr& caption, unsigned flags) {
-  TExchange* ex = static_cast<TExchange*>(run.Exchange);
-  if (!ex) return ShowMessage(run.Window, text.c_str(), caption.c_str(), flags);
-  ex->text = text;
-  ex->caption = caption;
-  ex->flags = flags;
-  SetEvent(ex->askEvent);
-  WaitForSingleObject(ex->answerEvent, INFINITE);
-  return ex->answer;
-}
-
-void PostProgress(TInstallRun& run, int percent) {
-  if (run.Window) {
-    PostMessageA((HWND)run.Window, kInstallProgressMessage, (WPARAM)percent, 0);
-  } else if (TExchange* ex = static_cast<TExchange*>(run.Exchange)) {
-    PostThreadMessageA(ex->waitingThread, kInstallProgressMessage, (WPARAM)percent, 0);
-  }
-}
 
 bool RequestInstallCancel(TInstallRun& run) {
   int expected = 0;
@@ -86,48 +137,17 @@ TInstallOutcome StartInstall(TInstallRun& run) {
   InstallSucceeded.Lower();
   run.State.store(0);
   run.Failure.Clear();
+  run.RollbackComplete = true;
   if (!run.Rollback) run.Rollback = DefaultRollback;
-  HWND owner = (HWND)run.Window;
-
-  if (run.ProgressBar) {
-    SendMessageA((HWND)run.ProgressBar, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
-    SendMessageA((HWND)run.ProgressBar, PBM_SETSTEP, 10, 0);
-  }
-  ShowProgress(run, 0);
+  // The one form of the destination the run checks, logs and builds on.
+  run.Choices.Destination = WindowsSeparators(run.Choices.Destination);
+  TRunHost& host = *run.Host;
+  host.Progress(0);
 
   bool started = false;
   if (CheckScript(run)) {
-    TExchange ex;
-    ex.askEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    ex.answerEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    ex.waitingThread = GetCurrentThreadId();
-    HANDLE thread = nullptr;
-    if (ex.askEvent && ex.answerEvent) {
-      run.Exchange = &ex;
-      DWORD id;
-      thread = CreateThread(nullptr, 0, WorkerMain, &run, 0, &id);
-    }
-    if (!thread) {
-      run.Failure.Set(kInstallNoThread, GetLastError(), TStr());
-    } else {
-      started = true;
-      HANDLE waits[2] = {thread, ex.askEvent};
-      for (;;) {
-        DWORD w = MsgWaitForMultipleObjects(2, waits, FALSE, INFINITE, QS_ALLINPUT);
-        if (w == WAIT_OBJECT_0) break;
-        if (w == WAIT_OBJECT_0 + 1) {
-          ex.answer = ShowMessage(owner, ex.text.c_str(), ex.caption.c_str(), ex.flags);
-          SetEvent(ex.answerEvent);
-          continue;
-        }
-        DispatchPending(run);
-      }
-      CloseHandle(thread);
-    }
-    run.Exchange = nullptr;
-    if (ex.askEvent) CloseHandle(ex.askEvent);
-    if (ex.answerEvent) CloseHandle(ex.answerEvent);
-    DispatchPending(run);
+    TWorkerSide side(host);
+    started = RunWorker(run, side);
   }
   if (!started) {
     // Nothing was installed; the flags still tell the waiting wizard.
@@ -141,11 +161,9 @@ TInstallOutcome StartInstall(TInstallRun& run) {
     return kInstallSucceeded;
   }
   bool failed = run.Failure.Failed();
-  if (failed)
-    ShowMessage(owner, DescribeInstallFailure(run.Failure).c_str(), Text(TxtError).c_str(),
-                MB_OK | MB_ICONERROR);
-  if (started && !run.LogPath.empty()) run.Rollback(run.LogPath);
-  ShowMessage(owner, Text(TxtSetupAborted).c_str(), Text(TxtWarning).c_str(), MB_OK | MB_ICONWARNING);
+  if (failed) host.Tell(kNoticeError, DescribeInstallFailure(run.Failure), Text(TxtError));
+  if (started && !run.LogPath.empty()) run.RollbackComplete = run.Rollback(run.LogPath, host);
+  host.Tell(kNoticeWarning, Text(TxtSetupAborted), Text(TxtWarning));
   return failed ? kInstallFailed : kInstallCancelled;
 }
 
@@ -162,13 +180,8 @@ TStr DescribeInstallFailure(const TError& failure) {
     case kInstallBadDestination: what = "The destination is not a full folder path: "; break;
   }
   TStr text = Concat(what, subject);
-  if (failure.SystemError) {
-    char buf[256];
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                             failure.SystemError, 0, buf, sizeof buf, nullptr);
-    while (n > 0 && (buf[n - 1] == '\r' || buf[n - 1] == '\n' || buf[n - 1] == ' ')) --n;
-    text += Concat("\r\n", n ? TStr(buf, n) : TStr(), " (", IntToStr(failure.SystemError), ")");
-  }
+  if (failure.SystemError)
+    text += Concat("\r\n", SystemErrorText(failure.SystemError), " (", IntToStr(failure.SystemError), ")");
   return text;
 }
 

@@ -1,16 +1,18 @@
 // The install run's worker thread: every step between the wizard's install
-// question and its finish page. It never touches a control: progress is
-// posted, questions go through AskWizard.
+// question and its finish page. It never touches a control: progress and
+// questions go to the run's host, which hands them to the starting thread.
 #include <windows.h>
 
 #include "base/files.h"
 #include "base/process_state.h"
+#include "install/folder_rules.h"
 #include "install/install_run.h"
 #include "install/progress.h"
 #include "install/system_files.h"
 #include "install/uninstall_entry.h"
 #include "install/work_lists.h"
 #include "package/cabinet_reader.h"
+#include "package/stored_name.h"
 #include "install/buffered_log_store.h"
 
 namespace {
@@ -26,10 +28,6 @@ bool Fail(TInstallRun& run, int code, unsigned systemError, const TStr& subject)
 // this run wrote, so the run stops.
 bool FailLog(TInstallRun& run, TBufferedLogStore& log) {
   return Fail(run, kInstallLogFailed, log.Failure().SystemError, run.LogPath);
-}
-
-bool IsFullFolderPath(const TStr& p) {
-  return (p.size() >= 3 && p[1] == ':' && p[2] == '\\') || (p.size() >= 3 && p[0] == '\\' && p[1] == '\\');
 }
 
 TStr ScriptName(const TScriptValues& script, const char* section, const char* key, const char* fallback) {
@@ -51,7 +49,7 @@ public:
   // The list of the next pass, where its files are recorded, and the list of
   // names brought (may be null). Null names end the reader's use.
   void SetList(const TStrList* names, TLogListWriter* files, TStrList* brought) {
-    upper_.Clear();
+    keys_.Clear();
     delete[] met_;
     met_ = nullptr;
     names_ = names;
@@ -61,7 +59,7 @@ public:
     if (!names) return;
     met_ = new bool[names->Count() ? names->Count() : 1];
     for (int i = 0; i < names->Count(); ++i) {
-      upper_.Add(UpperAscii((*names)[i]));
+      keys_.Add(StoredNameKey((*names)[i].c_str()));
       met_[i] = false;
     }
   }
@@ -74,9 +72,9 @@ public:
     intptr_t r = TCabinetReader::CloseFileInfo(n);
     if (current_ < 0) return r;
     // Every entry of the list that names this file.
-    TStr name = upper_[current_];
+    TStr name = keys_[current_];
     for (int i = current_; i < names_->Count(); ++i)
-      if (!met_[i] && upper_[i] == name) met_[i] = true;
+      if (!met_[i] && keys_[i] == name) met_[i] = true;
     current_ = -1;
     while (next_ < names_->Count() && met_[next_]) Record(next_++);
     return logFailed ? -1 : r;
@@ -95,28 +93,31 @@ public:
   }
   bool logFailed = false;
   // Told of each file recorded, as the folder's full path.
-  TRunObserver* observer = nullptr;
+  TRunHost* observer = nullptr;
   TStr folder;
 
 private:
   int Find(const char* stored) {
-    TStr upper = UpperAscii(stored);
+    TStr key = StoredNameKey(stored);
     for (int i = 0; i < names_->Count(); ++i)
-      if (!met_[i] && upper_[i] == upper) return i;
+      if (!met_[i] && keys_[i] == key) return i;
     return -1;
   }
   const TStrList* names_ = nullptr;
   TLogListWriter* files_ = nullptr;
   TStrList* brought_ = nullptr;
-  TStrList upper_;
+  TStrList keys_;  // the names' StoredNameKey, compared as the cabinet goes by
   bool* met_ = nullptr;
   int current_ = -1;
   int next_ = 0;  // the first entry not yet recorded
 
+  // The log names the file as the system's path below the destination, so
+  // the uninstaller finds it and its folders whichever separator the list used.
   void Record(int i) {
-    if (!files_->Append((*names_)[i])) logFailed = true;
-    NoteDone(observer, "file written", folder + (*names_)[i]);
-    if (brought_) brought_->Add((*names_)[i]);
+    TStr path = StoredNameAsPath((*names_)[i].c_str());
+    if (!files_->Append(path)) logFailed = true;
+    NoteDone(observer, "file written", folder + path);
+    if (brought_) brought_->Add(path);
   }
 };
 
@@ -135,7 +136,7 @@ void OnProgress(void* object, TCabinetReader*, long long written, int size) {
   int percent = w.progress.Advance(written, (long long)(unsigned)size);
   if (percent != w.lastPercent) {
     w.lastPercent = percent;
-    PostProgress(w.run, percent);
+    w.run.Host->Progress(percent);
   }
 }
 
@@ -155,7 +156,7 @@ bool ExtractList(TWorker& w, const TStrList& list, const TStr& folder, const cha
   TLogListWriter files(w.log, section, kLogFileWord);
   TListReader& reader = w.reader;
   reader.SetList(&wanted, &files, brought);
-  reader.observer = w.run.Observer;
+  reader.observer = w.run.Host;
   reader.folder = base;
   // An empty name with a folder: every stored file is offered to CopyFile.
   bool ok = reader.ExtractFiles(TStr(), w.run.CabinetPath, 0, folder);
@@ -181,12 +182,11 @@ bool ExtractList(TWorker& w, const TStrList& list, const TStr& folder, const cha
 
 bool AppendExtraEntries(TWorker& w, int installed) {
   TLogListWriter files(w.log, kLogFiles, kLogFileWord, installed + 1);
-  for (int j = 1;; ++j) {
-    TStr name = w.run.Script->Value("Uninstall", IntToStr(j).c_str());
-    if (name.empty()) return true;
-    if (!files.Append(name))
-      return FailLog(w.run, w.log);
-  }
+  TStrList extra;
+  ReadNumberedList(*w.run.Script, "Uninstall", extra);
+  for (int i = 0; i < extra.Count(); ++i)
+    if (!files.Append(extra[i])) return FailLog(w.run, w.log);
+  return true;
 }
 
 bool OpenLog(TInstallRun& run, TBufferedLogStore& log) {
@@ -228,7 +228,7 @@ void RunInstallWorker(TInstallRun& run) {
   w.progress.TotalBytes = lists.TotalBytes;
   reader.OnProgress = OnProgress;
   reader.OnProgressObject = &w;
-  PostProgress(run, 0);
+  run.Host->Progress(0);
 
   ok = ok && OpenLog(run, log);
   ok = ok && ExtractList(w, lists.Installed, run.Choices.Destination, kLogFiles, false, nullptr,
@@ -257,9 +257,9 @@ void RunInstallWorker(TInstallRun& run) {
       committed = Fail(run, kInstallEntryFailed, err.SystemError, err.Subject);
     }
     if (committed) {
-      NoteDone(run.Observer, "file written", entry.UninstallerPath);
-      NoteDone(run.Observer, "key set", Concat("HKEY_LOCAL_MACHINE\\", kUninstallKey, "\\", entry.SectionName));
-      PostProgress(run, 100);
+      NoteDone(run.Host, "file written", entry.UninstallerPath);
+      NoteDone(run.Host, "key set", Concat("HKEY_LOCAL_MACHINE\\", kUninstallKey, "\\", entry.SectionName));
+      run.Host->Progress(100);
     }
   }
   // Whatever happened, the rollback reads what is on disk.

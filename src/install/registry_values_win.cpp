@@ -47,7 +47,7 @@ void WriteProductKey(TInstallRun& run) {
   TStr keyName = Concat(root == "LM" ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\", section);
   LONG rc = RegCreateKeyExA(rootKey, section.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &disposition);
   if (rc != ERROR_SUCCESS) {
-    NoteFailed(run.Observer, "key set", keyName, (unsigned)rc);
+    NoteFailed(run.Host, "key set", keyName, (unsigned)rc);
     return;
   }
   if (disposition == REG_CREATED_NEW_KEY) {
@@ -64,7 +64,7 @@ void WriteProductKey(TInstallRun& run) {
                    (DWORD)values[i]->size() + 1);
   }
   RegCloseKey(key);
-  NoteDone(run.Observer, "key set", keyName);
+  NoteDone(run.Host, "key set", keyName);
 }
 
 void WriteAssociation(TInstallRun& run, int i) {
@@ -99,8 +99,8 @@ void WriteAssociation(TInstallRun& run, int i) {
   if (KeyExists(HKEY_CLASSES_ROOT, verb)) return;
   if (SetValue(HKEY_CLASSES_ROOT, verb + "\\command", action)) {
     AppendToLogList(log, kLogExtensions, kLogPathWord, verb);
-    NoteDone(run.Observer, "key set", "HKEY_CLASSES_ROOT\\" + verb);
+    NoteDone(run.Host, "key set", "HKEY_CLASSES_ROOT\\" + verb);
   } else {
-    NoteFailed(run.Observer, "key set", "HKEY_CLASSES_ROOT\\" + verb, GetLastError());
+    NoteFailed(run.Host, "key set", "HKEY_CLASSES_ROOT\\" + verb, GetLastError());
   }
 }

@@ -16,6 +16,15 @@ TStr NumberedValue(const TScriptValues& script, const char* section, const char*
   return script.Value(section, Concat(word, IntToStr(n)).c_str());
 }
 
+void ReadNumberedList(const TScriptValues& script, const TStr& section, TStrList& list) {
+  if (section.empty()) return;
+  for (int n = 1;; ++n) {
+    TStr name = script.Value(section.c_str(), IntToStr(n).c_str());
+    if (name.empty()) return;
+    list.Add(name);
+  }
+}
+
 namespace {
 
 class TRefusals {
@@ -80,12 +89,11 @@ void CheckUninstall(const TScriptValues& script, TRefusals& r) {
       !IsPlainFileName(script.Value("Uninstall", "UninstallerName")))
     r.Add("Uninstall", "UninstallerName",
           "must be a plain file name: the uninstaller file stays in the Windows folder");
-  for (int j = 1;; ++j) {
-    TStr key = IntToStr(j);
-    TStr entry = script.Value("Uninstall", key.c_str());
-    if (entry.empty()) break;
-    if (!StaysInsideFolder(entry))
-      r.Add("Uninstall", key,
+  TStrList extra;
+  ReadNumberedList(script, "Uninstall", extra);
+  for (int i = 0; i < extra.Count(); ++i) {
+    if (!StaysInsideFolder(extra[i]))
+      r.Add("Uninstall", IntToStr(i + 1),
             "names a file outside the installation folder (\"..\", a drive or an absolute path): the "
             "uninstall would delete it");
   }
@@ -144,13 +152,10 @@ void CheckShortcutSection(const TScriptValues& script, const TStr& section, bool
 }
 
 void CheckFileList(const TScriptValues& script, const TStr& section, TRefusals& r) {
-  for (int n = 1;; ++n) {
-    TStr key = IntToStr(n);
-    TStr name = script.Value(section.c_str(), key.c_str());
-    if (name.empty()) return;
-    if (!StaysInsideFolder(name))
-      r.Add(section.c_str(), key, "names a file outside its target folder");
-  }
+  TStrList names;
+  ReadNumberedList(script, section, names);
+  for (int i = 0; i < names.Count(); ++i)
+    if (!StaysInsideFolder(names[i])) r.Add(section.c_str(), IntToStr(i + 1), "names a file outside its target folder");
 }
 
 bool AlreadySeen(const TStrList& seen, const TStr& name) {

@@ -5,6 +5,7 @@
 // one rule, so a package the builder accepts is one the installer accepts.
 #pragma once
 #include "base/str.h"
+#include "base/str_list.h"
 
 // Reads setup-script values as the platform's profile functions give them: an
 // absent key reads as an empty text.
@@ -21,6 +22,10 @@ public:
 
 // The value of a numbered key: `word` followed by `n` (Name1, Ext2).
 TStr NumberedValue(const TScriptValues& script, const char* section, const char* word, int n);
+// Appends the values of keys 1, 2, ... of `section` up to the first empty or
+// missing one: a number after a gap is never read, by the checks or by the
+// install. An empty section name is an empty list.
+void ReadNumberedList(const TScriptValues& script, const TStr& section, TStrList& list);
 
 // One value the installer refuses: where it is and a reason a publisher can act
 // on ("would delete the whole Uninstall key on uninstall").

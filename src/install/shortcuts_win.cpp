@@ -118,10 +118,10 @@ void CreateShortcuts(TInstallRun& run, TShortcutKind kind, const TStr& baseOverr
       if (!MakeFolder(run, sharedBare, folder)) continue;
       if (!SaveLink(linkPath, target, arguments, WorkingFolderOf(target), icon, iconIndex,
                     NumberedValue(script, s, "Desc", n))) {
-        NoteFailed(run.Observer, "shortcut made", linkPath, GetLastError());
+        NoteFailed(run.Host, "shortcut made", linkPath, GetLastError());
         continue;
       }
-      NoteDone(run.Observer, "shortcut made", linkPath);
+      NoteDone(run.Host, "shortcut made", linkPath);
       if (run.ShortcutCount == 0) WriteLogValue(log, kLogShortcuts, kLogGroup, group);
       ++run.ShortcutCount;
       WriteLogValue(log, kLogShortcuts, LogListKey(kLogLinkWord, run.ShortcutCount).c_str(), linkPath);

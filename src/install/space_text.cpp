@@ -1,4 +1,4 @@
-#include "wizard/space_text.h"
+#include "install/space_text.h"
 
 TStr KilobyteText(long long bytes) { return IntToStr((bytes < 0 ? 0 : bytes) / 1024) + "K"; }
 

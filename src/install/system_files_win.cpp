@@ -3,6 +3,7 @@
 #include "base/process_state.h"
 #include "base/run_program.h"
 #include "install/system_files.h"
+#include "package/stored_name.h"
 #include "script/texts.h"
 #include "uninstall/registration_command.h"
 
@@ -19,7 +20,7 @@ unsigned RunTool(const TStr& tool, const TStr& commandLine) {
 
 bool Contains(const TStrList& list, const TStr& name) {
   for (int i = 0; i < list.Count(); ++i)
-    if (SameTextAscii(list[i].c_str(), name.c_str())) return true;
+    if (SameStoredName(list[i].c_str(), name.c_str())) return true;
   return false;
 }
 
@@ -33,7 +34,7 @@ bool RegisterSystemFiles(TInstallRun& run, TLogStore& log, const TStrList& list,
     const TStr& name = list[i];
     unsigned result = RunTool(tool, RegistrationCommand(run.SystemFolder, name, false));
     if (result == 0) {
-      NoteDone(run.Observer, "file registered", WithBackslash(run.SystemFolder) + name);
+      NoteDone(run.Host, "file registered", WithBackslash(run.SystemFolder) + name);
       if (Contains(brought, name) && !registered.Append(name)) return false;
       continue;
     }
@@ -41,9 +42,9 @@ bool RegisterSystemFiles(TInstallRun& run, TLogStore& log, const TStrList& list,
     run.RegistrationFailures.Add(text);
     // The tool's exit code, or the system's error when it did not start:
     // said as a number, not as a system text that may not fit.
-    NoteFailed(run.Observer, "file registered",
+    NoteFailed(run.Host, "file registered",
                Concat(WithBackslash(run.SystemFolder), name, " (result ", IntToStr(result), ")"), 0);
-    AskWizard(run, text, Text(TxtError), MB_OK | MB_ICONERROR);
+    run.Host->Tell(kNoticeError, text, Text(TxtError));
   }
   return true;
 }

@@ -1,13 +1,5 @@
 #include "install/work_lists.h"
-
-void ReadFileList(const TScriptValues& script, const TStr& section, TStrList& list) {
-  if (section.empty()) return;
-  for (int n = 1;; ++n) {
-    TStr name = script.Value(section.c_str(), IntToStr(n).c_str());
-    if (name.empty()) return;
-    list.Add(name);
-  }
-}
+#include "install/script_rules.h"
 
 void BuildWorkLists(const TScriptValues& script, const TInstallChoices& choices, TWorkLists& out) {
   int count = choices.ComponentCount < kMaxOptions ? choices.ComponentCount : kMaxOptions;
@@ -17,7 +9,7 @@ void BuildWorkLists(const TScriptValues& script, const TInstallChoices& choices,
     TStrList* lists[] = {&out.Installed, &out.System, &out.Registration};
     TStr number = IntToStr(i + 1);
     for (int j = 0; j < 3; ++j)
-      ReadFileList(script, script.Value("Options", Concat("Option", number, kSuffixes[j]).c_str()), *lists[j]);
+      ReadNumberedList(script, script.Value("Options", Concat("Option", number, kSuffixes[j]).c_str()), *lists[j]);
     out.TotalBytes += choices.ComponentSizes[i];
   }
 }

@@ -12,10 +12,6 @@ struct TWorkLists {
   long long TotalBytes = 0;
 };
 
-// Appends the values of keys 1, 2, ... of `section` up to the first empty or
-// missing one; an empty section name is an empty list.
-void ReadFileList(const TScriptValues& script, const TStr& section, TStrList& list);
-
 // For each selected option k = 1..ComponentCount in order, its _List, _Sys and
 // _Reg sections; duplicates stay (a file named twice is installed and
 // recorded twice).

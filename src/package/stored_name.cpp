@@ -64,10 +64,21 @@ TStr StoredNameAsPath(const char* name) {
   return path;
 }
 
+namespace {
+unsigned char KeyChar(char c) { return c == '/' ? '\\' : AsciiUpper(c); }
+}  // namespace
+
+TStr StoredNameKey(const char* name) {
+  TStr key(name ? name : "");
+  char* p = key.buffer();
+  for (size_t i = 0; i < key.size(); i++) p[i] = (char)KeyChar(p[i]);
+  return key;
+}
+
 int CompareStoredNames(const char* a, const char* b) {
   for (;; a++, b++) {
-    unsigned char x = *a == '/' ? '\\' : AsciiUpper(*a);
-    unsigned char y = *b == '/' ? '\\' : AsciiUpper(*b);
+    unsigned char x = KeyChar(*a);
+    unsigned char y = KeyChar(*b);
     if (x != y) return x < y ? -1 : 1;
     if (!x) return 0;
   }

@@ -22,8 +22,13 @@ bool IsPlainCabinetName(const char* name);
 TStr StoredNameAsPath(const char* name);
 
 // Whether two stored names name the same file: ASCII letters without regard
-// to case, '/' and '\' alike.
+// to case, '/' and '\' alike. Every place that matches a name from the
+// script against a name in the cabinet (measuring, listing, extracting) uses
+// this rule, so what one accepts the others find.
 bool SameStoredName(const char* a, const char* b);
+// The form of a stored name under that rule: two names are the same exactly
+// when their keys are equal. For lookups that keep names to compare often.
+TStr StoredNameKey(const char* name);
 // The order that goes with SameStoredName: negative, zero or positive as `a`
 // sorts before, with or after `b`.
 int CompareStoredNames(const char* a, const char* b);

@@ -14,8 +14,9 @@
 bool StartRemovalHelper(const TStr& message, bool quiet = false);
 
 // Helper side (/D): signals the uninstaller through its started marker,
-// waits until `file` can be deleted and deletes it, then shows `message`. A
+// waits until `file` can be deleted and deletes it. Returns what the user is
+// to be told: `message`, and what went wrong with the file, if anything. A
 // file still in use after a minute is handed to the system for deletion at
 // the next restart. It deletes `file` only when it is a copy of this very
 // program, so /D can never be turned against another file.
-void RemovalHelperRun(const TStr& file, const TStr& message);
+TStr RemovalHelperRun(const TStr& file, const TStr& message);

@@ -1,6 +1,5 @@
 #include <windows.h>
 
-#include "base/message_box.h"
 #include "base/process_state.h"
 #include "uninstall/removal_helper.h"
 #include "uninstall/removal_rules.h"
@@ -138,7 +137,7 @@ static bool IsCopyOfSelf(const TStr& file) {
 static const char kLeftForRestart[] = "The uninstaller file will be removed when Windows restarts:";
 static const char kNotRemoved[] = "The uninstaller file could not be removed:";
 
-void RemovalHelperRun(const TStr& file, const TStr& message) {
+TStr RemovalHelperRun(const TStr& file, const TStr& message) {
   // The marker is created new: a file of that name that is already there is
   // someone else's and is neither truncated nor deleted.
   TStr marker = StartedMarkerPath(ProgramArg0);
@@ -170,9 +169,6 @@ void RemovalHelperRun(const TStr& file, const TStr& message) {
     trouble = kNotRemoved;
   }
   if (ownMarker) DeleteFileA(marker.c_str());
-  TStr text = message;
-  if (trouble) text = Concat(message, message.empty() ? "" : "\r\n\r\n", trouble, "\r\n", file);
-  // The helper was started in the background; its box must not hide
-  // behind the window the user uninstalled from.
-  ShowMessage(nullptr, text.c_str(), "Information", MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
+  if (!trouble) return message;
+  return Concat(message, message.empty() ? "" : "\r\n\r\n", trouble, "\r\n", file);
 }

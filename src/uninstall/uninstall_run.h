@@ -1,15 +1,16 @@
 #pragma once
-#include "base/run_observer.h"
+#include "base/run_host.h"
 #include "base/str.h"
 #include "base/str_list.h"
 
-// Undoes an installation from its uninstall log. fromCommandLine is true for
-// the uninstaller started with /U (everything goes, the uninstall entry too,
-// and the uninstaller file is handed to the removal helper) and false for the
-// rollback of a cancelled install run (the entry and the uninstaller file are
-// left to the install run). Both first ask the log's question; No removes
-// nothing.
-void UninstallRun(const TStr& logPath, bool fromCommandLine);
+// Undoes an installation from its uninstall log, talking through `host`.
+// fromCommandLine is true for the uninstaller started with /U (everything
+// goes, the uninstall entry too, and the uninstaller file is handed to the
+// removal helper) and false for the rollback of a cancelled install run (the
+// entry and the uninstaller file are left to the install run). Both first ask
+// the log's question; No removes nothing. True when everything the log names
+// is gone (a missing log recorded nothing, so nothing stays).
+bool UninstallRun(const TStr& logPath, bool fromCommandLine, TRunHost& host);
 
 // What one run did, for the top of the run to show.
 struct TUninstallOutcome {
@@ -30,10 +31,10 @@ struct TUninstallOutcome {
 };
 
 // Everything of UninstallRun except what comes after the log is gone (the
-// done message, the removal helper). The question goes through ShowMessage.
-// `observer`, when given, is told of each removal and each thing that stays.
-void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* outcome,
-                      TRunObserver* observer = nullptr);
+// done message, the removal helper). The question goes to `host` (an
+// unattended run answers Yes: it was asked to remove), and so does each
+// removal and each thing that stays.
+void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* outcome, TRunHost& host);
 
 // The done message with the lists of what stayed and what was refused
 // appended (at most a screenful of each).

@@ -1,7 +1,6 @@
 #include <windows.h>
 
 #include "base/files.h"
-#include "base/message_box.h"
 #include "base/process_state.h"
 #include "uninstall/profile_log_store.h"
 #include "uninstall/registry_text.h"
@@ -81,7 +80,8 @@ static TStr StepSubject(const TUndoStep& step) {
   return Concat(root, below, below ? "\\" : nullptr, step.Target);
 }
 
-void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* outcome, TRunObserver* observer) {
+void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* outcome, TRunHost& host) {
+  TRunHost* observer = &host;
   TUninstallOutcome& o = *outcome;
   if (logPath.empty()) return;
   TStr log = FullPathOf(logPath);
@@ -105,7 +105,7 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
     TUndoPlan plan;
     ReadUndoPlan(store, context, &plan);
     const TStr& question = plan.Question.empty() ? TStr(kDefaultQuestion) : plan.Question;
-    if (ShowMessage(nullptr, question.c_str(), "Warning", MB_YESNO | MB_ICONWARNING) != IDYES) return;
+    if (!host.Ask(question, "Warning", true)) return;
     o.Confirmed = true;
 
     // Read before the entry goes: the program may delete itself only when
@@ -140,23 +140,23 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
   RemoveEmptyFolders(FolderPart(log), disk, keep);
 }
 
-void UninstallRun(const TStr& logPath, bool fromCommandLine) {
+bool UninstallRun(const TStr& logPath, bool fromCommandLine, TRunHost& host) {
   TUninstallOutcome o;
-  UninstallFromLog(logPath, fromCommandLine, &o);
+  UninstallFromLog(logPath, fromCommandLine, &o, host);
   if (!o.LogFound || o.NotALog) {
     if (fromCommandLine && !logPath.empty())
-      ShowMessage(nullptr, Concat(o.NotALog ? kNotALog : kNoLog, "\r\n", logPath).c_str(), "Warning",
-                  MB_OK | MB_ICONWARNING);
-    return;
+      host.Tell(kNoticeWarning, Concat(o.NotALog ? kNotALog : kNoLog, "\r\n", logPath), "Warning");
+    return !o.LogFound;
   }
-  if (!o.Confirmed) return;
+  if (!o.Confirmed) return false;
+  bool complete = !o.NotRemoved.Count() && !o.Skipped.Count();
   if (!fromCommandLine) {
     // The rollback has no done message of its own, but what it could not
     // undo must not go unsaid.
-    if (o.NotRemoved.Count() || o.Skipped.Count())
-      ShowMessage(nullptr, ReportText(TStr(), o.NotRemoved, o.Skipped).c_str(), "Warning", MB_OK | MB_ICONWARNING);
-    return;
+    if (!complete) host.Tell(kNoticeWarning, ReportText(TStr(), o.NotRemoved, o.Skipped), "Warning");
+    return complete;
   }
-  if (o.RemoveOwnFile && StartRemovalHelper(o.DoneMessage)) return;
-  ShowMessage(nullptr, o.DoneMessage.c_str(), "Information", MB_OK | MB_ICONINFORMATION);
+  if (o.RemoveOwnFile && StartRemovalHelper(o.DoneMessage)) return complete;
+  host.Tell(kNoticeInformation, o.DoneMessage, "Information");
+  return complete;
 }

@@ -10,24 +10,22 @@
 #include "script/setup_script.h"
 #include "script/texts.h"
 #include "wizard/confirmation.h"
-#include "wizard/destination_check.h"
+#include "install/destination_check.h"
 #include "register/registration_form.h"
-#include "wizard/input_rules.h"
+#include "install/folder_rules.h"
 #include "wizard/page_flow.h"
-#include "wizard/space_text.h"
+#include "install/space_text.h"
 #include "wizard/wizard.h"
+
+void TWizardRunHost::Progress(int percent) {
+  wizard_->ProgressBar->SetPosition(percent);
+  wizard_->PercentLabel->SetText(IntToStr(percent) + "%");
+}
 
 namespace {
 
 int Ask(TSetWin* w, const TStr& text, TextId caption, unsigned flags) {
   return ShowMessage(w->Handle, text.c_str(), ::Text(caption).c_str(), flags);
-}
-
-long long FreeBytes(const TStr& folder) {
-  TStr root = DestinationRoot(folder);
-  ULARGE_INTEGER avail;
-  if (root.empty() || !GetDiskFreeSpaceExA(root.c_str(), &avail, nullptr, nullptr)) return -1;
-  return (long long)avail.QuadPart;
 }
 
 int ComponentIndex(TSetWin* w, TWinControl* box) {
@@ -102,7 +100,7 @@ void TSetWin::NextPressed() {
 bool TSetWin::DestinationAccepted() {
   TStr folder = FolderEdit->GetText();
   TStr problem;
-  if (!IsAbsoluteFolder(folder)) {
+  if (!IsFullFolderPath(folder)) {
     problem = Concat("The destination must be a full folder path, such as C:\\Program Files\\",
                      ScriptText("General", "ProgramName"), ":\r\n", folder);
   } else {
@@ -162,9 +160,8 @@ void TSetWin::RunInstall() {
   c.Company = CompanyEdit->GetText();
   Run.Script = &Script;
   TakeStartupLocations(Run);
-  Run.Window = Handle;
-  Run.ProgressBar = ProgressBar->Handle;
-  Run.PercentLabel = PercentLabel->Handle;
+  RunHost.Owner = Handle;
+  Run.Host = &RunHost;
 
   Installing = true;
   TInstallOutcome outcome = StartInstall(Run);

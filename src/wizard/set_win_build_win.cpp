@@ -11,7 +11,7 @@
 #include "script/setup_script.h"
 #include "script/texts.h"
 #include "wizard/page_flow.h"
-#include "wizard/space_text.h"
+#include "install/space_text.h"
 #include "wizard/wizard.h"
 
 TSetWin* WizardWindow = nullptr;

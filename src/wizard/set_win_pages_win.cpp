@@ -6,7 +6,7 @@
 #include "package/cabinet_reader.h"
 #include "script/setup_script.h"
 #include "script/texts.h"
-#include "wizard/input_rules.h"
+#include "install/folder_rules.h"
 #include "wizard/page_flow.h"
 #include "wizard/wizard.h"
 

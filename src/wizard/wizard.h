@@ -1,6 +1,7 @@
 // The setup's windows: the background window that carries the whole setup
 // (its modal loop is the loop of the install run) and the wizard on it.
 #pragma once
+#include "base/message_box.h"
 #include "install/install_run.h"
 #include "install/profile_script_values.h"
 #include "register/registration.h"
@@ -8,6 +9,17 @@
 #include "wizard/wizard_layout.h"
 
 class TSetWin;
+
+// The wizard as the install run's host: its boxes are owned by the wizard
+// window, and its progress shows on the install page.
+class TWizardRunHost : public TMessageBoxHost {
+public:
+  explicit TWizardRunHost(TSetWin* wizard) : wizard_(wizard) {}
+  void Progress(int percent) override;
+
+private:
+  TSetWin* wizard_;
+};
 
 class TBkWin : public TWinControl {
  public:
@@ -102,6 +114,7 @@ class TSetWin : public TWinControl {
   // The install run and what it reads; filled when the install starts.
   TProfileScriptValues Script;
   TInstallRun Run;
+  TWizardRunHost RunHost{this};
   bool Installing = false;
 
   // Handlers (data: the wizard).

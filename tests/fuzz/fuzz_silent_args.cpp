@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/silent_args.h"
-#include "wizard/input_rules.h"
+#include "install/folder_rules.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // One argument per line, as the command line splitting hands them over.

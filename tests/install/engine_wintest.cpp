@@ -26,6 +26,7 @@
 #include "script/texts.h"
 #include "prefix_files_win.h"
 #include "test_files.h"
+#include "test_run_host_win.h"
 
 namespace {
 
@@ -62,6 +63,7 @@ struct Fixture {
   std::string dir, tree, exe, temp, dest, windows, script, control;
   TProfileScriptValues* values = nullptr;
   TInstallRun run;
+  TTestRunHost host;
 
   explicit Fixture(const std::string& tag, const std::string& scriptEdits = "",
                    const std::string& extraFile = "", size_t extraSize = 0) {
@@ -118,6 +120,8 @@ struct Fixture {
     run.Choices.UserName = "Ada";
     run.Choices.Company = "Engines Ltd";
     run.Rollback = RecordRollback;
+    run.Host = &host;
+    host.Run = &run;
 
     CancelFlag.Lower();
     g_messages.clear();
@@ -141,7 +145,10 @@ struct Fixture {
   }
 
   static std::vector<std::string> g_rollbacks;
-  static void RecordRollback(const TStr& logPath) { g_rollbacks.push_back(logPath.c_str()); }
+  static bool RecordRollback(const TStr& logPath, TRunHost&) {
+    g_rollbacks.push_back(logPath.c_str());
+    return true;
+  }
 };
 std::vector<std::string> Fixture::g_rollbacks;
 
@@ -179,28 +186,6 @@ LinkInfo ReadLink(const std::string& file) {
   return info;
 }
 
-// A stand-in progress bar: counts the positions it is sent and, once the
-// bar passes `cancelAt`, presses Cancel as the wizard's button would.
-TInstallRun* g_cancelRun = nullptr;
-int g_cancelAt = 101;
-std::vector<int> g_positions;
-LRESULT CALLBACK BarProc(HWND h, UINT m, WPARAM w, LPARAM l) {
-  if (m == PBM_SETPOS) {
-    g_positions.push_back((int)w);
-    if ((int)w >= g_cancelAt && g_cancelRun) RequestInstallCancel(*g_cancelRun);
-    return 0;
-  }
-  return DefWindowProcA(h, m, w, l);
-}
-HWND MakeBar() {
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = BarProc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = "KestinTestBar";
-  RegisterClassA(&wc);
-  return CreateWindowA("KestinTestBar", "", 0, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
-}
-
 }  // namespace
 
 TEST_CASE("three options install headlessly and leave exactly what the script asks for") {
@@ -218,10 +203,6 @@ TEST_CASE("three options install headlessly and leave exactly what the script as
   WritePrivateProfileStringA("SysOnly", "1", f.control.c_str(), f.script.c_str());
   WritePrivateProfileStringA("SysOnly", "2", "kestin_theirs_full.dll", f.script.c_str());
 
-  HWND bar = MakeBar();
-  f.run.ProgressBar = bar;
-  g_positions.clear();
-  g_cancelRun = nullptr;
   REQUIRE(StartInstall(f.run) == kInstallSucceeded);
   for (const std::string& m : g_messages) MESSAGE(m);
   CHECK(InstallSucceeded.IsSet());
@@ -229,8 +210,8 @@ TEST_CASE("three options install headlessly and leave exactly what the script as
   CHECK_FALSE(CancelFlag.IsSet());
   CHECK(g_messages.empty());
   CHECK(Fixture::g_rollbacks.empty());
-  REQUIRE(!g_positions.empty());
-  CHECK(g_positions.back() == 100);
+  REQUIRE(!f.host.Positions.empty());
+  CHECK(f.host.Positions.back() == 100);
   // Too late to cancel now: the flag stays clear, the result stands.
   CHECK_FALSE(RequestInstallCancel(f.run));
   CHECK_FALSE(CancelFlag.IsSet());
@@ -297,7 +278,6 @@ TEST_CASE("three options install headlessly and leave exactly what the script as
         std::string::npos);
   CHECK(log.find("[Created]\r\nKey1=.kstengtest\r\nKey2=KestinEngineTest.Document\r\n") != std::string::npos);
   CHECK(log.find("PATH_2") == std::string::npos);
-  DestroyWindow(bar);
 }
 
 TEST_CASE("a failed registration is shown, left out of the log, and the list keeps no gap") {
@@ -356,14 +336,8 @@ TEST_CASE("a Cancel during extraction stops the run; only finished files are rec
   WritePrivateProfileStringA("ProgramFiles", "3", "big.bin", f.script.c_str());
   WritePrivateProfileStringA("ProgramFiles", "4", "never.txt", f.script.c_str());
   f.run.Choices.ComponentSizes[0] = 40 + (24 << 20);
-  HWND bar = MakeBar();
-  f.run.ProgressBar = bar;
-  g_positions.clear();
-  g_cancelRun = &f.run;
-  g_cancelAt = 1;
+  f.host.CancelAt = 1;
   CHECK(StartInstall(f.run) == kInstallCancelled);
-  g_cancelRun = nullptr;
-  g_cancelAt = 101;
   CHECK_FALSE(InstallSucceeded.IsSet());
   REQUIRE(Fixture::g_rollbacks.size() == 1);
   std::string log = f.Log();
@@ -378,7 +352,6 @@ TEST_CASE("a Cancel during extraction stops the run; only finished files are rec
   }
   CHECK_FALSE(Exists(f.dest + "\\big.bin"));  // the cancel came while it was written
   CHECK_FALSE(KeyExists(HKEY_LOCAL_MACHINE, f.EntryKey()));
-  DestroyWindow(bar);
 }
 
 TEST_CASE("each dangerous script is refused before anything is installed") {
@@ -445,18 +418,16 @@ TEST_CASE("a run with nothing selected still writes the log, the entry and the u
   CHECK(Fixture::g_rollbacks.size() == 1);
 }
 
-TEST_CASE("a file named twice is recorded twice, in list order; empty sizes do not divide by zero") {
+TEST_CASE("a file named twice is recorded twice, in list order; a list name spelt with '/' in another case "
+          "finds its stored file; empty sizes do not divide by zero") {
   Fixture f("dup");
+  WritePrivateProfileStringA("ProgramFiles", "2", "DOCS/notes.txt", f.script.c_str());
   WritePrivateProfileStringA("ProgramFiles", "3", "engtest.txt", f.script.c_str());
   WritePrivateProfileStringA("ProgramFiles", "4", nullptr, f.script.c_str());
   for (long long& size : f.run.Choices.ComponentSizes) size = 0;
-  HWND bar = MakeBar();
-  f.run.ProgressBar = bar;
-  g_positions.clear();
   REQUIRE(StartInstall(f.run) == kInstallSucceeded);
-  CHECK(f.Log().find("[Files]\r\nFile1=engtest.txt\r\nFile2=docs\\notes.txt\r\nFile3=engtest.txt\r\n"
+  CHECK(f.Log().find("[Files]\r\nFile1=engtest.txt\r\nFile2=DOCS\\notes.txt\r\nFile3=engtest.txt\r\n"
                      "File4=created-later.ini\r\n") != std::string::npos);
-  REQUIRE(!g_positions.empty());
-  CHECK(g_positions.back() == 100);
-  DestroyWindow(bar);
+  REQUIRE(!f.host.Positions.empty());
+  CHECK(f.host.Positions.back() == 100);
 }

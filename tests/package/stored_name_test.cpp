@@ -51,8 +51,16 @@ TEST_CASE("a next cabinet must be a plain file name beside the current one") {
 TEST_CASE("'/' is the separator '\\' stands for, in paths and comparisons") {
   CHECK(StoredNameAsPath("docs/sub/guide.txt") == "docs\\sub\\guide.txt");
   CHECK(StoredNameAsPath("plain.txt") == "plain.txt");
-  CHECK(SameStoredName("KESTIN/Welcome.txt", "kestin\\WELCOME.TXT"));
-  CHECK(SameStoredName("a\\b", "a/b"));
-  CHECK_FALSE(SameStoredName("a\\b", "a\\bc"));
-  CHECK_FALSE(SameStoredName("a\\b", "ab"));
+  struct {
+    const char *a, *b;
+    bool same;
+  } const cases[] = {{"KESTIN/Welcome.txt", "kestin\\WELCOME.TXT", true}, {"a\\b", "a/b", true},
+                     {"a\\b", "a\\bc", false}, {"a\\b", "ab", false}, {"\xC4.txt", "\xE4.txt", false}};
+  for (const auto& c : cases) {
+    CAPTURE(c.a);
+    CAPTURE(c.b);
+    CHECK(SameStoredName(c.a, c.b) == c.same);
+    // A lookup by key finds exactly what the comparison matches.
+    CHECK((StoredNameKey(c.a) == StoredNameKey(c.b)) == c.same);
+  }
 }

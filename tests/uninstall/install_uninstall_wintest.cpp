@@ -23,6 +23,7 @@
 #include "prefix_files_win.h"
 #include "process_win.h"
 #include "script/texts.h"
+#include "test_run_host_win.h"
 #include "uninstall_test_support.h"
 
 using namespace uninstall_test;
@@ -43,16 +44,6 @@ int Answer(void*, const char* text, const char* caption, unsigned flags) {
   return (flags & 0xF) == MB_YESNO ? IDYES : IDOK;
 }
 
-// A bar that presses Cancel once the run's progress reaches `cancelAt`.
-int g_cancelAt = 101;
-LRESULT CALLBACK BarProc(HWND h, UINT m, WPARAM w, LPARAM l) {
-  if (m == PBM_SETPOS) {
-    if ((int)w >= g_cancelAt && g_cancelRun) RequestInstallCancel(*g_cancelRun);
-    return 0;
-  }
-  return DefWindowProcA(h, m, w, l);
-}
-
 struct TProduct {
   std::string tag;
   std::string dir = NewScratchFolder("instunin");
@@ -65,7 +56,7 @@ struct TProduct {
   std::string desktop = ShellFolder(CSIDL_DESKTOPDIRECTORY), programs = ShellFolder(CSIDL_PROGRAMS);
   TProfileScriptValues* values = nullptr;
   TInstallRun run;
-  HWND bar = nullptr;
+  TTestRunHost host;
 
   // `failingControl`: a second system file that is no library, so its
   // registration fails and shows its box.
@@ -116,13 +107,8 @@ struct TProduct {
     SetValue(HKEY_CLASSES_ROOT, ".kstengtxt", "", "KestinEngineTest.Text");
     SetValue(HKEY_CLASSES_ROOT, "KestinEngineTest.Text\\shell\\open\\command", "", "theirs \"%1\"");
 
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = BarProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "KestinUninstallTestBar";
-    RegisterClassA(&wc);
-    bar = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
-    run.ProgressBar = bar;
+    run.Host = &host;
+    host.Run = &run;
 
     CancelFlag.Lower();
     g_boxes.clear();
@@ -133,13 +119,11 @@ struct TProduct {
     SetText(TxtSetupAborted, "Setup was aborted.");
   }
   ~TProduct() {
-    DestroyWindow(bar);
     UnloadHelperLibrary();
     delete values;
     MessageHook = nullptr;
     CancelFlag.Lower();
     g_cancelRun = nullptr;
-    g_cancelAt = 101;
     g_cancelOnRegistrationError = false;
     DeleteTree(HKEY_CLASSES_ROOT, ".kstengtxt");
     DeleteTree(HKEY_CLASSES_ROOT, "KestinEngineTest.Text");
@@ -222,8 +206,7 @@ TEST_CASE("a cancelled install, rolled back with Yes, leaves nothing of the prod
     CAPTURE(cancelAt);
     TProduct p("cancel" + std::to_string(cancelAt));
     std::set<std::string> before = p.Snapshot();
-    g_cancelRun = &p.run;
-    g_cancelAt = cancelAt;
+    p.host.CancelAt = cancelAt;
     CHECK(StartInstall(p.run) == kInstallCancelled);
     CHECK(std::find(g_boxes.begin(), g_boxes.end(), "Warning|Remove the engine test?") != g_boxes.end());
     CHECK(Join(p.Snapshot()) == Join(before));

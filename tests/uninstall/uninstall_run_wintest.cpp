@@ -125,12 +125,15 @@ struct TInstallation {
   }
 };
 
+// Boxes through ShowMessage, which Record answers, as the uninstaller shows them.
+TMessageBoxHost g_host;
+
 TUninstallOutcome Uninstall(const std::string& log, bool fullMode, int answer = IDYES) {
   g_boxes.clear();
   g_answer = answer;
   MessageHook = Record;
   TUninstallOutcome o;
-  UninstallFromLog(log.c_str(), fullMode, &o);
+  UninstallFromLog(log.c_str(), fullMode, &o, g_host);
   MessageHook = nullptr;
   return o;
 }
@@ -198,8 +201,8 @@ TEST_CASE("a missing log: the uninstaller says that nothing was removed; the rol
   TInstallation inst;
   g_boxes.clear();
   MessageHook = Record;
-  UninstallRun((inst.root + "no-such.log").c_str(), true);
-  UninstallRun((inst.root + "no-such.log").c_str(), false);
+  UninstallRun((inst.root + "no-such.log").c_str(), true, g_host);
+  UninstallRun((inst.root + "no-such.log").c_str(), false, g_host);
   MessageHook = nullptr;
   REQUIRE(g_boxes.size() == 1);
   CHECK(g_boxes[0].find("Warning|Nothing was removed") == 0);
@@ -218,7 +221,7 @@ TEST_CASE("a file that is not an uninstall log is neither acted on nor deleted")
   CHECK(Exists(inst.root + "other.txt"));
   g_boxes.clear();
   MessageHook = Record;
-  UninstallRun(notes.c_str(), true);
+  UninstallRun(notes.c_str(), true, g_host);
   MessageHook = nullptr;
   REQUIRE(g_boxes.size() == 1);
   CHECK(g_boxes[0].find("Warning|Nothing was removed: this file is not an uninstall log.") == 0);
@@ -297,13 +300,13 @@ TEST_CASE("rollback asks the same question; Yes removes what was recorded, No ke
   g_boxes.clear();
   g_answer = IDNO;
   MessageHook = Record;
-  UninstallRun(inst.log.c_str(), false);
+  UninstallRun(inst.log.c_str(), false, g_host);
   CHECK(g_boxes == std::vector<std::string>{"Warning|Remove Demo " + inst.tag + "?"});
   CHECK(Join(inst.Snapshot()) == Join(partial));
 
   g_boxes.clear();
   g_answer = IDYES;
-  UninstallRun(inst.log.c_str(), false);
+  UninstallRun(inst.log.c_str(), false, g_host);
   MessageHook = nullptr;
   // The rollback shows no done message.
   CHECK(g_boxes == std::vector<std::string>{"Warning|Remove Demo " + inst.tag + "?"});

@@ -2,9 +2,9 @@
 
 #include "wizard/confirmation.h"
 #include "wizard/gradient.h"
-#include "wizard/input_rules.h"
+#include "install/folder_rules.h"
 #include "wizard/page_flow.h"
-#include "wizard/space_text.h"
+#include "install/space_text.h"
 #include "wizard/wizard_layout.h"
 
 TEST_CASE("gradient: band count, height and remainder") {
@@ -119,20 +119,20 @@ TEST_CASE("space: kilobytes and the comparison over 4 GB") {
 }
 
 TEST_CASE("input: the destination must be an absolute folder") {
-  CHECK(IsAbsoluteFolder("C:\\Program Files\\Kestrel"));
-  CHECK(IsAbsoluteFolder("d:/Apps/Kestrel/"));
-  CHECK(IsAbsoluteFolder("\\\\server\\share\\Kestrel"));
-  CHECK_FALSE(IsAbsoluteFolder(""));
-  CHECK_FALSE(IsAbsoluteFolder("Kestrel"));
-  CHECK_FALSE(IsAbsoluteFolder("\\Kestrel"));
-  CHECK_FALSE(IsAbsoluteFolder("C:Kestrel"));
-  CHECK_FALSE(IsAbsoluteFolder("C:\\"));
-  CHECK_FALSE(IsAbsoluteFolder("\\\\server\\share"));
-  CHECK_FALSE(IsAbsoluteFolder("\\\\?\\C:\\x"));
-  CHECK_FALSE(IsAbsoluteFolder("C:\\a\\..\\b"));
-  CHECK_FALSE(IsAbsoluteFolder("C:\\a\\\\b"));
-  CHECK_FALSE(IsAbsoluteFolder("C:\\a?b"));
-  CHECK_FALSE(IsAbsoluteFolder("C:\\a:b"));
+  CHECK(IsFullFolderPath("C:\\Program Files\\Kestrel"));
+  CHECK(IsFullFolderPath("d:/Apps/Kestrel/"));
+  CHECK(IsFullFolderPath("\\\\server\\share\\Kestrel"));
+  CHECK_FALSE(IsFullFolderPath(""));
+  CHECK_FALSE(IsFullFolderPath("Kestrel"));
+  CHECK_FALSE(IsFullFolderPath("\\Kestrel"));
+  CHECK_FALSE(IsFullFolderPath("C:Kestrel"));
+  CHECK_FALSE(IsFullFolderPath("C:\\"));
+  CHECK_FALSE(IsFullFolderPath("\\\\server\\share"));
+  CHECK_FALSE(IsFullFolderPath("\\\\?\\C:\\x"));
+  CHECK_FALSE(IsFullFolderPath("C:\\a\\..\\b"));
+  CHECK_FALSE(IsFullFolderPath("C:\\a\\\\b"));
+  CHECK_FALSE(IsFullFolderPath("C:\\a?b"));
+  CHECK_FALSE(IsFullFolderPath("C:\\a:b"));
   CHECK(DestinationRoot("c:\\x\\y") == "c:\\");
   CHECK(DestinationRoot("\\\\srv\\sh\\x") == "\\\\srv\\sh\\");
   CHECK(DestinationRoot("//srv/sh/x") == "\\\\srv\\sh\\");
