@@ -8,6 +8,6 @@ void* CreateComObject(const void* classId, TError* error) {
   HRESULT hr = CoCreateInstance(*(const CLSID*)classId, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
                                 IID_IUnknown, (void**)&unknown);
   if (SUCCEEDED(hr) && unknown) return unknown;
-  error->Set(kComObjectFailed, (unsigned)hr, TStr());
+  error->Set(kErrorShell, kComObjectFailed, (unsigned)hr, TStr());
   return nullptr;
 }

@@ -26,6 +26,6 @@ bool RegWriteValue(void* root, const TStr& keyPath, const char* valueName, unsig
     RegCloseKey(key);
   }
   if (rc == ERROR_SUCCESS) return true;
-  error->Set(kRegistryWriteFailed, (unsigned)rc, Concat(keyPath, "\\", valueName));
+  error->Set(kErrorShell, kRegistryWriteFailed, (unsigned)rc, Concat(keyPath, "\\", valueName));
   return false;
 }

@@ -12,14 +12,14 @@ bool TRunLog::Open(const TStr& path, TError* error) {
   HANDLE h = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
-    error->Set(1, GetLastError(), path);
+    error->Set(kErrorLog, 1, GetLastError(), path);
     return false;
   }
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(h, &info) ||
       (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) || info.nNumberOfLinks > 1) {
     CloseHandle(h);
-    error->Set(1, ERROR_ACCESS_DENIED, path);
+    error->Set(kErrorLog, 1, ERROR_ACCESS_DENIED, path);
     return false;
   }
   file_ = h;

@@ -2,6 +2,7 @@
 #include "package/package_error.h"
 
 TStr StartupErrorText(const TError& e) {
+  if (e.Domain != kErrorStart) return PackageErrorText(e);
   switch (e.Code) {
     case kStartNoCabinet: return "No CAB files.";
     case kStartBusy: return "Another setup is already running.\n\nPlease finish it first, then start this setup again.";

@@ -35,12 +35,12 @@ TError PrepareWorkspace() {
   TError e;
   TempFolder = TempFolderPath();
   if (TempFolder.empty()) {
-    e.Set(kStartNoWorkspace, GetLastError(), "%TEMP%");
+    e.Set(kErrorStart, kStartNoWorkspace, GetLastError(), "%TEMP%");
     return e;
   }
   TStr slot;
   if (!ReadHelperLibrarySlot(ProgramPath(), CabinetOffset, &slot)) {
-    e.Set(kLibraryNotWritten, GetLastError(), TempFolder + "uncab.dll");
+    e.Set(kErrorPackage, kLibraryNotWritten, GetLastError(), TempFolder + "uncab.dll");
     return e;
   }
   e = PlaceWorkspaceLibrary(TempFolder, slot);
@@ -63,7 +63,7 @@ TError SetupStartup() {
   SystemFolder = n < sizeof system ? TStr(system, n) : TStr();
 
   if (!CabinetPresent()) {
-    e.Set(kStartNoCabinet, 0, CabinetPath);
+    e.Set(kErrorStart, kStartNoCabinet, 0, CabinetPath);
     return e;
   }
 
@@ -71,7 +71,7 @@ TError SetupStartup() {
   if (g_workspaceMutex && GetLastError() == ERROR_ALREADY_EXISTS) {
     CloseHandle(g_workspaceMutex);
     g_workspaceMutex = nullptr;
-    e.Set(kStartBusy, 0, TStr());
+    e.Set(kErrorStart, kStartBusy, 0, TStr());
     return e;
   }
 

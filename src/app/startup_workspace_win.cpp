@@ -17,7 +17,7 @@ THeldEntry g_script;
 
 bool OwnFolder(const TStr& tempFolder, TStr* folder, TError* error) {
   if (g_ownFolder.Path.empty() && !CreateUniqueFolder(tempFolder + "kestin-", &g_ownFolder)) {
-    error->Set(kStartNoWorkspace, GetLastError(), tempFolder + "kestin");
+    error->Set(kErrorStart, kStartNoWorkspace, GetLastError(), tempFolder + "kestin");
     return false;
   }
   *folder = WithBackslash(g_ownFolder.Path);
@@ -37,7 +37,7 @@ TError PlaceWorkspaceLibrary(const TStr& tempFolder, const TStr& slot) {
   if (!OwnFolder(tempFolder, &own, &e)) return e;
   // In a folder this run has just made, a taken name means another program
   // is racing it.
-  if (LoadHelperLibraryAt(own + "uncab.dll", slot, &e) == kNameTaken) e.Set(kFileChanged, 0, own + "uncab.dll");
+  if (LoadHelperLibraryAt(own + "uncab.dll", slot, &e) == kNameTaken) e.Set(kErrorPackage, kFileChanged, 0, own + "uncab.dll");
   return e;
 }
 
@@ -57,8 +57,8 @@ TError PlaceWorkspaceScript(const TStr& tempFolder, const TStr& content) {
     placed = PlaceHeldFile(path, content.c_str(), content.size(), &g_script, &system);
     if (placed == kNameTaken) placed = kPlaceTampered;
   }
-  if (placed == kPlaceFailed) e.Set(kStartScriptNotWritten, system, path);
-  if (placed == kPlaceTampered) e.Set(kFileChanged, system, path);
+  if (placed == kPlaceFailed) e.Set(kErrorStart, kStartScriptNotWritten, system, path);
+  if (placed == kPlaceTampered) e.Set(kErrorPackage, kFileChanged, system, path);
   if (placed == kPlaced) ScriptPath = path;
   return e;
 }

@@ -6,7 +6,23 @@
 #pragma once
 #include "base/str.h"
 
+// The layer a failure comes from. Each layer numbers its failures its own
+// way; the domain keeps equal numbers of two layers apart, and the top of a
+// run picks the text by it.
+enum TErrorDomain : unsigned char {
+  kErrorNone = 0,
+  kErrorSystem,   // starting a program, loading a system library
+  kErrorStart,    // the start-up and the release's loader
+  kErrorPackage,  // the cabinet, the helper library, files the run placed
+  kErrorScript,   // the setup script's file, its registry writes, the earlier installation
+  kErrorInstall,  // the install run
+  kErrorEntry,    // the uninstall entry and the uninstaller file
+  kErrorLog,      // the uninstall log and the unattended run's log
+  kErrorShell,    // registry texts and COM objects of the program's own
+};
+
 struct TError {
+  TErrorDomain Domain = kErrorNone;
   // The failing layer's own code; 0 means nothing failed.
   int Code = 0;
   // The system's error number at the failure (GetLastError), 0 when none.
@@ -15,12 +31,19 @@ struct TError {
   TStr Subject;
 
   bool Failed() const { return Code != 0; }
-  void Set(int code, unsigned systemError, const TStr& subject) {
+  void Set(TErrorDomain domain, int code, unsigned systemError, const TStr& subject) {
+    Domain = domain;
     Code = code;
     SystemError = systemError;
     Subject = subject;
   }
-  void Clear() { Code = 0; SystemError = 0; Subject.clear(); }
+  bool Is(TErrorDomain domain, int code) const { return Domain == domain && Code == code; }
+  void Clear() {
+    Domain = kErrorNone;
+    Code = 0;
+    SystemError = 0;
+    Subject.clear();
+  }
 };
 
 // The system's own text for an error number, on one line without its

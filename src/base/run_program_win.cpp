@@ -14,7 +14,7 @@ bool RunProgram(const char* application, const TStr& commandLine, int showState,
   TStr line = commandLine;  // CreateProcessA may write into the command line
   if (!CreateProcessA(application, line.buffer(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
                       nullptr, nullptr, &si, &pi)) {
-    error->Set(kRunProgramFailed, GetLastError(), commandLine);
+    error->Set(kErrorSystem, kRunProgramFailed, GetLastError(), commandLine);
     return false;
   }
   if (wait) {

@@ -11,13 +11,13 @@ void* LoadSystemLibrary(const char* fileName, TError* error) {
   for (const char* p = fileName; *p; p++)
     if (*p == '\\' || *p == '/' || *p == ':') plain = false;
   if (full.empty() || !plain) {
-    error->Set(kSystemLibraryFailed, ERROR_INVALID_NAME, fileName);
+    error->Set(kErrorSystem, kSystemLibraryFailed, ERROR_INVALID_NAME, fileName);
     return nullptr;
   }
   // With a full path, the library's own imports are looked for beside it,
   // that is in the system folder too.
   HMODULE module = LoadLibraryExA(full.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-  if (!module) error->Set(kSystemLibraryFailed, GetLastError(), full);
+  if (!module) error->Set(kErrorSystem, kSystemLibraryFailed, GetLastError(), full);
   return module;
 }
 

@@ -40,6 +40,6 @@ bool TBufferedLogStore::Flush() {
     }
     if (!ok) DeleteFileA(temp.c_str());
   }
-  if (!ok) failure_.Set(kLogWriteFailed, error ? error : ERROR_WRITE_FAULT, path_);
+  if (!ok) failure_.Set(kErrorLog, kLogWriteFailed, error ? error : ERROR_WRITE_FAULT, path_);
   return ok;
 }

@@ -103,7 +103,7 @@ bool RunWorker(TInstallRun& run, TWorkerSide& side) {
   HANDLE thread = side.Ready() ? CreateThread(nullptr, 0, WorkerMain, &run, 0, &id) : nullptr;
   if (!thread) {
     run.Host = host;
-    run.Failure.Set(kInstallNoThread, GetLastError(), TStr());
+    run.Failure.Set(kErrorInstall, kInstallNoThread, GetLastError(), TStr());
     return false;
   }
   HANDLE waits[3] = {thread, side.events[TWorkerSide::kAskEvent], side.events[TWorkerSide::kProgressEvent]};
@@ -168,7 +168,7 @@ TInstallOutcome StartInstall(TInstallRun& run) {
 }
 
 TStr DescribeInstallFailure(const TError& failure) {
-  if (IsPackageErrorCode(failure.Code)) return PackageErrorText(failure);
+  if (failure.Domain == kErrorPackage) return PackageErrorText(failure);
   const char* what = "Setup failed: ";
   TStrPart subject = failure.Subject;
   switch (failure.Code) {

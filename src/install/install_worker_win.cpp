@@ -18,7 +18,7 @@
 namespace {
 
 bool Fail(TInstallRun& run, int code, unsigned systemError, const TStr& subject) {
-  if (!run.Failure.Failed()) run.Failure.Set(code, systemError, subject);
+  if (!run.Failure.Failed()) run.Failure.Set(kErrorInstall, code, systemError, subject);
   // Stops the cabinet layer and every later step.
   CancelFlag.Raise();
   return false;

@@ -32,13 +32,13 @@ bool WriteUninstallerFile(const TStr& packagePath, int cabinetOffset, const TStr
   *created = false;
   bool existed = GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES;
   if (existed && !IsOurProgramImage(target)) {
-    err.Set(kEntryForeignFile, ERROR_FILE_EXISTS, target);
+    err.Set(kErrorEntry, kEntryForeignFile, ERROR_FILE_EXISTS, target);
     return false;
   }
   HANDLE in = CreateFileA(packagePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                           OPEN_EXISTING, 0, nullptr);
   if (in == INVALID_HANDLE_VALUE) {
-    err.Set(kEntryCopyFailed, GetLastError(), packagePath);
+    err.Set(kErrorEntry, kEntryCopyFailed, GetLastError(), packagePath);
     return false;
   }
   LARGE_INTEGER size;
@@ -47,9 +47,9 @@ bool WriteUninstallerFile(const TStr& packagePath, int cabinetOffset, const TStr
   TStr folder = FolderPart(target);
   bool ok = false;
   if (image <= 0) {
-    err.Set(kEntryCopyFailed, ERROR_BAD_FORMAT, packagePath);
+    err.Set(kErrorEntry, kEntryCopyFailed, ERROR_BAD_FORMAT, packagePath);
   } else if (!GetTempFileNameA(folder.c_str(), "kst", 0, temp)) {
-    err.Set(kEntryCopyFailed, GetLastError(), target);
+    err.Set(kErrorEntry, kEntryCopyFailed, GetLastError(), target);
   } else {
     HANDLE out = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     ok = out != INVALID_HANDLE_VALUE && CopyBytes(in, out, image);
@@ -62,7 +62,7 @@ bool WriteUninstallerFile(const TStr& packagePath, int cabinetOffset, const TStr
     }
     if (!ok) {
       DeleteFileA(temp);
-      err.Set(kEntryCopyFailed, e, target);
+      err.Set(kErrorEntry, kEntryCopyFailed, e, target);
     }
   }
   CloseHandle(in);
@@ -97,7 +97,7 @@ bool WriteUninstallEntry(const TUninstallEntry& entry, const TStr& packagePath, 
     if (rc == ERROR_SUCCESS) return true;
     if (disposition == REG_CREATED_NEW_KEY) RegDeleteKeyA(HKEY_LOCAL_MACHINE, keyPath.c_str());
   }
-  err.Set(kEntryKeyFailed, (unsigned)rc, "HKEY_LOCAL_MACHINE\\" + keyPath);
+  err.Set(kErrorEntry, kEntryKeyFailed, (unsigned)rc, "HKEY_LOCAL_MACHINE\\" + keyPath);
   if (createdFile) DeleteFileA(entry.UninstallerPath.c_str());
   return false;
 }

@@ -122,13 +122,13 @@ bool TCabinetReader::CreateContext() {
   MakeCurrent(this);
   FdiCreateFn create = (FdiCreateFn)(void*)HelperExport("FDICreate");
   if (!create) {
-    Failure.Set(kCabinetNoLibrary, 0, "FDICreate");
+    Failure.Set(kErrorPackage, kCabinetNoLibrary, 0, "FDICreate");
     return false;
   }
   Context = create(CbAlloc, CbFree, CbOpen, CbRead, CbWrite, CbClose, CbSeek, CpuType - 1, &Error);
   // A library that fails without saying why must still stop the operation
   // visibly rather than read as an empty cabinet.
-  if (!Context && !Error.flag) Failure.Set(kCabinetNoContext, 0, TStr());
+  if (!Context && !Error.flag) Failure.Set(kErrorPackage, kCabinetNoContext, 0, TStr());
   return CheckResult(Context != nullptr);
 }
 
@@ -144,7 +144,7 @@ bool TCabinetReader::CheckResult(bool ok) {
   if (!ok && Error.oper != kFdiUserAbort && Error.flag && !CancelFlag) {
     // The library's second code when it gave one, else what the file layer met.
     unsigned system = Error.type ? (unsigned)Error.type : LastIoError > 0 ? (unsigned)LastIoError : 0;
-    Failure.Set(Error.oper, system, outputPath_);
+    Failure.Set(kErrorPackage, Error.oper, system, outputPath_);
   }
   return ok;
 }
@@ -194,7 +194,7 @@ void TCabinetReader::RecordFailedCopy() {
 bool TCabinetReader::CopyCabinetChain(TStr cabinetName, const TStr& cabinetFolder, int flags) {
   FdiCopyFn copy = (FdiCopyFn)(void*)HelperExport("FDICopy");
   if (!copy) {
-    Failure.Set(kCabinetNoLibrary, 0, "FDICopy");
+    Failure.Set(kErrorPackage, kCabinetNoLibrary, 0, "FDICopy");
     return false;
   }
   TStr visited[kMaxCabinetsInSet];
@@ -220,7 +220,7 @@ bool TCabinetReader::CopyCabinetChain(TStr cabinetName, const TStr& cabinetFolde
     // The next cabinet of a set lies beside this one: a name that reaches
     // elsewhere is refused, never looked for.
     if (!IsPlainCabinetName(NextCabinetName.c_str())) {
-      Failure.Set(kCabinetBadNextName, 0, NextCabinetName);
+      Failure.Set(kErrorPackage, kCabinetBadNextName, 0, NextCabinetName);
       return false;
     }
     if (!FileExists(cabinetFolder + NextCabinetName)) return true;
@@ -228,7 +228,7 @@ bool TCabinetReader::CopyCabinetChain(TStr cabinetName, const TStr& cabinetFolde
     bool seen = hop + 1 >= kMaxCabinetsInSet;
     for (int i = 0; i <= hop && !seen; i++) seen = visited[i] == next;
     if (seen) {
-      Failure.Set(kCabinetSetLoops, 0, NextCabinetName);
+      Failure.Set(kErrorPackage, kCabinetSetLoops, 0, NextCabinetName);
       return false;
     }
     cabinetName = NextCabinetName;
@@ -306,7 +306,7 @@ intptr_t TCabinetReader::CopyFile(TFdiNotification* n) {
   int error = 0;
   if (TargetDir.empty()) return Handler->Open("", 0, kOpenOutput, &error, 0);
   if (!IsSafeStoredName(stored)) {
-    refusal_.Set(kCabinetUnsafeName, 0, stored);
+    refusal_.Set(kErrorPackage, kCabinetUnsafeName, 0, stored);
     return -1;
   }
   // '/' is a separator like '\': the folders on the way are made for both.
@@ -318,7 +318,7 @@ intptr_t TCabinetReader::CopyFile(TFdiNotification* n) {
   if (h == kFailedHandle) {
     // Not carried on as if the file had been installed: the copy stops and
     // the failure names the file.
-    refusal_.Set(kFdiTargetFile, error ? (unsigned)error : ERROR_CANNOT_MAKE, path);
+    refusal_.Set(kErrorPackage, kFdiTargetFile, error ? (unsigned)error : ERROR_CANNOT_MAKE, path);
     return -1;
   }
   outputHandle_ = h;
@@ -352,7 +352,7 @@ intptr_t TCabinetReader::NextCabinet(TFdiNotification* n) {
   // The library proposes the next cabinet of a set under its stored name in
   // the current cabinet's folder; a name that reaches elsewhere stops it.
   if (!IsPlainCabinetName(n->psz1)) {
-    refusal_.Set(kCabinetBadNextName, 0, n->psz1 ? n->psz1 : "");
+    refusal_.Set(kErrorPackage, kCabinetBadNextName, 0, n->psz1 ? n->psz1 : "");
     return -1;
   }
   return 1;

@@ -32,8 +32,8 @@ TPlaceResult LoadHelperLibraryAt(const TStr& path, const TStr& slot, TError* err
   unsigned systemError = 0;
   TPlaceResult placed = PlaceHeldFile(path, slot.c_str(), slot.size(), &g_helperCopy, &systemError);
   if (placed == kNameTaken) return placed;
-  if (placed == kPlaceFailed) error->Set(kLibraryNotWritten, systemError, path);
-  if (placed == kPlaceTampered) error->Set(kFileChanged, systemError, path);
+  if (placed == kPlaceFailed) error->Set(kErrorPackage, kLibraryNotWritten, systemError, path);
+  if (placed == kPlaceTampered) error->Set(kErrorPackage, kFileChanged, systemError, path);
   if (placed != kPlaced) return placed;
   // Only ever by full path: a library planted beside the package or in the
   // current folder must never be picked up in its place. The copy is held
@@ -42,7 +42,7 @@ TPlaceResult LoadHelperLibraryAt(const TStr& path, const TStr& slot, TError* err
   DWORD n = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
   g_helperLibrary = n > 0 && n < MAX_PATH ? LoadLibraryExA(full, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH) : nullptr;
   if (!g_helperLibrary) {
-    error->Set(kLibraryNotLoaded, GetLastError(), path);
+    error->Set(kErrorPackage, kLibraryNotLoaded, GetLastError(), path);
     UnloadHelperLibrary();
     return kPlaceFailed;
   }
@@ -51,7 +51,7 @@ TPlaceResult LoadHelperLibraryAt(const TStr& path, const TStr& slot, TError* err
   static const char* const calls[] = {"FDICreate", "FDICopy", "FDIDestroy"};
   for (const char* name : calls) {
     if (!GetProcAddress(g_helperLibrary, name)) {
-      error->Set(kCabinetNoLibrary, 0, name);
+      error->Set(kErrorPackage, kCabinetNoLibrary, 0, name);
       UnloadHelperLibrary();
       return kPlaceFailed;
     }
@@ -66,11 +66,11 @@ bool LoadHelperLibraryFrom(const TStr& programPath, int cabinetOffset, const TSt
   TStr slot;
   TStr path = folder + "uncab.dll";
   if (!ReadHelperLibrarySlot(programPath, cabinetOffset, &slot)) {
-    error->Set(kLibraryNotWritten, GetLastError(), programPath);
+    error->Set(kErrorPackage, kLibraryNotWritten, GetLastError(), programPath);
     return false;
   }
   TPlaceResult placed = LoadHelperLibraryAt(path, slot, error);
-  if (placed == kNameTaken) error->Set(kLibraryNotWritten, ERROR_FILE_EXISTS, path);
+  if (placed == kNameTaken) error->Set(kErrorPackage, kLibraryNotWritten, ERROR_FILE_EXISTS, path);
   return placed == kPlaced;
 }
 

@@ -32,12 +32,6 @@ TStr WithCodes(int oper, unsigned type, const TStr& detail) {
 
 }  // namespace
 
-bool IsPackageErrorCode(int code) {
-  return (code >= kFdiCabinetNotFound && code <= kFdiUserAbort) ||
-         (code >= kCabinetUnsafeName && code <= kCabinetNoContext) ||
-         (code >= kLibraryNotWritten && code <= kFileChanged);
-}
-
 TStr PackageErrorText(const TError& e) {
   switch (e.Code) {
     case kCabinetUnsafeName:

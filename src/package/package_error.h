@@ -21,9 +21,6 @@ enum TCabinetErrorCode {
   kFileChanged = 32,         // a file this run wrote was replaced or changed by another program
 };
 
-// Whether `code` is one of the package layer's codes.
-bool IsPackageErrorCode(int code);
-
 // The message for a package failure. Cabinet failures read "Cabinet error : "
 // with the library's two codes, then a plain reason and the file or name
 // concerned.

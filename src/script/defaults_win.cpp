@@ -34,7 +34,7 @@ TStr GetDestinationFolder(TError* error) {
     if (result.empty()) {
       TStr message = PathValue("NotFoundPathMsg");
       if (!message.empty()) {
-        error->Set(kEarlierInstallMissing, 0, message);
+        error->Set(kErrorScript, kEarlierInstallMissing, 0, message);
         CancelFlag.Raise();
         return TStr();
       }

@@ -45,7 +45,7 @@ bool TIniFile::ReadBool(const char* section, const char* key, bool fallback) con
 bool TIniFile::WriteString(const char* section, const char* key, const char* value, TError* error) const {
   indexState_ = 0;  // read afresh after any write
   if (WritePrivateProfileStringA(section, key, value, fileName_.c_str())) return true;
-  error->Set(kIniWriteFailed, GetLastError(), fileName_);
+  error->Set(kErrorScript, kIniWriteFailed, GetLastError(), fileName_);
   return false;
 }
 

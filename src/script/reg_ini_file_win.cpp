@@ -59,6 +59,6 @@ bool TRegIniFile::WriteString(const char* name, const TStr& value, TError* error
     }
   }
   if (rc == ERROR_SUCCESS) return true;
-  error->Set(kRegIniWriteFailed, (unsigned)rc, Concat(section_, "\\", name));
+  error->Set(kErrorScript, kRegIniWriteFailed, (unsigned)rc, Concat(section_, "\\", name));
   return false;
 }

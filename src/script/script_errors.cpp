@@ -5,6 +5,7 @@
 #include "script/reg_ini_file.h"
 
 TStr ScriptErrorText(const TError& error) {
+  if (error.Domain != kErrorScript) return TStr();
   switch (error.Code) {
     case kIniWriteFailed:
       return "Ini file write error. File name: " + error.Subject;

@@ -17,6 +17,6 @@ TStr TProfileLogStore::Read(const char* section, const char* key, const char* fa
 
 bool TProfileLogStore::Write(const char* section, const char* key, const TStr& value) {
   if (FullPath(path_) && WritePrivateProfileStringA(section, key, value.c_str(), path_.c_str())) return true;
-  if (!failure_.Failed()) failure_.Set(kLogWriteFailed, FullPath(path_) ? GetLastError() : ERROR_BAD_PATHNAME, path_);
+  if (!failure_.Failed()) failure_.Set(kErrorLog, kLogWriteFailed, FullPath(path_) ? GetLastError() : ERROR_BAD_PATHNAME, path_);
   return false;
 }

@@ -46,7 +46,7 @@ void RemoveProgram() {
   // Removed first: the message may wait long for its click.
   RemoveProgram();
   TError e;
-  e.Set(code, systemError, subject);
+  e.Set(kErrorStart, code, systemError, subject);
   ReportStartFailure(e);
   ExitProcess(kExitRefused);
 }

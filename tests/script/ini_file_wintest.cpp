@@ -136,7 +136,7 @@ TEST_CASE("writes land in the file; a failed write is returned, shown only by th
 TEST_CASE("a missing earlier installation is shown in the script's words under its Error caption") {
   SetText(TxtError, "Fehler");
   TError error;
-  error.Set(kEarlierInstallMissing, 0, "Install the base product first.");
+  error.Set(kErrorScript, kEarlierInstallMissing, 0, "Install the base product first.");
   MessageHook = Record;
   ShowScriptError(nullptr, error);
   MessageHook = nullptr;
