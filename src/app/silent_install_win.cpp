@@ -15,7 +15,7 @@
 #include "install/shortcuts.h"
 #include "package/cabinet_reader.h"
 #include "script/defaults.h"
-#include "script/profile_values.h"
+#include "base/profile_values.h"
 #include "uninstall/uninstall_run.h"
 #include "install/destination_check.h"
 #include "install/folder_rules.h"

@@ -2,7 +2,7 @@
 
 #include "install/profile_script_values.h"
 #include "script/ini_file.h"
-#include "script/profile_values.h"
+#include "base/profile_values.h"
 
 bool TProfileScriptValues::Indexed() const {
   volatile LONG* state = (volatile LONG*)&state_;

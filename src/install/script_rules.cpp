@@ -4,7 +4,7 @@
 
 #include "base/str_list.h"
 #include "package/stored_name.h"
-#include "script/profile_values.h"
+#include "base/profile_values.h"
 
 bool StaysInsideFolder(const TStr& relative) { return IsSafeStoredName(relative.c_str()); }
 

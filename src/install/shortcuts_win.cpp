@@ -6,7 +6,7 @@
 #include "base/shell_folders.h"
 #include "install/placeholders.h"
 #include "install/shortcuts.h"
-#include "script/profile_values.h"
+#include "base/profile_values.h"
 #include "uninstall/profile_log_store.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include "base/files.h"
 #include "script/ini_file.h"
-#include "script/profile_values.h"
+#include "base/profile_values.h"
 
 // Larger files are read through the profile functions.
 const size_t kIndexedFileMax = 16 << 20;

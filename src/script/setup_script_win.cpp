@@ -1,5 +1,5 @@
 #include "base/process_state.h"
-#include "script/profile_values.h"
+#include "base/profile_values.h"
 #include "script/setup_script.h"
 #include "script/texts.h"
 

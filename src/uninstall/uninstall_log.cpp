@@ -1,6 +1,6 @@
 #include "uninstall/uninstall_log.h"
 
-#include "script/profile_values.h"
+#include "base/profile_values.h"
 
 TStr LogListKey(const char* word, int number) { return word + IntToStr(number); }
 

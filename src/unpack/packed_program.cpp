@@ -1,14 +1,12 @@
 #include "unpack/packed_program.h"
 
-#include "uncab/cab_format.h"
-
 namespace {
 
 const uint32_t kMagic = 0x4C50534B;  // "KSPL"
 const size_t kHeaderBytes = 20;
 
-// Little-endian words, read as the cabinet records are.
-uint32_t Get32(const uint8_t* p) { return Cab_Get32(p); }
+// Little-endian words, as the packer writes them.
+uint32_t Get32(const uint8_t* p) { return p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24; }
 
 void Put32(uint8_t* p, uint32_t v) {
   p[0] = (uint8_t)v;

@@ -7,7 +7,7 @@
 #include "install/script_rules.h"
 #include "name_rules.h"
 #include "script/ini_text.h"
-#include "script/profile_values.h"
+#include "base/profile_values.h"
 #include "script/script_keys.h"
 
 namespace {

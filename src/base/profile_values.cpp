@@ -1,4 +1,4 @@
-#include "script/profile_values.h"
+#include "base/profile_values.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <doctest/doctest.h>
 
 #include "script/destination.h"
-#include "script/profile_values.h"
+#include "base/profile_values.h"
 #include "script/texts.h"
 
 TEST_CASE("integers: 0x1F, $1F and x1F all give 31") {
