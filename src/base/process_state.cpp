@@ -1,8 +1,6 @@
 #include "base/process_state.h"
 
 TSharedFlag CancelFlag;
-TSharedFlag InstallDone;
-TSharedFlag InstallSucceeded;
 unsigned char WindowsNT = 0;
 unsigned char LaunchWanted = 0;
 TStr LaunchCommand;

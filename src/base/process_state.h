@@ -2,39 +2,17 @@
 // for any value that lives from start-up to teardown. Everything else is
 // passed along.
 #pragma once
-#include <atomic>
-
+#include "base/shared_flag.h"
 #include "base/str.h"
 
 class TIniFile;
 class TRegIniFile;
 
-// A flag that one thread raises and another reads. Raising it publishes every
-// write the raising thread made before (release); a reader that sees it raised
-// sees those writes too (acquire). The install worker fills its results and
-// then raises InstallDone, so the wizard may read them once it sees the flag.
-class TSharedFlag {
-public:
-  constexpr TSharedFlag() {}
-  void Raise() { value_.store(1, std::memory_order_release); }
-  void Lower() { value_.store(0, std::memory_order_release); }
-  void Set(bool on) { value_.store(on ? 1 : 0, std::memory_order_release); }
-  bool IsSet() const { return value_.load(std::memory_order_acquire) != 0; }
-  explicit operator bool() const { return IsSet(); }
 
-private:
-  std::atomic<unsigned char> value_{0};
-};
-static_assert(sizeof(TSharedFlag) == 1, "the flags are single bytes");
-
-// Setup was cancelled or cannot continue. Raised by the wizard, the install
-// worker and the destination lookup; read by the entry, the install run and
-// the cabinet layer (writes fail and notifications abort while it is set).
+// Setup was cancelled or cannot continue: raised by the wizard (its Cancel,
+// a failed or cancelled install, an earlier installation that is missing),
+// read by the entry before it launches the installed program.
 extern TSharedFlag CancelFlag;
-// The install worker's report to the waiting wizard: InstallSucceeded is
-// written first, then InstallDone is raised.
-extern TSharedFlag InstallDone;
-extern TSharedFlag InstallSucceeded;
 // 1 when the system is of the NT family.
 extern unsigned char WindowsNT;
 // Start the installed program after setup.

@@ -8,6 +8,7 @@
 
 #include "base/error.h"
 #include "base/run_host.h"
+#include "base/shared_flag.h"
 #include "base/str_list.h"
 #include "install/install_choices.h"
 #include "install/script_rules.h"
@@ -67,6 +68,11 @@ struct TInstallRun {
   // 0 running, 1 cancel asked, 2 committed (the uninstall entry is being
   // written: a Cancel now comes too late and is refused).
   std::atomic<int> State{0};
+  // The run's cancel token: raised by RequestInstallCancel or by the run's
+  // own failure; every step and the cabinet reader stop once it is up.
+  TSharedFlag Cancel;
+  // The worker's report: Succeeded is written first, then Done is raised.
+  TSharedFlag Done, Succeeded;
 };
 
 // Fills the package and folder fields (PackagePath to WindowsFolder) from
@@ -84,15 +90,15 @@ bool CheckScript(TInstallRun& run);
 // worker's questions and progress to run.Host on this thread. On cancel or
 // failure it tells the failure, hands the log to run.Rollback and tells
 // Setup_Aborted; on success it writes the product key (WriteProductKey).
-// Raises InstallDone when the worker ends and sets InstallSucceeded.
+// Raises run.Done when the worker ends and sets run.Succeeded.
 TInstallOutcome StartInstall(TInstallRun& run);
 
-// The wizard's Cancel while the run is going: raises CancelFlag unless the
+// The wizard's Cancel while the run is going: raises run.Cancel unless the
 // run has already committed. Returns false when it came too late.
 bool RequestInstallCancel(TInstallRun& run);
 
 // The worker's body (install_worker_win.cpp). Returns normally in every case;
-// the outcome is in run.State / CancelFlag / run.Failure.
+// the outcome is in run.State / run.Cancel / run.Failure.
 void RunInstallWorker(TInstallRun& run);
 
 // Text of a failure for the user.

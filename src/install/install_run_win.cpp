@@ -126,15 +126,16 @@ bool RunWorker(TInstallRun& run, TWorkerSide& side) {
 bool RequestInstallCancel(TInstallRun& run) {
   int expected = 0;
   if (run.State.compare_exchange_strong(expected, 1)) {
-    CancelFlag.Raise();
+    run.Cancel.Raise();
     return true;
   }
   return expected == 1;
 }
 
 TInstallOutcome StartInstall(TInstallRun& run) {
-  InstallDone.Lower();
-  InstallSucceeded.Lower();
+  run.Done.Lower();
+  run.Succeeded.Lower();
+  run.Cancel.Lower();
   run.State.store(0);
   run.Failure.Clear();
   run.RollbackComplete = true;
@@ -151,12 +152,12 @@ TInstallOutcome StartInstall(TInstallRun& run) {
   }
   if (!started) {
     // Nothing was installed; the flags still tell the waiting wizard.
-    CancelFlag.Raise();
-    InstallSucceeded.Lower();
-    InstallDone.Raise();
+    run.Cancel.Raise();
+    run.Succeeded.Lower();
+    run.Done.Raise();
   }
 
-  if (InstallSucceeded.IsSet()) {
+  if (run.Succeeded.IsSet()) {
     WriteProductKey(run);
     return kInstallSucceeded;
   }

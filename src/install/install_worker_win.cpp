@@ -20,7 +20,7 @@ namespace {
 bool Fail(TInstallRun& run, int code, unsigned systemError, const TStr& subject) {
   if (!run.Failure.Failed()) run.Failure.Set(kErrorInstall, code, systemError, subject);
   // Stops the cabinet layer and every later step.
-  CancelFlag.Raise();
+  run.Cancel.Raise();
   return false;
 }
 
@@ -131,7 +131,7 @@ struct TWorker {
 
 void OnProgress(void* object, TCabinetReader*, long long written, int size) {
   TWorker& w = *static_cast<TWorker*>(object);
-  if (CancelFlag) return;
+  if (w.run.Cancel) return;
   // The cabinet's size field is unsigned 32-bit.
   int percent = w.progress.Advance(written, (long long)(unsigned)size);
   if (percent != w.lastPercent) {
@@ -147,7 +147,7 @@ void OnProgress(void* object, TCabinetReader*, long long written, int size) {
 bool ExtractList(TWorker& w, const TStrList& list, const TStr& folder, const char* section,
                  bool skipExisting, TStrList* brought, int* recorded) {
   *recorded = 0;
-  if (CancelFlag) return false;
+  if (w.run.Cancel) return false;
   TStrList wanted;
   TStr base = WithBackslash(folder);
   for (int i = 0; i < list.Count(); ++i)
@@ -167,7 +167,7 @@ bool ExtractList(TWorker& w, const TStrList& list, const TStr& folder, const cha
   // Written out whatever happened: a rollback must find every file written.
   if (!w.log.Flush() || reader.logFailed)
     return FailLog(w.run, w.log);
-  if (CancelFlag) return false;
+  if (w.run.Cancel) return false;
   if (!ok && reader.Failure.Failed()) {
     // The cabinet layer knows best what failed (a damaged cabinet, a stored
     // name refused, a file that could not be created): pass its report on.
@@ -202,7 +202,7 @@ bool OpenLog(TInstallRun& run, TBufferedLogStore& log) {
 bool Commit(TInstallRun& run) {
   // Checked once more right before the entry: a Cancel that came while the
   // system files were being registered must not get an entry written.
-  if (CancelFlag) return false;
+  if (run.Cancel) return false;
   int expected = 0;
   return run.State.compare_exchange_strong(expected, 2);
 }
@@ -221,6 +221,7 @@ void RunInstallWorker(TInstallRun& run) {
   if (ok) run.LogPath = LogPath(run.Choices.Destination, run.LogName);
   TBufferedLogStore log(run.LogPath);
   TListReader reader;
+  reader.Cancel = &run.Cancel;
   reader.CpuType = 0;
   reader.CabinetOffset = run.CabinetOffset;
   reader.Scrambled = 1;
@@ -233,13 +234,13 @@ void RunInstallWorker(TInstallRun& run) {
   ok = ok && OpenLog(run, log);
   ok = ok && ExtractList(w, lists.Installed, run.Choices.Destination, kLogFiles, false, nullptr,
                          &run.InstalledFiles);
-  ok = ok && !CancelFlag && AppendExtraEntries(w, run.InstalledFiles);
+  ok = ok && !run.Cancel && AppendExtraEntries(w, run.InstalledFiles);
   if (ok && !log.Flush()) ok = FailLog(run, log);
   TStrList brought;
   int systemFiles = 0;
-  ok = ok && !CancelFlag &&
+  ok = ok && !run.Cancel &&
        ExtractList(w, lists.System, run.SystemFolder, kLogSysFiles, true, &brought, &systemFiles);
-  if (ok && !CancelFlag && (!RegisterSystemFiles(run, log, lists.Registration, brought) || !log.Flush()))
+  if (ok && !run.Cancel && (!RegisterSystemFiles(run, log, lists.Registration, brought) || !log.Flush()))
     ok = FailLog(run, log);
   bool committed = ok && Commit(run);
   if (committed) {
@@ -265,7 +266,7 @@ void RunInstallWorker(TInstallRun& run) {
   // Whatever happened, the rollback reads what is on disk.
   if (!run.LogPath.empty()) log.Flush();
   // Succeeded before Done: the wizard reads the result once it sees Done.
-  InstallSucceeded.Set(committed);
+  run.Succeeded.Set(committed);
   if (committed && run.FinalPauseMs) Sleep(run.FinalPauseMs);
-  InstallDone.Raise();
+  run.Done.Raise();
 }

@@ -30,7 +30,7 @@ bool RegisterSystemFiles(TInstallRun& run, TLogStore& log, const TStrList& list,
   TLogListWriter registered(log, kLogRegister, kLogFileWord);
   TStr tool = RegistrationTool(run.SystemFolder);
   for (int i = 0; i < list.Count(); ++i) {
-    if (CancelFlag) return true;
+    if (run.Cancel) return true;
     const TStr& name = list[i];
     unsigned result = RunTool(tool, RegistrationCommand(run.SystemFolder, name, false));
     if (result == 0) {

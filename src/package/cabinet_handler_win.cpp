@@ -77,7 +77,7 @@ unsigned TStreamCabinetFileHandler::Read(intptr_t h, void* buffer, unsigned coun
 }
 
 unsigned TStreamCabinetFileHandler::Write(intptr_t h, const void* buffer, unsigned count, int* error) {
-  TStream* s = CancelFlag ? nullptr : Find(h);
+  TStream* s = Reader->Cancelled() ? nullptr : Find(h);
   if (!s) { *error = -1; return 0; }
   int put = s->Write(buffer, (int)count);
   if (put < 0) put = 0;

@@ -7,6 +7,7 @@
 #include <stdint.h>
 
 #include "base/error.h"
+#include "base/shared_flag.h"
 #include "base/str.h"
 #include "package/stream.h"
 #include "uncab/fdi_types.h"
@@ -96,6 +97,11 @@ public:
   virtual intptr_t CopyFile(TFdiNotification* n);
   virtual intptr_t CloseFileInfo(TFdiNotification* n);
   virtual intptr_t NextCabinet(TFdiNotification* n);
+
+  // The operation's cancel token: once raised, writes fail and the copy
+  // stops at the next notification. Null: this read is never cancelled.
+  const TSharedFlag* Cancel = nullptr;
+  bool Cancelled() const { return Cancel && Cancel->IsSet(); }
 
   TFdiContext Context = nullptr;
   unsigned char CpuType = 0;

@@ -79,7 +79,7 @@ static int32_t FDI_CALL CbSeek(intptr_t h, int32_t distance, int origin) {
 
 static intptr_t FDI_CALL CbNotify(int type, TFdiNotification* n) {
   TCabinetReader* reader = (TCabinetReader*)n->pv;
-  if (CancelFlag) return -1;
+  if (reader->Cancelled()) return -1;
   switch (type) {
     case kFdintCabinetInfo: return reader->CabinetInfo(n);
     case kFdintPartialFile: return reader->PartialFile(n);
@@ -141,7 +141,7 @@ void TCabinetReader::DestroyContext() {
 }
 
 bool TCabinetReader::CheckResult(bool ok) {
-  if (!ok && Error.oper != kFdiUserAbort && Error.flag && !CancelFlag) {
+  if (!ok && Error.oper != kFdiUserAbort && Error.flag && !Cancelled()) {
     // The library's second code when it gave one, else what the file layer met.
     unsigned system = Error.type ? (unsigned)Error.type : LastIoError > 0 ? (unsigned)LastIoError : 0;
     Failure.Set(kErrorPackage, Error.oper, system, outputPath_);
@@ -186,7 +186,7 @@ TCabinetReader::Wanted* TCabinetReader::FindUnmeasured(const char* stored) {
 }
 
 void TCabinetReader::RecordFailedCopy() {
-  if (CancelFlag) return;
+  if (Cancelled()) return;
   if (refusal_.Failed()) Failure = refusal_;
   else CheckResult(false);
 }

@@ -13,7 +13,7 @@ TStr GetRegisteredOwner();
 TStr GetRegisteredOrganization();
 // The destination folder the wizard proposes. When FindPath names an earlier
 // installation that cannot be found and NotFoundPathMsg is set, setup cannot
-// go on: CancelFlag is raised, the result is empty and `error` holds
+// go on: the result is empty and `error` holds
 // kEarlierInstallMissing. Nothing is shown here; the caller shows the message
 // (ShowScriptError) with the wizard as its owner.
 TStr GetDestinationFolder(TError* error);

@@ -35,7 +35,6 @@ TStr GetDestinationFolder(TError* error) {
       TStr message = PathValue("NotFoundPathMsg");
       if (!message.empty()) {
         error->Set(kErrorScript, kEarlierInstallMissing, 0, message);
-        CancelFlag.Raise();
         return TStr();
       }
     }

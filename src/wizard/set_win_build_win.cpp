@@ -181,11 +181,15 @@ void TSetWin::BuildControls() {
   // wizard itself, so Tab reaches them like every other control of a page.
   int editTop = lower.Top + (lower.Height - 24) / 2 + 5;
   FolderEdit = NewEdit(this, "", lower.Left + 10, editTop, lower.Width - 100, 24, 0, 0xFFFFFF, 0);
-  // The lookup may tell the user why setup cannot go on and raise CancelFlag.
+  // The lookup may tell why setup cannot go on: the earlier installation
+  // this product builds on is missing.
   TError lookup;
   FolderEdit->SetText(GetDestinationFolder(&lookup));
-  if (lookup.Failed()) ShowScriptError(Handle, lookup);
-  if (CancelFlag.IsSet()) return;
+  if (lookup.Failed()) {
+    ShowScriptError(Handle, lookup);
+    CancelFlag.Raise();
+    return;
+  }
 
   FolderEdit->OnChange = {UpdateSpaceAvail, this};
   BrowseButton = NewButton(this, ::Text(TxtBrowse).c_str(), lower.Right() - 80, editTop, 70, 25, 0, kSilver, 0);

@@ -123,7 +123,6 @@ struct Fixture {
     run.Host = &host;
     host.Run = &run;
 
-    CancelFlag.Lower();
     g_messages.clear();
     g_rollbacks.clear();
     MessageHook = RecordMessage;
@@ -136,7 +135,6 @@ struct Fixture {
     UnloadHelperLibrary();
     delete values;
     MessageHook = nullptr;
-    CancelFlag.Lower();
   }
   std::string Log() const { return Text(dest + "\\Uninst.log"); }
   std::string EntryKey() const {
@@ -205,16 +203,16 @@ TEST_CASE("three options install headlessly and leave exactly what the script as
 
   REQUIRE(StartInstall(f.run) == kInstallSucceeded);
   for (const std::string& m : g_messages) MESSAGE(m);
-  CHECK(InstallSucceeded.IsSet());
-  CHECK(InstallDone.IsSet());
-  CHECK_FALSE(CancelFlag.IsSet());
+  CHECK(f.run.Succeeded.IsSet());
+  CHECK(f.run.Done.IsSet());
+  CHECK_FALSE(f.run.Cancel.IsSet());
   CHECK(g_messages.empty());
   CHECK(Fixture::g_rollbacks.empty());
   REQUIRE(!f.host.Positions.empty());
   CHECK(f.host.Positions.back() == 100);
   // Too late to cancel now: the flag stays clear, the result stands.
   CHECK_FALSE(RequestInstallCancel(f.run));
-  CHECK_FALSE(CancelFlag.IsSet());
+  CHECK_FALSE(f.run.Cancel.IsSet());
 
   CHECK(Exists(f.dest + "\\engtest.txt"));
   CHECK(Exists(f.dest + "\\docs\\notes.txt"));
@@ -320,9 +318,9 @@ TEST_CASE("a Cancel during registration stops the run before the uninstall entry
     return IDOK;
   };
   CHECK(StartInstall(f.run) == kInstallCancelled);
-  CHECK_FALSE(InstallSucceeded.IsSet());
-  CHECK(InstallDone.IsSet());
-  CHECK(CancelFlag.IsSet());
+  CHECK_FALSE(f.run.Succeeded.IsSet());
+  CHECK(f.run.Done.IsSet());
+  CHECK(f.run.Cancel.IsSet());
   CHECK_FALSE(KeyExists(HKEY_LOCAL_MACHINE, f.EntryKey()));
   CHECK_FALSE(Exists(f.windows + "\\KestinEngTest.kvl"));
   REQUIRE(Fixture::g_rollbacks.size() == 1);
@@ -338,7 +336,7 @@ TEST_CASE("a Cancel during extraction stops the run; only finished files are rec
   f.run.Choices.ComponentSizes[0] = 40 + (24 << 20);
   f.host.CancelAt = 1;
   CHECK(StartInstall(f.run) == kInstallCancelled);
-  CHECK_FALSE(InstallSucceeded.IsSet());
+  CHECK_FALSE(f.run.Succeeded.IsSet());
   REQUIRE(Fixture::g_rollbacks.size() == 1);
   std::string log = f.Log();
   CHECK(log.find("never.txt") == std::string::npos);      // not reached
@@ -380,7 +378,7 @@ TEST_CASE("each dangerous script is refused before anything is installed") {
     CHECK(StartInstall(f.run) == kInstallFailed);
     CHECK_FALSE(Exists(f.dest));
     CHECK(Fixture::g_rollbacks.empty());
-    CHECK_FALSE(InstallSucceeded.IsSet());
+    CHECK_FALSE(f.run.Succeeded.IsSet());
     REQUIRE(g_messages.size() == 2);
     CHECK(g_messages[0].find("Error|This setup script cannot be installed safely: [") == 0);
     CHECK(g_messages[1] == "Warning|Setup was aborted.");
@@ -394,7 +392,7 @@ TEST_CASE("a log that cannot be written stops the run before anything is install
   CreateDirectoryA(f.dest.c_str(), nullptr);
   REQUIRE(CreateDirectoryA((f.dest + "\\Uninst.log.new").c_str(), nullptr));
   CHECK(StartInstall(f.run) == kInstallFailed);
-  CHECK_FALSE(InstallSucceeded.IsSet());
+  CHECK_FALSE(f.run.Succeeded.IsSet());
   CHECK_FALSE(Exists(f.dest + "\\engtest.txt"));
   CHECK_FALSE(KeyExists(HKEY_LOCAL_MACHINE, f.EntryKey()));
   REQUIRE(g_messages.size() == 2);

@@ -110,7 +110,6 @@ struct TProduct {
     run.Host = &host;
     host.Run = &run;
 
-    CancelFlag.Lower();
     g_boxes.clear();
     MessageHook = Answer;
     SetText(TxtError, "Error");
@@ -122,7 +121,6 @@ struct TProduct {
     UnloadHelperLibrary();
     delete values;
     MessageHook = nullptr;
-    CancelFlag.Lower();
     g_cancelRun = nullptr;
     g_cancelOnRegistrationError = false;
     DeleteTree(HKEY_CLASSES_ROOT, ".kstengtxt");

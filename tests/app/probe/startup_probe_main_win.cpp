@@ -117,7 +117,7 @@ int main() {
         Put("dest", GetDestinationFolder(&error));
         // The probe is the top of its run: it shows what the lookup returned.
         if (error.Failed()) ShowScriptError(nullptr, error);
-        Put("cancel", IntToStr(CancelFlag.IsSet() ? 1 : 0));
+        Put("cancel", IntToStr(error.Failed() ? 1 : 0));
         i--;
       }
       Shown(e);
