@@ -11,6 +11,8 @@ want=(cmake ninja-build make python3 file binutils
       g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
       clang libclang-rt-14-dev doctest-dev zlib1g-dev
       wine wine64 xvfb xauth x11-utils imagemagick xdotool
+      fonts-wine              # Wine's own fonts (Tahoma, MS Sans Serif, ...): the Windows tests' fixed font set
+      fonts-droid-fallback    # the one CJK font in that set: tests show East-Asian text
       cabextract gcab libz-mingw-w64-dev
       osslsigncode openssl)  # the last two sign packages in the signing tests
 case ${1:-} in
