@@ -36,7 +36,8 @@ void TRunLog::Line(const TStr& text) {
 }
 
 bool TRunLog::Ask(const TStr& question, const TStr& caption, bool unattendedAnswer) {
-  Line(RunLogLine("question", Concat(caption, ": ", question, unattendedAnswer ? " - answered Yes" : " - answered No")));
+  const char* answer = unattendedAnswer ? " - answered Yes" : " - answered No";
+  Line(RunLogLine("question", Concat(caption, ": ", question, answer)));
   return unattendedAnswer;
 }
 

@@ -9,7 +9,7 @@
 #include "base/program_start.h"
 #include "base/run_exit.h"
 #include "base/static_init.h"
-#include "wizard/wizard_road.h"
+#include "wizard/wizard_run.h"
 
 // The system calls this while it loads or unloads the library, under its
 // loader lock: nothing is done here, the run starts in KestinRun.
@@ -25,6 +25,6 @@ extern "C" __declspec(dllexport) int KestinRun(const TProgramStart* start) {
   UseLoaderWorkspace(start->Workspace);
   AbandonLeave = start->Leave;
   UnattendedInstall = RunSilentInstall;
-  InstallRoad = RunWizardRoad;
+  InstallRoad = RunWizard;
   return RunChosenMode();
 }

@@ -12,7 +12,7 @@
 #include "wizard/gradient.h"
 #include "wizard/wizard.h"
 
-TBkWin* BackgroundWindow = nullptr;
+TBackgroundWindow* BackgroundWindow = nullptr;
 TStr ProgramTitle;
 
 namespace {
@@ -23,7 +23,7 @@ int g_upper, g_lower;
 const char kDefaultOwnerUrl[] = "http://www.kestin.example/";
 
 void OpenOwnerUrl(void* data, TWinControl*, int button, unsigned char, int, int) {
-  TBkWin* bk = static_cast<TBkWin*>(data);
+  TBackgroundWindow* bk = static_cast<TBackgroundWindow*>(data);
   if (button == 0 || button == 1)
     ShellExecuteA(bk->Handle, "open", bk->ActualURL.c_str(), "", "", SW_SHOWNORMAL);
 }
@@ -31,7 +31,7 @@ void OpenOwnerUrl(void* data, TWinControl*, int button, unsigned char, int, int)
 // A label at the foot, `gap` pixels above `bottom`. It is made with its font
 // before its text and its place, so nothing of a first drawing in another
 // font or at another place is left on the transparent background.
-TLabel* FootLabel(TBkWin* bk, const TStr& text, int colour, int points, int style, int bottom, int gap) {
+TLabel* FootLabel(TBackgroundWindow* bk, const TStr& text, int colour, int points, int style, int bottom, int gap) {
   TLabel* l = new TLabel(bk);
   l->BackgroundMode = 2;
   l->Visible = false;
@@ -53,7 +53,7 @@ TLabel* FootLabel(TBkWin* bk, const TStr& text, int colour, int points, int styl
 }
 
 void BuildBackground(void* data, TWinControl*) {
-  TBkWin* bk = static_cast<TBkWin*>(data);
+  TBackgroundWindow* bk = static_cast<TBackgroundWindow*>(data);
   // No title bar: the window is dragged by its background instead.
   RemoveCaption(bk, kBackgroundWidth, kBackgroundHeight);
   int w = bk->ClientWidth();
@@ -94,7 +94,7 @@ void BuildBackground(void* data, TWinControl*) {
     CancelFlag.Raise();
     return;
   }
-  bk->Wizard = new TSetWin(bk);
+  bk->Wizard = new TWizardWindow(bk);
 }
 
 }  // namespace
@@ -121,7 +121,7 @@ void GradientFill(HDC dc, const RECT& rect, int from, int steps, int to) {
   if (plan.Remainder > 0) fill(rect.bottom - plan.Remainder, rect.bottom, b);
 }
 
-TBkWin::TBkWin(int upperColour, int lowerColour) : TWinControl(nullptr) {
+TBackgroundWindow::TBackgroundWindow(int upperColour, int lowerColour) : TWinControl(nullptr) {
   BackgroundWindow = this;
   g_upper = upperColour;
   g_lower = lowerColour;
@@ -144,8 +144,8 @@ TBkWin::TBkWin(int upperColour, int lowerColour) : TWinControl(nullptr) {
   CreateHandle();
 }
 
-bool TBkWin::CloseRequested(void* data, TWinControl*) {
-  TBkWin* bk = static_cast<TBkWin*>(data);
+bool TBackgroundWindow::CloseRequested(void* data, TWinControl*) {
+  TBackgroundWindow* bk = static_cast<TBackgroundWindow*>(data);
   // The wizard decides, as for its own Cancel; the window is never destroyed
   // here, the worker of a running install may still use the wizard.
   if (bk->Wizard && bk->Wizard->Built) bk->Wizard->CancelPressed();
@@ -153,14 +153,14 @@ bool TBkWin::CloseRequested(void* data, TWinControl*) {
   return false;
 }
 
-void TBkWin::HandleEraseBackground(TMessage& m) {
+void TBackgroundWindow::HandleEraseBackground(TMessage& m) {
   RECT client;
   GetClientRect(Handle, &client);
   GradientFill((HDC)m.WParam, client, g_upper, 255, g_lower);
   m.Result = 1;
 }
 
-void TBkWin::HandleOwnMessage(TMessage& m) {
+void TBackgroundWindow::HandleOwnMessage(TMessage& m) {
   // The background never keeps the focus itself: after a message box or a
   // switch to another program, keys go to the wizard's control again.
   if (m.Msg == WM_SETFOCUS && Wizard && Wizard->Built) Wizard->RestoreFocus();

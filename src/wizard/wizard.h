@@ -8,24 +8,24 @@
 #include "ui/controls.h"
 #include "wizard/wizard_layout.h"
 
-class TSetWin;
+class TWizardWindow;
 
 // The wizard as the install run's host: its boxes are owned by the wizard
 // window, and its progress shows on the install page.
 class TWizardRunHost : public TMessageBoxHost {
 public:
-  explicit TWizardRunHost(TSetWin* wizard) : wizard_(wizard) {}
+  explicit TWizardRunHost(TWizardWindow* wizard) : wizard_(wizard) {}
   void Progress(int percent) override;
 
 private:
-  TSetWin* wizard_;
+  TWizardWindow* wizard_;
 };
 
-class TBkWin : public TWinControl {
+class TBackgroundWindow : public TWinControl {
  public:
   // Builds the window, its labels and the wizard. When the wizard cannot be
   // built (CancelFlag raised while building), the caller skips the loop.
-  TBkWin(int upperColour, int lowerColour);
+  TBackgroundWindow(int upperColour, int lowerColour);
   // Alt+F4 and the system's close go through the wizard's Cancel.
   static bool CloseRequested(void* data, TWinControl* sender);
 
@@ -36,23 +36,23 @@ class TBkWin : public TWinControl {
   // [Owner] AskToRegister, the registration address and query, and whether
   // the offer is done.
   TRegistrationOffer Registration;
-  TSetWin* Wizard = nullptr;
+  TWizardWindow* Wizard = nullptr;
 
  protected:
   void HandleEraseBackground(TMessage& m) override;
   void HandleOwnMessage(TMessage& m) override;
 };
 
-extern TBkWin* BackgroundWindow;
+extern TBackgroundWindow* BackgroundWindow;
 extern TStr ProgramTitle;
 
 // Fills `rect` from `from` at the top to `to` at the bottom in `steps` bands.
 void GradientFill(HDC dc, const RECT& rect, int from, int steps, int to);
 
-class TSetWin : public TWinControl {
+class TWizardWindow : public TWinControl {
  public:
-  explicit TSetWin(TBkWin* owner);
-  ~TSetWin() override;
+  explicit TWizardWindow(TBackgroundWindow* owner);
+  ~TWizardWindow() override;
 
   void ShowPage(int page);
   // The third button's action on the current page (also Alt+F4 and Escape).
@@ -144,7 +144,7 @@ class TSetWin : public TWinControl {
   int ClientW();
 };
 
-extern TSetWin* WizardWindow;
+extern TWizardWindow* WizardWindow;
 
 // The wizard's view of the script file of this run.
 TStr ScriptText(const char* section, const char* key);

@@ -14,7 +14,7 @@
 #include "install/space_text.h"
 #include "wizard/wizard.h"
 
-TSetWin* WizardWindow = nullptr;
+TWizardWindow* WizardWindow = nullptr;
 
 TStr ScriptText(const char* section, const char* key) { return SetupScript->ReadString(section, key, ""); }
 
@@ -31,7 +31,9 @@ namespace {
 const int kSilver = 0xC0C0C0;
 
 // No title bar on the wizard either: it sits fixed on the background.
-void BuildWizard(void* data, TWinControl*) { RemoveCaption(static_cast<TSetWin*>(data), kWizardWidth, kWizardHeight); }
+void BuildWizard(void* data, TWinControl*) {
+  RemoveCaption(static_cast<TWizardWindow*>(data), kWizardWidth, kWizardHeight);
+}
 
 TLabel* WrappedLabel(TWinControl* parent, const TStr& text, int left, int top, int width, int height,
                      int alignment = 0) {
@@ -68,7 +70,7 @@ TBitmapControl* NewImage(TWinControl* parent, const char* resource, DWORD style,
 
 }  // namespace
 
-TSetWin::TSetWin(TBkWin* owner) : TWinControl(owner), Script(SetupScript->FileName()) {
+TWizardWindow::TWizardWindow(TBackgroundWindow* owner) : TWinControl(owner), Script(SetupScript->FileName()) {
   WizardWindow = this;
   Style = WS_CHILD | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
   ExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
@@ -87,14 +89,14 @@ TSetWin::TSetWin(TBkWin* owner) : TWinControl(owner), Script(SetupScript->FileNa
   BuildControls();
 }
 
-TSetWin::~TSetWin() {
+TWizardWindow::~TWizardWindow() {
   delete[] AssocChecks;
   if (WizardWindow == this) WizardWindow = nullptr;
 }
 
-int TSetWin::ClientW() { return ClientWidth(); }
+int TWizardWindow::ClientW() { return ClientWidth(); }
 
-void TSetWin::BuildControls() {
+void TWizardWindow::BuildControls() {
   const int W = ClientW(), H = kWizardHeight;
   // The text of the labels filled in later, made once for all of them.
   const TStr none;
@@ -234,7 +236,7 @@ void TSetWin::BuildControls() {
   ShowPage(kPageWelcome);
 }
 
-void TSetWin::FillGroupList() {
+void TWizardWindow::FillGroupList() {
   TStr folder = ShortcutBaseFolder(kProgramShortcuts, TStr());
   if (folder.empty()) return;
   WIN32_FIND_DATAA fd;

@@ -24,11 +24,11 @@ void TWizardRunHost::Progress(int percent) {
 
 namespace {
 
-int Ask(TSetWin* w, const TStr& text, TextId caption, unsigned flags) {
+int Ask(TWizardWindow* w, const TStr& text, TextId caption, unsigned flags) {
   return ShowMessage(w->Handle, text.c_str(), ::Text(caption).c_str(), flags);
 }
 
-int ComponentIndex(TSetWin* w, TWinControl* box) {
+int ComponentIndex(TWizardWindow* w, TWinControl* box) {
   for (int i = 0; i < w->ComponentCount; i++)
     if (w->ComponentChecks[i] == box) return i;
   return -1;
@@ -36,8 +36,8 @@ int ComponentIndex(TSetWin* w, TWinControl* box) {
 
 }  // namespace
 
-void TSetWin::ButtonClick(void* data, TWinControl* sender) {
-  TSetWin* w = static_cast<TSetWin*>(data);
+void TWizardWindow::ButtonClick(void* data, TWinControl* sender) {
+  TWizardWindow* w = static_cast<TWizardWindow*>(data);
   if (sender == w->NextButton) w->NextPressed();
   else if (sender == w->BackButton) {
     w->CurrentPage = PageBefore(w->CurrentPage);
@@ -47,8 +47,8 @@ void TSetWin::ButtonClick(void* data, TWinControl* sender) {
   }
 }
 
-void TSetWin::KeyDownHandler(void* data, TWinControl*, int key, unsigned char shift) {
-  TSetWin* w = static_cast<TSetWin*>(data);
+void TWizardWindow::KeyDownHandler(void* data, TWinControl*, int key, unsigned char shift) {
+  TWizardWindow* w = static_cast<TWizardWindow*>(data);
   if (key != VK_RETURN || shift) return;
   // Enter presses the focused button, else the page's default one (Next).
   TWinControl* focused = TWinControl::FromHandle(GetFocus());
@@ -59,7 +59,7 @@ void TSetWin::KeyDownHandler(void* data, TWinControl*, int key, unsigned char sh
   if (target->Visible && target->Enabled && IsWindowVisible(target->Handle)) ButtonClick(w, target);
 }
 
-void TSetWin::CancelPressed() {
+void TWizardWindow::CancelPressed() {
   switch (PageButtons(CurrentPage, RegistrationOn).CancelAction) {
     case kCancelAsk:
       if (Ask(this, ::Text(TxtExitSetupQuestion), TxtExitSetupCaption, MB_YESNO | MB_ICONQUESTION) == IDYES) {
@@ -79,7 +79,7 @@ void TSetWin::CancelPressed() {
   }
 }
 
-void TSetWin::NextPressed() {
+void TWizardWindow::NextPressed() {
   if (CurrentPage == kPageDestination && !DestinationAccepted()) return;
   if (AsksInstallQuestion(CurrentPage)) {
     if (!GroupAccepted()) return;
@@ -97,7 +97,7 @@ void TSetWin::NextPressed() {
   if (CurrentPage == kPageInstall) RunInstall();
 }
 
-bool TSetWin::DestinationAccepted() {
+bool TWizardWindow::DestinationAccepted() {
   TStr folder = FolderEdit->GetText();
   TStr problem;
   if (!IsFullFolderPath(folder)) {
@@ -121,7 +121,7 @@ bool TSetWin::DestinationAccepted() {
   return false;
 }
 
-bool TSetWin::GroupAccepted() {
+bool TWizardWindow::GroupAccepted() {
   TStr group = GroupEdit->GetText();
   if (IsAcceptableGroupName(group)) return true;
   Ask(this, Concat("The program group must be a name below the programs menu, without a drive or \"..\":\r\n",
@@ -131,19 +131,19 @@ bool TSetWin::GroupAccepted() {
   return false;
 }
 
-void TSetWin::Focus(TWinControl* c) {
+void TWizardWindow::Focus(TWinControl* c) {
   if (!c || !c->Visible || !c->Enabled) return;
   FocusedChild = c;
   c->SetFocus();
 }
 
-void TSetWin::RestoreFocus() {
+void TWizardWindow::RestoreFocus() {
   TWinControl* c = FocusedChild;
   if (!c || !c->Visible || !c->Enabled) c = NextButton->Visible && NextButton->Enabled ? NextButton : CancelButton;
   Focus(c);
 }
 
-void TSetWin::RunInstall() {
+void TWizardWindow::RunInstall() {
   TInstallChoices& c = Run.Choices;
   c.ComponentCount = ComponentCount;
   for (int i = 0; i < ComponentCount; i++) {
@@ -176,7 +176,7 @@ void TSetWin::RunInstall() {
   }
 }
 
-void TSetWin::Finish() {
+void TWizardWindow::Finish() {
   if (RegistrationOn) {
     TRegistrationForm form;
     form.Background = BackgroundWindow->Handle;
@@ -206,22 +206,22 @@ void TSetWin::Finish() {
   BackgroundWindow->EndModal(1);
 }
 
-void TSetWin::ValidateUser(void* data, TWinControl*) {
-  TSetWin* w = static_cast<TSetWin*>(data);
+void TWizardWindow::ValidateUser(void* data, TWinControl*) {
+  TWizardWindow* w = static_cast<TWizardWindow*>(data);
   bool ok = (!w->RegistrationOn || !w->EmailEdit || IsValidEmail(w->EmailEdit->GetText())) &&
             !w->NameEdit->GetText().empty() && !w->CompanyEdit->GetText().empty();
   w->NextButton->SetEnabled(ok);
 }
 
-void TSetWin::UpdateSpaceReq(void* data, TWinControl*) {
-  TSetWin* w = static_cast<TSetWin*>(data);
+void TWizardWindow::UpdateSpaceReq(void* data, TWinControl*) {
+  TWizardWindow* w = static_cast<TWizardWindow*>(data);
   bool checked[kMaxOptions];
   for (int i = 0; i < w->ComponentCount; i++) checked[i] = w->ComponentChecks[i]->Checked();
   w->SpaceReqValue->SetText(KilobyteText(RequiredBytes(w->ComponentSizes, checked, w->ComponentCount)));
 }
 
-void TSetWin::ShowDescription(void* data, TWinControl* sender) {
-  TSetWin* w = static_cast<TSetWin*>(data);
+void TWizardWindow::ShowDescription(void* data, TWinControl* sender) {
+  TWizardWindow* w = static_cast<TWizardWindow*>(data);
   int i = ComponentIndex(w, sender);
   if (i < 0 || sender == w->DescribedComponent) return;
   TLabel* l = w->DescriptionLabel;
@@ -231,20 +231,20 @@ void TSetWin::ShowDescription(void* data, TWinControl* sender) {
   w->DescribedComponent = static_cast<TCheckBox*>(sender);
 }
 
-void TSetWin::ComponentMouseMove(void* data, TWinControl* sender, unsigned char, int, int) {
-  TSetWin* w = static_cast<TSetWin*>(data);
+void TWizardWindow::ComponentMouseMove(void* data, TWinControl* sender, unsigned char, int, int) {
+  TWizardWindow* w = static_cast<TWizardWindow*>(data);
   if (sender != w->DescribedComponent && sender->Enabled) w->Focus(sender);
   ShowDescription(data, sender);
 }
 
-void TSetWin::UpdateSpaceAvail(void* data, TWinControl*) {
-  TSetWin* w = static_cast<TSetWin*>(data);
+void TWizardWindow::UpdateSpaceAvail(void* data, TWinControl*) {
+  TWizardWindow* w = static_cast<TWizardWindow*>(data);
   // The free space of the destination's own root: its drive, or its share.
   w->SpaceAvailValue->SetText(KilobyteText(FreeBytes(w->FolderEdit->GetText())));
 }
 
-void TSetWin::BrowseClick(void* data, TWinControl*) {
-  TSetWin* w = static_cast<TSetWin*>(data);
+void TWizardWindow::BrowseClick(void* data, TWinControl*) {
+  TWizardWindow* w = static_cast<TWizardWindow*>(data);
   HRESULT init = CoInitialize(nullptr);
   BROWSEINFOA bi = {};
   bi.hwndOwner = w->Handle;
@@ -259,8 +259,8 @@ void TSetWin::BrowseClick(void* data, TWinControl*) {
   if (SUCCEEDED(init)) CoUninitialize();
 }
 
-void TSetWin::GroupListChange(void* data, TWinControl*) {
-  TSetWin* w = static_cast<TSetWin*>(data);
+void TWizardWindow::GroupListChange(void* data, TWinControl*) {
+  TWizardWindow* w = static_cast<TWizardWindow*>(data);
   int i = w->GroupList->ItemIndex();
   if (i >= 0) w->GroupEdit->SetText(w->GroupList->Item(i));
 }

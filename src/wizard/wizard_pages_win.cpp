@@ -36,9 +36,11 @@ TStr AssociationCaption(int n) { return ScriptText("RegisterExt", NumberedKey("C
 
 }  // namespace
 
-void TSetWin::PlaceTitle(int left, int top, int width, const TStr& text) { PlaceText(TitleLabel, left, top, width, text); }
+void TWizardWindow::PlaceTitle(int left, int top, int width, const TStr& text) {
+  PlaceText(TitleLabel, left, top, width, text);
+}
 
-void TSetWin::LayoutCommon(bool logo, const TStr& title, const TStr& body) {
+void TWizardWindow::LayoutCommon(bool logo, const TStr& title, const TStr& body) {
   const int W = ClientW();
   Show(LogoImage, logo);
   int iconLeft = logo ? LogoImage->Left + LogoImage->Width + 10 : 10;
@@ -52,15 +54,15 @@ void TSetWin::LayoutCommon(bool logo, const TStr& title, const TStr& body) {
   Show(BodyLabel, true);
 }
 
-void TSetWin::ShowPage(int page) {
+void TWizardWindow::ShowPage(int page) {
   const int W = ClientW(), H = kWizardHeight;
   const int logoBottom = LogoImage->Top + LogoImage->Height;
   const int L = LogoImage->Left + LogoImage->Width + 10;
 
   // Everything a page may show starts hidden.
   TWinControl* pageControls[] = {TextViewer, NameLabel, NameEdit, CompanyLabel, CompanyEdit, EmailLabel,
-                                 EmailEdit, SpaceReqLabel, SpaceReqValue, DescriptionGroup, FolderGroup, FolderEdit, BrowseButton,
-                                 SpaceAvailLabel, SpaceAvailValue, GroupEditLabel, GroupEdit, GroupListLabel,
+                                 EmailEdit, SpaceReqLabel, SpaceReqValue, DescriptionGroup, FolderGroup, FolderEdit,
+                                 BrowseButton, SpaceAvailLabel, SpaceAvailValue, GroupEditLabel, GroupEdit, GroupListLabel,
                                  GroupList, ProgressGroup, DesktopCheck, ProgramsCheck, LaunchCheck};
   for (TWinControl* c : pageControls) Show(c, false);
   for (int i = 0; i < ComponentCount; i++) {
@@ -198,7 +200,7 @@ void TSetWin::ShowPage(int page) {
   RedrawWindow(Handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-void TSetWin::ShowPage7() {
+void TWizardWindow::ShowPage7() {
   LayoutCommon(true, ScriptText("Install", "Caption"), ReadPackageText("KESTIN\\process.txt"));
   ProgressBar->SetPosition(0);
   PercentLabel->SetText("0 %");
@@ -206,7 +208,7 @@ void TSetWin::ShowPage7() {
   Focus(CancelButton);
 }
 
-void TSetWin::ShowPage8() {
+void TWizardWindow::ShowPage8() {
   const int W = ClientW();
   LayoutCommon(true, ScriptText("Install", "Complete"), ReadPackageText("KESTIN\\finish.txt"));
   const int L = IconImage->Left;

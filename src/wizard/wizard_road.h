@@ -1,5 +1,0 @@
-#pragma once
-
-// Install mode's road through the background window and the wizard: built,
-// run modally unless setup was cancelled while they were built, freed.
-void RunWizardRoad();
