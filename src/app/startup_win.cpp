@@ -13,7 +13,9 @@
 #include "package/package_error.h"
 #include "package/package_locate.h"
 #include "script/reg_ini_file.h"
+#include "script/defaults.h"
 #include "script/setup_script.h"
+#include "ui/font.h"
 
 namespace {
 
@@ -83,7 +85,7 @@ TError SetupStartup() {
     SetupTeardown();
     return e;
   }
-  LoadSetupScript(ScriptPath);
+  NameScriptCharset(LoadSetupScript(ScriptPath));
   UpperColour = ReadScriptColour("UpperColor", "$02999900");
   LowerColour = ReadScriptColour("LowerColor", "$02000000");
   MachineRegistry = new TRegIniFile("HKEY_LOCAL_MACHINE");

@@ -9,6 +9,7 @@
 #include "register/registration_form.h"
 #include "register/uploader.h"
 #include "script/ini_file.h"
+#include "script/setup_script.h"
 #include "script/texts.h"
 
 namespace {

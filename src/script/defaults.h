@@ -9,6 +9,11 @@
 // message: the text the user is to be shown.
 const int kEarlierInstallMissing = 0x203;
 
+class TRegIniFile;
+// The machine registry object of install mode, rooted at HKEY_LOCAL_MACHINE,
+// made and freed by the start-up; the defaults are read through it.
+extern TRegIniFile* MachineRegistry;
+
 TStr GetRegisteredOwner();
 TStr GetRegisteredOrganization();
 // The destination folder the wizard proposes. When FindPath names an earlier

@@ -4,6 +4,8 @@
 #include "script/reg_ini_file.h"
 #include "script/setup_script.h"
 
+TRegIniFile* MachineRegistry = nullptr;
+
 const char* const kVersionKey9x = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 const char* const kVersionKeyNT = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 

@@ -3,14 +3,14 @@
 #include "script/setup_script.h"
 #include "script/texts.h"
 
-void LoadSetupScript(const TStr& path) {
+TIniFile* SetupScript = nullptr;
+
+int LoadSetupScript(const TStr& path) {
   FreeSetupScript();
   SetupScript = new TIniFile(path);
-  int charSet = SetupScript->ReadInteger("General", "CharSet", 0) & 0xFF;
-  // A low byte of 0 keeps the character set the system's code page gave.
-  if (charSet != 0) ScriptCharSet = charSet;
   for (int i = 0; i < kTextCount; i++)
     SetText(TextId(i), SetupScript->ReadString("General", TextKey(TextId(i)), ""));
+  return SetupScript->ReadInteger("General", "CharSet", 0) & 0xFF;
 }
 
 void FreeSetupScript() {

@@ -1,6 +1,5 @@
 #include "script/texts.h"
 
-#include "base/process_state.h"
 
 static const char* const kTextKeys[kTextCount] = {
     "Back", "Next", "Cancel", "Yes", "No", "Install", "Finish", "Error",
@@ -10,8 +9,9 @@ static const char* const kTextKeys[kTextCount] = {
     "Do_You_Want_To_Install", "To", "Next_Components", "Reg_Error_Msg", "Reg_NameExists",
 };
 
-static_assert(kTextCount == kScriptTextCount, "one stored text per key");
+// The [General] texts, read once when the script is opened.
+static TStr Texts[kTextCount];
 
 const char* TextKey(TextId id) { return kTextKeys[id]; }
-const TStr& Text(TextId id) { return ScriptTexts[id]; }
-void SetText(TextId id, const TStr& value) { ScriptTexts[id] = value; }
+const TStr& Text(TextId id) { return Texts[id]; }
+void SetText(TextId id, const TStr& value) { Texts[id] = value; }

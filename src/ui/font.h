@@ -2,7 +2,7 @@
 // keeps a system font description, makes the font object from it and hands
 // it to the window. Faces are chosen by name from the installed TrueType faces
 // of one character set (TFonts), built when the first font is made and again
-// whenever the character set asked for changes (ScriptCharSet).
+// whenever the character set asked for changes (NameScriptCharset).
 #pragma once
 #include <windows.h>
 
@@ -62,8 +62,13 @@ class TFonts {
   unsigned char Charset;
 };
 
-// The character set fonts are made with now: the setup script's CharSet when
-// it names one, else that of the system's ANSI code page.
+// The character set fonts are made with now: the one the setup script named
+// (NameScriptCharset) when it named one, else that of the system's ANSI code
+// page.
 int DefaultCharset();
+// The character set the setup script names, 0 for none: every other value,
+// 1 included, is used as it is. Fonts made afterwards carry it, and the face
+// list is rebuilt for it when it is next asked for.
+void NameScriptCharset(int charset);
 // The one face list, rebuilt first when DefaultCharset has changed.
 TFonts& FontFaces();

@@ -4,19 +4,20 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "base/process_state.h"
 #include "ui/dispatch_rules.h"
 #include "ui/geometry.h"
 #include "ui/window.h"
 
 static TFonts* FaceList;
 static int SystemCharset = -1;
+static int NamedCharset = 0;
+
+void NameScriptCharset(int charset) { NamedCharset = charset & 0xFF; }
 
 int DefaultCharset() {
   if (SystemCharset < 0) SystemCharset = CharsetForCodePage(GetACP());
   // 0 names no set: the system's code page decides.
-  int named = ScriptCharSet & 0xFF;
-  return named != 0 ? named : SystemCharset;
+  return NamedCharset != 0 ? NamedCharset : SystemCharset;
 }
 
 TFonts& FontFaces() {

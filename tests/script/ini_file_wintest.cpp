@@ -172,10 +172,7 @@ TEST_CASE("CharSet: every non-zero low byte is taken, 1 included; a low byte of 
     CAPTURE(value);
     std::string path = NewScratchFolder("charset") + "kestin.ini";
     REQUIRE(WriteTextFile(path, std::string("[General]\r\nCharSet=") + value + "\r\n"));
-    ScriptCharSet = 0;
-    LoadSetupScript(path.c_str());
-    CHECK(ScriptCharSet == expected);
+    CHECK(LoadSetupScript(path.c_str()) == expected);
     FreeSetupScript();
   }
-  ScriptCharSet = 0;
 }

@@ -31,8 +31,8 @@ TEXTMETRICA MetricsOf(HFONT font) {
 }
 
 struct TScriptCharSet {
-  explicit TScriptCharSet(int cs) { ScriptCharSet = cs; }
-  ~TScriptCharSet() { ScriptCharSet = 0; }
+  explicit TScriptCharSet(int cs) { NameScriptCharset(cs); }
+  ~TScriptCharSet() { NameScriptCharset(0); }
 };
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "script/script_errors.h"
 #include "script/setup_script.h"
 #include "script/texts.h"
+#include "ui/font.h"
 
 static FILE* g_out;
 
@@ -89,7 +90,7 @@ int main() {
     Put("text_Reg_NameExists", Text(TxtRegNameExists));
     Put("upper", IntToStr(UpperColour));
     Put("lower", IntToStr(LowerColour));
-    Put("charset", IntToStr(ScriptCharSet));
+    Put("charset", IntToStr(DefaultCharset()));
     Put("nt", IntToStr(WindowsNT));
     for (int i = 2;; i += 2) {
       TStr cmd = ProgramArgument(i), arg = ProgramArgument(i + 1);
