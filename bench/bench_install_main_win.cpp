@@ -12,6 +12,7 @@
 #include "install/install_run.h"
 #include "install/profile_script_values.h"
 #include "package/cabinet_reader.h"
+#include "package/package_files.h"
 #include "package/helper_library.h"
 #include "package/package_locate.h"
 

@@ -13,7 +13,7 @@
 #include "install/profile_script_values.h"
 #include "install/registry_values.h"
 #include "install/shortcuts.h"
-#include "package/cabinet_reader.h"
+#include "package/package_files.h"
 #include "script/defaults.h"
 #include "base/profile_values.h"
 #include "uninstall/uninstall_run.h"

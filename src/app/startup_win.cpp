@@ -7,7 +7,7 @@
 #include "base/message_box.h"
 #include "base/process_state.h"
 #include "base/run_exit.h"
-#include "package/cabinet_reader.h"
+#include "package/package_files.h"
 #include "package/file_stream.h"
 #include "package/helper_library.h"
 #include "package/package_error.h"

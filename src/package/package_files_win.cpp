@@ -2,6 +2,7 @@
 // cabinet, does one thing and frees it. What failed goes back to the caller.
 #include "base/process_state.h"
 #include "package/cabinet_reader.h"
+#include "package/package_files.h"
 #include "script/setup_script.h"
 
 static void PrepareReader(TCabinetReader& reader) {

@@ -3,7 +3,7 @@
 
 #include "base/message_box.h"
 #include "base/process_state.h"
-#include "package/cabinet_reader.h"
+#include "package/package_files.h"
 #include "register/dialog_frame.h"
 #include "register/http_post.h"
 #include "register/registration_form.h"

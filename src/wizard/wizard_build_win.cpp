@@ -5,7 +5,7 @@
 #include "base/message_box.h"
 #include "base/process_state.h"
 #include "install/shortcuts.h"
-#include "package/cabinet_reader.h"
+#include "package/package_files.h"
 #include "script/script_errors.h"
 #include "script/defaults.h"
 #include "script/setup_script.h"

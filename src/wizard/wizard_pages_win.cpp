@@ -3,7 +3,7 @@
 // was reached.
 #include <windows.h>
 
-#include "package/cabinet_reader.h"
+#include "package/package_files.h"
 #include "script/setup_script.h"
 #include "script/texts.h"
 #include "install/folder_rules.h"

@@ -14,6 +14,7 @@
 #include "base/message_box.h"
 #include "base/process_state.h"
 #include "package/cabinet_reader.h"
+#include "package/package_files.h"
 #include "package/helper_library.h"
 #include "package/package_error.h"
 #include "script/defaults.h"
