@@ -37,17 +37,17 @@ TStr ScriptName(const TScriptValues& script, const char* section, const char* ke
   return v.empty() ? TStr(fallback) : v;
 }
 
-// A reader that takes a whole work list in one pass over the cabinet: each
+// What takes a whole work list in one pass over the cabinet: each
 // stored file is looked up in the list as the cabinet reaches it. One pass
 // instead of one per file: every pass opens the cabinet, reads its whole
 // directory and decodes a folder up to the wanted file. Finished files are
 // recorded in list order as far as the list is complete (so a list in
 // cabinet order is recorded file by file); Finish records the rest.
-class TListReader : public TCabinetReader {
+class TListSink : public TExtractSink {
 public:
-  ~TListReader() override { SetList(nullptr, nullptr, nullptr); }
+  ~TListSink() { SetList(nullptr, nullptr, nullptr); }
   // The list of the next pass, where its files are recorded, and the list of
-  // names brought (may be null). Null names end the reader's use.
+  // names brought (may be null). Null names end the sink's use.
   void SetList(const TStrList* names, TLogListWriter* files, TStrList* brought) {
     keys_.Clear();
     delete[] met_;
@@ -63,21 +63,19 @@ public:
       met_[i] = false;
     }
   }
-  intptr_t CopyFile(TFdiNotification* n) override {
-    current_ = Find(n->psz1 ? n->psz1 : "");
-    if (current_ < 0) return 0;
-    return TCabinetReader::CopyFile(n);
+  bool Wants(const char* stored) override {
+    current_ = Find(stored);
+    return current_ >= 0;
   }
-  intptr_t CloseFileInfo(TFdiNotification* n) override {
-    intptr_t r = TCabinetReader::CloseFileInfo(n);
-    if (current_ < 0) return r;
+  bool Written(const char*) override {
+    if (current_ < 0) return true;
     // Every entry of the list that names this file.
     TStr name = keys_[current_];
     for (int i = current_; i < names_->Count(); ++i)
       if (!met_[i] && keys_[i] == name) met_[i] = true;
     current_ = -1;
     while (next_ < names_->Count() && met_[next_]) Record(next_++);
-    return logFailed ? -1 : r;
+    return !logFailed;
   }
   // Records the finished files that still wait behind an unfinished one.
   void Finish() {
@@ -124,7 +122,8 @@ private:
 struct TWorker {
   TInstallRun& run;
   TBufferedLogStore& log;
-  TListReader& reader;  // the one cabinet reader of the run
+  TCabinetReader& reader;  // the one cabinet reader of the run
+  TListSink& list;         // what it takes from the cabinet
   TProgressCounter progress;
   int lastPercent = -1;
 };
@@ -154,18 +153,19 @@ bool ExtractList(TWorker& w, const TStrList& list, const TStr& folder, const cha
     if (!(skipExisting && FileExists(base + list[i]))) wanted.Add(list[i]);
   if (wanted.Count() == 0) return true;
   TLogListWriter files(w.log, section, kLogFileWord);
-  TListReader& reader = w.reader;
-  reader.SetList(&wanted, &files, brought);
-  reader.observer = w.run.Host;
-  reader.folder = base;
+  TCabinetReader& reader = w.reader;
+  TListSink& sink = w.list;
+  sink.SetList(&wanted, &files, brought);
+  sink.observer = w.run.Host;
+  sink.folder = base;
   // An empty name with a folder: every stored file is offered to CopyFile.
   bool ok = reader.ExtractFiles(TStr(), w.run.CabinetPath, 0, folder);
-  reader.Finish();
+  sink.Finish();
   *recorded = files.Last();
-  int missing = reader.FirstMissing();
-  reader.SetList(nullptr, nullptr, nullptr);
+  int missing = sink.FirstMissing();
+  sink.SetList(nullptr, nullptr, nullptr);
   // Written out whatever happened: a rollback must find every file written.
-  if (!w.log.Flush() || reader.logFailed)
+  if (!w.log.Flush() || sink.logFailed)
     return FailLog(w.run, w.log);
   if (w.run.Cancel) return false;
   if (!ok && reader.Failure.Failed()) {
@@ -220,12 +220,14 @@ void RunInstallWorker(TInstallRun& run) {
     ok = Fail(run, kInstallBadDestination, 0, run.Choices.Destination);
   if (ok) run.LogPath = LogPath(run.Choices.Destination, run.LogName);
   TBufferedLogStore log(run.LogPath);
-  TListReader reader;
+  TCabinetReader reader;
+  TListSink sink;
+  reader.Sink = &sink;
   reader.Cancel = &run.Cancel;
   reader.CpuType = 0;
   reader.CabinetOffset = run.CabinetOffset;
   reader.Scrambled = 1;
-  TWorker w{run, log, reader, {}, -1};
+  TWorker w{run, log, reader, sink, {}, -1};
   w.progress.TotalBytes = lists.TotalBytes;
   reader.OnProgress = OnProgress;
   reader.OnProgressObject = &w;

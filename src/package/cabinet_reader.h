@@ -67,6 +67,20 @@ public:
 // Called after each completed write into an extracted file.
 typedef void (*TProgressEvent)(void* object, TCabinetReader* reader, long long position, int size);
 
+// Who decides, file by file, what an extraction of many files takes, and
+// hears when each is written whole. The reader stays what it is; the one
+// that wants the files is told of them.
+class TExtractSink {
+public:
+  // Whether the stored file is wanted; it is then written below the target.
+  virtual bool Wants(const char* stored) = 0;
+  // A wanted file is written whole and closed; false stops the copy.
+  virtual bool Written(const char* stored) = 0;
+
+protected:
+  ~TExtractSink() {}
+};
+
 class TCabinetReader : public TCabinetInterface {
 public:
   TCabinetReader();
@@ -92,11 +106,13 @@ public:
   bool CheckResult(bool ok);
 
   // Notification slots.
-  virtual intptr_t CabinetInfo(TFdiNotification* n);
-  virtual intptr_t PartialFile(TFdiNotification* n);
-  virtual intptr_t CopyFile(TFdiNotification* n);
-  virtual intptr_t CloseFileInfo(TFdiNotification* n);
-  virtual intptr_t NextCabinet(TFdiNotification* n);
+  intptr_t CabinetInfo(TFdiNotification* n);
+  intptr_t PartialFile(TFdiNotification* n);
+  intptr_t CopyFile(TFdiNotification* n);
+  intptr_t CloseFileInfo(TFdiNotification* n);
+  intptr_t NextCabinet(TFdiNotification* n);
+  // Chooses the files of an extraction with an empty name; null takes all.
+  TExtractSink* Sink = nullptr;
 
   // The operation's cancel token: once raised, writes fail and the copy
   // stops at the next notification. Null: this read is never cancelled.

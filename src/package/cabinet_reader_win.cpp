@@ -301,6 +301,7 @@ intptr_t TCabinetReader::CopyFile(TFdiNotification* n) {
     return AllMeasured() ? -1 : 0;
   }
   if (!FileFilter.empty() && !SameStoredName(FileFilter.c_str(), stored)) return 0;
+  if (Sink && !Sink->Wants(stored)) return 0;
   FileFound = 1;
   CurrentFileSize = n->cb;
   int error = 0;
@@ -345,7 +346,7 @@ intptr_t TCabinetReader::CloseFileInfo(TFdiNotification* n) {
     SetFileAttributesA(outputPath_.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
   }
   outputPath_.clear();
-  return 1;
+  return Sink && !Sink->Written(n->psz1 ? n->psz1 : "") ? -1 : 1;
 }
 
 intptr_t TCabinetReader::NextCabinet(TFdiNotification* n) {
