@@ -10,7 +10,7 @@
 #include "base/message_box.h"
 #include "base/process_state.h"
 #include "install/install_run.h"
-#include "install/profile_script_values.h"
+#include "script/ini_file.h"
 #include "package/cabinet_reader.h"
 #include "package/package_files.h"
 #include "package/helper_library.h"
@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
   CabinetPath = place.cabinetPath;
   CabinetOffset = place.cabinetOffset;
   if (!ExtractCabinetFile("KESTIN\\kestin.ini", work)) return 1;
-  TProfileScriptValues script(work + "KESTIN\\kestin.ini");
+  TIniFile script(work + "KESTIN\\kestin.ini");
 
   TInstallRun run;
   run.Script = &script;

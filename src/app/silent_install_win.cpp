@@ -10,7 +10,7 @@
 #include "base/files.h"
 #include "base/process_state.h"
 #include "install/install_run.h"
-#include "install/profile_script_values.h"
+#include "script/setup_script.h"
 #include "install/registry_values.h"
 #include "install/shortcuts.h"
 #include "package/package_files.h"
@@ -33,7 +33,7 @@ TStr OptionKey(int k, const char* suffix) { return Concat("Option", IntToStr(k),
 // The answers the wizard would take: every option checked (those that
 // cannot be cleared always), the script's destination and group, the
 // registered owner. Returns the refusal, or an empty text.
-TStr SettleChoices(const TSilentArgs& args, const TProfileScriptValues& script, TInstallChoices& c, TRunLog& log) {
+TStr SettleChoices(const TSilentArgs& args, const TIniFile& script, TInstallChoices& c, TRunLog& log) {
   int count = 0;
   while (count < kMaxOptions && !script.Value("Options", OptionKey(count + 1, "_Text").c_str()).empty()) count++;
   c.ComponentCount = count;
@@ -74,7 +74,7 @@ TStr SettleChoices(const TSilentArgs& args, const TProfileScriptValues& script, 
 }
 
 int InstallWithStartedSetup(const TSilentArgs& args, TRunLog& log) {
-  TProfileScriptValues script(ScriptPath);
+  const TIniFile& script = *SetupScript;
   TInstallRun run;
   run.Script = &script;
   if (!CheckScript(run)) return Refuse(log, DescribeInstallFailure(run.Failure));

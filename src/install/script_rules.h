@@ -6,19 +6,7 @@
 #pragma once
 #include "base/str.h"
 #include "base/str_list.h"
-
-// Reads setup-script values as the platform's profile functions give them: an
-// absent key reads as an empty text.
-class TScriptValues {
-public:
-  virtual ~TScriptValues() {}
-  virtual TStr Value(const char* section, const char* key) const = 0;
-  // Whether the key is there at all, even with an empty value. The profile
-  // functions give a key's default only when it is absent, so a present but
-  // empty [Uninstall] SectionName is read as an empty name. A reader that
-  // cannot tell absent from empty keeps this default (absent when empty).
-  virtual bool Has(const char* section, const char* key) const { return !Value(section, key).empty(); }
-};
+#include "script/script_values.h"
 
 // The value of a numbered key: `word` followed by `n` (Name1, Ext2).
 TStr NumberedValue(const TScriptValues& script, const char* section, const char* word, int n);

@@ -9,6 +9,7 @@
 #include "base/error.h"
 #include "base/str.h"
 #include "script/ini_index.h"
+#include "script/script_values.h"
 
 // TError code of a write that did not reach the file; Subject is the file name.
 const int kIniWriteFailed = 0x201;
@@ -18,10 +19,17 @@ const int kIniWriteFailed = 0x201;
 // through the profile functions.
 bool LoadIniIndex(const TStr& fileName, TIniIndex* index);
 
-class TIniFile {
+// The index is built at the first read, from whichever thread comes first,
+// and stays as it is until a write through this object: the install worker
+// and the wizard may read at once, and edits made to the file before the
+// first read are seen.
+class TIniFile : public TScriptValues {
 public:
   explicit TIniFile(const TStr& fileName) : fileName_(fileName) {}
   const TStr& FileName() const { return fileName_; }
+
+  TStr Value(const char* section, const char* key) const override { return ReadString(section, key, ""); }
+  bool Has(const char* section, const char* key) const override;
 
   TStr ReadString(const char* section, const char* key, const char* fallback) const;
   int ReadInteger(const char* section, const char* key, int fallback) const;
@@ -40,5 +48,5 @@ private:
   bool Indexed(const char* section, const char* key) const;
   TStr fileName_;
   mutable TIniIndex index_;
-  mutable char indexState_ = 0;  // 0 not built, 1 built, 2 not possible
+  mutable long indexState_ = 0;  // 0 not built, 1 being built, 2 built, 3 not possible
 };

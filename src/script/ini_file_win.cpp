@@ -17,8 +17,21 @@ bool LoadIniIndex(const TStr& fileName, TIniIndex* index) {
 }
 
 bool TIniFile::Indexed(const char* section, const char* key) const {
-  if (indexState_ == 0) indexState_ = LoadIniIndex(fileName_, &index_) ? 1 : 2;
-  return indexState_ == 1 && index_.Answers(section, key);
+  volatile LONG* state = (volatile LONG*)&indexState_;
+  if (InterlockedCompareExchange(state, 1, 0) == 0) InterlockedExchange(state, LoadIniIndex(fileName_, &index_) ? 2 : 3);
+  // Another thread may be building it: its result is waited for.
+  while (InterlockedCompareExchange(state, 1, 1) == 1) Sleep(0);
+  return *state == 2 && index_.Answers(section, key);
+}
+
+bool TIniFile::Has(const char* section, const char* key) const {
+  TStr value;
+  if (Indexed(section, key)) return index_.Find(section, key, &value);
+  // A default no script value can hold (a line break) comes back only for an
+  // absent key.
+  char buf[8];
+  GetPrivateProfileStringA(section, key, "\n", buf, sizeof buf, fileName_.c_str());
+  return buf[0] != '\n';
 }
 
 TStr TIniFile::ReadString(const char* section, const char* key, const char* fallback) const {
@@ -43,7 +56,7 @@ bool TIniFile::ReadBool(const char* section, const char* key, bool fallback) con
 }
 
 bool TIniFile::WriteString(const char* section, const char* key, const char* value, TError* error) const {
-  indexState_ = 0;  // read afresh after any write
+  InterlockedExchange((volatile LONG*)&indexState_, 0);  // read afresh after any write
   if (WritePrivateProfileStringA(section, key, value, fileName_.c_str())) return true;
   error->Set(kErrorScript, kIniWriteFailed, GetLastError(), fileName_);
   return false;

@@ -85,9 +85,8 @@ void BuildBackground(void* data, TWinControl*) {
 
   // A script the install would refuse is refused now, before the user has
   // paged through the wizard for nothing: the same rule, the same words.
-  TProfileScriptValues script(SetupScript->FileName());
   TInstallRun check;
-  check.Script = &script;
+  check.Script = SetupScript;
   if (!CheckScript(check)) {
     ShowMessage(bk->Handle, DescribeInstallFailure(check.Failure).c_str(), ::Text(TxtError).c_str(),
                 MB_OK | MB_ICONERROR);

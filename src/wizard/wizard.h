@@ -3,7 +3,6 @@
 #pragma once
 #include "base/message_box.h"
 #include "install/install_run.h"
-#include "install/profile_script_values.h"
 #include "register/registration.h"
 #include "ui/controls.h"
 #include "wizard/wizard_layout.h"
@@ -111,8 +110,8 @@ class TWizardWindow : public TWinControl {
   TCheckBox* DescribedComponent = nullptr;
   bool RegistrationOn = false;
   bool Built = false;
-  // The install run and what it reads; filled when the install starts.
-  TProfileScriptValues Script;
+  // The install run; filled when the install starts (it reads the open
+  // setup script).
   TInstallRun Run;
   TWizardRunHost RunHost{this};
   bool Installing = false;

@@ -158,7 +158,7 @@ void TWizardWindow::RunInstall() {
   c.GroupExisted = !c.Group.empty() && GetFileAttributesA(groupFolder.c_str()) != INVALID_FILE_ATTRIBUTES;
   c.UserName = NameEdit->GetText();
   c.Company = CompanyEdit->GetText();
-  Run.Script = &Script;
+  Run.Script = SetupScript;
   TakeStartupLocations(Run);
   RunHost.Owner = Handle;
   Run.Host = &RunHost;

@@ -70,7 +70,7 @@ TBitmapControl* NewImage(TWinControl* parent, const char* resource, DWORD style,
 
 }  // namespace
 
-TWizardWindow::TWizardWindow(TBackgroundWindow* owner) : TWinControl(owner), Script(SetupScript->FileName()) {
+TWizardWindow::TWizardWindow(TBackgroundWindow* owner) : TWinControl(owner) {
   WizardWindow = this;
   Style = WS_CHILD | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
   ExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;

@@ -16,7 +16,7 @@
 #include "base/message_box.h"
 #include "base/process_state.h"
 #include "install/install_run.h"
-#include "install/profile_script_values.h"
+#include "script/ini_file.h"
 #include "install/registry_values.h"
 #include "install/shortcuts.h"
 #include "package/package_layout.h"
@@ -61,7 +61,7 @@ std::string SystemDir() {
 // one prefix.
 struct Fixture {
   std::string dir, tree, exe, temp, dest, windows, script, control;
-  TProfileScriptValues* values = nullptr;
+  TIniFile* values = nullptr;
   TInstallRun run;
   TTestRunHost host;
 
@@ -100,7 +100,7 @@ struct Fixture {
     REQUIRE(LoadHelperLibraryFrom(exe.c_str(), place.cabinetOffset, temp.c_str()));
     script = temp + "kestin.ini";
     REQUIRE(CopyFileA((tree + "\\KESTIN\\kestin.ini").c_str(), script.c_str(), FALSE));
-    values = new TProfileScriptValues(script.c_str());
+    values = new TIniFile(script.c_str());
 
     run.Script = values;
     run.PackagePath = exe.c_str();

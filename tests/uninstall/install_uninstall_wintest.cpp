@@ -15,7 +15,7 @@
 #include "base/message_box.h"
 #include "base/process_state.h"
 #include "install/install_run.h"
-#include "install/profile_script_values.h"
+#include "script/ini_file.h"
 #include "install/registry_values.h"
 #include "install/shortcuts.h"
 #include "package/helper_library.h"
@@ -54,7 +54,7 @@ struct TProduct {
   std::string control, entry;
   std::string system = ShellFolder(CSIDL_SYSTEM);
   std::string desktop = ShellFolder(CSIDL_DESKTOPDIRECTORY), programs = ShellFolder(CSIDL_PROGRAMS);
-  TProfileScriptValues* values = nullptr;
+  TIniFile* values = nullptr;
   TInstallRun run;
   TTestRunHost host;
 
@@ -86,7 +86,7 @@ struct TProduct {
     TPackagePlace place = LocatePackageFor(exe.c_str());
     REQUIRE(!place.cabinetPath.empty());
     REQUIRE(LoadHelperLibraryFrom(exe.c_str(), place.cabinetOffset, work.c_str()));
-    values = new TProfileScriptValues((tree + "\\KESTIN\\kestin.ini").c_str());
+    values = new TIniFile((tree + "\\KESTIN\\kestin.ini").c_str());
     run.Script = values;
     run.PackagePath = exe.c_str();
     run.CabinetPath = place.cabinetPath;
