@@ -3,6 +3,7 @@
 #include "app/windows_family.h"
 #include "app/startup.h"
 #include "app/startup_workspace.h"
+#include "base/code_page_text.h"
 #include "base/files.h"
 #include "base/message_box.h"
 #include "base/process_state.h"
@@ -13,6 +14,7 @@
 #include "package/package_error.h"
 #include "package/package_locate.h"
 #include "script/reg_ini_file.h"
+#include "script/script_code_page.h"
 #include "script/setup_script.h"
 
 namespace {
@@ -50,7 +52,10 @@ TError PrepareWorkspace() {
   TStr script;
   ReadPackageFile("KESTIN\\kestin.ini", &script, &e);
   if (e.Failed()) return e;
-  return PlaceWorkspaceScript(TempFolder, script);
+  // Everything after this reads the script in the code page the program runs
+  // under, whatever the one it was written in.
+  TextCodePage = ScriptPackageCodePage(script, LegacyCodePage());
+  return PlaceWorkspaceScript(TempFolder, PackageTextToActive(script));
 }
 
 }  // namespace

@@ -18,3 +18,4 @@ TStr ScriptTexts[kScriptTextCount];
 int UpperColour = 0, LowerColour = 0;
 TRegIniFile* MachineRegistry = nullptr;
 int ScriptCharSet = 0;
+unsigned TextCodePage = 0;

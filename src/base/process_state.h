@@ -77,3 +77,8 @@ extern TRegIniFile* MachineRegistry;
 // is used as it is. The window toolkit reads it whenever it makes a font, so a
 // value set after start-up reaches every font made afterwards.
 extern int ScriptCharSet;
+// Code page the package's texts and unmarked stored names are written in
+// (script/script_code_page.h), settled when the setup script is taken out of
+// the package; they are converted from it to the active code page as they
+// are read. 0 until then: nothing is converted.
+extern unsigned TextCodePage;

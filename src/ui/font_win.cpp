@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "base/code_page_text.h"
 #include "base/process_state.h"
 #include "ui/dispatch_rules.h"
 #include "ui/geometry.h"
@@ -13,7 +14,9 @@ static TFonts* FaceList;
 static int SystemCharset = -1;
 
 int DefaultCharset() {
-  if (SystemCharset < 0) SystemCharset = CharsetForCodePage(GetACP());
+  // The locale's set, also when the program runs with UTF-8 as its code page
+  // (which has no set of its own): the fonts stay what they always were.
+  if (SystemCharset < 0) SystemCharset = CharsetForCodePage(LegacyCodePage());
   // 0 names no set: the system's code page decides.
   int named = ScriptCharSet & 0xFF;
   return named != 0 ? named : SystemCharset;

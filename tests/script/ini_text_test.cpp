@@ -4,6 +4,7 @@
 #include <string>
 
 #include "script/ini_text.h"
+#include "script/script_code_page.h"
 
 namespace {
 
@@ -110,4 +111,18 @@ TEST_CASE("line walk: numbers, kinds and a byte-order mark") {
   CHECK(l.Number == 5);
   CHECK_FALSE(text.Next(&l));
   CHECK(Find(ini, "a", "K").value == "v");
+}
+
+TEST_CASE("the package's code page comes from the script's own bytes") {
+  struct { const char* script; unsigned page; } rows[] = {
+      {"[General]\r\nCharSet=204\r\n", 1251},
+      {"\xEF\xBB\xBF[general]\ncharset = \"0x80\"\n", 932},
+      {"[Other]\r\nCharSet=204\r\n[General]\r\nCharSet=$A1\r\n", 1253},
+      {"[General]\r\nCharSet=12abc\r\n", 1250},  // no number: none named
+      {"", 1250},
+  };
+  for (auto& r : rows) {
+    CAPTURE(r.script);
+    CHECK(ScriptPackageCodePage(r.script, 1250) == r.page);
+  }
 }

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/code_page_text.h"
 #include "base/process_state.h"
 #include "ui/dispatch_rules.h"
 #include "ui/geometry.h"
@@ -40,7 +41,7 @@ struct TScriptCharSet {
 TEST_CASE("the face list holds installed faces of the default character set") {
   TFonts& faces = FontFaces();
   REQUIRE(faces.Count > 0);
-  CHECK(faces.Charset == CharsetForCodePage(GetACP()));
+  CHECK(faces.Charset == CharsetForCodePage(LegacyCodePage()));
   for (int i = 0; i < faces.Count; i++) {
     CHECK(faces.Faces[i].lfFaceName[0] != '@');
     CHECK(faces.Faces[i].lfCharSet == faces.Charset);
@@ -229,13 +230,17 @@ TEST_CASE("a script's CharSet of 1 is used as it is") {
   CHECK(FontFaces().Charset == 1);
 }
 
-TEST_CASE("without a character set from the script, fonts follow the system's code page") {
+TEST_CASE("without a character set from the script, fonts follow the locale's code page, also under UTF-8") {
+  // This program runs with UTF-8 as its code page, as setup does; the set
+  // is the locale's all the same, not the "default" set UTF-8 would give.
+  CHECK(GetACP() == 65001);
+  CHECK(LegacyCodePage() != 65001);
   for (int named : {0, 256}) {
     TScriptCharSet none(named);
-    CHECK(DefaultCharset() == CharsetForCodePage(GetACP()));
+    CHECK(DefaultCharset() == CharsetForCodePage(LegacyCodePage()));
     TWinControl w(nullptr);
-    CHECK(w.Font.Desc.lfCharSet == CharsetForCodePage(GetACP()));
-    CHECK(FontFaces().Charset == CharsetForCodePage(GetACP()));
+    CHECK(w.Font.Desc.lfCharSet == CharsetForCodePage(LegacyCodePage()));
+    CHECK(FontFaces().Charset == CharsetForCodePage(LegacyCodePage()));
   }
 }
 
