@@ -1,7 +1,22 @@
 #include "app/startup.h"
 #include "package/package_error.h"
 
+namespace {
+
+// A Windows whose code page lacks a character of the temporary folder's name
+// (the user's own name, say) cannot write there; disk and package are fine.
+TStr RefusedTempName(const TStr& path) {
+  return Concat("Setup cannot use the temporary folder: the folder name cannot be used here:\n", path,
+                "\n\nThis Windows cannot use all of its characters (Windows 10 version 1903 and later can). "
+                "Set TEMP and TMP to a folder with a plain name and start setup again.");
+}
+
+}  // namespace
+
 TStr StartupErrorText(const TError& e) {
+  bool temporary = e.Code == kStartNoWorkspace || e.Code == kStartScriptNotWritten ||
+                   e.Code == kStartProgramNotWritten || e.Code == kLibraryNotWritten;
+  if (temporary && IsRefusedName(e.SystemError)) return RefusedTempName(e.Subject);
   switch (e.Code) {
     case kStartNoCabinet: return "No CAB files.";
     case kStartBusy: return "Another setup is already running.\n\nPlease finish it first, then start this setup again.";

@@ -22,3 +22,8 @@ struct TError {
   }
   void Clear() { Code = 0; SystemError = 0; Subject.clear(); }
 };
+
+// Whether a system error number says a name was refused (a character the
+// system cannot use there, a path too long), not that a disk is full or a
+// file damaged: the message then names the name.
+bool IsRefusedName(unsigned systemError);
