@@ -203,7 +203,10 @@ TEST_CASE("a label in the script's character set and a given size measures as ex
   PlaceForm(&form, 30, 30, 400, 200);
   form.CreateHandle();
   CHECK(FontFaces().Charset == 204);  // rebuilt for the new set
-  const char* text = "\xcf\xf0\xe8\xe2\xe5\xf2, \xec\xe8\xf0";  // a greeting in code page 1251
+  // A greeting from a package in code page 1251, as setup hands it on: in the
+  // code page it runs under (UTF-8).
+  const char* text = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, \xD0\xBC\xD0\xB8\xD1\x80";
+  const wchar_t* wide = L"\x041F\x0440\x0438\x0432\x0435\x0442, \x043C\x0438\x0440";
   TLabel* label = NewLabel(&form, text, 10, 10, 0, 0, 0, 0xC0C0C0, 1, 0);
   label->Font.SetSize(12);
   CHECK(label->Font.Desc.lfCharSet == 204);
@@ -217,7 +220,7 @@ TEST_CASE("a label in the script's character set and a given size measures as ex
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, label->Font.Handle);
   SIZE s;
-  GetTextExtentPoint32A(dc, text, lstrlenA(text), &s);
+  GetTextExtentPoint32W(dc, wide, lstrlenW(wide), &s);
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
   CHECK(label->Width == s.cx + 2);
