@@ -32,11 +32,9 @@ unsigned CodePageForCharset(int charSet) {
   return 0;
 }
 
-unsigned PackageCodePageRule(int charSet, unsigned legacyCodePage) {
-  // A low byte of 0 names no set (it cannot be asked for); sets without a
-  // code page of their own were always shown in the system's.
-  unsigned named = (charSet & 0xFF) != 0 ? CodePageForCharset(charSet) : 0;
-  return named ? named : legacyCodePage;
+unsigned PackageCodePageRule(bool named, int charSet, unsigned legacyCodePage) {
+  unsigned page = named ? CodePageForCharset(charSet) : 0;
+  return page ? page : legacyCodePage;
 }
 
 unsigned TextCodePageRule(const char* text, size_t size, unsigned packageCodePage) {

@@ -21,10 +21,11 @@ int CharsetForCodePage(unsigned codePage);
 // or 0 when the set has none (default, symbol, OEM ...).
 unsigned CodePageForCharset(int charSet);
 
-// The code page of a package's texts: the one its CharSet names, else the
-// system's own (`legacyCodePage`), as a script that names no set has always
-// been shown in.
-unsigned PackageCodePageRule(int charSet, unsigned legacyCodePage);
+// The code page of a package's texts: the one its CharSet names (0, Western,
+// included: `named` when the script has a CharSet that is a number), else the
+// system's own (`legacyCodePage`), as a script without one, or with a set
+// that has no code page of its own, has always been shown in.
+unsigned PackageCodePageRule(bool named, int charSet, unsigned legacyCodePage);
 // The code page of one text of the package (the setup script, KESTIN\*.txt):
 // UTF-8 when it starts with a UTF-8 byte-order mark, as a text that no single
 // code page holds is stored, else the package's.

@@ -9,5 +9,7 @@ unsigned ScriptPackageCodePage(const TStr& script, unsigned legacyCodePage) {
   int line;
   // The value is ASCII in every code page a script may be written in.
   IniFind(script.c_str(), script.size(), "General", "CharSet", &charSet, &line);
-  return PackageCodePageRule(ProfileInteger(charSet, 0), legacyCodePage);
+  // A text that is no number gives the fallback, whichever it is.
+  int value = ProfileInteger(charSet, 0);
+  return PackageCodePageRule(value == ProfileInteger(charSet, 1), value, legacyCodePage);
 }

@@ -22,16 +22,17 @@ TEST_CASE("the legacy code page: the active one, else the locale's, else Western
 }
 
 TEST_CASE("texts: UTF-8 when marked with a byte-order mark, else the CharSet's code page, else the system's") {
-  struct { int charSet; unsigned legacy, page; } rows[] = {
-      {204, 1252, 1251},  {128, 1252, 932},  {0x1CC, 1252, 1251},  // the low byte counts
-      {0, 1251, 1251},    // none named: the system's, as always
-      {256, 932, 932},    // a low byte of 0 names none
-      {2, 1253, 1253},    // symbol: no code page of its own
-      {1, 1250, 1250},
+  struct { bool named; int charSet; unsigned legacy, page; } rows[] = {
+      {true, 204, 1252, 1251},  {true, 128, 1252, 932},  {true, 0x1CC, 1252, 1251},  // the low byte counts
+      {true, 0, 1251, 1252},    // Western, named
+      {true, 256, 932, 1252},
+      {false, 0, 1251, 1251},   // none named: the system's, as always
+      {true, 2, 1253, 1253},    // symbol: no code page of its own
+      {true, 1, 1250, 1250},
   };
   for (auto& r : rows) {
     CAPTURE(r.charSet);
-    CHECK(PackageCodePageRule(r.charSet, r.legacy) == r.page);
+    CHECK(PackageCodePageRule(r.named, r.charSet, r.legacy) == r.page);
   }
   CHECK(TextCodePageRule("\xEF\xBB\xBF[General]", 12, 1251) == 65001);
   CHECK(TextCodePageRule("\xEF\xBB", 2, 1251) == 1251);

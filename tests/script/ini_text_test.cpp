@@ -119,6 +119,7 @@ TEST_CASE("the package's code page comes from the script's own bytes") {
       {"\xEF\xBB\xBF[general]\ncharset = \"0x80\"\n", 932},
       {"[Other]\r\nCharSet=204\r\n[General]\r\nCharSet=$A1\r\n", 1253},
       {"[General]\r\nCharSet=12abc\r\n", 1250},  // no number: none named
+      {"[General]\r\nCharSet=0\r\n", 1252},
       {"", 1250},
   };
   for (auto& r : rows) {
