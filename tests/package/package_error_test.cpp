@@ -36,12 +36,7 @@ TEST_CASE("every package code has words; other layers' codes are not taken for c
 }
 
 TEST_CASE("a name the system refuses is a name problem, not a full disk or a damaged package") {
-  for (unsigned system : {123u, 161u, 206u, 1113u}) {
-    CAPTURE(system);
-    std::string text = Text(kFdiTargetFile, system, "C:\\App\\J?rgen.txt");
-    CHECK(text.find("The file name cannot be used here: C:\\App\\J?rgen.txt") != std::string::npos);
-    CHECK(text.find("could not be written") == std::string::npos);
-  }
+  for (unsigned system : {123u, 161u, 206u, 1113u})
+    CHECK(Text(kFdiTargetFile, system, "C:\\J?rgen.txt").find("\n\nThe file name cannot be used here: C:\\J?rgen.txt") != std::string::npos);
   CHECK_FALSE(IsRefusedName(112));  // the disk is full
-  CHECK_FALSE(IsRefusedName(5));
 }
