@@ -12,8 +12,6 @@ void TLabel::CreateHandle() {
   TStdControl::CreateHandle();  // applying the font measures the label
 }
 
-// The system control is left to paint only a plain left-aligned label: the
-// alignment belongs to the label's own drawing, not to the control's style.
 // The label's text is in the program's code page; DrawTextA would take it
 // for the code page of the font's character set (Western for CharSet 0), so
 // the text goes to the wide call, converted as the system's controls do.
@@ -26,6 +24,8 @@ static void DrawLabelText(HDC dc, const char* text, RECT* r, unsigned format) {
   delete[] wide;
 }
 
+// The system control is left to paint only a plain left-aligned label: the
+// alignment belongs to the label's own drawing, not to the control's style.
 bool TLabel::PaintsItself() const {
   return ShadowDepth > 0 || BackgroundMode == 2 || !Enabled || (Alignment & 3) != 0;
 }
