@@ -1,7 +1,22 @@
 #include "app/startup.h"
 #include "package/package_error.h"
 
+namespace {
+
+// A Windows whose code page lacks a character of the temporary folder's name
+// (the user's own name, say) cannot write there; disk and package are fine.
+TStr RefusedTempName(const TStr& path) {
+  return Concat("Setup cannot use the temporary folder: the folder name cannot be used here:\n", path,
+                "\n\nThis Windows cannot use all of its characters (Windows 10 version 1903 and later can). "
+                "Set TEMP and TMP to a folder with a plain name and start setup again.");
+}
+
+}  // namespace
+
 TStr StartupErrorText(const TError& e) {
+  bool temporary = e.Is(kErrorStart, kStartNoWorkspace) || e.Is(kErrorStart, kStartScriptNotWritten) ||
+                   e.Is(kErrorStart, kStartProgramNotWritten) || e.Is(kErrorPackage, kLibraryNotWritten);
+  if (temporary && IsRefusedName(e.SystemError)) return RefusedTempName(e.Subject);
   if (e.Domain != kErrorStart) return PackageErrorText(e);
   switch (e.Code) {
     case kStartNoCabinet: return "No CAB files.";

@@ -3,6 +3,7 @@
 #include "app/windows_family.h"
 #include "app/startup.h"
 #include "app/startup_workspace.h"
+#include "base/code_page_text.h"
 #include "base/files.h"
 #include "base/message_box.h"
 #include "base/process_state.h"
@@ -14,6 +15,7 @@
 #include "package/package_locate.h"
 #include "script/reg_ini_file.h"
 #include "script/defaults.h"
+#include "script/script_code_page.h"
 #include "script/setup_script.h"
 #include "ui/font.h"
 
@@ -52,7 +54,10 @@ TError PrepareWorkspace() {
   TStr script;
   ReadPackageFile("KESTIN\\kestin.ini", &script, &e);
   if (e.Failed()) return e;
-  return PlaceWorkspaceScript(TempFolder, script);
+  // Everything after this reads the script in the code page the program runs
+  // under, whatever the one it was written in.
+  TextCodePage = ScriptPackageCodePage(script, LegacyCodePage());
+  return PlaceWorkspaceScript(TempFolder, PackageTextToActive(script));
 }
 
 }  // namespace

@@ -49,3 +49,8 @@ struct TError {
 // The system's own text for an error number, on one line without its
 // trailing line end; empty for 0 or a number the system has no text for.
 TStr SystemErrorText(unsigned systemError);
+
+// Whether a system error number says a name was refused (a character the
+// system cannot use there, a path too long), not that a disk is full or a
+// file damaged: the message then names the name.
+bool IsRefusedName(unsigned systemError);

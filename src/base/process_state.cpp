@@ -12,3 +12,4 @@ TStr SystemFolder;
 TStr TempFolder;
 TStr ScriptPath;
 int UpperColour = 0, LowerColour = 0;
+unsigned TextCodePage = 0;

@@ -37,3 +37,8 @@ extern int UpperColour, LowerColour;
 // The loaded copy of the helper library is held by the package layer and
 // handed out by HelperLibraryHandle() (package/package_locate.h).
 
+// Code page the package's texts and unmarked stored names are written in
+// (script/script_code_page.h), settled when the setup script is taken out of
+// the package; they are converted from it to the active code page as they
+// are read. 0 until then: nothing is converted.
+extern unsigned TextCodePage;

@@ -193,7 +193,7 @@ bool OpenLog(TInstallRun& run, TBufferedLogStore& log) {
   const TStr& dest = run.Choices.Destination;
   if (!CreateFolders(dest, false)) return Fail(run, kInstallLogFailed, GetLastError(), dest);
   if (!WriteLogHeader(log, run.Script->Value("Uninstall", "MessageString"),
-                      run.Script->Value("Uninstall", "OKString")) ||
+                      run.Script->Value("Uninstall", "OKString"), GetACP()) ||
       !log.Flush())
     return FailLog(run, log);
   return true;

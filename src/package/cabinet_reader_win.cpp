@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <stdlib.h>
 
+#include "base/code_page_text.h"
 #include "base/files.h"
 #include "base/process_state.h"
 #include "package/cabinet_reader.h"
@@ -287,7 +288,11 @@ intptr_t TCabinetReader::CabinetInfo(TFdiNotification* n) {
 intptr_t TCabinetReader::PartialFile(TFdiNotification*) { return 0; }
 
 intptr_t TCabinetReader::CopyFile(TFdiNotification* n) {
-  const char* stored = n->psz1 ? n->psz1 : "";
+  // The name as the script lists it and the system takes it: in the code page
+  // the program runs under.
+  const char* given = n->psz1 ? n->psz1 : "";
+  TStr name = ToActiveCodePage(given, StoredNameCodePage(given, n->attribs, TextCodePage));
+  const char* stored = name.c_str();
   // FileFound tells whether a wanted file was met anywhere in this copy, so it
   // is cleared before each copy, not at each file: otherwise a wanted file
   // followed by others would send the reader on to the next cabinet.

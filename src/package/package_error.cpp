@@ -57,6 +57,10 @@ TStr PackageErrorText(const TError& e) {
       return Concat("Another program replaced or changed a file setup had just written:\n", e.Subject,
                     "\n\nSetup stopped rather than use it.");
     default:
+      if (e.Code == kFdiTargetFile && IsRefusedName(e.SystemError))
+        return Concat("Cabinet error : ", IntToStr(e.Code), " ", IntToStr(e.SystemError),
+                      "\n\nThe file name cannot be used here: ", e.Subject,
+                      "\nThis Windows cannot use all of its characters (Windows 10 version 1903 and later can).");
       return WithCodes(e.Code, e.SystemError, e.Subject.empty() ? TStr() : "File: " + e.Subject);
   }
 }

@@ -7,7 +7,8 @@
 // Package-level operations, each with one reader on the package cabinet.
 // Each fills *error (when given) with what failed; none shows anything.
 
-// A file of the cabinet read into memory; empty when it is missing.
+// A text of the package (KESTIN\*.txt) read into memory and converted to the
+// active code page (TextCodePage); empty when it is missing.
 TStr ReadPackageText(const TStr& name, TError* error = nullptr);
 // The same, telling whether the file was there: false when it is missing or
 // the copy failed.

@@ -1,5 +1,6 @@
 // Package-level cabinet operations: each makes one reader on the package's
 // cabinet, does one thing and frees it. What failed goes back to the caller.
+#include "base/code_page_text.h"
 #include "base/process_state.h"
 #include "package/cabinet_reader.h"
 #include "package/package_files.h"
@@ -31,7 +32,7 @@ bool ReadPackageFile(const TStr& name, TStr* content, TError* error) {
 TStr ReadPackageText(const TStr& name, TError* error) {
   TStr text;
   ReadPackageFile(name, &text, error);
-  return text;
+  return PackageTextToActive(text);
 }
 
 bool ExtractCabinetFile(const TStr& name, const TStr& folder, TError* error) {

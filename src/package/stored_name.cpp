@@ -1,6 +1,8 @@
 #include "package/stored_name.h"
 
+#include "base/code_pages.h"
 #include "base/str.h"
+#include "uncab/fdi_types.h"
 
 namespace {
 
@@ -85,3 +87,10 @@ int CompareStoredNames(const char* a, const char* b) {
 }
 
 bool SameStoredName(const char* a, const char* b) { return CompareStoredNames(a, b) == 0; }
+
+unsigned StoredNameCodePage(const char* name, unsigned attribs, unsigned packageCodePage) {
+  bool ascii = true;
+  for (const char* p = name; *p; p++) ascii = ascii && (unsigned char)*p < 0x80;
+  if (ascii) return 0;
+  return (attribs & kCabAttribUtf8Name) ? kUtf8CodePage : packageCodePage;
+}

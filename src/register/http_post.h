@@ -55,5 +55,6 @@ TStr OsVersionText();
 // Posts `body` (sent byte for byte) to `url` as a URL-encoded form and returns
 // the answer, whatever its HTTP status; LastHttpResult tells what failed and
 // the answer then holds the failure text. An "https:" address goes over TLS
-// only. The library must be loaded.
-TStr HttpPost(const TStr& url, const TStr& body);
+// only. The library must be loaded. `utf8` adds "; charset=UTF-8" to the
+// form's content type: its values are UTF-8, not the system's code page.
+TStr HttpPost(const TStr& url, const TStr& body, bool utf8 = false);

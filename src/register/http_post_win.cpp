@@ -134,7 +134,7 @@ TStr OsVersionText() {
   return out;
 }
 
-TStr HttpPost(const TStr& url, const TStr& body) {
+TStr HttpPost(const TStr& url, const TStr& body, bool utf8) {
   // Host, path and query of the address; the buffers live on the heap (the
   // release build keeps stack frames small).
   const DWORD kPart = 2048;
@@ -190,9 +190,10 @@ TStr HttpPost(const TStr& url, const TStr& body) {
   // The library writes the Host header itself, with the port when the
   // address names one; a second one of our own would make the request
   // invalid, and one without the port would miss a server on another port.
-  const char kHeaders[] = "Content-Type: application/x-www-form-urlencoded\r\n";
+  const char* headers = utf8 ? "Content-Type: application/x-www-form-urlencoded; charset=UTF-8\r\n"
+                             : "Content-Type: application/x-www-form-urlencoded\r\n";
   Call(OnSending);
-  if (!g_api.HttpSendRequestA(h.Request, kHeaders, sizeof kHeaders - 1,
+  if (!g_api.HttpSendRequestA(h.Request, headers, (DWORD)lstrlenA(headers),
                               const_cast<char*>(body.c_str()), (DWORD)body.size()))
     return Failed(kHttpSendFailed, "httpSendRequest failed.");
   Call(OnSent);

@@ -1,6 +1,8 @@
 // The registration flow on the wizard's thread.
 #include "register/registration.h"
 
+#include "base/code_page_text.h"
+#include "base/code_pages.h"
 #include "base/message_box.h"
 #include "base/process_state.h"
 #include "package/package_files.h"
@@ -44,9 +46,16 @@ TStr PostOnce(const TRegistrationOffer& offer, const TRegistrationForm& form, co
   TUploader uploader;
   CurrentUploader = &uploader;
   uploader.CreateDialog(form.Wizard);
-  TStr body = RegistrationBody(offer.RegistrationQuery, name, form.CompanyEdit->GetText(),
-                               form.EmailEdit ? form.EmailEdit->GetText() : TStr());
-  TStr answer = uploader.Upload(offer.RegistrationURL, body, code);
+  // The fields go in the system's code page, as they always have; when one of
+  // them holds a character that code page lacks, all go in UTF-8 and the
+  // request says so.
+  TStr typed[3] = {name, form.CompanyEdit->GetText(), form.EmailEdit ? form.EmailEdit->GetText() : TStr()};
+  TStr sent[3];
+  bool fits = true;
+  for (int i = 0; i < 3; i++) fits = FromActiveCodePage(typed[i], LegacyCodePage(), &sent[i]) && fits;
+  for (int i = 0; i < 3 && !fits; i++) FromActiveCodePage(typed[i], kUtf8CodePage, &sent[i]);
+  TStr body = RegistrationBody(offer.RegistrationQuery, sent[0], sent[1], sent[2]);
+  TStr answer = uploader.Upload(offer.RegistrationURL, body, code, !fits);
   ReleaseWinInetLater();
   return answer;
 }

@@ -56,13 +56,3 @@ int FindTabTarget(int count, int focused, bool backwards, bool firstAvailable,
   }
   return -1;
 }
-
-int CharsetForCodePage(unsigned codePage) {
-  static const unsigned short Pages[] = {874, 932, 936, 949, 950, 1250, 1251,
-                                         1252, 1253, 1254, 1255, 1256, 1257, 1361};
-  static const unsigned char Sets[] = {222, 128, 134, 129, 136, 238, 204,
-                                       0,   161, 162, 177, 178, 186, 130};
-  for (unsigned i = 0; i < sizeof Pages / sizeof Pages[0]; i++)
-    if (Pages[i] == codePage) return Sets[i];
-  return 1;
-}

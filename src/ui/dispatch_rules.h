@@ -1,8 +1,9 @@
 // The decisions of the toolkit's message handling that need no window: which
 // cursor an index names, which events a control notification fires, the shift
-// states handed to events, where Tab moves the focus, and the font character
-// set of a code page.
+// states handed to events and where Tab moves the focus. The font character
+// set of a code page is base/code_pages.h's.
 #pragma once
+#include "base/code_pages.h"
 
 // Cursor chosen by a negative cursor index: the cursor's resource identifier
 // and whether it is one of the program's own resources (else the system's).
@@ -49,6 +50,3 @@ unsigned char KeyShiftState(bool shiftDown, bool ctrlDown, long keyData);
 int FindTabTarget(int count, int focused, bool backwards, bool firstAvailable,
                   bool (*focusable)(const void* context, int index), const void* context);
 
-// Font character set for the system's ANSI code page (1, the platform's
-// "default" set, for code pages without a set of their own).
-int CharsetForCodePage(unsigned codePage);

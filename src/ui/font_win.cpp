@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "base/code_page_text.h"
 #include "ui/dispatch_rules.h"
 #include "ui/geometry.h"
 #include "ui/window.h"
@@ -15,7 +16,9 @@ static int NamedCharset = 0;
 void NameScriptCharset(int charset) { NamedCharset = charset & 0xFF; }
 
 int DefaultCharset() {
-  if (SystemCharset < 0) SystemCharset = CharsetForCodePage(GetACP());
+  // The locale's set, also when the program runs with UTF-8 as its code page
+  // (which has no set of its own): the fonts stay what they always were.
+  if (SystemCharset < 0) SystemCharset = CharsetForCodePage(LegacyCodePage());
   // 0 names no set: the system's code page decides.
   return NamedCharset != 0 ? NamedCharset : SystemCharset;
 }

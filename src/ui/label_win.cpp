@@ -12,6 +12,18 @@ void TLabel::CreateHandle() {
   TStdControl::CreateHandle();  // applying the font measures the label
 }
 
+// The label's text is in the program's code page; DrawTextA would take it
+// for the code page of the font's character set (Western for CharSet 0), so
+// the text goes to the wide call, converted as the system's controls do.
+static void DrawLabelText(HDC dc, const char* text, RECT* r, unsigned format) {
+  int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+  WCHAR* wide = new WCHAR[n > 0 ? n : 1];
+  wide[0] = 0;
+  if (n > 0) MultiByteToWideChar(CP_ACP, 0, text, -1, wide, n);
+  DrawTextW(dc, wide, -1, r, format);
+  delete[] wide;
+}
+
 // The system control is left to paint only a plain left-aligned label: the
 // alignment belongs to the label's own drawing, not to the control's style.
 bool TLabel::PaintsItself() const {
@@ -78,7 +90,7 @@ void TLabel::AdjustSize() {
   RECT r = {1, 0, ToDevice(Width) - 1, ToDevice(Height)};
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, Font.Handle);
-  DrawTextA(dc, Text.empty() ? " " : Text.c_str(), -1, &r, DrawFormat | DT_CALCRECT | DT_EXPANDTABS);
+  DrawLabelText(dc, Text.empty() ? " " : Text.c_str(), &r, DrawFormat | DT_CALCRECT | DT_EXPANDTABS);
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
   // The bounds are the text's own, so layouts built on them (centring, a kept
@@ -131,10 +143,10 @@ void TLabel::HandlePaint(TMessage& m) {
     RECT r = client;
     OffsetRect(&r, dx, dy);
     ::SetTextColor(dc, shadow);
-    DrawTextA(dc, s.c_str(), -1, &r, format);
+    DrawLabelText(dc, s.c_str(), &r, format);
   }
   ::SetTextColor(dc, text);
-  DrawTextA(dc, s.c_str(), -1, &client, format);
+  DrawLabelText(dc, s.c_str(), &client, format);
   SelectObject(dc, old);
   if (!m.WParam) EndPaint(Handle, &ps);
 }

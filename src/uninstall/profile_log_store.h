@@ -1,7 +1,12 @@
 // The uninstall log on disk: a TLogStore over the platform's profile
-// functions, one key written at a time straight to the file.
+// functions, one key written at a time straight to the file. Values are read
+// from the file's own bytes by the profile functions' rules and converted
+// from the code page the log declares (LogCodePageRule) to the one this
+// program runs under, so a log written under one code page reads the same
+// under another; the profile functions would take its bytes for their own.
 #pragma once
 #include "base/error.h"
+#include "script/ini_index.h"
 #include "uninstall/uninstall_log.h"
 
 class TProfileLogStore : public TLogStore {
@@ -19,6 +24,9 @@ public:
 private:
   TStr path_;
   TError failure_;
+  mutable TIniIndex index_;
+  mutable char indexState_ = 0;  // 0 not read, 1 read, 2 not possible (profile functions)
+  mutable unsigned codePage_ = 0;
 };
 
 const int kLogWriteFailed = 1;

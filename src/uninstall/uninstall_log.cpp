@@ -19,9 +19,15 @@ bool WriteLogValue(TLogStore& store, const char* section, const char* key, const
   return store.Write(section, key, value);
 }
 
-bool WriteLogHeader(TLogStore& store, const TStr& messageString, const TStr& okString) {
+bool WriteLogHeader(TLogStore& store, const TStr& messageString, const TStr& okString, unsigned codePage) {
   bool ok = WriteLogValue(store, kLogGeneral, kLogMessageString, messageString);
-  return WriteLogValue(store, kLogGeneral, kLogOKString, okString) && ok;
+  ok = WriteLogValue(store, kLogGeneral, kLogOKString, okString) && ok;
+  return WriteLogValue(store, kLogGeneral, kLogCodePage, IntToStr((int)codePage)) && ok;
+}
+
+unsigned LogCodePageRule(const TStr& declared, unsigned legacyCodePage) {
+  int page = ProfileInteger(declared, 0);
+  return page > 0 ? (unsigned)page : legacyCodePage;
 }
 
 int ReadLogInteger(const TLogStore& store, const char* section, const char* key, int fallback) {

@@ -7,7 +7,8 @@
 // native tests back with memory.
 //
 // Layout, in the order a complete installation first writes it:
-//   [General]    MessageString, OKString (always both, empty when unset)
+//   [General]    MessageString, OKString (always both, empty when unset),
+//                CodePage (the code page every value is written in)
 //   [Files]      File1..   names relative to the log's own folder
 //   [SysFiles]   File1..   names relative to the system folder
 //   [Register]   File1..   system files registered successfully
@@ -35,6 +36,7 @@ inline constexpr char kLogCreated[] = "Created";
 // Single keys.
 inline constexpr char kLogMessageString[] = "MessageString";  // [General]
 inline constexpr char kLogOKString[] = "OKString";            // [General]
+inline constexpr char kLogCodePage[] = "CodePage";            // [General]
 inline constexpr char kLogSectionName[] = "SectionName";      // [Uninstall]
 inline constexpr char kLogRoot[] = "Root";                    // [Registry]
 inline constexpr char kLogSection[] = "Section";              // [Registry]
@@ -86,8 +88,16 @@ bool LogValueStorable(const TStr& value);
 bool WriteLogValue(TLogStore& store, const char* section, const char* key, const TStr& value);
 
 // [General] MessageString and OKString: both keys always, empty when the setup
-// script has none, so the uninstaller can tell "no text" from "no key".
-bool WriteLogHeader(TLogStore& store, const TStr& messageString, const TStr& okString);
+// script has none, so the uninstaller can tell "no text" from "no key"; then
+// CodePage, the code page the writing program runs under (UTF-8 where the
+// system honours it), in which every value of the log is written.
+bool WriteLogHeader(TLogStore& store, const TStr& messageString, const TStr& okString, unsigned codePage);
+
+// The code page a log's values are written in: its [General] CodePage, or,
+// for a log of an earlier version without one, `legacyCodePage` (the system's
+// ANSI code page, the one such logs were written in). The reader converts
+// every value from it to the code page it runs under itself.
+unsigned LogCodePageRule(const TStr& declared, unsigned legacyCodePage);
 
 // Integer value by the profile rule (decimal, "0x" hexadecimal; anything else
 // and an absent key give `fallback`).

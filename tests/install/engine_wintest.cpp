@@ -224,7 +224,8 @@ TEST_CASE("three options install headlessly and leave exactly what the script as
   CHECK(KeyExists(HKEY_CURRENT_USER, "Software\\KestinRegTest\\" + f.control));
 
   CHECK(f.Log() ==
-        "[General]\r\nMessageString=Remove the engine test?\r\nOKString=\r\n"
+        "[General]\r\nMessageString=Remove the engine test?\r\nOKString=\r\nCodePage=" +
+            std::to_string(GetACP()) + "\r\n"
         "[Files]\r\nFile1=engtest.txt\r\nFile2=docs\\notes.txt\r\nFile3=created-later.ini\r\n"
         "[SysFiles]\r\nFile1=" + f.control + "\r\n"
         "[Register]\r\nFile1=" + f.control + "\r\n"

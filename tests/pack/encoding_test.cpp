@@ -1,6 +1,6 @@
 // UTF-8 script and texts go into the package in the code page CharSet
-// selects; a character the page cannot hold is refused with its line, and
-// text already in the code page passes unchanged.
+// selects; a text the page cannot hold stays UTF-8, marked, and text already
+// in the code page passes unchanged.
 #include <doctest/doctest.h>
 
 #include "pack_test_support.h"
@@ -60,14 +60,20 @@ TEST_CASE("UTF-8 texts come out in the code page of their CharSet") {
   }
 }
 
-TEST_CASE("a character the code page cannot hold is refused with its file and line") {
-  std::string dir = NewScratchFolder("encbad");
-  TPacked p = Pack(dir, Script("204", "\xD0\x9F"), "ok\nline two \xE2\x82\xAC\xE6\x97\xA5\n");
-  CHECK(p.run.rc == 1);
-  CHECK(p.run.err.find("KESTIN/welcome.txt:2: error: the character U+65E5 (\xE6\x97\xA5) has no place in code page 1251") !=
-        std::string::npos);
-  CHECK(p.run.err.find("U+20AC") == std::string::npos);  // 1251 has the euro sign
-  CHECK_FALSE(fs::exists(dir + "s.exe"));
+TEST_CASE("a text the code page cannot hold stays UTF-8 with a byte-order mark; the others are converted") {
+  std::string dir = NewScratchFolder("encutf");
+  const std::string name = "Gr\xC3\xB6\xC3\x9F" "e \xE6\x95\xB0\xE6\x8D\xAE.txt";  // Größe 数据.txt
+  WriteFile(dir + "p/" + name, "data\n");
+  std::string script = "[General]\r\nCaption=Gr\xC3\xBC\xC3\x9F" "e\r\n[Options]\r\nOption1_Text=x\r\n"
+                       "Option1_List=Files\r\n[Files]\r\n1=" + name + "\r\n2=docs\\u.txt\r\n";
+  WriteFile(dir + "p/KESTIN/whatsnew.txt", "Gr\xC3\xBC\xC3\x9F" "e\n");
+  TPacked p = Pack(dir, script, "\xEF\xBB\xBF" "line two \xE2\x82\xAC\xE6\x97\xA5\n");  // €日
+  INFO(p.run.err);
+  REQUIRE(p.run.rc == 0);
+  CHECK(p.script == "\xEF\xBB\xBF" + script);  // the mark added
+  CHECK(p.welcome == "\xEF\xBB\xBF" "line two \xE2\x82\xAC\xE6\x97\xA5\n");
+  CHECK(ReadText(dir + "x/KESTIN/whatsnew.txt") == "Gr\xFC\xDF" "e\n");  // fits 1252
+  CHECK(ReadText(dir + "x/" + name) == "data\n");
 }
 
 TEST_CASE("text already in the code page, or plain ASCII, passes unchanged") {
@@ -82,3 +88,4 @@ TEST_CASE("text already in the code page, or plain ASCII, passes unchanged") {
   CHECK(Text_Detect(std::vector<uint8_t>{0xED, 0xA0, 0x80}) == kTextOther);  // surrogate
   CHECK(Text_Detect(std::vector<uint8_t>{'a', 'b'}) == kTextAscii);
 }
+

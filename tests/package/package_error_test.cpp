@@ -31,3 +31,9 @@ TEST_CASE("every package code has words") {
     CHECK(Text(code, 0, "x").size() > 20);
   }
 }
+
+TEST_CASE("a name the system refuses is a name problem, not a full disk or a damaged package") {
+  for (unsigned system : {123u, 161u, 206u, 1113u})
+    CHECK(Text(kFdiTargetFile, system, "C:\\J?rgen.txt").find("\n\nThe file name cannot be used here: C:\\J?rgen.txt") != std::string::npos);
+  CHECK_FALSE(IsRefusedName(112));  // the disk is full
+}

@@ -64,3 +64,9 @@ TEST_CASE("'/' is the separator '\\' stands for, in paths and comparisons") {
     CHECK((StoredNameKey(c.a) == StoredNameKey(c.b)) == c.same);
   }
 }
+
+TEST_CASE("a stored name's code page: UTF-8 when marked, else the package's; ASCII needs none") {
+  CHECK(StoredNameCodePage("Gr\xC3\xB6\xC3\x9F" "e.txt", 0x80 | 0x20, 1251) == 65001);
+  CHECK(StoredNameCodePage("Gr\xF6\xDF" "e.txt", 0x20, 1251) == 1251);
+  CHECK(StoredNameCodePage("docs\\guide.txt", 0x80, 1251) == 0);
+}

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "script/ini_text.h"
+#include "script/script_code_page.h"
 
 namespace {
 
@@ -110,4 +111,10 @@ TEST_CASE("line walk: numbers, kinds and a byte-order mark") {
   CHECK(l.Number == 5);
   CHECK_FALSE(text.Next(&l));
   CHECK(Find(ini, "a", "K").value == "v");
+}
+
+TEST_CASE("the package's code page comes from the script's own bytes") {
+  CHECK(ScriptPackageCodePage("\xEF\xBB\xBF[general]\ncharset = \"0x80\"\n", 1250) == 932);
+  CHECK(ScriptPackageCodePage("[Other]\nCharSet=204\n[General]\nCharSet=0\n", 1250) == 1252);
+  CHECK(ScriptPackageCodePage("[General]\r\nCharSet=12abc\r\n", 1250) == 1250);  // no number: none named
 }

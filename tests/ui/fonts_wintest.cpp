@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/code_page_text.h"
 #include "base/process_state.h"
 #include "ui/dispatch_rules.h"
 #include "ui/geometry.h"
@@ -41,7 +42,7 @@ TEST_CASE("the test session is pinned: Wine's faces and one CJK face, code page 
   std::string faces;  // a host's fonts would change what the tests measure
   for (int i = 0; i < FontFaces().Count; i++) faces += std::string(FontFaces().Faces[i].lfFaceName) + "; ";
   CHECK(faces == "Tahoma; Droid Sans Fallback; ");  // the first is the face for names not installed
-  CHECK(GetACP() == 1252);
+  CHECK(LegacyCodePage() == 1252);  // the locale's; the program itself runs in UTF-8
   CHECK(GetUserDefaultLCID() == 0x0409);
   TIME_ZONE_INFORMATION zone;
   GetTimeZoneInformation(&zone);
@@ -51,7 +52,7 @@ TEST_CASE("the test session is pinned: Wine's faces and one CJK face, code page 
 TEST_CASE("the face list holds installed faces of the default character set") {
   TFonts& faces = FontFaces();
   REQUIRE(faces.Count > 0);
-  CHECK(faces.Charset == CharsetForCodePage(GetACP()));
+  CHECK(faces.Charset == CharsetForCodePage(LegacyCodePage()));
   for (int i = 0; i < faces.Count; i++) {
     CHECK(faces.Faces[i].lfFaceName[0] != '@');
     CHECK(faces.Faces[i].lfCharSet == faces.Charset);
@@ -211,7 +212,10 @@ TEST_CASE("a label in the script's character set and a given size measures as ex
   PlaceForm(&form, 30, 30, 400, 200);
   form.CreateHandle();
   CHECK(FontFaces().Charset == 204);  // rebuilt for the new set
-  const char* text = "\xcf\xf0\xe8\xe2\xe5\xf2, \xec\xe8\xf0";  // a greeting in code page 1251
+  // A greeting from a package in code page 1251, as setup hands it on: in the
+  // code page it runs under (UTF-8).
+  const char* text = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, \xD0\xBC\xD0\xB8\xD1\x80";
+  const wchar_t* wide = L"\x041F\x0440\x0438\x0432\x0435\x0442, \x043C\x0438\x0440";
   TLabel* label = NewLabel(&form, text, 10, 10, 0, 0, 0, 0xC0C0C0, 1, 0);
   label->Font.SetSize(12);
   CHECK(label->Font.Desc.lfCharSet == 204);
@@ -225,7 +229,7 @@ TEST_CASE("a label in the script's character set and a given size measures as ex
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, label->Font.Handle);
   SIZE s;
-  GetTextExtentPoint32A(dc, text, lstrlenA(text), &s);
+  GetTextExtentPoint32W(dc, wide, lstrlenW(wide), &s);
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
   CHECK(label->Width == s.cx + 2);
@@ -238,13 +242,17 @@ TEST_CASE("a script's CharSet of 1 is used as it is") {
   CHECK(FontFaces().Charset == 1);
 }
 
-TEST_CASE("without a character set from the script, fonts follow the system's code page") {
+TEST_CASE("without a character set from the script, fonts follow the locale's code page, also under UTF-8") {
+  // This program runs with UTF-8 as its code page, as setup does; the set
+  // is the locale's all the same, not the "default" set UTF-8 would give.
+  CHECK(GetACP() == 65001);
+  CHECK(LegacyCodePage() != 65001);
   for (int named : {0, 256}) {
     TScriptCharSet none(named);
-    CHECK(DefaultCharset() == CharsetForCodePage(GetACP()));
+    CHECK(DefaultCharset() == CharsetForCodePage(LegacyCodePage()));
     TWinControl w(nullptr);
-    CHECK(w.Font.Desc.lfCharSet == CharsetForCodePage(GetACP()));
-    CHECK(FontFaces().Charset == CharsetForCodePage(GetACP()));
+    CHECK(w.Font.Desc.lfCharSet == CharsetForCodePage(LegacyCodePage()));
+    CHECK(FontFaces().Charset == CharsetForCodePage(LegacyCodePage()));
   }
 }
 

@@ -56,10 +56,14 @@ TEST_CASE("log values: one line of at most 2047 characters") {
   CHECK(LogValueStorable(""));
 }
 
-TEST_CASE("log header: both texts always written, empty when the script has none") {
+TEST_CASE("log header: both texts always written, empty when the script has none, and the code page") {
   TMemoryLogStore log;
-  CHECK(WriteLogHeader(log, "Remove Demo?", ""));
-  CHECK(log.Text() == "[General]\nMessageString=Remove Demo?\nOKString=\n");
+  CHECK(WriteLogHeader(log, "Remove Demo?", "", 65001));
+  CHECK(log.Text() == "[General]\nMessageString=Remove Demo?\nOKString=\nCodePage=65001\n");
+  // A log without one was written in the system's code page.
+  CHECK(LogCodePageRule("65001", 1251) == 65001);
+  CHECK(LogCodePageRule("", 1251) == 1251);
+  CHECK(LogCodePageRule("utf-8", 1252) == 1252);
   // Present but empty differs from absent for the reader.
   CHECK(log.Read(kLogGeneral, kLogOKString, "absent") == "");
   CHECK(log.Read(kLogGeneral, "Other", "absent") == "absent");

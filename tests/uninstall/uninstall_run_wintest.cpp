@@ -312,3 +312,17 @@ TEST_CASE("rollback asks the same question; Yes removes what was recorded, No ke
   CHECK(g_boxes == std::vector<std::string>{"Warning|Remove Demo " + inst.tag + "?"});
   CHECK(Join(inst.Snapshot()) == Join(before));
 }
+
+TEST_CASE("a log declares its code page: one written under UTF-8 reads the same here, names and question") {
+  REQUIRE(GetACP() == 1252);  // this program runs under the session's code page, not UTF-8
+  std::string dest = NewScratchFolder("unin-cp") + "Demo\\";
+  Touch(dest + "Gr\xF6\xDF" "e.txt");  // Größe.txt, named in this program's code page
+  std::string log = dest + "Uninst.log";
+  REQUIRE(WriteTextFile(log, "[General]\r\nMessageString=Gr\xC3\xB6\xC3\x9F" "e entfernen?\r\nOKString=Fertig.\r\n"
+                             "CodePage=65001\r\n[Files]\r\nFile1=Gr\xC3\xB6\xC3\x9F" "e.txt\r\n"));
+  TUninstallOutcome o = Uninstall(log, true);
+  REQUIRE(g_boxes.size() == 1);
+  CHECK(g_boxes[0] == "Warning|Gr\xF6\xDF" "e entfernen?");
+  CHECK(o.NotRemoved.Count() == 0);
+  CHECK_FALSE(Exists(dest));
+}

@@ -1,6 +1,6 @@
 #include "source_check.h"
 
-#include <cstdio>
+#include <algorithm>
 
 #include "charsets.h"
 #include "name_rules.h"
@@ -33,20 +33,13 @@ bool IsSupportFile(const std::string& upper) {
   return false;
 }
 
-std::string CharacterText(uint32_t u) {
-  char hex[16];
-  std::snprintf(hex, sizeof hex, "U+%04X", unsigned(u));
-  std::string text = hex;
-  if (u >= 0x20 && u != 0x7F) {
-    // The character itself, in UTF-8, as the publisher's editor shows it.
-    std::string c;
-    if (u < 0x80) c += char(u);
-    else if (u < 0x800) { c += char(0xC0 | u >> 6); c += char(0x80 | (u & 0x3F)); }
-    else if (u < 0x10000) { c += char(0xE0 | u >> 12); c += char(0x80 | (u >> 6 & 0x3F)); c += char(0x80 | (u & 0x3F)); }
-    else { c += char(0xF0 | u >> 18); c += char(0x80 | (u >> 12 & 0x3F)); c += char(0x80 | (u >> 6 & 0x3F)); c += char(0x80 | (u & 0x3F)); }
-    text += " (" + c + ")";
-  }
-  return text;
+// A UTF-8 text with its byte-order mark, added when it has none.
+std::vector<uint8_t> MarkedUtf8(const std::vector<uint8_t>& bytes) {
+  const uint8_t kBom[] = {0xEF, 0xBB, 0xBF};
+  if (bytes.size() >= 3 && std::equal(kBom, kBom + 3, bytes.begin())) return bytes;
+  std::vector<uint8_t> marked(kBom, kBom + 3);
+  marked.insert(marked.end(), bytes.begin(), bytes.end());
+  return marked;
 }
 
 // The texts the setup program shows: the script and KESTIN\*.txt.
@@ -56,7 +49,10 @@ bool IsSupportText(const std::string& upper) {
 }
 
 // UTF-8 texts go into the code page the script's CharSet selects, so the
-// setup program shows them as written.
+// setup program shows them as written on every system. A text that code page
+// cannot hold stays UTF-8, marked with a byte-order mark, which the setup
+// program reads as UTF-8 (shown whole where Windows runs it with UTF-8 as its
+// code page, Windows 10 1903 and later).
 void ConvertTexts(TCheckedSource* checked, TFindings* findings) {
   TCodePage page;
   bool loaded = false;
@@ -73,9 +69,7 @@ void ConvertTexts(TCheckedSource* checked, TFindings* findings) {
     if (Text_Detect(bytes) != kTextUtf8) continue;
     if (!checked->script.charSetValid) continue;  // reported with the CharSet
     if (!set || !set->codePage) {
-      findings->Error(f.sourcePath, "is UTF-8, but kestin-pack cannot convert to CharSet " +
-                                        std::to_string(checked->script.charSet) +
-                                        "; save the file in that character set's code page yourself");
+      checked->converted[i] = MarkedUtf8(bytes);
       continue;
     }
     if (!loaded && !page.Load(set->codePage)) {
@@ -86,12 +80,7 @@ void ConvertTexts(TCheckedSource* checked, TFindings* findings) {
     std::vector<uint8_t> out;
     std::vector<TRefusedChar> refused;
     Text_Convert(bytes, page, &out, &refused);
-    for (const TRefusedChar& r : refused)
-      findings->Add(kError, f.sourcePath, r.line, "", "",
-                    "the character " + CharacterText(r.character) + " has no place in code page " +
-                        std::to_string(set->codePage) + " (CharSet " + std::to_string(set->charSet) + ", " +
-                        set->name + "); replace it, or set [General] CharSet to a character set that has it");
-    if (refused.empty()) checked->converted[i] = out;
+    checked->converted[i] = refused.empty() ? out : MarkedUtf8(bytes);
   }
 }
 

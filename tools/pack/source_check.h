@@ -15,7 +15,8 @@ struct TCheckedSource {
   TSourceTree tree;
   TScriptCheckResult script;
   // The script and support texts written in UTF-8, converted to the code
-  // page [General] CharSet selects, by index in tree.files.
+  // page [General] CharSet selects, or, when that page cannot hold them,
+  // kept in UTF-8 with a byte-order mark; by index in tree.files.
   std::map<size_t, std::vector<uint8_t>> converted;
 };
 
