@@ -57,6 +57,8 @@ int main(int argc, char** argv) {
   run.Choices.ComponentSizes[0] = 1;
   run.Choices.Destination = argv[2];
   run.FinalPauseMs = 0;
+  TMessageBoxHost host;  // its boxes go to Report
+  run.Host = &host;
   TInstallOutcome outcome = StartInstall(run);
   UnloadHelperLibrary();
   DeleteFileA((work + "KESTIN\\kestin.ini").c_str());
