@@ -41,7 +41,9 @@ struct TScriptCharSet {
 TEST_CASE("the test session is pinned: Wine's faces and one CJK face, code page 1252, UTC") {
   std::string faces;  // a host's fonts would change what the tests measure
   for (int i = 0; i < FontFaces().Count; i++) faces += std::string(FontFaces().Faces[i].lfFaceName) + "; ";
-  CHECK(faces == "Tahoma; Droid Sans Fallback; ");  // the first is the face for names not installed
+  // The first is the face for names not installed; the last is the CJK face
+  // under the name Windows links its UI fonts to.
+  CHECK(faces == "Tahoma; Droid Sans Fallback; MS UI Gothic; ");
   CHECK(LegacyCodePage() == 1252);  // the locale's; the program itself runs in UTF-8
   CHECK(GetUserDefaultLCID() == 0x0409);
   TIME_ZONE_INFORMATION zone;
