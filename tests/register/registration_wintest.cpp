@@ -151,6 +151,25 @@ TEST_CASE("registration: the publisher's query goes in front of the fields; a sl
   CHECK(g_boxes[1].Text == kOkAnswer);
 }
 
+TEST_CASE("registration: fields go in the locale's code page, or all in UTF-8, said so, when one does not fit") {
+  if (!ServerPresent()) return;
+  struct {
+    const char* name;  // as typed: setup runs with UTF-8 as its code page
+    const char* sent;
+    bool utf8;
+  } const cases[] = {{"J\xC3\xBCrgen", "usr=J%FCrgen", false},
+                     {"J\xC3\xBCrgen \xE7\x94\xB0\xE4\xB8\xAD", "usr=J%C3%BCrgen%20%E7%94%B0%E4%B8%AD", true}};
+  for (const auto& c : cases) {
+    CAPTURE(c.sent);
+    TFakeWizard w("/ok");
+    w.Fields.NameEdit->SetText(c.name);
+    CHECK(w.Finish());
+    std::string n = std::to_string(RequestCount());
+    CHECK(Recorded("body-" + n).rfind(std::string(c.sent) + "&org=", 0) == 0);
+    CHECK((Recorded("head-" + n).find("x-www-form-urlencoded; charset=UTF-8\r\n") != std::string::npos) == c.utf8);
+  }
+}
+
 TEST_CASE("registration: name taken, the user picks another, the retry succeeds") {
   if (!ServerPresent()) return;
   TFakeWizard w("/exists-once");
