@@ -7,8 +7,8 @@
 
 #include <stdio.h>
 
+#include "base/files.h"
 #include "base/message_box.h"
-#include "base/process_state.h"
 #include "install/install_run.h"
 #include "script/ini_file.h"
 #include "package/cabinet_reader.h"
@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
   }
   MessageHook = Report;
   TStr package = argv[1];
-  TPackagePlace place = LocatePackageFor(package);
+  TPackagePlace place = LocatePackage(package);
   char temp[MAX_PATH];
   GetTempPathA(MAX_PATH, temp);
   TStr work = TStr(temp) + "kestin-bench-install\\";
@@ -37,19 +37,14 @@ int main(int argc, char** argv) {
     fprintf(stderr, "bench_install: not a package: %s\n", argv[1]);
     return 1;
   }
-  CabinetPath = place.cabinetPath;
-  CabinetOffset = place.cabinetOffset;
-  if (!ExtractCabinetFile("KESTIN\\kestin.ini", work)) return 1;
+  if (!ExtractCabinetFile(place, "KESTIN\\kestin.ini", work)) return 1;
   TIniFile script(work + "KESTIN\\kestin.ini");
 
   TInstallRun run;
   run.Script = &script;
   run.PackagePath = package;
-  run.CabinetPath = place.cabinetPath;
-  run.CabinetOffset = place.cabinetOffset;
-  char system[MAX_PATH];
-  GetSystemDirectoryA(system, MAX_PATH);
-  run.SystemFolder = system;
+  run.Package = place;
+  run.SystemFolder = SystemFolderPath();
   run.WindowsFolder = argv[3];
   CreateDirectoryA(argv[3], nullptr);
   run.Choices.ComponentCount = 1;

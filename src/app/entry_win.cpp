@@ -6,14 +6,12 @@
 #include "app/silent_args.h"
 #include "app/silent_mode.h"
 #include "base/message_box.h"
-#include "base/process_state.h"
 #include "uninstall/removal_helper.h"
 #include "uninstall/uninstall_run.h"
 
 int (*UnattendedInstall)() = nullptr;
 
 int RunChosenMode() {
-  ProgramArg0 = ProgramArgument(0);
   RunMode mode = ChooseRunMode(ProgramArgument(1));
   switch (mode) {
     case RunRemovalHelper:
@@ -35,13 +33,11 @@ int RunChosenMode() {
     }
     case RunUnattended:
       if (!UnattendedInstall) return kExitRefused;
-      OwnFileName = FileNamePart(ProgramArg0);
       return UnattendedInstall();
     case RunSwitchList:
       ShowSwitches();
       break;
     case RunInstall:
-      OwnFileName = FileNamePart(ProgramArg0);
       RunInstallMode();
       break;
   }

@@ -2,18 +2,19 @@
 
 #include "app/entry.h"
 #include "app/startup.h"
-#include "base/process_state.h"
 
-void (*InstallRoad)() = nullptr;
+void (*InstallRoad)(TSetupSession& session) = nullptr;
 
 void RunInstallMode() {
   // The top of the run: the start-up only says what failed.
-  TError failure = SetupStartup();
+  TSetupSession session;
+  TError failure = SetupStartup(session);
   if (failure.Failed()) {
     ShowStartupError(failure);
     return;
   }
-  if (InstallRoad) InstallRoad();
-  SetupTeardown();
-  if (!CancelFlag.IsSet() && LaunchWanted) WinExec(LaunchCommand.c_str(), SW_SHOWNORMAL);
+  if (InstallRoad) InstallRoad(session);
+  SetupTeardown(session);
+  if (!session.Cancel.IsSet() && !session.LaunchCommand.empty())
+    WinExec(session.LaunchCommand.c_str(), SW_SHOWNORMAL);
 }

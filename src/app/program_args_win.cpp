@@ -2,13 +2,9 @@
 
 #include "app/cmdline.h"
 #include "app/program_args.h"
+#include "base/files.h"
 
 TStr ProgramArgument(int index) {
-  if (index == 0) {
-    char path[261];
-    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-    if (n >= sizeof path) n = 0;  // cut off: no usable path
-    return TStr(path, n);
-  }
+  if (index == 0) return RunningProgramPath();
   return CommandLineArgument(GetCommandLineA(), index);
 }

@@ -8,12 +8,10 @@
 #include "app/silent_mode.h"
 #include "app/startup.h"
 #include "base/files.h"
-#include "base/process_state.h"
 #include "install/install_run.h"
-#include "script/setup_script.h"
 #include "install/registry_values.h"
 #include "install/shortcuts.h"
-#include "package/package_files.h"
+#include "install/option_size.h"
 #include "script/defaults.h"
 #include "base/profile_values.h"
 #include "uninstall/uninstall_run.h"
@@ -33,7 +31,8 @@ TStr OptionKey(int k, const char* suffix) { return Concat("Option", IntToStr(k),
 // The answers the wizard would take: every option checked (those that
 // cannot be cleared always), the script's destination and group, the
 // registered owner. Returns the refusal, or an empty text.
-TStr SettleChoices(const TSilentArgs& args, const TIniFile& script, TInstallChoices& c, TRunLog& log) {
+TStr SettleChoices(const TSilentArgs& args, TSetupSession& session, TInstallChoices& c, TRunLog& log) {
+  const TSetupScript& script = *session.Script;
   int count = 0;
   while (count < kMaxOptions && !script.Value("Options", OptionKey(count + 1, "_Text").c_str()).empty()) count++;
   c.ComponentCount = count;
@@ -43,8 +42,7 @@ TStr SettleChoices(const TSilentArgs& args, const TIniFile& script, TInstallChoi
   }
   for (int k = 1; k <= count; k++) {
     TError e;
-    long long size = MeasureSection(script.Value("Options", OptionKey(k, "_List").c_str()), &e);
-    size += MeasureSection(script.Value("Options", OptionKey(k, "_Sys").c_str()), &e);
+    long long size = MeasureOption(session.Package, script, k, &e);
     if (e.Failed()) return "The package's files could not be measured: " + e.Subject;
     c.ComponentSizes[k - 1] = size;
     bool fixed = ProfileInteger(script.Value("Options", OptionKey(k, "_Enabled").c_str()), 1) != 1;
@@ -57,7 +55,7 @@ TStr SettleChoices(const TSilentArgs& args, const TIniFile& script, TInstallChoi
   // installation ([Path] NotFoundPathMsg) is refused without it, as the
   // wizard refuses it.
   TError e;
-  c.Destination = GetDestinationFolder(&e);
+  c.Destination = GetDestinationFolder(script, *session.MachineRegistry, &e);
   if (e.Failed()) return e.Subject;
   if (args.HasDir) c.Destination = args.Dir;
   c.Destination = WindowsSeparators(c.Destination);
@@ -68,18 +66,18 @@ TStr SettleChoices(const TSilentArgs& args, const TIniFile& script, TInstallChoi
   if (!IsAcceptableGroupName(c.Group))
     return "The program group is not a name below the programs menu (give one with GROUP=): " + c.Group;
   c.GroupExisted = !c.Group.empty() && FolderExists(ShortcutBaseFolder(kProgramShortcuts, c.Group));
-  c.UserName = args.HasUser ? args.User : GetRegisteredOwner();
-  c.Company = args.HasCompany ? args.Company : GetRegisteredOrganization();
+  c.UserName = args.HasUser ? args.User : GetRegisteredOwner(*session.MachineRegistry, session.WindowsNT);
+  c.Company = args.HasCompany ? args.Company : GetRegisteredOrganization(*session.MachineRegistry, session.WindowsNT);
   return TStr();
 }
 
-int InstallWithStartedSetup(const TSilentArgs& args, TRunLog& log) {
-  const TIniFile& script = *SetupScript;
+int InstallWithStartedSetup(const TSilentArgs& args, TSetupSession& session, TRunLog& log) {
+  const TSetupScript& script = *session.Script;
   TInstallRun run;
   run.Script = &script;
   if (!CheckScript(run)) return Refuse(log, DescribeInstallFailure(run.Failure));
   TInstallChoices& c = run.Choices;
-  TStr refusal = SettleChoices(args, script, c, log);
+  TStr refusal = SettleChoices(args, session, c, log);
   if (!refusal.empty()) return Refuse(log, refusal);
 
   // The wizard's own checks of the destination page.
@@ -91,7 +89,7 @@ int InstallWithStartedSetup(const TSilentArgs& args, TRunLog& log) {
   TStr unwritable = CheckDestinationWritable(c.Destination);
   if (!unwritable.empty()) return Refuse(log, unwritable);
 
-  TakeStartupLocations(run);
+  TakeSessionPlaces(session, run);
   run.FinalPauseMs = 0;
   run.Host = &log;
   log.Line(RunLogLine("install into", c.Destination));
@@ -124,9 +122,10 @@ int RunSilentInstall() {
   if (!args.LogPath.empty() && !log.Open(args.LogPath, &logError)) return kExitRefused;
   if (!accepted) return Refuse(log, args.Error);
 
-  TError failure = SetupStartup();
+  TSetupSession session;
+  TError failure = SetupStartup(session);
   if (failure.Failed()) return Refuse(log, StartupErrorText(failure), failure.SystemError);
-  int code = InstallWithStartedSetup(args, log);
-  SetupTeardown();
+  int code = InstallWithStartedSetup(args, session, log);
+  SetupTeardown(session);
   return code;
 }

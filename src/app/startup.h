@@ -4,6 +4,7 @@
 #pragma once
 #include "base/error.h"
 #include "base/str.h"
+#include "install/setup_session.h"
 
 // Codes of the start-up's own failures; the rest come from the package layer
 // (package/package_error.h).
@@ -19,13 +20,13 @@ enum TStartupErrorCode {
   kStartNoMemory = 107,
 };
 
-// Prepares install mode. Returns what failed (nothing has been shown; what
-// was prepared has been removed again), or a clear TError when setup can go
-// on.
-TError SetupStartup();
-void SetupTeardown();
-// The values the start-up sets (script path, colours, ...) are declared in
-// base/process_state.h.
+// Prepares install mode into `session`. Returns what failed (nothing has
+// been shown; what was prepared has been removed again), or a clear TError
+// when setup can go on.
+TError SetupStartup(TSetupSession& session);
+// Closes the script and removes everything the start-up put into the
+// temporary folder.
+void SetupTeardown(TSetupSession& session);
 
 // The message for a failed start-up, and showing it (no owner, "Error").
 TStr StartupErrorText(const TError& error);

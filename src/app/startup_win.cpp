@@ -6,7 +6,6 @@
 #include "base/code_page_text.h"
 #include "base/files.h"
 #include "base/message_box.h"
-#include "base/process_state.h"
 #include "base/run_exit.h"
 #include "package/package_files.h"
 #include "package/file_stream.h"
@@ -14,9 +13,7 @@
 #include "package/package_error.h"
 #include "package/package_locate.h"
 #include "script/reg_ini_file.h"
-#include "script/defaults.h"
 #include "script/script_code_page.h"
-#include "script/setup_script.h"
 #include "ui/font.h"
 
 namespace {
@@ -25,52 +22,57 @@ namespace {
 // delete the other's setup script. The second is refused while the first runs.
 const char kWorkspaceMutex[] = "KestinSetupWorkspace";
 HANDLE g_workspaceMutex = nullptr;
+// The session a run abandoned without its teardown still has to clean up.
+TSetupSession* g_openSession = nullptr;
 
-bool CabinetPresent() {
-  if (!FileExists(CabinetPath)) return false;
-  if (CabinetOffset == 0) return true;
+bool CabinetPresent(const TPackagePlace& package) {
+  if (!FileExists(package.cabinetPath)) return false;
+  if (package.cabinetOffset == 0) return true;
   // A package whose cabinet is missing (cut off after the library) has none.
-  TFileStream file(CabinetPath.c_str(), false, false, false);
-  return file.IsOpen() && file.Size() > CabinetOffset;
+  TFileStream file(package.cabinetPath.c_str(), false, false, false);
+  return file.IsOpen() && file.Size() > package.cabinetOffset;
 }
 
 // Everything up to the open setup script; what fails is returned.
-TError PrepareWorkspace() {
+TError PrepareWorkspace(TSetupSession& s) {
   TError e;
-  TempFolder = TempFolderPath();
-  if (TempFolder.empty()) {
+  s.TempFolder = TempFolderPath();
+  if (s.TempFolder.empty()) {
     e.Set(kErrorStart, kStartNoWorkspace, GetLastError(), "%TEMP%");
     return e;
   }
   TStr slot;
-  if (!ReadHelperLibrarySlot(ProgramPath(), CabinetOffset, &slot)) {
-    e.Set(kErrorPackage, kLibraryNotWritten, GetLastError(), TempFolder + "uncab.dll");
+  if (!ReadHelperLibrarySlot(s.ProgramPath, s.Package.cabinetOffset, &slot)) {
+    e.Set(kErrorPackage, kLibraryNotWritten, GetLastError(), s.TempFolder + "uncab.dll");
     return e;
   }
-  e = PlaceWorkspaceLibrary(TempFolder, slot);
+  e = PlaceWorkspaceLibrary(s.TempFolder, slot);
   if (e.Failed()) return e;
   // Only the script this run takes out of its own package is ever opened. A
   // package without one reads as an empty script: every key its default.
   TStr script;
-  ReadPackageFile("KESTIN\\kestin.ini", &script, &e);
+  ReadPackageFile(s.Package, "KESTIN\\kestin.ini", &script, &e);
   if (e.Failed()) return e;
   // Everything after this reads the script in the code page the program runs
   // under, whatever the one it was written in.
-  TextCodePage = ScriptPackageCodePage(script, LegacyCodePage());
-  return PlaceWorkspaceScript(TempFolder, PackageTextToActive(script));
+  s.Package.textCodePage = ScriptPackageCodePage(script, LegacyCodePage());
+  return PlaceWorkspaceScript(s.TempFolder, PackageTextToActive(script, s.Package.textCodePage), &s.ScriptPath);
+}
+
+void TeardownAbandoned() {
+  if (g_openSession) SetupTeardown(*g_openSession);
 }
 
 }  // namespace
 
-TError SetupStartup() {
+TError SetupStartup(TSetupSession& s) {
   TError e;
-  LocatePackage();
-  char system[260];
-  UINT n = GetSystemDirectoryA(system, sizeof system);
-  SystemFolder = n < sizeof system ? TStr(system, n) : TStr();
+  s.ProgramPath = RunningProgramPath();
+  s.Package = LocatePackage(s.ProgramPath);
+  s.SystemFolder = SystemFolderPath();
 
-  if (!CabinetPresent()) {
-    e.Set(kErrorStart, kStartNoCabinet, 0, CabinetPath);
+  if (!CabinetPresent(s.Package)) {
+    e.Set(kErrorStart, kStartNoCabinet, 0, s.Package.cabinetPath);
     return e;
   }
 
@@ -84,26 +86,31 @@ TError SetupStartup() {
 
   // A run abandoned from here on (no window can be made) still removes what
   // it put into the temporary folder.
-  AbandonCleanup = SetupTeardown;
-  e = PrepareWorkspace();
+  g_openSession = &s;
+  AbandonCleanup = TeardownAbandoned;
+  e = PrepareWorkspace(s);
   if (e.Failed()) {
-    SetupTeardown();
+    SetupTeardown(s);
     return e;
   }
-  NameScriptCharset(LoadSetupScript(ScriptPath));
-  UpperColour = ReadScriptColour("UpperColor", "$02999900");
-  LowerColour = ReadScriptColour("LowerColor", "$02000000");
-  MachineRegistry = new TRegIniFile("HKEY_LOCAL_MACHINE");
-  DetectWindowsNT();
+  s.Script = new TSetupScript(s.ScriptPath);
+  NameScriptCharset(s.Script->CharSet());
+  s.UpperColour = s.Script->Colour("UpperColor", "$02999900");
+  s.LowerColour = s.Script->Colour("LowerColor", "$02000000");
+  s.MachineRegistry = new TRegIniFile("HKEY_LOCAL_MACHINE");
+  s.WindowsNT = IsWindowsNT();
   return e;
 }
 
-void SetupTeardown() {
+void SetupTeardown(TSetupSession& s) {
   AbandonCleanup = nullptr;
-  delete MachineRegistry;
-  MachineRegistry = nullptr;
-  FreeSetupScript();
+  g_openSession = nullptr;
+  delete s.MachineRegistry;
+  s.MachineRegistry = nullptr;
+  delete s.Script;
+  s.Script = nullptr;
   RemoveWorkspace();
+  s.ScriptPath.clear();
   if (g_workspaceMutex) {
     ReleaseMutex(g_workspaceMutex);
     CloseHandle(g_workspaceMutex);

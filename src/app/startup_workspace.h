@@ -16,7 +16,7 @@
 void UseLoaderWorkspace(const char* folder);
 // Writes the helper library's `slot` and loads it from there.
 TError PlaceWorkspaceLibrary(const TStr& tempFolder, const TStr& slot);
-// Writes the setup script's `content` and sets ScriptPath to it.
-TError PlaceWorkspaceScript(const TStr& tempFolder, const TStr& content);
+// Writes the setup script's `content`; *scriptPath is where it went.
+TError PlaceWorkspaceScript(const TStr& tempFolder, const TStr& content, TStr* scriptPath);
 // Removes the script, the library copy and the folders this run made.
 void RemoveWorkspace();

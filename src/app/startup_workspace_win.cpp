@@ -3,7 +3,6 @@
 #include "app/startup.h"
 #include "app/startup_workspace.h"
 #include "base/held_file.h"
-#include "base/process_state.h"
 #include "package/helper_library.h"
 #include "package/package_error.h"
 
@@ -41,7 +40,7 @@ TError PlaceWorkspaceLibrary(const TStr& tempFolder, const TStr& slot) {
   return e;
 }
 
-TError PlaceWorkspaceScript(const TStr& tempFolder, const TStr& content) {
+TError PlaceWorkspaceScript(const TStr& tempFolder, const TStr& content, TStr* scriptPath) {
   TError e;
   unsigned system = 0;
   TStr path = tempFolder + "kestin\\kestin.ini";
@@ -59,13 +58,12 @@ TError PlaceWorkspaceScript(const TStr& tempFolder, const TStr& content) {
   }
   if (placed == kPlaceFailed) e.Set(kErrorStart, kStartScriptNotWritten, system, path);
   if (placed == kPlaceTampered) e.Set(kErrorPackage, kFileChanged, system, path);
-  if (placed == kPlaced) ScriptPath = path;
+  if (placed == kPlaced) *scriptPath = path;
   return e;
 }
 
 void RemoveWorkspace() {
   RemoveHeldEntry(&g_script);
-  ScriptPath.clear();
   UnloadHelperLibrary();
   // Folders go last, and only when this run made them and they are empty.
   RemoveHeldEntry(&g_fixedFolder);

@@ -2,6 +2,5 @@
 // behaves differently.
 #pragma once
 
-// Sets WindowsNT (base/process_state.h): 1 when the system reports the NT
-// platform family.
-void DetectWindowsNT();
+// True when the system reports the NT platform family.
+bool IsWindowsNT();

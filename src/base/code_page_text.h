@@ -14,8 +14,9 @@ unsigned LegacyCodePage();
 // the system's default character.
 TStr ToActiveCodePage(const TStr& text, unsigned from);
 // A text of the package (the setup script, KESTIN\*.txt) in the active code
-// page: from UTF-8 when it has a byte-order mark, else from TextCodePage.
-TStr PackageTextToActive(const TStr& text);
+// page: from UTF-8 when it has a byte-order mark, else from `packageCodePage`
+// (the code page the package's script names; 0: unconverted).
+TStr PackageTextToActive(const TStr& text, unsigned packageCodePage);
 // `text` from the active code page into code page `to`; false when a
 // character has no place there (the result then holds the default character).
 bool FromActiveCodePage(const TStr& text, unsigned to, TStr* out);

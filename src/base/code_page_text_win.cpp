@@ -2,7 +2,6 @@
 
 #include "base/code_page_text.h"
 #include "base/code_pages.h"
-#include "base/process_state.h"
 
 namespace {
 
@@ -59,8 +58,8 @@ TStr ToActiveCodePage(const TStr& text, unsigned from) {
   return out;
 }
 
-TStr PackageTextToActive(const TStr& text) {
-  return ToActiveCodePage(text, TextCodePageRule(text.c_str(), text.size(), TextCodePage));
+TStr PackageTextToActive(const TStr& text, unsigned packageCodePage) {
+  return ToActiveCodePage(text, TextCodePageRule(text.c_str(), text.size(), packageCodePage));
 }
 
 bool FromActiveCodePage(const TStr& text, unsigned to, TStr* out) {

@@ -7,6 +7,13 @@ bool FolderExists(const TStr& path);
 // The user's temporary folder with its trailing backslash, or empty when the
 // system cannot say.
 TStr TempFolderPath();
+// The running program's file as the system reports it: the package for the
+// setup program (it runs inside the package's own process), the uninstaller
+// for /U. Empty when the path does not fit the system's limit.
+TStr RunningProgramPath();
+// The system folder, without a trailing backslash; empty when the system
+// cannot say.
+TStr SystemFolderPath();
 // Creates every missing folder of `path` (a folder path, or a file path's
 // folder part when filePath is true).
 bool CreateFolders(const TStr& path, bool filePath);

@@ -51,6 +51,19 @@ bool ReadSmallFile(const TStr& path, size_t limit, TStr* bytes, bool* missing) {
   return ok;
 }
 
+TStr RunningProgramPath() {
+  char path[261];
+  DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+  if (n >= sizeof path) n = 0;  // cut off: no usable path
+  return TStr(path, n);
+}
+
+TStr SystemFolderPath() {
+  char path[260];
+  UINT n = GetSystemDirectoryA(path, sizeof path);
+  return n < sizeof path ? TStr(path, n) : TStr();
+}
+
 TStr TempFolderPath() {
   DWORD need = GetTempPathA(0, nullptr);
   if (need == 0) return TStr();

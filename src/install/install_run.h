@@ -12,6 +12,8 @@
 #include "base/str_list.h"
 #include "install/install_choices.h"
 #include "install/script_rules.h"
+#include "package/package_layout.h"
+#include "script/texts.h"
 
 // Failure codes of the run (TError::Code), in the install run's own range:
 // the start-up's codes (app/startup.h) are 100 and up, and a wizard shows
@@ -33,11 +35,12 @@ struct TInstallRun {
   // --- Filled by the wizard (or a test) before StartInstall.
   TInstallChoices Choices;
   const TScriptValues* Script = nullptr;
+  // The script's texts, for the captions and words of what the run tells.
+  TScriptTexts Texts;
   // The package: the program's own file (its image is copied as the
   // uninstaller), and where its cabinet is.
   TStr PackagePath;
-  TStr CabinetPath;
-  int CabinetOffset = 0;
+  TPackagePlace Package;
   TStr SystemFolder;   // the system folder, without a trailing backslash
   TStr WindowsFolder;  // the Windows folder, without a trailing backslash
   // Who the run talks to: its questions and failures, its progress, every
@@ -74,11 +77,6 @@ struct TInstallRun {
   // The worker's report: Succeeded is written first, then Done is raised.
   TSharedFlag Done, Succeeded;
 };
-
-// Fills the package and folder fields (PackagePath to WindowsFolder) from
-// what start-up found: the program's file, its cabinet, the system folder and
-// the Windows folder.
-void TakeStartupLocations(TInstallRun& run);
 
 // Checks the script with the refused-script rule; fills run.Failure (Subject:
 // "[Section] Key: reason" of the first refusal) and returns false when it is

@@ -5,11 +5,9 @@
 
 #include <atomic>
 
-#include "base/process_state.h"
 #include "package/package_error.h"
 #include "install/install_run.h"
 #include "install/registry_values.h"
-#include "script/texts.h"
 #include "uninstall/uninstall_run.h"
 
 namespace {
@@ -162,9 +160,9 @@ TInstallOutcome StartInstall(TInstallRun& run) {
     return kInstallSucceeded;
   }
   bool failed = run.Failure.Failed();
-  if (failed) host.Tell(kNoticeError, DescribeInstallFailure(run.Failure), Text(TxtError));
+  if (failed) host.Tell(kNoticeError, DescribeInstallFailure(run.Failure), run.Texts[TxtError]);
   if (started && !run.LogPath.empty()) run.RollbackComplete = run.Rollback(run.LogPath, host);
-  host.Tell(kNoticeWarning, Text(TxtSetupAborted), Text(TxtWarning));
+  host.Tell(kNoticeWarning, run.Texts[TxtSetupAborted], run.Texts[TxtWarning]);
   return failed ? kInstallFailed : kInstallCancelled;
 }
 
@@ -186,12 +184,3 @@ TStr DescribeInstallFailure(const TError& failure) {
   return text;
 }
 
-void TakeStartupLocations(TInstallRun& run) {
-  run.PackagePath = ProgramArg0;
-  run.CabinetPath = CabinetPath;
-  run.CabinetOffset = CabinetOffset;
-  run.SystemFolder = SystemFolder;
-  char windows[MAX_PATH + 1];
-  UINT n = GetWindowsDirectoryA(windows, sizeof windows);
-  run.WindowsFolder = n && n < sizeof windows ? TStr(windows, n) : TStr();
-}

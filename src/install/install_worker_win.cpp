@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include "base/files.h"
-#include "base/process_state.h"
 #include "install/folder_rules.h"
 #include "install/install_run.h"
 #include "install/progress.h"
@@ -159,7 +158,7 @@ bool ExtractList(TWorker& w, const TStrList& list, const TStr& folder, const cha
   sink.observer = w.run.Host;
   sink.folder = base;
   // An empty name with a folder: every stored file is offered to CopyFile.
-  bool ok = reader.ExtractFiles(TStr(), w.run.CabinetPath, 0, folder);
+  bool ok = reader.ExtractFiles(TStr(), w.run.Package.cabinetPath, 0, folder);
   sink.Finish();
   *recorded = files.Last();
   int missing = sink.FirstMissing();
@@ -225,7 +224,8 @@ void RunInstallWorker(TInstallRun& run) {
   reader.Sink = &sink;
   reader.Cancel = &run.Cancel;
   reader.CpuType = 0;
-  reader.CabinetOffset = run.CabinetOffset;
+  reader.CabinetOffset = run.Package.cabinetOffset;
+  reader.TextCodePage = run.Package.textCodePage;
   reader.Scrambled = 1;
   TWorker w{run, log, reader, sink, {}, -1};
   w.progress.TotalBytes = lists.TotalBytes;
@@ -256,7 +256,7 @@ void RunInstallWorker(TInstallRun& run) {
     // On disk before the entry exists, so the log always names the entry.
     if (!WriteLogValue(log, kLogUninstall, kLogSectionName, entry.SectionName) || !log.Flush()) {
       committed = FailLog(run, log);
-    } else if (!WriteUninstallEntry(entry, run.PackagePath, run.CabinetOffset, err)) {
+    } else if (!WriteUninstallEntry(entry, run.PackagePath, run.Package.cabinetOffset, err)) {
       committed = Fail(run, kInstallEntryFailed, err.SystemError, err.Subject);
     }
     if (committed) {

@@ -1,10 +1,8 @@
 #include <windows.h>
 
-#include "base/process_state.h"
 #include "base/run_program.h"
 #include "install/system_files.h"
 #include "package/stored_name.h"
-#include "script/texts.h"
 #include "uninstall/registration_command.h"
 
 namespace {
@@ -38,13 +36,13 @@ bool RegisterSystemFiles(TInstallRun& run, TLogStore& log, const TStrList& list,
       if (Contains(brought, name) && !registered.Append(name)) return false;
       continue;
     }
-    TStr text = RegistrationFailureText(Text(TxtRegErrorMsg), name, result);
+    TStr text = RegistrationFailureText(run.Texts[TxtRegErrorMsg], name, result);
     run.RegistrationFailures.Add(text);
     // The tool's exit code, or the system's error when it did not start:
     // said as a number, not as a system text that may not fit.
     NoteFailed(run.Host, "file registered",
                Concat(WithBackslash(run.SystemFolder), name, " (result ", IntToStr(result), ")"), 0);
-    run.Host->Tell(kNoticeError, text, Text(TxtError));
+    run.Host->Tell(kNoticeError, text, run.Texts[TxtError]);
   }
   return true;
 }

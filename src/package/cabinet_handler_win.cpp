@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <stdlib.h>
 
-#include "base/process_state.h"
 #include "package/cabinet_reader.h"
 #include "package/file_stream.h"
 #include "package/lstream.h"

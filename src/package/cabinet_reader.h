@@ -1,8 +1,9 @@
 // Reading the package cabinet through the helper library's FDI calls: one
 // reader per operation, file callbacks that see the cabinet through a window
-// onto the package, and notifications turned into extraction decisions. The
-// callbacks find their reader per thread, so readers on different threads
-// do not meet. Nothing here shows a message: failures come back as TError.
+// onto the package, and notifications turned into extraction decisions. Each
+// live reader's library context has file callbacks of its own, so readers on
+// different threads do not meet. Nothing here shows a message: failures come
+// back as TError.
 #pragma once
 #include <stdint.h>
 
@@ -128,6 +129,8 @@ public:
   TProgressEvent OnProgress = nullptr;
   void* OnProgressObject = nullptr;
   int CabinetOffset = 0;
+  // The package's own code page, for stored names not marked as UTF-8.
+  unsigned TextCodePage = 0;
   TStr NextCabinetName;
   unsigned char FileFound = 0;
   unsigned char Scrambled = 0;
@@ -145,6 +148,8 @@ private:
   void RecordFailedCopy();
   bool AllMeasured() const;
   void DiscardPartialOutput();
+  // The callback set bound to Context, or -1.
+  int callbackSet_ = -1;
   Wanted* measure_ = nullptr;
   int measureCount_ = 0;
   // The wanted names in CompareStoredNames order, so each stored name is

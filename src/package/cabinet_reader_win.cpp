@@ -3,7 +3,6 @@
 
 #include "base/code_page_text.h"
 #include "base/files.h"
-#include "base/process_state.h"
 #include "package/cabinet_reader.h"
 #include "package/helper_library.h"
 #include "package/package_error.h"
@@ -13,20 +12,6 @@
 static const int kMaxCabinetsInSet = 32;
 static const unsigned kKeptAttributes =
     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
-
-// --- The reader whose FDI call is running on this thread. The library's file
-// callbacks carry no context of their own, but every call of a copy runs on
-// the thread that made the copy; one slot per thread lets the install worker
-// and the wizard each read the cabinet through a reader of their own.
-
-static DWORD g_readerSlot = TLS_OUT_OF_INDEXES;
-
-static void MakeCurrent(TCabinetReader* reader) {
-  if (g_readerSlot != TLS_OUT_OF_INDEXES) TlsSetValue(g_readerSlot, reader);
-}
-static TCabinetReader* Current() {
-  return g_readerSlot != TLS_OUT_OF_INDEXES ? (TCabinetReader*)TlsGetValue(g_readerSlot) : nullptr;
-}
 
 // --- Run-time binding of the helper library: each call looks its export up
 // when it is made; no library or no export means the call does nothing.
@@ -46,37 +31,83 @@ static FARPROC HelperExport(const char* name) {
 static void* FDI_CALL CbAlloc(uint32_t size) { return malloc(size ? size : 1); }
 static void FDI_CALL CbFree(void* block) { free(block); }
 
-static intptr_t FDI_CALL CbOpen(char* name, int flags, int mode) {
-  TCabinetReader* reader = Current();
+namespace {
+
+// The file callbacks of one reader. The library's file callbacks carry no
+// context of their own (only the notifications do), so every live context
+// is made with a set of callbacks of its own, chosen from a small fixed
+// table; each set knows its reader by its place in the table. The wizard and
+// the install worker may read at the same time, each through its own set.
+// Nothing is generated at run time: the sets are ordinary compiled functions.
+
+const int kCallbackSets = 4;
+TCabinetReader* volatile g_boundReaders[kCallbackSets];
+
+intptr_t OpenFor(TCabinetReader* reader, char* name, int flags, int mode) {
   if (!reader) return kFailedHandle;
   int error = 0;
   intptr_t h = reader->Handler->Open(name, flags, kOpenCabinet, &error, mode);
   if (error) reader->LastIoError = error;
   return h;
 }
-static unsigned FDI_CALL CbRead(intptr_t h, void* buffer, unsigned count) {
-  TCabinetReader* reader = Current();
-  int error = 0;
-  return reader ? reader->Handler->Read(h, buffer, count, &error) : 0;
-}
-static unsigned FDI_CALL CbWrite(intptr_t h, void* buffer, unsigned count) {
-  TCabinetReader* reader = Current();
+
+unsigned WriteFor(TCabinetReader* reader, intptr_t h, void* buffer, unsigned count) {
   if (!reader) return 0;
   int error = 0;
   unsigned n = reader->Handler->Write(h, buffer, count, &error);
   if (error > 0) reader->LastIoError = error;
   return n;
 }
-static int FDI_CALL CbClose(intptr_t h) {
-  TCabinetReader* reader = Current();
-  int error = 0;
-  return reader ? reader->Handler->Close(h, &error) : -1;
+
+template <int Set>
+struct TBoundCallbacks {
+  static TCabinetReader* Reader() { return g_boundReaders[Set]; }
+  static intptr_t FDI_CALL Open(char* name, int flags, int mode) { return OpenFor(Reader(), name, flags, mode); }
+  static unsigned FDI_CALL Read(intptr_t h, void* buffer, unsigned count) {
+    int error = 0;
+    return Reader() ? Reader()->Handler->Read(h, buffer, count, &error) : 0;
+  }
+  static unsigned FDI_CALL Write(intptr_t h, void* buffer, unsigned count) {
+    return WriteFor(Reader(), h, buffer, count);
+  }
+  static int FDI_CALL Close(intptr_t h) {
+    int error = 0;
+    return Reader() ? Reader()->Handler->Close(h, &error) : -1;
+  }
+  static int32_t FDI_CALL Seek(intptr_t h, int32_t distance, int origin) {
+    int error = 0;
+    return Reader() ? Reader()->Handler->Seek(h, distance, origin, &error) : -1;
+  }
+};
+
+struct TCallbackSet {
+  FdiOpen open;
+  FdiRead read;
+  FdiWrite write;
+  FdiClose close;
+  FdiSeek seek;
+};
+
+template <int Set>
+constexpr TCallbackSet CallbacksOf() {
+  return {TBoundCallbacks<Set>::Open, TBoundCallbacks<Set>::Read, TBoundCallbacks<Set>::Write,
+          TBoundCallbacks<Set>::Close, TBoundCallbacks<Set>::Seek};
 }
-static int32_t FDI_CALL CbSeek(intptr_t h, int32_t distance, int origin) {
-  TCabinetReader* reader = Current();
-  int error = 0;
-  return reader ? reader->Handler->Seek(h, distance, origin, &error) : -1;
+
+const TCallbackSet kCallbackTable[kCallbackSets] = {CallbacksOf<0>(), CallbacksOf<1>(), CallbacksOf<2>(),
+                                                    CallbacksOf<3>()};
+
+// A free set for `reader`, or -1 when every set serves a live context.
+int BindCallbackSet(TCabinetReader* reader) {
+  for (int i = 0; i < kCallbackSets; i++)
+    if (InterlockedCompareExchangePointer((void* volatile*)&g_boundReaders[i], reader, nullptr) == nullptr) return i;
+  return -1;
 }
+
+void ReleaseCallbackSet(int set) {
+  if (set >= 0) InterlockedExchangePointer((void* volatile*)&g_boundReaders[set], nullptr);
+}
+}  // namespace
 
 static intptr_t FDI_CALL CbNotify(int type, TFdiNotification* n) {
   TCabinetReader* reader = (TCabinetReader*)n->pv;
@@ -98,18 +129,7 @@ TCabinetInterface::TCabinetInterface() {
 }
 TCabinetInterface::~TCabinetInterface() { delete Handler; }
 
-TCabinetReader::TCabinetReader() {
-  if (g_readerSlot == TLS_OUT_OF_INDEXES) {
-    // The first reader is made on the main thread before any worker exists;
-    // the exchange only guards against a second thread racing it anyway.
-    DWORD slot = TlsAlloc();
-    if (InterlockedCompareExchange((LONG*)&g_readerSlot, (LONG)slot, (LONG)TLS_OUT_OF_INDEXES) !=
-            (LONG)TLS_OUT_OF_INDEXES &&
-        slot != TLS_OUT_OF_INDEXES)
-      TlsFree(slot);
-  }
-  Handler = new TStreamCabinetFileHandler(this);
-}
+TCabinetReader::TCabinetReader() { Handler = new TStreamCabinetFileHandler(this); }
 
 TCabinetReader::~TCabinetReader() {
   DestroyContext();
@@ -120,13 +140,24 @@ TCabinetReader::~TCabinetReader() {
 
 bool TCabinetReader::CreateContext() {
   if (Context) return true;
-  MakeCurrent(this);
   FdiCreateFn create = (FdiCreateFn)(void*)HelperExport("FDICreate");
   if (!create) {
     Failure.Set(kErrorPackage, kCabinetNoLibrary, 0, "FDICreate");
     return false;
   }
-  Context = create(CbAlloc, CbFree, CbOpen, CbRead, CbWrite, CbClose, CbSeek, CpuType - 1, &Error);
+  callbackSet_ = BindCallbackSet(this);
+  if (callbackSet_ < 0) {
+    // More readers at once than there are sets: refused rather than read
+    // through another reader's files.
+    Failure.Set(kErrorPackage, kCabinetNoContext, 0, TStr());
+    return false;
+  }
+  const TCallbackSet& set = kCallbackTable[callbackSet_];
+  Context = create(CbAlloc, CbFree, set.open, set.read, set.write, set.close, set.seek, CpuType - 1, &Error);
+  if (!Context) {
+    ReleaseCallbackSet(callbackSet_);
+    callbackSet_ = -1;
+  }
   // A library that fails without saying why must still stop the operation
   // visibly rather than read as an empty cabinet.
   if (!Context && !Error.flag) Failure.Set(kErrorPackage, kCabinetNoContext, 0, TStr());
@@ -135,10 +166,11 @@ bool TCabinetReader::CreateContext() {
 
 void TCabinetReader::DestroyContext() {
   if (!Context) return;
-  MakeCurrent(this);
   FdiDestroyFn destroy = (FdiDestroyFn)(void*)HelperExport("FDIDestroy");
   if (destroy) destroy(Context);
   Context = nullptr;
+  ReleaseCallbackSet(callbackSet_);
+  callbackSet_ = -1;
 }
 
 bool TCabinetReader::CheckResult(bool ok) {
@@ -201,7 +233,6 @@ bool TCabinetReader::CopyCabinetChain(TStr cabinetName, const TStr& cabinetFolde
   TStr visited[kMaxCabinetsInSet];
   for (int hop = 0;; hop++) {
     visited[hop] = UpperAscii(cabinetName);
-    MakeCurrent(this);
     NextCabinetName.clear();
     FileFound = 0;
     refusal_.Clear();

@@ -1,14 +1,13 @@
 // Package-level cabinet operations: each makes one reader on the package's
 // cabinet, does one thing and frees it. What failed goes back to the caller.
 #include "base/code_page_text.h"
-#include "base/process_state.h"
 #include "package/cabinet_reader.h"
 #include "package/package_files.h"
-#include "script/setup_script.h"
 
-static void PrepareReader(TCabinetReader& reader) {
+static void PrepareReader(TCabinetReader& reader, const TPackagePlace& package) {
   reader.CpuType = 0;
-  reader.CabinetOffset = CabinetOffset;
+  reader.CabinetOffset = package.cabinetOffset;
+  reader.TextCodePage = package.textCodePage;
   reader.Scrambled = 1;
 }
 
@@ -16,11 +15,11 @@ static void Report(const TCabinetReader& reader, TError* error) {
   if (error) *error = reader.Failure;
 }
 
-bool ReadPackageFile(const TStr& name, TStr* content, TError* error) {
+bool ReadPackageFile(const TPackagePlace& package, const TStr& name, TStr* content, TError* error) {
   TCabinetReader reader;
-  PrepareReader(reader);
+  PrepareReader(reader, package);
   content->clear();
-  bool found = reader.ExtractFiles(name, CabinetPath, 0, TStr()) && reader.FileFound && reader.MemoryResult();
+  bool found = reader.ExtractFiles(name, package.cabinetPath, 0, TStr()) && reader.FileFound && reader.MemoryResult();
   if (found) {
     TMemoryStream* m = reader.MemoryResult();
     *content = TStr(m->Data(), m->Size());
@@ -29,33 +28,26 @@ bool ReadPackageFile(const TStr& name, TStr* content, TError* error) {
   return found;
 }
 
-TStr ReadPackageText(const TStr& name, TError* error) {
+TStr ReadPackageText(const TPackagePlace& package, const TStr& name, TError* error) {
   TStr text;
-  ReadPackageFile(name, &text, error);
-  return PackageTextToActive(text);
+  ReadPackageFile(package, name, &text, error);
+  return PackageTextToActive(text, package.textCodePage);
 }
 
-bool ExtractCabinetFile(const TStr& name, const TStr& folder, TError* error) {
+bool ExtractCabinetFile(const TPackagePlace& package, const TStr& name, const TStr& folder, TError* error) {
   TCabinetReader reader;
-  PrepareReader(reader);
-  bool written = reader.ExtractFiles(name, CabinetPath, 0, folder) && reader.FileFound;
+  PrepareReader(reader, package);
+  bool written = reader.ExtractFiles(name, package.cabinetPath, 0, folder) && reader.FileFound;
   Report(reader, error);
   return written;
 }
 
-long long MeasureSection(const TStr& section, TError* error) {
+long long MeasureFiles(const TPackagePlace& package, const TStrList& names, TError* error) {
   if (error) error->Clear();
-  if (section.empty() || !SetupScript) return 0;
-  // Keys 1, 2, 3, ... up to the first empty value.
-  int count = 0;
-  while (!SetupScript->ReadString(section.c_str(), IntToStr(count + 1).c_str(), "").empty()) count++;
-  if (count == 0) return 0;
-  TStr* names = new TStr[count];
-  for (int i = 0; i < count; i++) names[i] = SetupScript->ReadString(section.c_str(), IntToStr(i + 1).c_str(), "");
+  if (names.Count() == 0) return 0;
   TCabinetReader reader;
-  PrepareReader(reader);
-  long long total = reader.MeasureFiles(CabinetPath, names, count);
-  delete[] names;
+  PrepareReader(reader, package);
+  long long total = reader.MeasureFiles(package.cabinetPath, &names[0], names.Count());
   Report(reader, error);
   return total;
 }

@@ -5,10 +5,15 @@
 
 const int kHelperLibrarySlot = 30720;
 
-// What the two version values say, turned into where the cabinet is.
+// What the two version values say, turned into where the cabinet is, and
+// the code page the package's texts are written in.
 struct TPackagePlace {
-  TStr cabinetPath;   // empty when it cannot be determined
-  int cabinetOffset;  // 0 when the cabinet is a file of its own
+  TStr cabinetPath;       // empty when it cannot be determined
+  int cabinetOffset = 0;  // 0 when the cabinet is a file of its own
+  // The code page of the package's texts and of stored names not marked as
+  // UTF-8 (script/script_code_page.h), settled once the setup script is
+  // read; they are converted from it as they are read. 0: nothing is.
+  unsigned textCodePage = 0;
 };
 
 // programPath: the running program's file; cabnam and kestin: the raw version

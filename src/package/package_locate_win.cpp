@@ -1,20 +1,12 @@
 #include <windows.h>
 
-#include "base/process_state.h"
 #include "package/package_locate.h"
 #include "package/version_info.h"
 
-TStr ProgramPath() { return FolderPart(ProgramArg0) + OwnFileName; }
-
-TPackagePlace LocatePackageFor(const TStr& programPath) {
+TPackagePlace LocatePackage(const TStr& programPath) {
   TVersionResource version(programPath);
-  if (!version.Found()) return TPackagePlace{TStr(), 0};
+  if (!version.Found()) return TPackagePlace();
   return PlacePackage(programPath, ReadVersionString(version, "cabnam"),
                       ReadVersionString(version, "kestin"));
 }
 
-void LocatePackage() {
-  TPackagePlace place = LocatePackageFor(ProgramPath());
-  CabinetPath = place.cabinetPath;
-  CabinetOffset = place.cabinetOffset;
-}

@@ -34,6 +34,6 @@ TStr StoredNameKey(const char* name);
 int CompareStoredNames(const char* a, const char* b);
 
 // The code page a stored name is written in: UTF-8 when the cabinet marks it
-// so (attribute 0x80), else the package's own (TextCodePage); 0 for a name of
+// so (attribute 0x80), else the package's own; 0 for a name of
 // ASCII only, which reads the same in every code page.
 unsigned StoredNameCodePage(const char* name, unsigned attribs, unsigned packageCodePage);

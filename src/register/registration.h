@@ -1,6 +1,9 @@
 // The registration offer at the end of a setup: the question, the post, the
 // answer shown to the user and the retry with another user name.
 #pragma once
+#include "package/package_layout.h"
+#include "script/script_values.h"
+#include "script/texts.h"
 #include "ui/controls.h"
 
 // The [Owner] settings and the state of the offer, kept by the background
@@ -21,11 +24,15 @@ struct TRegistrationForm {
   TEdit* CompanyEdit = nullptr;
   TEdit* EmailEdit = nullptr;  // may be missing: an empty address is sent
   TButton* CancelButton = nullptr;  // Finish; disabled while the post runs
+  // What the flow says: the script's texts, and the package its question
+  // and answer texts (KESTIN\register.txt, regans.txt, regerr.txt) come from.
+  TScriptTexts Texts;
+  TPackagePlace Package;
 };
 
 // Reads AskToRegister, RegistrationURL (default `actualUrl`) and
 // RegistrationQuery from the setup script's [Owner] section.
-void ReadRegistrationSettings(TRegistrationOffer* offer, const TStr& actualUrl);
+void ReadRegistrationSettings(TRegistrationOffer* offer, const TScriptValues& script, const TStr& actualUrl);
 
 // Finish on the last page: asks whether to register (once the user declined
 // or an answer arrived, no more) and runs the post. True when the wizard may

@@ -4,15 +4,12 @@
 #include "base/code_page_text.h"
 #include "base/code_pages.h"
 #include "base/message_box.h"
-#include "base/process_state.h"
+#include "base/profile_values.h"
 #include "package/package_files.h"
 #include "register/dialog_frame.h"
 #include "register/http_post.h"
 #include "register/registration_form.h"
 #include "register/uploader.h"
-#include "script/ini_file.h"
-#include "script/setup_script.h"
-#include "script/texts.h"
 
 namespace {
 
@@ -106,22 +103,22 @@ TStr AskUserName(TWinControl* owner, const TStr& current) {
 void RunRegistration(TRegistrationOffer* offer, const TRegistrationForm& form) {
   TStr name = form.NameEdit->GetText();
   HWND owner = form.Wizard->Handle;
-  const TStr& errorCaption = Text(TxtError);
+  const TStr& errorCaption = form.Texts[TxtError];
   for (;;) {
     int code = 0;
     TStr answer = PostOnce(*offer, form, name, &code);
     offer->RegistrationDone = code == kHttpOk;
     if (code != kHttpOk) {
-      TStr message = Concat(answer, "\r\n", ReadPackageText("KESTIN\\regerr.txt"));
+      TStr message = Concat(answer, "\r\n", ReadPackageText(form.Package, "KESTIN\\regerr.txt"));
       ShowMessage(owner, message.c_str(), errorCaption.c_str(), MB_OK | MB_ICONERROR);
       return;
     }
     TStr line = AnswerFirstLine(answer);
     if (line.empty()) {
-      answer = ReadPackageText("KESTIN\\regans.txt");
+      answer = ReadPackageText(form.Package, "KESTIN\\regans.txt");
       line = AnswerFirstLine(answer);
     }
-    switch (ClassifyAnswer(line, errorCaption, Text(TxtRegNameExists), UpperAnsi)) {
+    switch (ClassifyAnswer(line, errorCaption, form.Texts[TxtRegNameExists], UpperAnsi)) {
       case kAnswerError:
         ShowMessage(owner, answer.c_str(), errorCaption.c_str(), MB_OK | MB_ICONERROR);
         return;
@@ -132,7 +129,7 @@ void RunRegistration(TRegistrationOffer* offer, const TRegistrationForm& form) {
         name = AskUserName(form.Wizard, name);
         break;
       default:
-        ShowMessage(owner, answer.c_str(), Text(TxtInformation).c_str(), MB_OK | MB_ICONINFORMATION);
+        ShowMessage(owner, answer.c_str(), form.Texts[TxtInformation].c_str(), MB_OK | MB_ICONINFORMATION);
         return;
     }
   }
@@ -146,8 +143,8 @@ bool OfferRegistration(TRegistrationOffer* offer, const TRegistrationForm& form)
   if (offer->RegistrationDone) return true;
   if (!offer->AskToRegister) return false;
   running = true;
-  TStr question = ReadPackageText("KESTIN\\register.txt");
-  if (ShowMessage(form.Background, question.c_str(), Text(TxtRegister).c_str(), MB_YESNO | MB_ICONQUESTION) ==
+  TStr question = ReadPackageText(form.Package, "KESTIN\\register.txt");
+  if (ShowMessage(form.Background, question.c_str(), form.Texts[TxtRegister].c_str(), MB_YESNO | MB_ICONQUESTION) ==
       IDYES) {
     form.CancelButton->SetEnabled(false);
     RunRegistration(offer, form);
@@ -159,10 +156,12 @@ bool OfferRegistration(TRegistrationOffer* offer, const TRegistrationForm& form)
   return offer->RegistrationDone;
 }
 
-void ReadRegistrationSettings(TRegistrationOffer* offer, const TStr& actualUrl) {
-  offer->AskToRegister = SetupScript->ReadInteger("Owner", "AskToRegister", 0) == 1;
-  offer->RegistrationURL = SetupScript->ReadString("Owner", "RegistrationURL", actualUrl.c_str());
-  offer->RegistrationQuery = SetupScript->ReadString("Owner", "RegistrationQuery", "");
+void ReadRegistrationSettings(TRegistrationOffer* offer, const TScriptValues& script, const TStr& actualUrl) {
+  offer->AskToRegister = ProfileInteger(script.Value("Owner", "AskToRegister"), 0) == 1;
+  TStr url = script.Value("Owner", "RegistrationURL");
+  // Present but empty reads as empty, as the profile functions read it.
+  offer->RegistrationURL = script.Has("Owner", "RegistrationURL") ? url : actualUrl;
+  offer->RegistrationQuery = script.Value("Owner", "RegistrationQuery");
 }
 
 TStr DefaultMailAddress() {

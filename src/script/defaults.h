@@ -9,19 +9,20 @@
 // message: the text the user is to be shown.
 const int kEarlierInstallMissing = 0x203;
 
-class TRegIniFile;
-// The machine registry object of install mode, rooted at HKEY_LOCAL_MACHINE,
-// made and freed by the start-up; the defaults are read through it.
-extern TRegIniFile* MachineRegistry;
+#include "script/script_values.h"
 
-TStr GetRegisteredOwner();
-TStr GetRegisteredOrganization();
+class TRegIniFile;
+
+// Read through `machine`, rooted at HKEY_LOCAL_MACHINE; `windowsNT` picks
+// the key the system family keeps them under.
+TStr GetRegisteredOwner(TRegIniFile& machine, bool windowsNT);
+TStr GetRegisteredOrganization(TRegIniFile& machine, bool windowsNT);
 // The destination folder the wizard proposes. When FindPath names an earlier
 // installation that cannot be found and NotFoundPathMsg is set, setup cannot
 // go on: the result is empty and `error` holds
 // kEarlierInstallMissing. Nothing is shown here; the caller shows the message
 // (ShowScriptError) with the wizard as its owner.
-TStr GetDestinationFolder(TError* error);
+TStr GetDestinationFolder(const TScriptValues& script, TRegIniFile& machine, TError* error);
 
 extern const char* const kVersionKey9x;
 extern const char* const kVersionKeyNT;

@@ -1,48 +1,39 @@
-#include "base/process_state.h"
 #include "script/defaults.h"
 #include "script/destination.h"
 #include "script/reg_ini_file.h"
-#include "script/setup_script.h"
-
-TRegIniFile* MachineRegistry = nullptr;
 
 const char* const kVersionKey9x = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 const char* const kVersionKeyNT = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 
-static TStr ReadMachineValue(const TStr& section, const char* name) {
-  if (!MachineRegistry) return TStr();
-  MachineRegistry->OpenSection(section);
-  return MachineRegistry->ReadString(name, "");
+static TStr ReadMachineValue(TRegIniFile& machine, const TStr& section, const char* name) {
+  machine.OpenSection(section);
+  return machine.ReadString(name, "");
 }
 
-TStr GetRegisteredOwner() {
-  return ReadMachineValue(WindowsNT ? kVersionKeyNT : kVersionKey9x, "RegisteredOwner");
+TStr GetRegisteredOwner(TRegIniFile& machine, bool windowsNT) {
+  return ReadMachineValue(machine, windowsNT ? kVersionKeyNT : kVersionKey9x, "RegisteredOwner");
 }
 
-TStr GetRegisteredOrganization() {
-  return ReadMachineValue(WindowsNT ? kVersionKeyNT : kVersionKey9x, "RegisteredOrganization");
+TStr GetRegisteredOrganization(TRegIniFile& machine, bool windowsNT) {
+  return ReadMachineValue(machine, windowsNT ? kVersionKeyNT : kVersionKey9x, "RegisteredOrganization");
 }
 
-static TStr PathValue(const char* key) {
-  return SetupScript ? SetupScript->ReadString("Path", key, "") : TStr();
-}
-
-TStr GetDestinationFolder(TError* error) {
+TStr GetDestinationFolder(const TScriptValues& script, TRegIniFile& machine, TError* error) {
   TStr result;
-  TStr findPath = PathValue("FindPath");
+  TStr findPath = script.Value("Path", "FindPath");
   if (!findPath.empty()) {
-    TStr s = ReadMachineValue(TStr(kVersionKey9x) + "\\Uninstall\\" + findPath, "UninstallString");
+    TStr s = ReadMachineValue(machine, TStr(kVersionKey9x) + "\\Uninstall\\" + findPath, "UninstallString");
     if (!s.empty()) result = FolderFromUninstallString(s);
     if (result.empty()) {
-      TStr message = PathValue("NotFoundPathMsg");
+      TStr message = script.Value("Path", "NotFoundPathMsg");
       if (!message.empty()) {
         error->Set(kErrorScript, kEarlierInstallMissing, 0, message);
         return TStr();
       }
     }
   }
-  TStr d = PathValue("DefaultPath");
+  TStr d = script.Value("Path", "DefaultPath");
   if (d.empty()) return result;
   if (IsAbsoluteDefaultPath(d)) return d;
-  return ReadMachineValue(kVersionKey9x, "ProgramFilesDir") + "\\" + d;
+  return ReadMachineValue(machine, kVersionKey9x, "ProgramFilesDir") + "\\" + d;
 }

@@ -2,7 +2,6 @@
 // section (a key path).
 #pragma once
 #include "base/error.h"
-#include "base/process_state.h"
 #include "base/str.h"
 
 // TError code of a value that could not be written; Subject is the key path

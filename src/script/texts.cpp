@@ -1,6 +1,5 @@
 #include "script/texts.h"
 
-
 static const char* const kTextKeys[kTextCount] = {
     "Back", "Next", "Cancel", "Yes", "No", "Install", "Finish", "Error",
     "Question", "Warning", "Information", "Register", "Browse", "SpaceReq",
@@ -9,9 +8,8 @@ static const char* const kTextKeys[kTextCount] = {
     "Do_You_Want_To_Install", "To", "Next_Components", "Reg_Error_Msg", "Reg_NameExists",
 };
 
-// The [General] texts, read once when the script is opened.
-static TStr Texts[kTextCount];
-
 const char* TextKey(TextId id) { return kTextKeys[id]; }
-const TStr& Text(TextId id) { return Texts[id]; }
-void SetText(TextId id, const TStr& value) { Texts[id] = value; }
+
+void TScriptTexts::Read(const TScriptValues& script) {
+  for (int i = 0; i < kTextCount; i++) texts_[i] = script.Value("General", kTextKeys[i]);
+}

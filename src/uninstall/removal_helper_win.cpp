@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "base/process_state.h"
+#include "base/files.h"
 #include "uninstall/removal_helper.h"
 #include "uninstall/removal_rules.h"
 
@@ -50,7 +50,7 @@ static TStr FreshCopyName() {
 }
 
 bool StartRemovalHelper(const TStr& message, bool quiet) {
-  TStr self = ProgramArg0;
+  TStr self = RunningProgramPath();
   TStr copy = FreshCopyName();
   if (self.empty() || copy.empty()) return false;
   if (!CopyInto(self, copy)) {
@@ -114,9 +114,9 @@ static HANDLE OpenToCompare(const TStr& path) {
                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-static bool IsCopyOfSelf(const TStr& file) {
+static bool IsCopyOfSelf(const TStr& file, const TStr& self) {
   HANDLE a = OpenToCompare(file);
-  HANDLE b = OpenToCompare(ProgramArg0);
+  HANDLE b = OpenToCompare(self);
   bool same = a != INVALID_HANDLE_VALUE && b != INVALID_HANDLE_VALUE &&
               GetFileSize(a, nullptr) == GetFileSize(b, nullptr) && GetFileSize(a, nullptr) != INVALID_FILE_SIZE;
   TStr x, y;
@@ -140,15 +140,15 @@ static const char kNotRemoved[] = "The uninstaller file could not be removed:";
 TStr RemovalHelperRun(const TStr& file, const TStr& message) {
   // The marker is created new: a file of that name that is already there is
   // someone else's and is neither truncated nor deleted.
-  TStr marker = StartedMarkerPath(ProgramArg0);
+  TStr self = RunningProgramPath();
+  TStr marker = StartedMarkerPath(self);
   HANDLE h = CreateFileA(marker.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                          nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   bool ownMarker = h != INVALID_HANDLE_VALUE;
   if (ownMarker) CloseHandle(h);
 
   const char* trouble = nullptr;
-  bool ours = !file.empty() && !ProgramArg0.empty() && !SameTextAscii(file.c_str(), ProgramArg0.c_str()) &&
-              IsCopyOfSelf(file);
+  bool ours = !file.empty() && !self.empty() && !SameTextAscii(file.c_str(), self.c_str()) && IsCopyOfSelf(file, self);
   if (ours) {
     unsigned waited = 0;
     for (;;) {

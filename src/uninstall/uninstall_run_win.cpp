@@ -1,7 +1,6 @@
 #include <windows.h>
 
 #include "base/files.h"
-#include "base/process_state.h"
 #include "uninstall/profile_log_store.h"
 #include "uninstall/registry_text.h"
 #include "uninstall/removal_helper.h"
@@ -27,12 +26,6 @@ static TStr FullPathOf(const TStr& path) {
   char* name = nullptr;
   DWORD n = GetFullPathNameA(path.c_str(), sizeof buf, buf, &name);
   return n && n < sizeof buf ? TStr(buf, n) : TStr();
-}
-
-static TStr SystemFolderNow() {
-  char buf[MAX_PATH];
-  UINT n = GetSystemDirectoryA(buf, sizeof buf);
-  return n && n < sizeof buf ? WithBackslash(TStr(buf, n)) : TStr();
 }
 
 static bool NamesProgram(const TStr& commandLine, const TStr& program) {
@@ -98,7 +91,8 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
     }
     TUndoContext context;
     context.LogPath = log;
-    context.SystemFolder = SystemFolderNow();
+    TStr system = SystemFolderPath();
+    context.SystemFolder = system.empty() ? system : WithBackslash(system);
     AddShortcutRoots(context.ShortcutRoots, &context.ProgramsFolder);
     context.Keep = &keep;
     context.FullMode = fullMode;
@@ -134,7 +128,8 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
     }
     o.Skipped = plan.Skipped;
     for (int i = 0; i < plan.Skipped.Count(); i++) NoteFailed(observer, "log entry refused", plan.Skipped[i], 0);
-    o.RemoveOwnFile = fullMode && NamesProgram(entryCommand, ProgramArg0) && !AnyEntryUses(ProgramArg0);
+    TStr self = RunningProgramPath();
+    o.RemoveOwnFile = fullMode && NamesProgram(entryCommand, self) && !AnyEntryUses(self);
     o.DoneMessage = ReportText(plan.DoneMessage, o.NotRemoved, o.Skipped);
   }
   RemoveEmptyFolders(FolderPart(log), disk, keep);

@@ -5,10 +5,7 @@
 #include <shellapi.h>
 
 #include "base/message_box.h"
-#include "base/process_state.h"
 #include "register/http_post.h"
-#include "script/setup_script.h"
-#include "script/texts.h"
 #include "wizard/gradient.h"
 #include "wizard/wizard.h"
 
@@ -16,8 +13,6 @@ TBackgroundWindow* BackgroundWindow = nullptr;
 TStr ProgramTitle;
 
 namespace {
-
-int g_upper, g_lower;
 
 // Where the link leads when the script names no address of its own.
 const char kDefaultOwnerUrl[] = "http://www.kestin.example/";
@@ -58,7 +53,7 @@ void BuildBackground(void* data, TWinControl*) {
   RemoveCaption(bk, kBackgroundWidth, kBackgroundHeight);
   int w = bk->ClientWidth();
 
-  ProgramTitle = SetupScript->ReadString("General", "Caption", "");
+  ProgramTitle = bk->Session.Script->ReadString("General", "Caption", "");
   bk->TitleLabel = NewLabel(bk, ProgramTitle.c_str(), 10, 10, w - 20, 35, 0xFFFFFF, 0, 2, 0);
   TLabel* title = bk->TitleLabel;
   title->Font.SetName("Times New Roman");
@@ -69,9 +64,10 @@ void BuildBackground(void* data, TWinControl*) {
   title->SetAutoSize(true);
   title->HitTestAnswer = -1;
 
-  TStr url = SetupScript->ReadString("Owner", "URL", kDefaultOwnerUrl);
-  bk->ActualURL = SetupScript->ReadString("Owner", "ActualURL", url.c_str());
-  ReadRegistrationSettings(&bk->Registration, bk->ActualURL);
+  const TSetupScript& script = *bk->Session.Script;
+  TStr url = script.ReadString("Owner", "URL", kDefaultOwnerUrl);
+  bk->ActualURL = script.ReadString("Owner", "ActualURL", url.c_str());
+  ReadRegistrationSettings(&bk->Registration, script, bk->ActualURL);
   AgentPrefix = ProgramTitle;
   TLabel* link = FootLabel(bk, url, 0xFFFFFF, 10, 1 | 4, kBackgroundHeight, 16);
   bk->LinkLabel = link;
@@ -79,18 +75,18 @@ void BuildBackground(void* data, TWinControl*) {
   link->SetCursorIndex(-21);
   link->OnMouseUp = {OpenOwnerUrl, bk};
 
-  TLabel* caption = FootLabel(bk, SetupScript->ReadString("Owner", "Caption", ""), 0xC0C0C0, 8, 1, link->Top, 5);
+  TLabel* caption = FootLabel(bk, script.ReadString("Owner", "Caption", ""), 0xC0C0C0, 8, 1, link->Top, 5);
   bk->OwnerCaptionLabel = caption;
   caption->HitTestAnswer = -1;
 
   // A script the install would refuse is refused now, before the user has
   // paged through the wizard for nothing: the same rule, the same words.
   TInstallRun check;
-  check.Script = SetupScript;
+  check.Script = &script;
   if (!CheckScript(check)) {
-    ShowMessage(bk->Handle, DescribeInstallFailure(check.Failure).c_str(), ::Text(TxtError).c_str(),
+    ShowMessage(bk->Handle, DescribeInstallFailure(check.Failure).c_str(), script.Texts[TxtError].c_str(),
                 MB_OK | MB_ICONERROR);
-    CancelFlag.Raise();
+    bk->Session.Cancel.Raise();
     return;
   }
   bk->Wizard = new TWizardWindow(bk);
@@ -120,15 +116,13 @@ void GradientFill(HDC dc, const RECT& rect, int from, int steps, int to) {
   if (plan.Remainder > 0) fill(rect.bottom - plan.Remainder, rect.bottom, b);
 }
 
-TBackgroundWindow::TBackgroundWindow(int upperColour, int lowerColour) : TWinControl(nullptr) {
+TBackgroundWindow::TBackgroundWindow(TSetupSession& session) : TWinControl(nullptr), Session(session) {
   BackgroundWindow = this;
-  g_upper = upperColour;
-  g_lower = lowerColour;
   // Not clipping its children: the labels are transparent, the background
   // is painted under them.
   Style = WS_CAPTION | WS_SYSMENU;
   ExStyle = WS_EX_DLGMODALFRAME;
-  Text = SetupScript->ReadString("General", "Caption", "Kestin");
+  Text = session.Script->ReadString("General", "Caption", "Kestin");
   HitTestAnswer = 2;
   Width = kBackgroundWidth;
   Height = kBackgroundHeight;
@@ -155,7 +149,7 @@ bool TBackgroundWindow::CloseRequested(void* data, TWinControl*) {
 void TBackgroundWindow::HandleEraseBackground(TMessage& m) {
   RECT client;
   GetClientRect(Handle, &client);
-  GradientFill((HDC)m.WParam, client, g_upper, 255, g_lower);
+  GradientFill((HDC)m.WParam, client, Session.UpperColour, 255, Session.LowerColour);
   m.Result = 1;
 }
 

@@ -3,6 +3,8 @@
 #pragma once
 #include "base/message_box.h"
 #include "install/install_run.h"
+#include "install/setup_session.h"
+#include "package/package_files.h"
 #include "register/registration.h"
 #include "ui/controls.h"
 #include "wizard/wizard_layout.h"
@@ -23,8 +25,9 @@ private:
 class TBackgroundWindow : public TWinControl {
  public:
   // Builds the window, its labels and the wizard. When the wizard cannot be
-  // built (CancelFlag raised while building), the caller skips the loop.
-  TBackgroundWindow(int upperColour, int lowerColour);
+  // built (the session's Cancel raised while building), the caller skips
+  // the loop.
+  explicit TBackgroundWindow(TSetupSession& session);
   // Alt+F4 and the system's close go through the wizard's Cancel.
   static bool CloseRequested(void* data, TWinControl* sender);
 
@@ -32,6 +35,7 @@ class TBackgroundWindow : public TWinControl {
   TLabel* OwnerCaptionLabel = nullptr;
   TLabel* LinkLabel = nullptr;
   TStr ActualURL;
+  TSetupSession& Session;
   // [Owner] AskToRegister, the registration address and query, and whether
   // the offer is done.
   TRegistrationOffer Registration;
@@ -60,6 +64,14 @@ class TWizardWindow : public TWinControl {
   // message box, or when the window is activated again), else to the
   // page's default button.
   void RestoreFocus();
+
+  // What the start-up learnt; the wizard decides its Cancel and LaunchCommand.
+  TSetupSession& Session;
+  // A value of the setup script (empty when missing), one of its texts, and
+  // a text of the package.
+  TStr ScriptText(const char* section, const char* key) const;
+  const TStr& TextOf(TextId id) const { return Session.Script->Texts[id]; }
+  TStr PackageText(const char* name) const { return ReadPackageText(Session.Package, name); }
 
   TButton* BackButton = nullptr;
   TButton* NextButton = nullptr;
@@ -145,8 +157,6 @@ class TWizardWindow : public TWinControl {
 
 extern TWizardWindow* WizardWindow;
 
-// The wizard's view of the script file of this run.
-TStr ScriptText(const char* section, const char* key);
 // Takes the title bar off a window that was made with one and gives it the
 // fixed size of the background or the wizard.
 void RemoveCaption(TWinControl* w, int width, int height);

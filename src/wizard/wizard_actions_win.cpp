@@ -4,7 +4,6 @@
 #include <shlobj.h>
 
 #include "base/message_box.h"
-#include "base/process_state.h"
 #include "install/registry_values.h"
 #include "install/shortcuts.h"
 #include "script/setup_script.h"
@@ -25,7 +24,7 @@ void TWizardRunHost::Progress(int percent) {
 namespace {
 
 int Ask(TWizardWindow* w, const TStr& text, TextId caption, unsigned flags) {
-  return ShowMessage(w->Handle, text.c_str(), ::Text(caption).c_str(), flags);
+  return ShowMessage(w->Handle, text.c_str(), w->TextOf(caption).c_str(), flags);
 }
 
 int ComponentIndex(TWizardWindow* w, TWinControl* box) {
@@ -62,9 +61,9 @@ void TWizardWindow::KeyDownHandler(void* data, TWinControl*, int key, unsigned c
 void TWizardWindow::CancelPressed() {
   switch (PageButtons(CurrentPage, RegistrationOn).CancelAction) {
     case kCancelAsk:
-      if (Ask(this, ::Text(TxtExitSetupQuestion), TxtExitSetupCaption, MB_YESNO | MB_ICONQUESTION) == IDYES) {
-        Ask(this, ::Text(TxtSetupAborted), TxtWarning, MB_OK | MB_ICONWARNING);
-        CancelFlag.Raise();
+      if (Ask(this, TextOf(TxtExitSetupQuestion), TxtExitSetupCaption, MB_YESNO | MB_ICONQUESTION) == IDYES) {
+        Ask(this, TextOf(TxtSetupAborted), TxtWarning, MB_OK | MB_ICONWARNING);
+        Session.Cancel.Raise();
         BackgroundWindow->EndModal(2);
       }
       break;
@@ -83,8 +82,8 @@ void TWizardWindow::NextPressed() {
   if (CurrentPage == kPageDestination && !DestinationAccepted()) return;
   if (AsksInstallQuestion(CurrentPage)) {
     if (!GroupAccepted()) return;
-    TConfirmationTexts t = {::Text(TxtDoYouWantToInstall), ScriptText("General", "ProgramName"), ::Text(TxtTo),
-                            FolderEdit->GetText(), ::Text(TxtNextComponents)};
+    TConfirmationTexts t = {TextOf(TxtDoYouWantToInstall), ScriptText("General", "ProgramName"), TextOf(TxtTo),
+                            FolderEdit->GetText(), TextOf(TxtNextComponents)};
     bool checked[kMaxOptions];
     for (int i = 0; i < ComponentCount; i++) checked[i] = ComponentChecks[i]->Checked();
     TStr question = ComposeConfirmation(t, ComponentCaptions, checked, ComponentCount);
@@ -110,8 +109,8 @@ bool TWizardWindow::DestinationAccepted() {
     long long free = FreeBytes(folder);
     if (!HasRoomFor(need, free))
       problem = Concat("There is not enough free space on ", DestinationRoot(folder), "\r\n",
-                       Concat(::Text(TxtSpaceReq), " ", KilobyteText(need), "\r\n"),
-                       Concat(::Text(TxtSpaceAvail), " ", KilobyteText(free)));
+                       Concat(TextOf(TxtSpaceReq), " ", KilobyteText(need), "\r\n"),
+                       Concat(TextOf(TxtSpaceAvail), " ", KilobyteText(free)));
     else
       problem = CheckDestinationWritable(folder);
   }
@@ -158,8 +157,8 @@ void TWizardWindow::RunInstall() {
   c.GroupExisted = !c.Group.empty() && GetFileAttributesA(groupFolder.c_str()) != INVALID_FILE_ATTRIBUTES;
   c.UserName = NameEdit->GetText();
   c.Company = CompanyEdit->GetText();
-  Run.Script = SetupScript;
-  TakeStartupLocations(Run);
+  Run.Script = Session.Script;
+  TakeSessionPlaces(Session, Run);
   RunHost.Owner = Handle;
   Run.Host = &RunHost;
 
@@ -171,7 +170,7 @@ void TWizardWindow::RunInstall() {
     CurrentPage = kPageComplete;
     ShowPage(CurrentPage);
   } else {
-    CancelFlag.Raise();
+    Session.Cancel.Raise();
     BackgroundWindow->EndModal(2);
   }
 }
@@ -185,6 +184,8 @@ void TWizardWindow::Finish() {
     form.CompanyEdit = CompanyEdit;
     form.EmailEdit = EmailEdit;
     form.CancelButton = CancelButton;
+    form.Texts = Session.Script->Texts;
+    form.Package = Session.Package;
     // Until the user declines or an answer arrives, the wizard stays on its
     // last page and the next Finish offers again.
     bool done = OfferRegistration(&BackgroundWindow->Registration, form);
@@ -197,12 +198,10 @@ void TWizardWindow::Finish() {
   // without gaps, so the uninstall still finds every entry.
   for (int n = 1; n <= AssocCount; n++)
     if (AssocChecks[n - 1]->Checked()) WriteAssociation(Run, n);
-  Ask(this, ::Text(TxtSetupCompleted), TxtInformation, MB_OK | MB_ICONINFORMATION);
+  Ask(this, TextOf(TxtSetupCompleted), TxtInformation, MB_OK | MB_ICONINFORMATION);
   TStr program = ScriptText("General", "ProgramFile");
-  if (LaunchCheck->Checked()) {
-    LaunchCommand = Concat("\"", WithBackslash(FolderEdit->GetText()), program, "\"");
-    LaunchWanted = !program.empty();
-  }
+  if (LaunchCheck->Checked() && !program.empty())
+    Session.LaunchCommand = Concat("\"", WithBackslash(FolderEdit->GetText()), program, "\"");
   BackgroundWindow->EndModal(1);
 }
 
@@ -226,7 +225,7 @@ void TWizardWindow::ShowDescription(void* data, TWinControl* sender) {
   if (i < 0 || sender == w->DescribedComponent) return;
   TLabel* l = w->DescriptionLabel;
   l->SetWidth(w->DescriptionGroup->Width - 20);
-  l->SetText(ScriptText("Options", Concat("Option", IntToStr(i + 1), "_Desc").c_str()));
+  l->SetText(w->ScriptText("Options", Concat("Option", IntToStr(i + 1), "_Desc").c_str()));
   l->AdjustSize();
   w->DescribedComponent = static_cast<TCheckBox*>(sender);
 }
@@ -248,7 +247,7 @@ void TWizardWindow::BrowseClick(void* data, TWinControl*) {
   HRESULT init = CoInitialize(nullptr);
   BROWSEINFOA bi = {};
   bi.hwndOwner = w->Handle;
-  bi.lpszTitle = ::Text(TxtChooseFolder).c_str();
+  bi.lpszTitle = w->TextOf(TxtChooseFolder).c_str();
   bi.ulFlags = BIF_RETURNONLYFSDIRS;
   LPITEMIDLIST pidl = SHBrowseForFolderA(&bi);
   if (pidl) {

@@ -3,9 +3,8 @@
 #include <windows.h>
 
 #include "base/message_box.h"
-#include "base/process_state.h"
 #include "install/shortcuts.h"
-#include "package/package_files.h"
+#include "install/option_size.h"
 #include "script/script_errors.h"
 #include "script/defaults.h"
 #include "script/setup_script.h"
@@ -16,7 +15,9 @@
 
 TWizardWindow* WizardWindow = nullptr;
 
-TStr ScriptText(const char* section, const char* key) { return SetupScript->ReadString(section, key, ""); }
+TStr TWizardWindow::ScriptText(const char* section, const char* key) const {
+  return Session.Script->ReadString(section, key, "");
+}
 
 void RemoveCaption(TWinControl* w, int width, int height) {
   HWND h = w->Handle;
@@ -49,8 +50,8 @@ TLabel* FixedLabel(TWinControl* parent, const TStr& text, int left, int top, int
 }
 
 // A value of the Options section for one component: key "Option<k>" plus suffix.
-TStr OptionText(const TStr& key, const char* suffix) {
-  return ScriptText("Options", Concat(key, suffix).c_str());
+TStr OptionText(const TWizardWindow* w, const TStr& key, const char* suffix) {
+  return w->ScriptText("Options", Concat(key, suffix).c_str());
 }
 
 TBitmapControl* NewImage(TWinControl* parent, const char* resource, DWORD style, bool sunken, int left,
@@ -70,7 +71,7 @@ TBitmapControl* NewImage(TWinControl* parent, const char* resource, DWORD style,
 
 }  // namespace
 
-TWizardWindow::TWizardWindow(TBackgroundWindow* owner) : TWinControl(owner) {
+TWizardWindow::TWizardWindow(TBackgroundWindow* owner) : TWinControl(owner), Session(owner->Session) {
   WizardWindow = this;
   Style = WS_CHILD | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
   ExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
@@ -105,7 +106,7 @@ void TWizardWindow::BuildControls() {
   const TextId captions[3] = {TxtBack, TxtNext, TxtCancel};
   for (int i = 0; i < 3; i++) {
     TBox b = ButtonBox(i, W, H);
-    *buttons[i] = NewButton(this, ::Text(captions[i]).c_str(), b.Left, b.Top, b.Width, b.Height, 0, kSilver, 0);
+    *buttons[i] = NewButton(this, TextOf(captions[i]).c_str(), b.Left, b.Top, b.Width, b.Height, 0, kSilver, 0);
     (*buttons[i])->OnClick = click;
   }
   CancelControl = CancelButton;
@@ -124,9 +125,9 @@ void TWizardWindow::BuildControls() {
   TextViewer->Font.SetName("Courier New");
 
   NameLabel = WrappedLabel(this, ScriptText("User", "UserCaption"), L, 0, W - L - 10, 0);
-  NameEdit = NewEdit(this, GetRegisteredOwner().c_str(), L, 0, W - L - 10, 24, 0, 0xFFFFFF, 0);
+  NameEdit = NewEdit(this, GetRegisteredOwner(*Session.MachineRegistry, Session.WindowsNT).c_str(), L, 0, W - L - 10, 24, 0, 0xFFFFFF, 0);
   CompanyLabel = WrappedLabel(this, ScriptText("User", "CompanyCaption"), L, 0, W - L - 10, 0);
-  CompanyEdit = NewEdit(this, GetRegisteredOrganization().c_str(), L, 0, W - L - 10, 24, 0, 0xFFFFFF, 0);
+  CompanyEdit = NewEdit(this, GetRegisteredOrganization(*Session.MachineRegistry, Session.WindowsNT).c_str(), L, 0, W - L - 10, 24, 0, 0xFFFFFF, 0);
   if (RegistrationOn) {
     EmailLabel = WrappedLabel(this, ScriptText("User", "EmailCaption"), L, 0, W - L - 10, 0);
     EmailEdit = NewEdit(this, DefaultMailAddress().c_str(), L, 0, W - L - 10, 24, 0, 0xFFFFFF, 0);
@@ -137,16 +138,15 @@ void TWizardWindow::BuildControls() {
   int T = FirstComponentTop(logo);
   for (int k = 1; k <= kMaxOptions; k++) {
     TStr key = Concat("Option", IntToStr(k));
-    TStr caption = OptionText(key, "_Text");
+    TStr caption = OptionText(this, key, "_Text");
     if (caption.empty()) break;
-    long long size = MeasureSection(OptionText(key, "_List")) +
-                     MeasureSection(OptionText(key, "_Sys"));
+    long long size = MeasureOption(Session.Package, *Session.Script, k);
     int i = k - 1;
     ComponentSizes[i] = size;
     ComponentCaptions[i] = caption;
     TBox sizeBox = SizeValueBox(W, T);
     ComponentSizeLabels[i] = FixedLabel(this, KilobyteText(size), sizeBox.Left, T, sizeBox.Width, 30, 2);
-    bool enabled = SetupScript->ReadInteger("Options", (key + "_Enabled").c_str(), 1) == 1;
+    bool enabled = Session.Script->ReadInteger("Options", (key + "_Enabled").c_str(), 1) == 1;
     // The system greys a disabled box's caption to near the wizard's own
     // grey; a component that is always installed keeps its name readable
     // in a label of its own beside the box.
@@ -163,12 +163,12 @@ void TWizardWindow::BuildControls() {
     T += R;
   }
   TBox value = SizeValueBox(W, T);
-  SpaceReqLabel = FixedLabel(this, ::Text(TxtSpaceReq), L, T, value.Left - L - 10, 30, 2);
+  SpaceReqLabel = FixedLabel(this, TextOf(TxtSpaceReq), L, T, value.Left - L - 10, 30, 2);
   SpaceReqValue = FixedLabel(this, none, value.Left, T, value.Width, 30, 2);
   SpaceRowTop = T;
 
   TBox lower = LowerGroupBox(logo, W);
-  DescriptionGroup = NewGroupBox(this, ::Text(TxtDescription).c_str(), lower.Left, lower.Top, lower.Width,
+  DescriptionGroup = NewGroupBox(this, TextOf(TxtDescription).c_str(), lower.Left, lower.Top, lower.Width,
                                  lower.Height, 0, kSilver);
   // A frame is never a Tab stop.
   DescriptionGroup->TabStop = false;
@@ -176,7 +176,7 @@ void TWizardWindow::BuildControls() {
                                   lower.Width - 20, 0);
   UpdateSpaceReq(this, nullptr);
 
-  FolderGroup = NewGroupBox(this, ::Text(TxtDestFolder).c_str(), lower.Left, lower.Top, lower.Width,
+  FolderGroup = NewGroupBox(this, TextOf(TxtDestFolder).c_str(), lower.Left, lower.Top, lower.Width,
                             lower.Height, 0, kSilver);
   FolderGroup->TabStop = false;
   // The field and its button lie in the group's frame but belong to the
@@ -186,20 +186,20 @@ void TWizardWindow::BuildControls() {
   // The lookup may tell why setup cannot go on: the earlier installation
   // this product builds on is missing.
   TError lookup;
-  FolderEdit->SetText(GetDestinationFolder(&lookup));
+  FolderEdit->SetText(GetDestinationFolder(*Session.Script, *Session.MachineRegistry, &lookup));
   if (lookup.Failed()) {
-    ShowScriptError(Handle, lookup);
-    CancelFlag.Raise();
+    ShowScriptError(Handle, lookup, Session.Script->Texts);
+    Session.Cancel.Raise();
     return;
   }
 
   FolderEdit->OnChange = {UpdateSpaceAvail, this};
-  BrowseButton = NewButton(this, ::Text(TxtBrowse).c_str(), lower.Right() - 80, editTop, 70, 25, 0, kSilver, 0);
+  BrowseButton = NewButton(this, TextOf(TxtBrowse).c_str(), lower.Right() - 80, editTop, 70, 25, 0, kSilver, 0);
   BrowseButton->OnClick = {BrowseClick, this};
   // Above the frame made before them, which would otherwise paint over them.
   SetWindowPos(FolderEdit->Handle, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SetWindowPos(BrowseButton->Handle, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  SpaceAvailLabel = FixedLabel(this, ::Text(TxtSpaceAvail), L, T, value.Left - L - 10, 30, 2);
+  SpaceAvailLabel = FixedLabel(this, TextOf(TxtSpaceAvail), L, T, value.Left - L - 10, 30, 2);
   SpaceAvailValue = FixedLabel(this, none, value.Left, T, value.Width, 30, 2);
 
   GroupEditLabel = WrappedLabel(this, ScriptText("Shortcuts", "LabelEdit"), L, 0, W - L - 20, 0);
@@ -216,7 +216,7 @@ void TWizardWindow::BuildControls() {
   if (GroupList->Count()) GroupList->SetItemIndex(match);
   GroupList->OnChange = {GroupListChange, this};
 
-  ProgressGroup = NewGroupBox(this, ::Text(TxtSetupPrg).c_str(), L, 0, W - L - 10, 100, 0, kSilver);
+  ProgressGroup = NewGroupBox(this, TextOf(TxtSetupPrg).c_str(), L, 0, W - L - 10, 100, 0, kSilver);
   ProgressGroup->TabStop = false;
   int gw = W - L - 10;
   PercentLabel = FixedLabel(ProgressGroup, "0 %", 10, 30, gw - 20, 20, 1);

@@ -32,7 +32,9 @@ void PlaceText(TLabel* l, int left, int top, int width, const TStr& text) {
 // Key `name` followed by the number n, as in "Caption1".
 TStr NumberedKey(const char* name, int n) { return Concat(name, IntToStr(n)); }
 
-TStr AssociationCaption(int n) { return ScriptText("RegisterExt", NumberedKey("Caption", n).c_str()); }
+TStr AssociationCaption(const TWizardWindow* w, int n) {
+  return w->ScriptText("RegisterExt", NumberedKey("Caption", n).c_str());
+}
 
 }  // namespace
 
@@ -77,13 +79,13 @@ void TWizardWindow::ShowPage(int page) {
   BackButton->SetEnabled(true);
   Show(NextButton, b.NextVisible);
   NextButton->SetEnabled(true);
-  NextButton->SetText(::Text(b.NextCaption));
-  CancelButton->SetText(::Text(b.CancelCaption));
+  NextButton->SetText(TextOf(b.NextCaption));
+  CancelButton->SetText(TextOf(b.CancelCaption));
   CancelControl = b.EscapeCancels ? CancelButton : nullptr;
 
   switch (page) {
     case kPageWelcome:
-      LayoutCommon(true, ScriptText("Welcome", "Caption"), ReadPackageText("KESTIN\\welcome.txt"));
+      LayoutCommon(true, ScriptText("Welcome", "Caption"), PackageText("KESTIN\\welcome.txt"));
       Focus(NextButton);
       break;
 
@@ -104,7 +106,7 @@ void TWizardWindow::ShowPage(int page) {
         viewerBottom = H - 70;
       }
       Place(TextViewer, 10, viewerTop, W - 20, viewerBottom - viewerTop);
-      TextViewer->SetText(WithCrLf(ReadPackageText(licence ? "KESTIN\\license.txt" : "KESTIN\\whatsnew.txt")));
+      TextViewer->SetText(WithCrLf(PackageText(licence ? "KESTIN\\license.txt" : "KESTIN\\whatsnew.txt")));
       Show(TextViewer, true);
       Focus(NextButton);
       break;
@@ -153,7 +155,7 @@ void TWizardWindow::ShowPage(int page) {
     }
 
     case kPageDestination: {
-      LayoutCommon(true, ScriptText("Path", "Caption"), ReadPackageText("KESTIN\\folder.txt"));
+      LayoutCommon(true, ScriptText("Path", "Caption"), PackageText("KESTIN\\folder.txt"));
       Show(FolderGroup, true);
       Show(FolderEdit, true);
       Show(BrowseButton, true);
@@ -201,7 +203,7 @@ void TWizardWindow::ShowPage(int page) {
 }
 
 void TWizardWindow::ShowPage7() {
-  LayoutCommon(true, ScriptText("Install", "Caption"), ReadPackageText("KESTIN\\process.txt"));
+  LayoutCommon(true, ScriptText("Install", "Caption"), PackageText("KESTIN\\process.txt"));
   ProgressBar->SetPosition(0);
   PercentLabel->SetText("0 %");
   Show(ProgressGroup, true);
@@ -210,7 +212,7 @@ void TWizardWindow::ShowPage7() {
 
 void TWizardWindow::ShowPage8() {
   const int W = ClientW();
-  LayoutCommon(true, ScriptText("Install", "Complete"), ReadPackageText("KESTIN\\finish.txt"));
+  LayoutCommon(true, ScriptText("Install", "Complete"), PackageText("KESTIN\\finish.txt"));
   const int L = IconImage->Left;
   DesktopCheck->SetTop(BodyLabel->Top + BodyLabel->Height + 10);
   ProgramsCheck->SetTop(DesktopCheck->Top + DesktopCheck->Height + 10);
@@ -219,14 +221,14 @@ void TWizardWindow::ShowPage8() {
   const int D = ProgramsCheck->Top - DesktopCheck->Top;
   if (!AssocChecks) {
     int n = 0;
-    while (!AssociationCaption(n + 1).empty()) n++;
+    while (!AssociationCaption(this, n + 1).empty()) n++;
     AssocChecks = new TCheckBox*[n > 0 ? n : 1];
     for (int i = 0; i < n; i++) {
-      TStr caption = AssociationCaption(i + 1);
+      TStr caption = AssociationCaption(this, i + 1);
       TCheckBox* c = NewCheckBox(this, caption.c_str(), L, ProgramsCheck->Top + (i + 1) * D, ProgramsCheck->Width,
                                  ProgramsCheck->Height, 0, 0xC0C0C0);
       c->SetChecked(true);
-      c->SetEnabled(SetupScript->ReadInteger("RegisterExt", NumberedKey("Enabled", i + 1).c_str(), 1) == 1);
+      c->SetEnabled(Session.Script->ReadInteger("RegisterExt", NumberedKey("Enabled", i + 1).c_str(), 1) == 1);
       AssocChecks[i] = c;
     }
     AssocCount = n;

@@ -40,8 +40,9 @@ TEST_CASE("the 28 texts have their keys in reading order") {
   CHECK(TStr(TextKey(TxtBack)) == "Back");
   CHECK(TStr(TextKey(TxtSetupCompleted)) == "Setup_Completed");
   CHECK(TStr(TextKey(TxtRegNameExists)) == "Reg_NameExists");
-  SetText(TxtError, "Fehler");
-  CHECK(Text(TxtError) == "Fehler");
+  TScriptTexts texts;
+  texts.Set(TxtError, "Fehler");
+  CHECK(texts[TxtError] == "Fehler");
 }
 
 TEST_CASE("an earlier installation's folder comes from its quoted log path") {

@@ -14,11 +14,13 @@
 #include <vector>
 
 #include "base/message_box.h"
-#include "base/process_state.h"
 #include "install/install_run.h"
 #include "script/ini_file.h"
 #include "install/registry_values.h"
 #include "install/shortcuts.h"
+#include "package/cabinet_reader.h"
+#include "package/package_error.h"
+#include "package/package_files.h"
 #include "package/package_layout.h"
 #include "package/helper_library.h"
 #include "package/package_locate.h"
@@ -95,7 +97,7 @@ struct Fixture {
     CreateDirectoryA(windows.c_str(), nullptr);
     dest = dir + "Program Files\\Engine Test";
 
-    TPackagePlace place = LocatePackageFor(exe.c_str());
+    TPackagePlace place = LocatePackage(exe.c_str());
     REQUIRE(!place.cabinetPath.empty());
     REQUIRE(LoadHelperLibraryFrom(exe.c_str(), place.cabinetOffset, temp.c_str()));
     script = temp + "kestin.ini";
@@ -104,8 +106,7 @@ struct Fixture {
 
     run.Script = values;
     run.PackagePath = exe.c_str();
-    run.CabinetPath = place.cabinetPath;
-    run.CabinetOffset = place.cabinetOffset;
+    run.Package = place;
     run.SystemFolder = SystemDir().c_str();
     run.WindowsFolder = windows.c_str();
     run.Choices.ComponentCount = 3;
@@ -126,10 +127,10 @@ struct Fixture {
     g_messages.clear();
     g_rollbacks.clear();
     MessageHook = RecordMessage;
-    SetText(TxtError, "Error");
-    SetText(TxtWarning, "Warning");
-    SetText(TxtRegErrorMsg, "Registration failed:");
-    SetText(TxtSetupAborted, "Setup was aborted.");
+    run.Texts.Set(TxtError, "Error");
+    run.Texts.Set(TxtWarning, "Warning");
+    run.Texts.Set(TxtRegErrorMsg, "Registration failed:");
+    run.Texts.Set(TxtSetupAborted, "Setup was aborted.");
   }
   ~Fixture() {
     UnloadHelperLibrary();
@@ -238,7 +239,7 @@ TEST_CASE("three options install headlessly and leave exactly what the script as
         uninstaller + " /U \"" + f.dest + "\\Uninst.log\"");
   CHECK(RegString(HKEY_LOCAL_MACHINE, f.EntryKey(), "QuietUninstallString") ==
         uninstaller + " /U \"" + f.dest + "\\Uninst.log\" /S");
-  CHECK(ReadWholeFile(uninstaller) == ProgramImage(f.exe, f.run.CabinetOffset));
+  CHECK(ReadWholeFile(uninstaller) == ProgramImage(f.exe, f.run.Package.cabinetOffset));
 
   CHECK(RegString(HKEY_CURRENT_USER, "Software\\KestinEngineTest", "Owner") == "Ada");
   CHECK(RegString(HKEY_CURRENT_USER, "Software\\KestinEngineTest", "Company") == "Engines Ltd");
@@ -429,4 +430,34 @@ TEST_CASE("a file named twice is recorded twice, in list order; a list name spel
                      "File4=created-later.ini\r\n") != std::string::npos);
   REQUIRE(!f.host.Positions.empty());
   CHECK(f.host.Positions.back() == 100);
+}
+
+TEST_CASE("readers at once each read through callbacks of their own, up to the table; a freed set serves again") {
+  Fixture f("readers");
+  std::string expected = Text(f.tree + "\\engtest.txt");
+  TCabinetReader held[4];
+  for (TCabinetReader& r : held) REQUIRE(r.CreateContext());
+  TCabinetReader extra;
+  CHECK_FALSE(extra.CreateContext());
+  CHECK(extra.Failure.Is(kErrorPackage, kCabinetNoContext));
+  held[1].DestroyContext();
+  held[3].DestroyContext();
+  // Two reads at once, on two threads, each into memory.
+  struct TRead { TPackagePlace place; TStr text; bool ok = false; } reads[2];
+  auto readOne = [](void* p) -> DWORD {
+    TRead* r = (TRead*)p;
+    r->ok = ReadPackageFile(r->place, "engtest.txt", &r->text);
+    return 0;
+  };
+  HANDLE threads[2];
+  for (int i = 0; i < 2; i++) {
+    reads[i].place = f.run.Package;
+    threads[i] = CreateThread(nullptr, 0, readOne, &reads[i], 0, nullptr);
+  }
+  WaitForMultipleObjects(2, threads, TRUE, 10000);
+  for (int i = 0; i < 2; i++) {
+    CloseHandle(threads[i]);
+    CHECK(reads[i].ok);
+    CHECK(std::string(reads[i].text.c_str(), reads[i].text.size()) == expected);
+  }
 }

@@ -90,10 +90,10 @@ struct TFakeWizard {
     g_offerAnswer = IDYES;
     g_retryAnswer = IDYES;
     MessageHook = Answer;
-    SetText(TxtError, "Error");
-    SetText(TxtInformation, "Information");
-    SetText(TxtRegister, "Register");
-    SetText(TxtRegNameExists, "exists");
+    Fields.Texts.Set(TxtError, "Error");
+    Fields.Texts.Set(TxtInformation, "Information");
+    Fields.Texts.Set(TxtRegister, "Register");
+    Fields.Texts.Set(TxtRegNameExists, "exists");
   }
   ~TFakeWizard() { MessageHook = nullptr; }
   static std::string Url(const std::string& path) { return "http://127.0.0.1:" + Env("KESTIN_REG_PORT") + path; }

@@ -8,7 +8,6 @@
 #include <utility>
 
 #include "base/message_box.h"
-#include "base/process_state.h"
 #include "script/defaults.h"
 #include "script/ini_file.h"
 #include "script/reg_ini_file.h"
@@ -127,20 +126,20 @@ TEST_CASE("writes land in the file; a failed write is returned, shown only by th
   CHECK(error.Code == kIniWriteFailed);
   CHECK(error.SystemError != 0);
   CHECK(error.Subject == "Z:\\no\\such\\folder\\Uninst.log");
-  ShowScriptError(nullptr, error);
+  ShowScriptError(nullptr, error, TScriptTexts());
   MessageHook = nullptr;
   CHECK(g_lastMessage == "Error|Ini file write error. File name: Z:\\no\\such\\folder\\Uninst.log");
   CHECK(g_lastFlags == MB_OK);
 }
 
 TEST_CASE("a missing earlier installation is shown in the script's words under its Error caption") {
-  SetText(TxtError, "Fehler");
+  TScriptTexts texts;
+  texts.Set(TxtError, "Fehler");
   TError error;
   error.Set(kErrorScript, kEarlierInstallMissing, 0, "Install the base product first.");
   MessageHook = Record;
-  ShowScriptError(nullptr, error);
+  ShowScriptError(nullptr, error, texts);
   MessageHook = nullptr;
-  SetText(TxtError, "");
   CHECK(g_lastMessage == "Fehler|Install the base product first.");
   CHECK(g_lastFlags == MB_ICONERROR);
 }
@@ -172,7 +171,6 @@ TEST_CASE("CharSet: every non-zero low byte is taken, 1 included; a low byte of 
     CAPTURE(value);
     std::string path = NewScratchFolder("charset") + "kestin.ini";
     REQUIRE(WriteTextFile(path, std::string("[General]\r\nCharSet=") + value + "\r\n"));
-    CHECK(LoadSetupScript(path.c_str()) == expected);
-    FreeSetupScript();
+    CHECK(TSetupScript(path.c_str()).CharSet() == expected);
   }
 }

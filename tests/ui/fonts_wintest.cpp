@@ -9,7 +9,6 @@
 #include <string>
 
 #include "base/code_page_text.h"
-#include "base/process_state.h"
 #include "ui/dispatch_rules.h"
 #include "ui/geometry.h"
 #include "ui_test_support.h"

@@ -13,7 +13,6 @@
 #include <algorithm>
 
 #include "base/message_box.h"
-#include "base/process_state.h"
 #include "install/install_run.h"
 #include "script/ini_file.h"
 #include "install/registry_values.h"
@@ -83,14 +82,13 @@ struct TProduct {
                            BinaryPath("uncab.dll") + "\"",
                        work) == 0);
     CreateDirectoryA(windows.c_str(), nullptr);
-    TPackagePlace place = LocatePackageFor(exe.c_str());
+    TPackagePlace place = LocatePackage(exe.c_str());
     REQUIRE(!place.cabinetPath.empty());
     REQUIRE(LoadHelperLibraryFrom(exe.c_str(), place.cabinetOffset, work.c_str()));
     values = new TIniFile((tree + "\\KESTIN\\kestin.ini").c_str());
     run.Script = values;
     run.PackagePath = exe.c_str();
-    run.CabinetPath = place.cabinetPath;
-    run.CabinetOffset = place.cabinetOffset;
+    run.Package = place;
     run.SystemFolder = system.c_str();
     run.WindowsFolder = windows.c_str();
     run.Choices.ComponentCount = 3;
@@ -112,10 +110,10 @@ struct TProduct {
 
     g_boxes.clear();
     MessageHook = Answer;
-    SetText(TxtError, "Error");
-    SetText(TxtWarning, "Warning");
-    SetText(TxtRegErrorMsg, "Registration failed:");
-    SetText(TxtSetupAborted, "Setup was aborted.");
+    run.Texts.Set(TxtError, "Error");
+    run.Texts.Set(TxtWarning, "Warning");
+    run.Texts.Set(TxtRegErrorMsg, "Registration failed:");
+    run.Texts.Set(TxtSetupAborted, "Setup was aborted.");
   }
   ~TProduct() {
     UnloadHelperLibrary();

@@ -12,15 +12,15 @@
 #include "app/program_args.h"
 #include "app/startup.h"
 #include "base/message_box.h"
-#include "base/process_state.h"
 #include "package/cabinet_reader.h"
 #include "package/package_files.h"
 #include "package/helper_library.h"
 #include "package/package_error.h"
+#include "install/script_rules.h"
 #include "script/defaults.h"
 #include "script/script_errors.h"
 #include "script/setup_script.h"
-#include "script/texts.h"
+#include "script/reg_ini_file.h"
 #include "ui/font.h"
 
 static FILE* g_out;
@@ -44,6 +44,13 @@ static int RecordMessage(void*, const char* text, const char* caption, unsigned)
   return IDOK;
 }
 
+// The sizes a section's files take, as the package measures them.
+static long long MeasureSection(const TSetupSession& s, const TStr& section, TError* e) {
+  TStrList names;
+  ReadNumberedList(*s.Script, section, names);
+  return MeasureFiles(s.Package, names, e);
+}
+
 static bool Exists(const TStr& p) { return GetFileAttributesA(p.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // What the top of a run would show for a failed cabinet operation.
@@ -58,75 +65,75 @@ static TStr LibraryPath() {
 }
 
 // Tries to change the held files the way another program would.
-static void TryTampering() {
-  HANDLE h = CreateFileA(ScriptPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+static void TryTampering(const TStr& scriptPath) {
+  HANDLE h = CreateFileA(scriptPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                          nullptr, OPEN_EXISTING, 0, nullptr);
   Put("script_writable", h != INVALID_HANDLE_VALUE ? "1" : "0");
   if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-  TStr moved = ScriptPath + ".moved";
-  BOOL renamed = MoveFileA(ScriptPath.c_str(), moved.c_str());
+  TStr moved = scriptPath + ".moved";
+  BOOL renamed = MoveFileA(scriptPath.c_str(), moved.c_str());
   Put("script_renamable", renamed ? "1" : "0");
-  if (renamed) MoveFileA(moved.c_str(), ScriptPath.c_str());
-  Put("script_deletable", DeleteFileA(ScriptPath.c_str()) ? "1" : "0");
+  if (renamed) MoveFileA(moved.c_str(), scriptPath.c_str());
+  Put("script_deletable", DeleteFileA(scriptPath.c_str()) ? "1" : "0");
 }
 
 int main() {
-  ProgramArg0 = ProgramArgument(0);
-  OwnFileName = FileNamePart(ProgramArg0);
   g_out = fopen(ProgramArgument(1).c_str(), "w");
   if (!g_out) return 1;
   MessageHook = RecordMessage;
-  TError failure = SetupStartup();
+  TSetupSession s;
+  TError failure = SetupStartup(s);
   if (failure.Failed()) ShowStartupError(failure);
   bool ok = !failure.Failed();
   Put("startup", ok ? "ok" : "failed");
   if (ok) {
-    Put("temp", TempFolder);
-    Put("script_path", ScriptPath);
+    const TScriptTexts& texts = s.Script->Texts;
+    Put("temp", s.TempFolder);
+    Put("script_path", s.ScriptPath);
     Put("library_path", LibraryPath());
-    Put("script_exists", Exists(ScriptPath) ? "1" : "0");
-    Put("library_exists", Exists(TempFolder + "uncab.dll") ? "1" : "0");
-    Put("text_Next", Text(TxtNext));
-    Put("text_Error", Text(TxtError));
-    Put("text_Reg_NameExists", Text(TxtRegNameExists));
-    Put("upper", IntToStr(UpperColour));
-    Put("lower", IntToStr(LowerColour));
+    Put("script_exists", Exists(s.ScriptPath) ? "1" : "0");
+    Put("library_exists", Exists(s.TempFolder + "uncab.dll") ? "1" : "0");
+    Put("text_Next", texts[TxtNext]);
+    Put("text_Error", texts[TxtError]);
+    Put("text_Reg_NameExists", texts[TxtRegNameExists]);
+    Put("upper", IntToStr(s.UpperColour));
+    Put("lower", IntToStr(s.LowerColour));
     Put("charset", IntToStr(DefaultCharset()));
-    Put("nt", IntToStr(WindowsNT));
+    Put("nt", IntToStr(s.WindowsNT ? 1 : 0));
     for (int i = 2;; i += 2) {
       TStr cmd = ProgramArgument(i), arg = ProgramArgument(i + 1);
       if (cmd.empty()) break;
       TError e;
       if (cmd == "text") {
-        Put(("text:" + std::string(arg.c_str())).c_str(), ReadPackageText(arg, &e));
+        Put(("text:" + std::string(arg.c_str())).c_str(), ReadPackageText(s.Package, arg, &e));
       } else if (cmd == "extract") {
         TStr folder = ProgramArgument(i + 2);
         i++;
-        Put("extract", ExtractCabinetFile(arg, folder, &e) ? "ok" : e.Failed() ? "failed" : "missing");
+        Put("extract", ExtractCabinetFile(s.Package, arg, folder, &e) ? "ok" : e.Failed() ? "failed" : "missing");
       } else if (cmd == "extract-all") {
-        Put("extract", ExtractCabinetFile("", arg, &e) ? "ok" : "failed");
+        Put("extract", ExtractCabinetFile(s.Package, "", arg, &e) ? "ok" : "failed");
       } else if (cmd == "measure") {
-        Put(("measure:" + std::string(arg.c_str())).c_str(), IntToStr(MeasureSection(arg, &e)));
+        Put(("measure:" + std::string(arg.c_str())).c_str(), IntToStr(MeasureSection(s, arg, &e)));
       } else if (cmd == "tamper") {
-        TryTampering();
+        TryTampering(s.ScriptPath);
         i--;
       } else if (cmd == "owner") {
-        Put("owner", GetRegisteredOwner());
-        Put("organization", GetRegisteredOrganization());
+        Put("owner", GetRegisteredOwner(*s.MachineRegistry, s.WindowsNT));
+        Put("organization", GetRegisteredOrganization(*s.MachineRegistry, s.WindowsNT));
         i--;
       } else if (cmd == "dest") {
         TError error;
-        Put("dest", GetDestinationFolder(&error));
+        Put("dest", GetDestinationFolder(*s.Script, *s.MachineRegistry, &error));
         // The probe is the top of its run: it shows what the lookup returned.
-        if (error.Failed()) ShowScriptError(nullptr, error);
+        if (error.Failed()) ShowScriptError(nullptr, error, texts);
         Put("cancel", IntToStr(error.Failed() ? 1 : 0));
         i--;
       }
       Shown(e);
     }
-    TStr temp = TempFolder;
-    TStr script = ScriptPath, library = LibraryPath();
-    SetupTeardown();
+    TStr temp = s.TempFolder;
+    TStr script = s.ScriptPath, library = LibraryPath();
+    SetupTeardown(s);
     Put("after_script_exists", Exists(temp + "KESTIN\\kestin.ini") ? "1" : "0");
     Put("after_library_exists", Exists(temp + "uncab.dll") ? "1" : "0");
     Put("after_workspace_exists", Exists(temp + "kestin") ? "1" : "0");
