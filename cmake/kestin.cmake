@@ -112,12 +112,13 @@ function(kestin_module name)
   endif()
 endfunction()
 
-# Gives a Windows program setup.exe's resources (icon, bitmap, cursors, the
-# manifest and with it UTF-8 as its code page). The resource compiler reports
+# Gives a Windows program setup.exe's resources and the setup program's own
+# (icon, bitmap, cursors, the manifest and with it UTF-8 as its code page). The resource compiler reports
 # no dependencies, so the files of res/ are named: a changed manifest must
 # still reach the program. Call it in the folder that makes the target.
 function(kestin_with_setup_resources target)
-  target_sources(${target} PRIVATE ${CMAKE_BINARY_DIR}/src/app/setup.rc)
+  set(rc ${CMAKE_BINARY_DIR}/src/app/setup.rc ${CMAKE_BINARY_DIR}/src/app/program.rc)
+  target_sources(${target} PRIVATE ${rc})
   file(GLOB res_files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*)
-  set_source_files_properties(${CMAKE_BINARY_DIR}/src/app/setup.rc PROPERTIES OBJECT_DEPENDS "${res_files}")
+  set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS "${res_files}")
 endfunction()

@@ -11,6 +11,13 @@
 #include "ui/dispatch_rules.h"
 #include "ui/geometry.h"
 
+// The module this code is linked into: setup-program.dll in the release,
+// which carries the icon, bitmap and cursors the windows load (setup.exe
+// keeps only what the system reads from the file), or a test program built
+// from the same modules. The linker places this symbol at the module's start.
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+static HINSTANCE ProgramModule() { return (HINSTANCE)&__ImageBase; }
+
 static const char SelfProperty[] = "__SELF__";
 
 int ScreenWidth;
@@ -129,7 +136,7 @@ HBRUSH TWinControl::AncestorBrush() const {
 
 void TWinControl::CreateHandle() {
   StartToolkit();
-  HINSTANCE module = GetModuleHandleA(nullptr);
+  HINSTANCE module = ProgramModule();
   if (!Brush) SetColor(Color);
   WNDCLASSA wc;
   if (!GetClassInfoA(module, ClassName, &wc)) {
@@ -171,7 +178,7 @@ void TWinControl::CreateSystemWindow(bool sizeFromFields) {
                            Style | WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, ToDevice(Left),
                            ToDevice(Top), sizeFromFields ? ToDevice(Width) : 0,
                            sizeFromFields ? ToDevice(Height) : 0, ParentHandle(), nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
+                           ProgramModule(), nullptr);
   if (!h) FatalCreation("StdCreate failed");
   Link(h);
   WNDPROC current = (WNDPROC)GetWindowLongPtrA(h, GWLP_WNDPROC);
@@ -473,7 +480,7 @@ void TWinControl::SetCursorIndex(short index) {
   if (index == CursorIndex) return;
   CursorIndex = index;
   TCursorChoice c = CursorForIndex(index);
-  Cursor = LoadCursorA(c.own ? GetModuleHandleA(nullptr) : nullptr, MAKEINTRESOURCEA(c.id));
+  Cursor = LoadCursorA(c.own ? ProgramModule() : nullptr, MAKEINTRESOURCEA(c.id));
   if (Handle) PostMessageA(Handle, WM_SETCURSOR, (WPARAM)Handle, HTCLIENT);
 }
 
