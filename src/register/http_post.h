@@ -24,8 +24,6 @@ extern unsigned HttpTimeoutMs;
 // without its entry points).
 extern const char* HttpLibraryName;
 
-// Put in front of the agent string (the product's caption).
-extern TStr AgentPrefix;
 // The code of the last HttpPost.
 extern int LastHttpResult;
 
@@ -57,4 +55,5 @@ TStr OsVersionText();
 // the answer then holds the failure text. An "https:" address goes over TLS
 // only. The library must be loaded. `utf8` adds "; charset=UTF-8" to the
 // form's content type: its values are UTF-8, not the system's code page.
-TStr HttpPost(const TStr& url, const TStr& body, bool utf8 = false);
+// `product` (the product's caption) leads the agent string.
+TStr HttpPost(const TStr& url, const TStr& body, const TStr& product, bool utf8 = false);

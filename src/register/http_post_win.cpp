@@ -5,7 +5,6 @@
 
 #include "base/system_library.h"
 
-TStr AgentPrefix;
 int LastHttpResult = 0;
 THttpStepHook OnOpened, OnConnected, OnSending, OnSent;
 THttpChunkHook OnChunk;
@@ -134,7 +133,7 @@ TStr OsVersionText() {
   return out;
 }
 
-TStr HttpPost(const TStr& url, const TStr& body, bool utf8) {
+TStr HttpPost(const TStr& url, const TStr& body, const TStr& product, bool utf8) {
   // Host, path and query of the address; the buffers live on the heap (the
   // release build keeps stack frames small).
   const DWORD kPart = 2048;
@@ -168,7 +167,7 @@ TStr HttpPost(const TStr& url, const TStr& body, bool utf8) {
   DWORD secure = parts.nScheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0;
 
   THandles h;
-  TStr agent = Concat(AgentPrefix, "; ", OsVersionText());
+  TStr agent = Concat(product, "; ", OsVersionText());
   h.Session = g_api.InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
   if (!h.Session) return Failed(kHttpOpenFailed, "InternetOpen failed.");
   SetTimeouts(h.Session);

@@ -12,6 +12,8 @@ struct TRegistrationOffer {
   bool AskToRegister = false;  // [Owner] AskToRegister is exactly 1
   TStr RegistrationURL;
   TStr RegistrationQuery;
+  // [General] Caption: the product, as the post's agent string names it.
+  TStr Product;
   // Set once the user declined or an answer arrived; never offered again.
   bool RegistrationDone = false;
 };
@@ -31,7 +33,8 @@ struct TRegistrationForm {
 };
 
 // Reads AskToRegister, RegistrationURL (default `actualUrl`) and
-// RegistrationQuery from the setup script's [Owner] section.
+// RegistrationQuery from the setup script's [Owner] section, and the
+// product's caption.
 void ReadRegistrationSettings(TRegistrationOffer* offer, const TScriptValues& script, const TStr& actualUrl);
 
 // Finish on the last page: asks whether to register (once the user declined

@@ -52,7 +52,7 @@ TStr PostOnce(const TRegistrationOffer& offer, const TRegistrationForm& form, co
   for (int i = 0; i < 3; i++) fits = FromActiveCodePage(typed[i], LegacyCodePage(), &sent[i]) && fits;
   for (int i = 0; i < 3 && !fits; i++) FromActiveCodePage(typed[i], kUtf8CodePage, &sent[i]);
   TStr body = RegistrationBody(offer.RegistrationQuery, sent[0], sent[1], sent[2]);
-  TStr answer = uploader.Upload(offer.RegistrationURL, body, code, !fits);
+  TStr answer = uploader.Upload(offer.RegistrationURL, body, offer.Product, code, !fits);
   ReleaseWinInetLater();
   return answer;
 }
@@ -162,6 +162,7 @@ void ReadRegistrationSettings(TRegistrationOffer* offer, const TScriptValues& sc
   // Present but empty reads as empty, as the profile functions read it.
   offer->RegistrationURL = script.Has("Owner", "RegistrationURL") ? url : actualUrl;
   offer->RegistrationQuery = script.Value("Owner", "RegistrationQuery");
+  offer->Product = script.Value("General", "Caption");
 }
 
 TStr DefaultMailAddress() {

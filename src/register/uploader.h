@@ -23,7 +23,7 @@ class TUploader {
   // Posts `body` to `url`; *code is 0 with the server's answer, or a failure
   // code of register/http_post.h with its text as the answer. The status
   // window shows each step (not at all when the library is missing).
-  TStr Upload(const TStr& url, const TStr& body, int* code, bool utf8 = false);
+  TStr Upload(const TStr& url, const TStr& body, const TStr& product, int* code, bool utf8 = false);
 
   TUploadMsg* Dialog = nullptr;
 };

@@ -63,7 +63,7 @@ TUploader::~TUploader() {
 
 void TUploader::CreateDialog(TWinControl* owner) { Dialog = new TUploadMsg(owner); }
 
-TStr TUploader::Upload(const TStr& url, const TStr& body, int* code, bool utf8) {
+TStr TUploader::Upload(const TStr& url, const TStr& body, const TStr& product, int* code, bool utf8) {
   if (!LoadWinInet()) {
     *code = kHttpReadFailed;
     return TStr("WININET.DLL not found.");
@@ -73,7 +73,7 @@ TStr TUploader::Upload(const TStr& url, const TStr& body, int* code, bool utf8) 
   OnSending = Sending;
   OnSent = Sent;
   if (Dialog) Dialog->SetVisible(true);
-  TStr answer = HttpPost(url, body, utf8);
+  TStr answer = HttpPost(url, body, product, utf8);
   *code = LastHttpResult;
   if (Dialog) Dialog->StatusLabel->SetText(kStatusWaiting);
   return answer;

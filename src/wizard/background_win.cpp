@@ -10,7 +10,6 @@
 #include "wizard/wizard.h"
 
 TBackgroundWindow* BackgroundWindow = nullptr;
-TStr ProgramTitle;
 
 namespace {
 
@@ -53,8 +52,8 @@ void BuildBackground(void* data, TWinControl*) {
   RemoveCaption(bk, kBackgroundWidth, kBackgroundHeight);
   int w = bk->ClientWidth();
 
-  ProgramTitle = bk->Session.Script->ReadString("General", "Caption", "");
-  bk->TitleLabel = NewLabel(bk, ProgramTitle.c_str(), 10, 10, w - 20, 35, 0xFFFFFF, 0, 2, 0);
+  TStr product = bk->Session.Script->ReadString("General", "Caption", "");
+  bk->TitleLabel = NewLabel(bk, product.c_str(), 10, 10, w - 20, 35, 0xFFFFFF, 0, 2, 0);
   TLabel* title = bk->TitleLabel;
   title->Font.SetName("Times New Roman");
   title->Font.SetSize(24);
@@ -68,7 +67,6 @@ void BuildBackground(void* data, TWinControl*) {
   TStr url = script.ReadString("Owner", "URL", kDefaultOwnerUrl);
   bk->ActualURL = script.ReadString("Owner", "ActualURL", url.c_str());
   ReadRegistrationSettings(&bk->Registration, script, bk->ActualURL);
-  AgentPrefix = ProgramTitle;
   TLabel* link = FootLabel(bk, url, 0xFFFFFF, 10, 1 | 4, kBackgroundHeight, 16);
   bk->LinkLabel = link;
   link->HitTestAnswer = 1;

@@ -47,7 +47,6 @@ class TBackgroundWindow : public TWinControl {
 };
 
 extern TBackgroundWindow* BackgroundWindow;
-extern TStr ProgramTitle;
 
 // Fills `rect` from `from` at the top to `to` at the bottom in `steps` bands.
 void GradientFill(HDC dc, const RECT& rect, int from, int steps, int to);

@@ -332,7 +332,7 @@ TEST_CASE("status window: the steps in order, then the wait, gone with the uploa
     uploader.CreateDialog(&w.Form);
     window = uploader.Dialog->Handle;
     int code = -9;
-    TStr answer = uploader.Upload(TFakeWizard::Url("/ok").c_str(), "usr=x", &code);
+    TStr answer = uploader.Upload(TFakeWizard::Url("/ok").c_str(), "usr=x", "Test", &code);
     CHECK(code == 0);
     CHECK(answer == kOkAnswer);
     CHECK(IsWindowVisible(window));
