@@ -86,6 +86,26 @@ bool WalkDemoCancelOnComponents(TSetupDriver& d) {
          d.WaitExit(30000);
 }
 
+std::wstring Wide(const std::string& utf8) {
+  std::wstring w(utf8.size() + 1, L'\0');
+  w.resize((size_t)MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &w[0], (int)w.size()) - 1);
+  return w;
+}
+
+std::wstring LinkTarget(const std::string& link) {
+  wchar_t path[MAX_PATH] = L"<none>";
+  HRESULT com = CoInitialize(nullptr);
+  IShellLinkW* shell = nullptr;
+  IPersistFile* file = nullptr;
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, (void**)&shell)) &&
+      SUCCEEDED(shell->QueryInterface(IID_IPersistFile, (void**)&file)) && SUCCEEDED(file->Load(Wide(link).c_str(), 0)))
+    shell->GetPath(path, MAX_PATH, nullptr, 0);
+  if (file) file->Release();
+  if (shell) shell->Release();
+  if (SUCCEEDED(com)) CoUninitialize();
+  return path;
+}
+
 std::string CheckDemoInstalled(const TDemoChoices& c, const TDemoInstall& in) {
   std::string f = in.Folder + "\\";
   const char* files[] = {"notes.txt", "readme.txt", "samples\\first.kstnote", "Uninst.log"};
@@ -99,6 +119,7 @@ std::string CheckDemoInstalled(const TDemoChoices& c, const TDemoInstall& in) {
   std::string menu = ShellFolderPath(CSIDL_PROGRAMS) + "\\" + in.Group + "\\Kestrel Notes.lnk";
   if (PathExists(desktop) != c.Shortcuts) return "desktop shortcut against the choice: " + desktop;
   if (PathExists(menu) != c.Shortcuts) return "menu shortcut against the choice: " + menu;
+  if (c.Shortcuts && LinkTarget(desktop) != Wide(f + "notes.txt")) return "desktop shortcut to another file";
   if (RegKeyExists(HKEY_CLASSES_ROOT, ".kstnote") != c.Association) return "association against the choice";
   std::string log;
   {

@@ -30,4 +30,9 @@ bool WalkDemoCancelOnComponents(TSetupDriver& d);
 
 // Checks of the installed product; the first difference, or empty.
 std::string CheckDemoInstalled(const TDemoChoices& c, const TDemoInstall& in);
+
+// UTF-8 to UTF-16, and the target a shortcut file names ("<none>" when it
+// cannot be read).
+std::wstring Wide(const std::string& utf8);
+std::wstring LinkTarget(const std::string& link);
 std::string CheckDemoRemoved(const TDemoInstall& in);

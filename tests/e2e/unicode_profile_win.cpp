@@ -18,12 +18,6 @@ const char kFolder[] = "C:\\\xD0\x9F\xD1\x80\xD0\xBE\xD0\xB3\xD1\x80\xD0\xB0\xD0
 const char kExtra[] = "Gr\xC3\xB6\xC3\x9F" "e \xE6\x95\xB0\xE6\x8D\xAE";  // Größe 数据
 const char kEntry[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\KestrelNotes";
 
-std::wstring Wide(const std::string& utf8) {
-  std::wstring w(utf8.size() + 1, L'\0');
-  w.resize((size_t)MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &w[0], (int)w.size()) - 1);
-  return w;
-}
-
 // The demo with a UTF-8 script (a Japanese caption, the product file listed
 // and linked) and its welcome text in Windows-1252.
 std::string BuildAcme(const std::string& dir) {
@@ -32,7 +26,7 @@ std::string BuildAcme(const std::string& dir) {
   REQUIRE(WriteTextFile(tree + "\\" + extra + ".txt", "data\r\n"));
   std::string ini = Replace(Text(tree + "\\KESTIN\\kestin.ini"), "1.0 Setup", "1.0 Setup \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E");
   ini = Replace(ini, "2=readme.txt", "2=readme.txt\r\n3=" + extra + ".txt");
-  ini = Replace(ini, "File2=%InstallPath%readme.txt", "File2=%InstallPath%readme.txt\r\nName3=" + extra + "\r\nFile3=%InstallPath%\\" + extra + ".txt");
+  ini = Replace(ini, "File2=%InstallPath%\\readme.txt", "File2=%InstallPath%\\readme.txt\r\nName3=" + extra + "\r\nFile3=%InstallPath%\\" + extra + ".txt");
   REQUIRE(WriteTextFile(tree + "\\KESTIN\\kestin.ini", ini));
   REQUIRE(WriteTextFile(tree + "\\KESTIN\\welcome.txt", "Gr\xFC\xDF" "e aus K\xF6ln!\r\n"));
   REQUIRE(RunAndWait("\"" + BinaryPath("kestin-pack.exe") + "\" build \"" + tree + "\" -o \"" + dir + "acme.exe\" --stub \"" +
@@ -56,18 +50,6 @@ bool Shows(const TSetupDriver& d, const wchar_t* text) {
   g_seen = false;
   EnumWindows(See, d.Process.dwProcessId);
   return g_seen;
-}
-
-std::wstring LinkTarget(const std::string& link) {
-  wchar_t path[MAX_PATH] = L"<none>";
-  IShellLinkW* shell = nullptr;
-  IPersistFile* file = nullptr;
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, (void**)&shell)) &&
-      SUCCEEDED(shell->QueryInterface(IID_IPersistFile, (void**)&file)) && SUCCEEDED(file->Load(Wide(link).c_str(), 0)))
-    shell->GetPath(path, MAX_PATH, nullptr, 0);
-  if (file) file->Release();
-  if (shell) shell->Release();
-  return path;
 }
 
 // Both roads: the demo's own checks, the file under its name, the names
