@@ -12,6 +12,9 @@
 class TProfileLogStore : public TLogStore {
 public:
   explicit TProfileLogStore(const TStr& path) : path_(path) {}
+  // Answers from `bytes`, the log's contents read once, by the same rules;
+  // the file is never read again, so what is acted on is what was checked.
+  TProfileLogStore(const TStr& path, const TStr& bytes);
   const TStr& Path() const { return path_; }
 
   TStr Read(const char* section, const char* key, const char* fallback) const override;
@@ -25,7 +28,7 @@ private:
   TStr path_;
   TError failure_;
   mutable TIniIndex index_;
-  mutable char indexState_ = 0;  // 0 not read, 1 read, 2 not possible (profile functions)
+  mutable char indexState_ = 0;  // 0 not read, 1 read, 2 not possible (profile functions), 3 given bytes
   mutable unsigned codePage_ = 0;
 };
 

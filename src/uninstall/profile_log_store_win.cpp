@@ -10,6 +10,12 @@ static bool FullPath(const TStr& p) {
   return (p.size() >= 3 && p[1] == ':' && p[2] == '\\') || (p.size() >= 2 && p[0] == '\\' && p[1] == '\\');
 }
 
+TProfileLogStore::TProfileLogStore(const TStr& path, const TStr& bytes) : path_(path), index_(bytes), indexState_(3) {
+  TStr declared;
+  index_.Find(kLogGeneral, kLogCodePage, &declared);
+  codePage_ = LogCodePageRule(declared, LegacyCodePage());
+}
+
 TStr TProfileLogStore::Read(const char* section, const char* key, const char* fallback) const {
   if (!FullPath(path_)) return TStr(fallback);
   if (indexState_ == 0) {
@@ -18,7 +24,9 @@ TStr TProfileLogStore::Read(const char* section, const char* key, const char* fa
     index_.Find(kLogGeneral, kLogCodePage, &declared);
     codePage_ = LogCodePageRule(declared, LegacyCodePage());
   }
-  if (indexState_ == 1 && index_.Answers(section, key)) {
+  // Given bytes are read by the index's rules even where a platform might
+  // read them otherwise: they are all there is.
+  if (indexState_ == 3 || (indexState_ == 1 && index_.Answers(section, key))) {
     TStr value;
     if (!index_.Find(section, key, &value)) return TStr(fallback ? fallback : "");
     return ToActiveCodePage(value, codePage_);
