@@ -94,7 +94,7 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
       o.Refusal = Concat(kUnreadableLog, "\r\n", log);
       return;
     }
-    TProfileLogStore store(log, bytes);
+    TProfileLogStore store(bytes);
     if (!IsUninstallLog(store)) {
       o.NotALog = true;
       return;

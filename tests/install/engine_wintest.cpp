@@ -453,15 +453,19 @@ TEST_CASE("readers at once each read through callbacks of their own, up to the t
   held[3].DestroyContext();
   // Two reads at once, on two threads, each into memory.
   struct TRead { TPackagePlace place; TStr text; bool ok = false; } reads[2];
-  auto readOne = [](void* p) -> DWORD {
-    TRead* r = (TRead*)p;
-    r->ok = ReadPackageFile(r->place, "engtest.txt", &r->text);
-    return 0;
+  // A thread's start routine has the system's calling convention, which a
+  // lambda has not on i686.
+  struct TReader {
+    static DWORD WINAPI Run(void* p) {
+      TRead* r = (TRead*)p;
+      r->ok = ReadPackageFile(r->place, "engtest.txt", &r->text);
+      return 0;
+    }
   };
   HANDLE threads[2];
   for (int i = 0; i < 2; i++) {
     reads[i].place = f.run.Package;
-    threads[i] = CreateThread(nullptr, 0, readOne, &reads[i], 0, nullptr);
+    threads[i] = CreateThread(nullptr, 0, TReader::Run, &reads[i], 0, nullptr);
   }
   WaitForMultipleObjects(2, threads, TRUE, 10000);
   for (int i = 0; i < 2; i++) {
