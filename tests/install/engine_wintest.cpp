@@ -392,8 +392,7 @@ TEST_CASE("a log or a record that cannot be written stops the run before anythin
   for (bool record : {false, true}) {
     CAPTURE(record);
     Fixture f(record ? "norecord" : "nolog");
-    std::string log = f.dest + "\\Uninst.log", blocked = log;
-    if (record) blocked = LogRecordPath(log.c_str()).c_str();
+    std::string log = f.dest + "\\Uninst.log", blocked = record ? LogRecordPath(log.c_str()).c_str() : log;
     // A folder where the fresh copy goes: the first write-out fails.
     CreateDirectoryA((f.dir + "Program Files").c_str(), nullptr);
     CreateDirectoryA(f.dest.c_str(), nullptr);
@@ -453,9 +452,7 @@ TEST_CASE("readers at once each read through callbacks of their own, up to the t
   held[3].DestroyContext();
   // Two reads at once, on two threads, each into memory.
   struct TRead { TPackagePlace place; TStr text; bool ok = false; } reads[2];
-  // A thread's start routine has the system's calling convention, which a
-  // lambda has not on i686.
-  struct TReader {
+  struct TReader {  // a lambda lacks the system's calling convention on i686
     static DWORD WINAPI Run(void* p) {
       TRead* r = (TRead*)p;
       r->ok = ReadPackageFile(r->place, "engtest.txt", &r->text);
