@@ -42,7 +42,7 @@ bool TBufferedLogStore::Resume() {
   bool missing = false;
   if (record.empty() || !ReadSmallFile(record, kLogFileMax, &bytes, &missing) || bytes.empty() ||
       !image_.Load(bytes)) {
-    failure_.Set(kErrorLog, kLogRecordWriteFailed, missing ? ERROR_FILE_NOT_FOUND : ERROR_INVALID_DATA,
+    failure_.Set(kErrorLog, kLogRecordFailed, missing ? ERROR_FILE_NOT_FOUND : ERROR_INVALID_DATA,
                  record.empty() ? path_ : record);
     return false;
   }

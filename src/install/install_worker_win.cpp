@@ -28,7 +28,7 @@ bool Fail(TInstallRun& run, int code, unsigned systemError, const TStr& subject)
 // not find what this run wrote, so the run stops.
 bool FailLog(TInstallRun& run, TBufferedLogStore& log) {
   const TError& f = log.Failure();
-  if (f.Code == kLogRecordWriteFailed) return Fail(run, kInstallRecordFailed, f.SystemError, f.Subject);
+  if (f.Code == kLogRecordFailed) return Fail(run, kInstallRecordFailed, f.SystemError, f.Subject);
   return Fail(run, kInstallLogFailed, f.SystemError, run.LogPath);
 }
 

@@ -31,7 +31,9 @@ TStr LogRecordRefusal(TLogRecordVerdict verdict, const TStr& recordPath);
 
 // --- Windows side (log_record_win.cpp).
 
-const int kLogRecordWriteFailed = 2;  // TError::Code in kErrorLog, beside kLogWriteFailed
+// TError::Code in kErrorLog, beside kLogWriteFailed: the record could not be
+// written (or, for the writes after the run, read).
+const int kLogRecordFailed = 2;
 // A log or record larger than this is not read (a real log of 20,000 entries
 // is about 1 MB).
 const size_t kLogFileMax = 64 << 20;
@@ -50,5 +52,5 @@ bool WriteTempFile(const TStr& temp, const TStr& bytes, unsigned* error);
 // Brings the record of the log at `logPath` up to `logBytes`: a fresh file in
 // the Windows folder, flushed and moved over the record, so a crash leaves
 // the old record or the new one, never half of one. False with `failure`
-// (kErrorLog, kLogRecordWriteFailed, the system error, the record's path).
+// (kErrorLog, kLogRecordFailed, the system error, the record's path).
 bool WriteLogRecord(const TStr& logPath, const TStr& logBytes, TError* failure);

@@ -51,6 +51,6 @@ bool WriteLogRecord(const TStr& logPath, const TStr& logBytes, TError* failure) 
     error = GetLastError();
     DeleteFileA(temp.c_str());
   }
-  if (!ok) failure->Set(kErrorLog, kLogRecordWriteFailed, error, record.empty() ? logPath : record);
+  if (!ok) failure->Set(kErrorLog, kLogRecordFailed, error, record.empty() ? logPath : record);
   return ok;
 }
