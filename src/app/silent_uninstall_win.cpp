@@ -20,6 +20,10 @@ int RunSilentUninstall(const TStr& logPath) {
   log.Line(RunLogLine("uninstall from", logPath));
   TUninstallOutcome o;
   UninstallFromLog(logPath, true, &o, log);
+  if (!o.Refusal.empty()) {
+    log.Line(RunLogFailureLine("refused", o.Refusal, 0, TStr()));
+    return kExitRefused;
+  }
   if (!o.LogFound || o.NotALog) {
     log.Line(RunLogFailureLine("refused", Concat(o.NotALog ? "not an uninstall log: " : "no uninstall log: ", logPath),
                                0, TStr()));

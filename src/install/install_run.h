@@ -26,6 +26,7 @@ enum {
   kInstallEntryFailed,       // the uninstall entry or the uninstaller file
   kInstallScriptRefused,     // the script would make the uninstall destroy others' data
   kInstallBadDestination,    // the destination is not a full folder path
+  kInstallRecordFailed,      // the uninstall log's record in the Windows folder (Subject: its path)
 };
 
 // How the run ended, as StartInstall returns it.

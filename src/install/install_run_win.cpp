@@ -173,6 +173,7 @@ TStr DescribeInstallFailure(const TError& failure) {
   switch (failure.Code) {
     case kInstallNoThread: what = "Setup could not start the installation."; subject = nullptr; break;
     case kInstallLogFailed: what = "The uninstall log could not be written: "; break;
+    case kInstallRecordFailed: what = "The record of the uninstall log could not be written: "; break;
     case kInstallExtractFailed: what = "A file could not be installed: "; break;
     case kInstallEntryFailed: what = "The uninstall entry could not be written: "; break;
     case kInstallScriptRefused: what = "This setup script cannot be installed safely: "; break;

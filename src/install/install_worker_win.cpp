@@ -13,6 +13,7 @@
 #include "package/cabinet_reader.h"
 #include "package/stored_name.h"
 #include "install/buffered_log_store.h"
+#include "uninstall/log_record.h"
 
 namespace {
 
@@ -23,10 +24,12 @@ bool Fail(TInstallRun& run, int code, unsigned systemError, const TStr& subject)
   return false;
 }
 
-// The uninstall log could not be written: the rollback would not find what
-// this run wrote, so the run stops.
+// The uninstall log or its record could not be written: the rollback would
+// not find what this run wrote, so the run stops.
 bool FailLog(TInstallRun& run, TBufferedLogStore& log) {
-  return Fail(run, kInstallLogFailed, log.Failure().SystemError, run.LogPath);
+  const TError& f = log.Failure();
+  if (f.Code == kLogRecordFailed) return Fail(run, kInstallRecordFailed, f.SystemError, f.Subject);
+  return Fail(run, kInstallLogFailed, f.SystemError, run.LogPath);
 }
 
 TStr ScriptName(const TScriptValues& script, const char* section, const char* key, const char* fallback) {

@@ -2,7 +2,7 @@
 
 #include "install/placeholders.h"
 #include "install/registry_values.h"
-#include "uninstall/profile_log_store.h"
+#include "install/buffered_log_store.h"
 #include "uninstall/registry_text.h"
 
 namespace {
@@ -51,7 +51,7 @@ void WriteProductKey(TInstallRun& run) {
     return;
   }
   if (disposition == REG_CREATED_NEW_KEY) {
-    TProfileLogStore log(run.LogPath);
+    TResumedLogStore log(run.LogPath, run.Host);
     WriteLogValue(log, kLogRegistry, kLogRoot, root);
     WriteLogValue(log, kLogRegistry, kLogSection, section);
   }
@@ -74,7 +74,7 @@ void WriteAssociation(TInstallRun& run, int i) {
   TStr title = NumberedValue(script, "RegisterExt", "ActionTitle", i);
   TStr action = ExpandInstallPath(NumberedValue(script, "RegisterExt", "Action", i), run.Choices.Destination);
   if (ext.empty() || title.empty()) return;
-  TProfileLogStore log(run.LogPath);
+  TResumedLogStore log(run.LogPath, run.Host);
 
   TStr type = ReadRegistryText(HKEY_CLASSES_ROOT, ext, nullptr);
   if (type.empty()) {

@@ -7,7 +7,7 @@
 #include "install/placeholders.h"
 #include "install/shortcuts.h"
 #include "base/profile_values.h"
-#include "uninstall/profile_log_store.h"
+#include "install/buffered_log_store.h"
 
 namespace {
 
@@ -96,7 +96,7 @@ void CreateShortcuts(TInstallRun& run, TShortcutKind kind, const TStr& baseOverr
   TStr sharedBare = WithoutBackslash(shared);
   const char* suffix = kind == kDesktopShortcuts ? "_Dsk" : "_Prg";
   TPlaceholderValues places{run.WindowsFolder, run.Choices.Destination, run.LogName};
-  TProfileLogStore log(run.LogPath);
+  TResumedLogStore log(run.LogPath, run.Host);
   for (int k = 1; k <= run.Choices.ComponentCount && k <= kMaxOptions; ++k) {
     if (!run.Choices.ComponentChecks[k - 1]) continue;
     TStr section = script.Value("Options", Concat("Option", IntToStr(k), suffix).c_str());

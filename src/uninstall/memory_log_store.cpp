@@ -41,3 +41,29 @@ TStr TMemoryLogStore::Text(const char* lineEnd) const {
   }
   return out;
 }
+
+bool TMemoryLogStore::Load(const TStr& text) {
+  sections_.Clear();
+  keys_.Clear();
+  values_.Clear();
+  TStr section;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find("\n", start);
+    if (end == TStr::npos) end = text.size();
+    TStr line = text.substr(start, end - start);
+    start = end + 1;
+    if (line.back() == '\r') line.resize(line.size() - 1);
+    size_t equals = line.find("=");
+    bool ok = true;
+    if (line.size() > 2 && line[0] == '[' && line.back() == ']') section = line.substr(1, line.size() - 2);
+    else if (equals != TStr::npos && equals > 0 && !section.empty())
+      ok = Write(section.c_str(), line.substr(0, equals).c_str(), line.substr(equals + 1));
+    else ok = false;
+    if (!ok) {
+      Load(TStr());
+      return false;
+    }
+  }
+  return true;
+}

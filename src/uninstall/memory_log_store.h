@@ -15,6 +15,10 @@ public:
   // was written, keys in the order they were first written, each line ended
   // by `lineEnd`.
   TStr Text(const char* lineEnd = "\n") const;
+  // Takes back a text Text() made ("\r\n" or "\n" line ends) in place of
+  // the store's keys. False, with the store empty, for any line that is
+  // neither a section nor a key: such a text was never made by Text().
+  bool Load(const TStr& text);
 
 private:
   int Find(const char* section, const char* key) const;

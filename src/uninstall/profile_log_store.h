@@ -1,32 +1,26 @@
-// The uninstall log on disk: a TLogStore over the platform's profile
-// functions, one key written at a time straight to the file. Values are read
-// from the file's own bytes by the profile functions' rules and converted
+// The uninstall log as the uninstaller reads it: the file's bytes, read once,
+// answered by the profile functions' rules (script/ini_index.h) and converted
 // from the code page the log declares (LogCodePageRule) to the one this
 // program runs under, so a log written under one code page reads the same
 // under another; the profile functions would take its bytes for their own.
+// The file is never read again, so what the run acts on is what it checked
+// against the log's record. The install writes its log through
+// install/buffered_log_store.h.
 #pragma once
-#include "base/error.h"
 #include "script/ini_index.h"
 #include "uninstall/uninstall_log.h"
 
 class TProfileLogStore : public TLogStore {
 public:
-  explicit TProfileLogStore(const TStr& path) : path_(path) {}
-  const TStr& Path() const { return path_; }
+  explicit TProfileLogStore(const TStr& bytes);
 
   TStr Read(const char* section, const char* key, const char* fallback) const override;
-  bool Write(const char* section, const char* key, const TStr& value) override;
-
-  // The first write that failed (Code kLogWriteFailed, the system error, the
-  // log's path); clear while every write succeeded.
-  const TError& Failure() const { return failure_; }
+  // The log is only read here: every write is refused.
+  bool Write(const char*, const char*, const TStr&) override { return false; }
 
 private:
-  TStr path_;
-  TError failure_;
-  mutable TIniIndex index_;
-  mutable char indexState_ = 0;  // 0 not read, 1 read, 2 not possible (profile functions)
-  mutable unsigned codePage_ = 0;
+  TIniIndex index_;
+  unsigned codePage_ = 0;
 };
 
-const int kLogWriteFailed = 1;
+const int kLogWriteFailed = 1;  // TError::Code in kErrorLog: the log could not be written

@@ -18,6 +18,10 @@ struct TUninstallOutcome {
   // The file exists but has none of a log's [General] keys: nothing is
   // touched, the file included.
   bool NotALog = false;
+  // Why a log was refused before anything was asked or touched: it could
+  // not be read, or it has no record or another's (uninstall/log_record.h).
+  // The log stays, and so does everything it names.
+  TStr Refusal;
   bool Confirmed = false;
   // The log's done message, followed by what stayed and what was refused.
   TStr DoneMessage;

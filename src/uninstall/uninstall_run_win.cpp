@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "base/files.h"
+#include "uninstall/log_record.h"
 #include "uninstall/profile_log_store.h"
 #include "uninstall/registry_text.h"
 #include "uninstall/removal_helper.h"
@@ -11,6 +12,7 @@
 static const char kDefaultQuestion[] = "Remove the installed program and all of its components?";
 static const char kNoLog[] = "Nothing was removed: the uninstall log could not be found.";
 static const char kNotALog[] = "Nothing was removed: this file is not an uninstall log.";
+static const char kUnreadableLog[] = "Nothing was removed: the uninstall log could not be read.";
 
 // Every log an installation writes starts with its [General] texts. Any
 // other file named on the command line is left alone: the run deletes the
@@ -84,9 +86,24 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
   TDiskFolders disk;
   o.LogFound = FileExists(log);
   if (o.LogFound) {
-    TProfileLogStore store(log);
+    // Read once: the check below and every step after it see these bytes,
+    // so nothing can be swapped in between.
+    TStr bytes, recordBytes;
+    bool missing = false;
+    if (!ReadSmallFile(log, kLogFileMax, &bytes, &missing)) {
+      o.Refusal = Concat(kUnreadableLog, "\r\n", log);
+      return;
+    }
+    TProfileLogStore store(bytes);
     if (!IsUninstallLog(store)) {
       o.NotALog = true;
+      return;
+    }
+    TStr record = LogRecordPath(log);
+    bool hasRecord = !record.empty() && ReadSmallFile(record, kLogFileMax, &recordBytes, &missing);
+    TLogRecordVerdict verdict = CompareLogWithRecord(bytes, hasRecord ? &recordBytes : nullptr);
+    if (verdict != kLogMatchesRecord) {
+      o.Refusal = LogRecordRefusal(verdict, record);
       return;
     }
     TUndoContext context;
@@ -119,12 +136,18 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
         o.NotRemoved.Add(subject);
       }
     }
-    SetLastError(0);
-    if (DeleteOneFile(log)) {
-      NoteDone(observer, "removed", log);
-    } else {
-      NoteFailed(observer, "removed", log, GetLastError());
-      o.NotRemoved.Add(log);
+    // The record goes with the log, and only with it: a log that stays keeps
+    // the record that lets a second run finish.
+    const TStr* last[] = {&log, &record};
+    for (int i = 0; i < 2; i++) {
+      SetLastError(0);
+      if (DeleteOneFile(*last[i])) {
+        NoteDone(observer, "removed", *last[i]);
+      } else {
+        NoteFailed(observer, "removed", *last[i], GetLastError());
+        o.NotRemoved.Add(*last[i]);
+        break;
+      }
     }
     o.Skipped = plan.Skipped;
     for (int i = 0; i < plan.Skipped.Count(); i++) NoteFailed(observer, "log entry refused", plan.Skipped[i], 0);
@@ -138,6 +161,10 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
 bool UninstallRun(const TStr& logPath, bool fromCommandLine, TRunHost& host) {
   TUninstallOutcome o;
   UninstallFromLog(logPath, fromCommandLine, &o, host);
+  if (!o.Refusal.empty()) {
+    host.Tell(kNoticeError, o.Refusal, "Error");
+    return false;
+  }
   if (!o.LogFound || o.NotALog) {
     if (fromCommandLine && !logPath.empty())
       host.Tell(kNoticeWarning, Concat(o.NotALog ? kNotALog : kNoLog, "\r\n", logPath), "Warning");

@@ -147,6 +147,13 @@ TEST_CASE("without COMPONENTS every option goes in; NOSHORTCUTS and NOASSOC leav
   CHECK(RegString(HKEY_CLASSES_ROOT, ".kstsilbare", nullptr) == "<no key>");
   // Name and company: the system's registered owner, as the wizard proposes.
   CHECK(RegString(HKEY_CURRENT_USER, p.productKey, "Owner") != "<no key>");
+  // An edited log is refused whole: exit code 1, the reason in LOG=, nothing removed.
+  std::string ulog = p.dir + "uninstall.log", genuine = Text(dest + "\\Uninst.log");
+  REQUIRE(WriteTextFile(dest + "\\Uninst.log", genuine + "[SysFiles]\r\nFile1=..\\win.ini\r\n"));
+  CHECK(RunAndWait(RegString(HKEY_LOCAL_MACHINE, p.entryKey, "QuietUninstallString") + " LOG=\"" + ulog + "\"", p.dir) == 1);
+  CHECK(Contains(Text(ulog), "FAILED refused: This uninstall log does not match the record Setup kept"));
+  CHECK(Exists(dest + "\\engtest.txt"));
+  REQUIRE(WriteTextFile(dest + "\\Uninst.log", genuine));
   CHECK(QuietUninstall(p, "") == 0);
   CHECK_FALSE(Exists(dest));
 }

@@ -26,6 +26,7 @@
 #include "package/package_locate.h"
 #include "process_win.h"
 #include "script/texts.h"
+#include "uninstall/log_record.h"
 #include "prefix_files_win.h"
 #include "test_files.h"
 #include "test_run_host_win.h"
@@ -387,19 +388,26 @@ TEST_CASE("each dangerous script is refused before anything is installed") {
   }
 }
 
-TEST_CASE("a log that cannot be written stops the run before anything is installed, naming the log") {
-  Fixture f("nolog");
-  // A folder where the log's fresh copy goes: the first write-out fails.
-  CreateDirectoryA((f.dir + "Program Files").c_str(), nullptr);
-  CreateDirectoryA(f.dest.c_str(), nullptr);
-  REQUIRE(CreateDirectoryA((f.dest + "\\Uninst.log.new").c_str(), nullptr));
-  CHECK(StartInstall(f.run) == kInstallFailed);
-  CHECK_FALSE(f.run.Succeeded.IsSet());
-  CHECK_FALSE(Exists(f.dest + "\\engtest.txt"));
-  CHECK_FALSE(KeyExists(HKEY_LOCAL_MACHINE, f.EntryKey()));
-  REQUIRE(g_messages.size() == 2);
-  CHECK(g_messages[0].find("Error|The uninstall log could not be written: " + f.dest + "\\Uninst.log") == 0);
-  CHECK(g_messages[1] == "Warning|Setup was aborted.");
+TEST_CASE("a log or a record that cannot be written stops the run before anything is installed, naming it") {
+  for (bool record : {false, true}) {
+    CAPTURE(record);
+    Fixture f(record ? "norecord" : "nolog");
+    std::string log = f.dest + "\\Uninst.log", blocked = record ? LogRecordPath(log.c_str()).c_str() : log;
+    // A folder where the fresh copy goes: the first write-out fails.
+    CreateDirectoryA((f.dir + "Program Files").c_str(), nullptr);
+    CreateDirectoryA(f.dest.c_str(), nullptr);
+    REQUIRE(CreateDirectoryA((blocked + ".new").c_str(), nullptr));
+    CHECK(StartInstall(f.run) == kInstallFailed);
+    RemoveDirectoryA((blocked + ".new").c_str());
+    CHECK_FALSE(f.run.Succeeded.IsSet());
+    CHECK_FALSE(Exists(f.dest + "\\engtest.txt"));
+    CHECK_FALSE(Exists(log));
+    CHECK_FALSE(KeyExists(HKEY_LOCAL_MACHINE, f.EntryKey()));
+    REQUIRE(g_messages.size() == 2);
+    CHECK(g_messages[0].find(std::string("Error|The ") + (record ? "record of the uninstall log" : "uninstall log") +
+                             " could not be written: " + blocked) == 0);
+    CHECK(g_messages[1] == "Warning|Setup was aborted.");
+  }
 }
 
 TEST_CASE("a run with nothing selected still writes the log, the entry and the uninstaller") {

@@ -165,6 +165,9 @@ TEST_CASE("install, then the uninstaller file with /U from the entry's command l
   WriteAssociation(p.run, 2);
   REQUIRE(KeyExists(HKEY_CURRENT_USER, "Software\\KestinRegTest\\" + p.control));
   REQUIRE(Exists(p.desktop + "\\Engine Test.lnk"));
+  // Sealed after the last write at Finish: the record holds the log's bytes.
+  std::string record = LogRecordPath((p.dest + "\\Uninst.log").c_str()).c_str();
+  CHECK(ReadWholeFile(record) == ReadWholeFile(p.dest + "\\Uninst.log"));
   std::set<std::string> installed = p.Snapshot();
   CHECK(installed.size() > before.size() + 10);
   // The user keeps a file of their own in the installation folder.
@@ -193,6 +196,7 @@ TEST_CASE("install, then the uninstaller file with /U from the entry's command l
   expected.insert({"dir\\Program Files\\", "dir\\Program Files\\Engine Test\\", "dir\\Program Files\\Engine Test\\docs\\",
                    "dir\\Program Files\\Engine Test\\docs\\mine.txt"});
   CHECK(Join(p.Snapshot()) == Join(expected));
+  CHECK_FALSE(Exists(record));
   // Unregistered by the real tool while the file was still there.
   CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\KestinRegTest\\" + p.control));
 }

@@ -34,6 +34,7 @@ struct TUninstaller {
     WritePrivateProfileStringA("General", "OKString", "Demo has been removed.", log.c_str());
     WritePrivateProfileStringA("Files", "File1", "demo.exe", log.c_str());
     WritePrivateProfileStringA("Uninstall", "SectionName", entry.c_str(), log.c_str());
+    REQUIRE(SealLog(log));
     SetValue(HKEY_LOCAL_MACHINE, kUninstallList + entry, "UninstallString", Command());
   }
   ~TUninstaller() {

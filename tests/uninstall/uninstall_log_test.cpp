@@ -1,5 +1,8 @@
 #include <doctest/doctest.h>
 
+#include <initializer_list>
+
+#include "uninstall/log_record.h"
 #include "uninstall/memory_log_store.h"
 #include "uninstall/uninstall_log.h"
 
@@ -79,4 +82,29 @@ TEST_CASE("log: path, keys and integers") {
   CHECK(ReadLogInteger(log, kLogShortcuts, "RmDir1", 0) == 1);
   CHECK(ReadLogInteger(log, kLogShortcuts, "RmDir2", 0) == 0);
   CHECK(ReadLogInteger(log, kLogShortcuts, "RmDir3", 7) == 7);
+}
+
+TEST_CASE("log records: named from the log's path as the file system compares it, trusted only byte for byte") {
+  struct { const char* path; const char* name; } names[] = {
+      {"", "Kestin-CBF29CE484222325.kvr"},
+      {"C:\\Apps\\Demo\\Uninst.log", "Kestin-E4F00B943745046A.kvr"},
+      {"c:\\apps\\demo\\UNINST.LOG", "Kestin-E4F00B943745046A.kvr"},
+      // Only ASCII letters fold: the code page's others are left as they are.
+      {"C:\\Apps\\Dem\xE9\\Uninst.log", "Kestin-27AACE9D92E66000.kvr"},
+      {"C:\\Apps\\Dem\xC9\\Uninst.log", "Kestin-F792DC1789AF2D20.kvr"}};
+  for (auto& n : names) CHECK(LogRecordName(n.path) == n.name);
+  TStr log("[General]\r\nOKString=\0\r\n", 24), afterZero("[General]\r\nOKString=\0\n\n", 24);
+  CHECK(CompareLogWithRecord(log, &log) == kLogMatchesRecord);
+  CHECK(CompareLogWithRecord(log, nullptr) == kLogWithoutRecord);
+  CHECK(CompareLogWithRecord(log, &afterZero) == kLogDiffersFromRecord);
+}
+
+TEST_CASE("a memory store takes back exactly the text it made, and nothing else") {
+  TMemoryLogStore log, back;
+  WriteLogHeader(log, "Remove?", "", 65001);
+  log.Write(kLogShortcuts, "Link1", "C:\\x [1]=.lnk");
+  REQUIRE(back.Load(log.Text("\r\n")));
+  CHECK(back.Text("\r\n") == log.Text("\r\n"));
+  for (const char* text : {"File1=a\r\n", "[Files]\r\n\r\nFile1=a\r\n", "[Files]\r\nFile1\r\n", "[Files]\r\n=a\r\n"})
+    CHECK_FALSE((back.Load(text) || back.Text() != ""));
 }

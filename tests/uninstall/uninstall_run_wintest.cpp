@@ -62,6 +62,7 @@ struct TInstallation {
   void Log(const std::string& section, const std::string& key, const std::string& value) {
     logValues[section + "|" + key] = value;
     WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), log.c_str());
+    REQUIRE(SealLog(log));
   }
 
   // What an installation of the product leaves, and its log.
@@ -159,6 +160,7 @@ TEST_CASE("Yes removes exactly what the log records, in a read-only file's and a
   CHECK(std::string(o.DoneMessage.c_str()) == "Demo has been removed.");
   CHECK(Join(inst.Snapshot()) == Join(before));
   CHECK_FALSE(Exists(inst.dest));
+  CHECK_FALSE(Exists(LogRecordPath(inst.log.c_str()).c_str()));
   // The existing type keeps its own verb; only the added one went.
   CHECK(KeyExists(HKEY_CLASSES_ROOT, inst.existingType + "\\shell\\open\\command"));
 }
@@ -206,6 +208,35 @@ TEST_CASE("a missing log: the uninstaller says that nothing was removed; the rol
   MessageHook = nullptr;
   REQUIRE(g_boxes.size() == 1);
   CHECK(g_boxes[0].find("Warning|Nothing was removed") == 0);
+}
+
+TEST_CASE("a log that is not the one Setup sealed is refused: nothing is asked, removed or deleted") {
+  const char* differs = "Error|This uninstall log does not match the record Setup kept";
+  const char* none = "Error|Setup kept no record of this uninstall log";
+  // An entry edited, the record gone, another log's record, the genuine log copied to another folder.
+  for (int how = 0; how < 4; how++) {
+    CAPTURE(how);
+    TInstallation inst;
+    inst.Install();
+    Touch(inst.root + "victim.txt");
+    std::string log = inst.log, record = LogRecordPath(log.c_str()).c_str(), other = inst.root + "Other\\Uninst.log";
+    if (how == 0) WritePrivateProfileStringA("Files", "File2", "..\\victim.txt", log.c_str());
+    if (how == 1) REQUIRE(DeleteFileA(record.c_str()));
+    if (how >= 2) Touch(other, "[General]\r\nOKString=\r\n");
+    if (how == 2) REQUIRE((SealLog(other) && CopyFileA(LogRecordPath(other.c_str()).c_str(), record.c_str(), FALSE)));
+    if (how == 3) REQUIRE(CopyFileA(inst.log.c_str(), (log = other).c_str(), FALSE));
+    std::vector<uint8_t> recordBefore = ReadWholeFile(record);
+    std::set<std::string> before = inst.Snapshot();
+    g_boxes.clear();
+    MessageHook = Record;
+    CHECK_FALSE(UninstallRun(log.c_str(), true, g_host));
+    MessageHook = nullptr;
+    REQUIRE(g_boxes.size() == 1);
+    CHECK(g_boxes[0].find(how % 2 ? none : differs) == 0);
+    CHECK(g_boxes[0].find("Reinstall the product") != std::string::npos);
+    CHECK(Join(inst.Snapshot()) == Join(before));
+    CHECK(ReadWholeFile(record) == recordBefore);
+  }
 }
 
 TEST_CASE("a file that is not an uninstall log is neither acted on nor deleted") {
@@ -269,6 +300,7 @@ TEST_CASE("a truncated log: what can be read is undone, a cut entry is refused, 
   // Cut in the middle of the desktop shortcut's path.
   size_t cut = text.find("Link1=") + 6 + inst.desktopLink.size() / 2;
   REQUIRE(WriteWholeFile(inst.log, std::vector<uint8_t>(bytes.begin(), bytes.begin() + cut)));
+  REQUIRE(SealLog(inst.log));
   TUninstallOutcome o = Uninstall(inst.log, true);
   CHECK(o.Confirmed);
   REQUIRE(o.Skipped.Count() == 1);
@@ -320,6 +352,7 @@ TEST_CASE("a log declares its code page: one written under UTF-8 reads the same 
   std::string log = dest + "Uninst.log";
   REQUIRE(WriteTextFile(log, "[General]\r\nMessageString=Gr\xC3\xB6\xC3\x9F" "e entfernen?\r\nOKString=Fertig.\r\n"
                              "CodePage=65001\r\n[Files]\r\nFile1=Gr\xC3\xB6\xC3\x9F" "e.txt\r\n"));
+  REQUIRE(SealLog(log));
   TUninstallOutcome o = Uninstall(log, true);
   REQUIRE(g_boxes.size() == 1);
   CHECK(g_boxes[0] == "Warning|Gr\xF6\xDF" "e entfernen?");

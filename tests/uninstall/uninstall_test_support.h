@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "test_files.h"
+#include "uninstall/log_record.h"
 #include "uninstall/undo_steps.h"
 
 namespace uninstall_test {
@@ -32,6 +33,14 @@ inline void Touch(const std::string& path, const std::string& text = "x") {
   for (size_t i = 3; i < path.size(); i++)
     if (path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
   WriteTextFile(path, text);
+}
+
+// A log written by hand, sealed as the install seals its own: its record
+// gets the log's bytes.
+inline bool SealLog(const std::string& log) {
+  std::vector<uint8_t> bytes = ReadWholeFile(log);
+  TError failure;
+  return WriteLogRecord(log.c_str(), TStr((const char*)bytes.data(), bytes.size()), &failure);
 }
 
 inline bool KeyExists(HKEY root, const std::string& path) {

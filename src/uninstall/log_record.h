@@ -1,0 +1,56 @@
+// The record of an uninstall log: a byte-for-byte copy of the log that the
+// install keeps in the Windows folder, where only administrators can write.
+// The log itself lies in the product's folder, which ordinary users may be
+// able to change; the uninstaller, which usually runs elevated, acts on a
+// log only when its bytes are the record's, so an edited or hand-written
+// log cannot turn it against the machine.
+//
+// The record is named from the log's full path, so one log has one record
+// wherever the product is, and a log that grows (or that a later install
+// into the same folder extends) keeps it: the install brings the record up
+// to the log each time it writes the log.
+#pragma once
+#include <stdint.h>
+
+#include "base/error.h"
+#include "base/str.h"
+
+// 64-bit FNV-1a of the log's full path with ASCII letters upper-cased, as
+// the file system compares names.
+uint64_t LogRecordKey(const TStr& fullLogPath);
+// "Kestin-" + LogRecordKey in 16 upper-case hexadecimal digits + ".kvr".
+TStr LogRecordName(const TStr& fullLogPath);
+
+enum TLogRecordVerdict { kLogMatchesRecord, kLogWithoutRecord, kLogDiffersFromRecord };
+// The log is trusted only when it has a record and both hold the same bytes.
+// `recordBytes` is null when there is no record.
+TLogRecordVerdict CompareLogWithRecord(const TStr& logBytes, const TStr* recordBytes);
+// What the user is told when the uninstaller refuses a log (any verdict but
+// kLogMatchesRecord): why, where the record is, and what to do.
+TStr LogRecordRefusal(TLogRecordVerdict verdict, const TStr& recordPath);
+
+// --- Windows side (log_record_win.cpp).
+
+// TError::Code in kErrorLog, beside kLogWriteFailed: the record could not be
+// written (or, for the writes after the run, read).
+const int kLogRecordFailed = 2;
+// A log or record larger than this is not read (a real log of 20,000 entries
+// is about 1 MB).
+const size_t kLogFileMax = 64 << 20;
+
+// Where the record of the log at `logPath` is kept: the system's Windows
+// folder (the shared one, also on a terminal server) and LogRecordName of the
+// log's full path. Empty when either cannot be had.
+TStr LogRecordPath(const TStr& logPath);
+
+// Writes `bytes` to the new file `temp` (a leftover of an earlier run that is
+// no link is removed first) and flushes it to the disk, for the caller to
+// move into place. False with the system error in `error`; nothing of `temp`
+// is left then.
+bool WriteTempFile(const TStr& temp, const TStr& bytes, unsigned* error);
+
+// Brings the record of the log at `logPath` up to `logBytes`: a fresh file in
+// the Windows folder, flushed and moved over the record, so a crash leaves
+// the old record or the new one, never half of one. False with `failure`
+// (kErrorLog, kLogRecordFailed, the system error, the record's path).
+bool WriteLogRecord(const TStr& logPath, const TStr& logBytes, TError* failure);

@@ -1,0 +1,56 @@
+#include <windows.h>
+
+#include "base/files.h"
+#include "uninstall/log_record.h"
+
+TStr LogRecordPath(const TStr& logPath) {
+  // Not GetWindowsDirectory: on a terminal server a program may be given a
+  // Windows folder of the user's own there, which the user can write.
+  char windows[MAX_PATH];
+  UINT n = GetSystemWindowsDirectoryA(windows, sizeof windows);
+  char full[MAX_PATH];
+  char* name = nullptr;
+  DWORD m = logPath.empty() ? 0 : GetFullPathNameA(logPath.c_str(), sizeof full, full, &name);
+  if (!n || n >= sizeof windows || !m || m >= sizeof full) return TStr();
+  return WithBackslash(TStr(windows, n)) + LogRecordName(TStr(full, m));
+}
+
+bool WriteTempFile(const TStr& temp, const TStr& bytes, unsigned* error) {
+  // CREATE_NEW: a file of that name this run did not write is never
+  // overwritten; a leftover of an earlier run is removed first only when it
+  // is not a link.
+  DWORD attributes = GetFileAttributesA(temp.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+      !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    DeleteFileA(temp.c_str());
+  HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    *error = GetLastError();
+    return false;
+  }
+  DWORD put = 0;
+  bool ok = WriteFile(h, bytes.c_str(), (DWORD)bytes.size(), &put, nullptr) && put == bytes.size() &&
+            FlushFileBuffers(h);
+  *error = ok ? 0 : GetLastError();
+  if (!CloseHandle(h) && ok) {
+    ok = false;
+    *error = GetLastError();
+  }
+  if (!ok) DeleteFileA(temp.c_str());
+  if (!ok && !*error) *error = ERROR_WRITE_FAULT;
+  return ok;
+}
+
+bool WriteLogRecord(const TStr& logPath, const TStr& logBytes, TError* failure) {
+  TStr record = LogRecordPath(logPath);
+  unsigned error = ERROR_BAD_PATHNAME;
+  TStr temp = record + ".new";
+  bool ok = !record.empty() && WriteTempFile(temp, logBytes, &error);
+  if (ok && !MoveFileExA(temp.c_str(), record.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    ok = false;
+    error = GetLastError();
+    DeleteFileA(temp.c_str());
+  }
+  if (!ok) failure->Set(kErrorLog, kLogRecordFailed, error, record.empty() ? logPath : record);
+  return ok;
+}
