@@ -226,12 +226,12 @@ TEST_CASE("three options install headlessly and leave exactly what the script as
 
   CHECK(f.Log() ==
         "[General]\r\nMessageString=Remove the engine test?\r\nOKString=\r\nCodePage=" +
-            std::to_string(GetACP()) + "\r\n"
+            std::to_string(GetACP()) + "\r\nCreatedFolder=" + f.dest.substr(0, f.dest.rfind('\\')) + "\r\n"
         "[Files]\r\nFile1=engtest.txt\r\nFile2=docs\\notes.txt\r\nFile3=created-later.ini\r\n"
         "[SysFiles]\r\nFile1=" + f.control + "\r\n"
         "[Register]\r\nFile1=" + f.control + "\r\n"
         "[Uninstall]\r\nSectionName=KestinEngineTest_full\r\n"
-        "[Registry]\r\nRoot=CU\r\nSection=Software\\KestinEngineTest\r\n");
+        "[Registry]\r\nRoot=CU\r\nSection=Software\\KestinEngineTest\r\nValue1=Owner\r\nValue2=Company\r\n");
 
   std::string uninstaller = f.windows + "\\KestinEngTest.kvl";
   CHECK(RegString(HKEY_LOCAL_MACHINE, f.EntryKey(), "DisplayName") == "Kestin Engine Test");
