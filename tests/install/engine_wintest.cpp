@@ -432,6 +432,19 @@ TEST_CASE("a file named twice is recorded twice, in list order; a list name spel
   CHECK(f.host.Positions.back() == 100);
 }
 
+namespace {
+struct TPackageRead {
+  TPackagePlace place;
+  TStr text;
+  bool ok = false;
+};
+DWORD WINAPI ReadOnThread(void* p) {
+  TPackageRead* r = (TPackageRead*)p;
+  r->ok = ReadPackageFile(r->place, "engtest.txt", &r->text);
+  return 0;
+}
+}  // namespace
+
 TEST_CASE("readers at once each read through callbacks of their own, up to the table; a freed set serves again") {
   Fixture f("readers");
   std::string expected = Text(f.tree + "\\engtest.txt");
@@ -443,16 +456,11 @@ TEST_CASE("readers at once each read through callbacks of their own, up to the t
   held[1].DestroyContext();
   held[3].DestroyContext();
   // Two reads at once, on two threads, each into memory.
-  struct TRead { TPackagePlace place; TStr text; bool ok = false; } reads[2];
-  auto readOne = [](void* p) -> DWORD {
-    TRead* r = (TRead*)p;
-    r->ok = ReadPackageFile(r->place, "engtest.txt", &r->text);
-    return 0;
-  };
+  TPackageRead reads[2];
   HANDLE threads[2];
   for (int i = 0; i < 2; i++) {
     reads[i].place = f.run.Package;
-    threads[i] = CreateThread(nullptr, 0, readOne, &reads[i], 0, nullptr);
+    threads[i] = CreateThread(nullptr, 0, ReadOnThread, &reads[i], 0, nullptr);
   }
   WaitForMultipleObjects(2, threads, TRUE, 10000);
   for (int i = 0; i < 2; i++) {
