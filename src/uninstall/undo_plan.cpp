@@ -152,12 +152,16 @@ struct TReader {
     return true;
   }
 
-  // Shortcuts lie directly in the desktop or programs folders, or anywhere in
-  // the product's program group; the folders they leave empty go with them
-  // (RmDir asks no more than that), never a folder with anything else in it.
+  // Shortcuts lie directly in the desktop or programs folders, in the
+  // product's program group, or in a folder the installation created for
+  // them. The folders they leave empty go with them when the installation
+  // created them (RmDir asks no more than that); any other folder stays.
   TStr groupFolder;
+  TStrList createdFolders;
   void ReadShortcuts() {
     section = kLogShortcuts;
+    word = kLogFolderWord;
+    WalkLogList(log, section, word, &TReader::VisitCreatedFolder, this);
     TStr group = log.Read(kLogShortcuts, kLogGroup, "");
     TStr folder = WithBackslash(context.ProgramsFolder) + group;
     bool groupValid = !group.empty() && !context.ProgramsFolder.empty() && !MayBeCut(group) &&
@@ -166,13 +170,47 @@ struct TReader {
     word = kLogLinkWord;
     WalkLogList(log, section, word, &TReader::VisitLink, this);
     if (group.empty()) return;
-    if (!groupValid)
+    if (!groupValid) {
       Skip(EntryName(kLogGroup), group, "not a folder inside the programs folder");
-    else
-      Add(kUndoRemoveEmptyFolders, folder);
+      return;
+    }
+    KeepUnlessCreated(folder);
+    Add(kUndoRemoveEmptyFolders, folder);
   }
-  bool InGroup(const TStr& folder) const {
-    return !groupFolder.empty() && (SameFolder(folder, groupFolder) || IsBelowFolder(folder, groupFolder));
+  static bool VisitCreatedFolder(void* self, int number, const TStr& folder) {
+    TReader& r = *static_cast<TReader*>(self);
+    if (MayBeCut(folder) || !IsFullFilePath(folder) || !r.context.ShortcutRoots.HoldsBelow(folder))
+      r.Skip(r.EntryName(number), folder, "not a folder below the desktop or programs folder");
+    else
+      r.createdFolders.Add(folder);
+    return true;
+  }
+  static bool Within(const TStr& folder, const TStr& top) {
+    return SameFolder(folder, top) || IsBelowFolder(folder, top);
+  }
+  bool Created(const TStr& folder) const {
+    for (int i = 0; i < createdFolders.Count(); i++)
+      if (SameFolder(createdFolders[i], folder)) return true;
+    return false;
+  }
+  bool InCreated(const TStr& folder) const {
+    for (int i = 0; i < createdFolders.Count(); i++)
+      if (Within(folder, createdFolders[i])) return true;
+    return false;
+  }
+  // Each folder from `folder` up to the desktop or programs folder that the
+  // installation did not create stays, and so does everything above it.
+  void KeepUnlessCreated(TStr folder) {
+    while (folder.size() > 3 && !context.ShortcutRoots.Contains(folder) && context.ShortcutRoots.HoldsBelow(folder)) {
+      if (!Created(folder)) {
+        for (int i = 0; i < plan.KeptFolders.Count(); i++)
+          if (SameFolder(plan.KeptFolders[i], folder)) return;
+        plan.KeptFolders.Add(folder);
+        return;
+      }
+      TStr parent = FolderPart(folder);
+      folder = parent.substr(0, parent.size() - 1);
+    }
   }
   static bool VisitLink(void* self, int number, const TStr& link) {
     TReader& r = *static_cast<TReader*>(self);
@@ -182,16 +220,18 @@ struct TReader {
       return true;
     }
     TStr folder = FolderPart(link);
+    folder = folder.substr(0, folder.size() ? folder.size() - 1 : 0);
     if (!IsFullFilePath(link) || !SameTextAscii(link.substr(link.size() - 4).c_str(), ".lnk") ||
-        !(r.context.ShortcutRoots.Contains(folder) || r.InGroup(folder))) {
-      r.Skip(entry, link, "not a shortcut in the desktop or programs folder or the product's program group");
+        !(r.context.ShortcutRoots.Contains(folder) || (!r.groupFolder.empty() && Within(folder, r.groupFolder)) ||
+          r.InCreated(folder))) {
+      r.Skip(entry, link, "not a shortcut in the desktop or programs folder or a group of the product's");
       return true;
     }
     TStr rmDirKey = LogListKey(kLogRmDirWord, number);
-    if (ReadLogInteger(r.log, kLogShortcuts, rmDirKey.c_str(), 0) != 0 &&
-        (!r.InGroup(folder) || (r.context.Keep && r.context.Keep->Contains(folder))))
+    if (ReadLogInteger(r.log, kLogShortcuts, rmDirKey.c_str(), 0) != 0 && !r.Created(folder))
       r.Skip(r.EntryName(rmDirKey.c_str()), folder,
-             "the folder is not the product's program group; only the shortcut is removed");
+             "not a folder this installation created; only the shortcut is removed");
+    r.KeepUnlessCreated(folder);
     r.Add(kUndoDeleteShortcut, link);
     return true;
   }
@@ -206,22 +246,21 @@ struct TReader {
       Add(kUndoDeleteUninstallEntry, name);
   }
 
-  void ReadFolderWalkStop() {
+  void KeepAboveCreatedDestination() {
     static const char kAbsent[] = "\x01";
     TStr logFolder = FolderPart(context.LogPath);
     logFolder = logFolder.substr(0, logFolder.size() - 1);
     TStr created = log.Read(kLogGeneral, kLogCreatedFolder, kAbsent);
     if (created == kAbsent) {
-      plan.FolderWalkStop = FolderPart(logFolder);
-    } else if (!created.empty() && !MayBeCut(created) && IsFullFilePath(created) &&
-               (SameFolder(created, logFolder) || IsBelowFolder(logFolder, created))) {
-      plan.FolderWalkStop = FolderPart(created);
+      plan.KeptFolders.Add(FolderPart(logFolder));
+    } else if (!created.empty() && !MayBeCut(created) && IsFullFilePath(created) && Within(logFolder, created)) {
+      plan.KeptFolders.Add(FolderPart(created));
     } else {
       if (!created.empty()) {
         section = kLogGeneral;
         Skip(EntryName(kLogCreatedFolder), created, "not a folder on the way to the log");
       }
-      plan.FolderWalkStop = logFolder;
+      plan.KeptFolders.Add(logFolder);
     }
   }
 };
@@ -237,7 +276,7 @@ void ReadUndoPlan(const TLogStore& log, const TUndoContext& context, TUndoPlan* 
   plan->Question = log.Read(kLogGeneral, kLogMessageString, "");
   plan->DoneMessage = log.Read(kLogGeneral, kLogOKString, kDefaultDoneMessage);
   TReader r(log, context, *plan);
-  r.ReadFolderWalkStop();
+  r.KeepAboveCreatedDestination();
   WalkLogList(log, kLogSysFiles, kLogFileWord, &TReader::CollectName, &r);
   r.ReadNames(kLogFiles, FolderPart(context.LogPath), kUndoDeleteFile);
   r.ReadNames(kLogRegister, context.SystemFolder, kUndoUnregister);

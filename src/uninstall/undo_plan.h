@@ -89,11 +89,13 @@ struct TUndoPlan {
   // One line per log entry that was refused: which entry ("Files File3"),
   // its value, why.
   TStrList Skipped;
-  // The folder the walks that remove empty folders neither remove nor climb
-  // past: the parent of the highest folder the installation created ([General]
-  // CreatedFolder); the log's own folder when it created none; the parent of
-  // the log's folder for a log of an earlier version, which does not say.
-  TStr FolderWalkStop;
+  // Folders the walks that remove empty folders neither remove nor climb
+  // past. First the parent of the highest folder the installation created
+  // for its destination ([General] CreatedFolder; the log's own folder when
+  // it created none; the parent of the log's folder for a log of an earlier
+  // version, which does not say); then each folder on the way to a shortcut
+  // that the installation did not create ([Shortcuts] FolderN).
+  TStrList KeptFolders;
 };
 
 extern const char kDefaultDoneMessage[];  // "Uninstall complete."

@@ -16,7 +16,8 @@
 //   [Uninstall]  SectionName  the uninstall entry's key name
 //   [Registry]   Root, Section  the product key, only when the installation
 //                created it; Value1.., DefaultValue  the values it wrote there
-//   [Shortcuts]  Group, Link1.., RmDir1..
+//   [Shortcuts]  Group, Link1.., RmDir1.., Folder1.. (the folders the
+//                installation created for them, full paths)
 //   [Extensions] PATH_1..  verb keys below HKEY_CLASSES_ROOT
 //   [Created]    Key1..    keys below HKEY_CLASSES_ROOT the installation
 //                          created whole (a new extension's key and its new
@@ -56,6 +57,7 @@ inline constexpr char kLogDefaultValue[] = "DefaultValue";
 inline constexpr char kLogFileWord[] = "File";    // [Files], [SysFiles], [Register]
 inline constexpr char kLogLinkWord[] = "Link";    // [Shortcuts]
 inline constexpr char kLogRmDirWord[] = "RmDir";  // [Shortcuts], beside LinkN
+inline constexpr char kLogFolderWord[] = "Folder";  // [Shortcuts], a folder created for shortcuts
 inline constexpr char kLogPathWord[] = "PATH_";   // [Extensions]
 // [Registry] ValueN: the name of a value the installation wrote into the
 // product key it created. Without this list the uninstall does not know

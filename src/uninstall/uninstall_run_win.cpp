@@ -103,7 +103,7 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
     context.FullMode = fullMode;
     TUndoPlan plan;
     ReadUndoPlan(store, context, &plan);
-    keep.Add(plan.FolderWalkStop);
+    for (int i = 0; i < plan.KeptFolders.Count(); i++) keep.Add(plan.KeptFolders[i]);
     const TStr& question = plan.Question.empty() ? TStr(kDefaultQuestion) : plan.Question;
     if (!host.Ask(question, "Warning", true)) return;
     o.Confirmed = true;

@@ -273,7 +273,8 @@ TEST_CASE("three options install headlessly and leave exactly what the script as
 
   std::string log = f.Log();
   CHECK(log.find("[Shortcuts]\r\nGroup=Kestin Engine Test\r\nLink1=" + desktop + "\\Engine Test.lnk\r\nRmDir1=0\r\n"
-                 "Link2=" + menuLink + "\r\nRmDir2=1\r\n") != std::string::npos);
+                 "Link2=" + menuLink + "\r\nRmDir2=1\r\nFolder1=" + programs + "\\Kestin Engine Test\r\nFolder2=" +
+                 programs + "\\Kestin Engine Test\\Tools\r\n") != std::string::npos);
   CHECK(log.find("[Extensions]\r\nPATH_1=KestinEngineTest.Document\\shell\\Open with engine test\r\n") !=
         std::string::npos);
   CHECK(log.find("[Created]\r\nKey1=.kstengtest\r\nKey2=KestinEngineTest.Document\r\n") != std::string::npos);

@@ -73,6 +73,7 @@ TEST_CASE("a complete log becomes undo steps in the fixed order, whatever order 
   Write(log, "Shortcuts", "RmDir1", "0");
   Write(log, "Shortcuts", "Link2", std::string(kPrograms) + "\\Demo\\Demo.lnk");
   Write(log, "Shortcuts", "RmDir2", "1");
+  Write(log, "Shortcuts", "Folder1", std::string(kPrograms) + "\\Demo");
   Write(log, "Uninstall", "SectionName", "Demo");
   Write(log, "Registry", "Root", "LM");
   Write(log, "Registry", "Section", "Software\\Demo");
@@ -169,6 +170,7 @@ TEST_CASE("hostile or damaged log entries are skipped and reported, never turned
       {"Created", "Key1", "inifile"},
       {"Shortcuts", "Link1", std::string(kDesktop) + "\\My Stuff\\x.lnk"},
       {"Shortcuts", "Link1", std::string(kPrograms) + "\\OtherVendor\\x.lnk"},
+      {"Shortcuts", "Folder1", "C:\\Users\\Bob\\Documents"},
       {"Uninstall", "SectionName", "Demo\\..\\Other"},
       {"Uninstall", "SectionName", "\\"},
       {"Extensions", "PATH_1", "Demo.Document\\shell"},
@@ -234,16 +236,22 @@ TEST_CASE("an empty uninstall-entry name or Group is no entry at all; a log list
   CHECK(plan.Skipped.Count() == 0);
 }
 
-TEST_CASE("shortcuts: directly in the desktop or programs folder or in the group; RmDir only in the group") {
+TEST_CASE("shortcuts: in the desktop or programs folder, the group or a folder created for them; "
+          "only created folders go") {
+  std::string group = std::string(kPrograms) + "\\Demo", tools = std::string(kDesktop) + "\\Tools";
   struct {
-    std::string link;
+    std::string link, created;
     const char* group;
     int skipped;
+    const char* kept;  // the folder of the shortcuts that stays, after the destination's
   } cases[] = {
-      {std::string(kPrograms) + "\\Demo\\Tools\\Demo.lnk", "Demo", 0},
-      {std::string(kPrograms) + "\\Demo.lnk", "", 1},
-      {std::string(kDesktop) + "\\Demo.lnk", "Demo", 1},
-      {std::string(kPrograms) + "\\Startup\\Demo.lnk", "Startup", 1},
+      {group + "\\Demo.lnk", group, "Demo", 0, ""},
+      {group + "\\Tools\\Demo.lnk", group + "\\Tools", "Demo", 0, "C:\\Users\\Bob\\Start Menu\\Programs\\Demo"},
+      {group + "\\Demo.lnk", "", "Demo", 1, "C:\\Users\\Bob\\Start Menu\\Programs\\Demo"},  // a group the user picked
+      {tools + "\\Demo.lnk", tools, "", 0, ""},
+      {std::string(kPrograms) + "\\Demo.lnk", "", "", 1, ""},
+      {std::string(kDesktop) + "\\Demo.lnk", "", "Demo", 1, "C:\\Users\\Bob\\Start Menu\\Programs\\Demo"},
+      {std::string(kPrograms) + "\\Startup\\Demo.lnk", "", "Startup", 1, "C:\\Users\\Bob\\Start Menu\\Programs\\Startup"},
   };
   for (auto& c : cases) {
     CAPTURE(c.link);
@@ -251,11 +259,13 @@ TEST_CASE("shortcuts: directly in the desktop or programs folder or in the group
     Write(log, "Shortcuts", "Link1", c.link);
     Write(log, "Shortcuts", "RmDir1", "1");
     Write(log, "Shortcuts", "Group", c.group);
+    Write(log, "Shortcuts", "Folder1", c.created);
     TMachine m;
     TUndoPlan plan;
     ReadUndoPlan(log, m.context, &plan);
     CHECK(Steps(plan).find("link " + c.link + "\n") == 0);
     CHECK(plan.Skipped.Count() == c.skipped);
+    CHECK(std::string(plan.KeptFolders[plan.KeptFolders.Count() - 1].c_str()) == (*c.kept ? c.kept : "C:\\Apps\\"));
   }
 }
 
@@ -268,7 +278,7 @@ TEST_CASE("empty folders go up to the highest one the installation created, and 
     TMachine m;
     TUndoPlan plan;
     ReadUndoPlan(log, m.context, &plan);
-    CHECK(std::string(plan.FolderWalkStop.c_str()) == c[1]);
+    CHECK(std::string(plan.KeptFolders[0].c_str()) == c[1]);
   }
 }
 

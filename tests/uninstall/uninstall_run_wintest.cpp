@@ -103,6 +103,8 @@ struct TInstallation {
     Log("Shortcuts", "RmDir2", "0");
     Log("Shortcuts", "Link3", programs + "\\" + group + "\\Tools\\Tool.lnk");
     Log("Shortcuts", "RmDir3", "1");
+    Log("Shortcuts", "Folder1", programs + "\\" + group);
+    Log("Shortcuts", "Folder2", programs + "\\" + group + "\\Tools");
     Log("Extensions", "PATH_1", existingType + "\\shell\\Open with Demo");
     Log("Extensions", "PATH_2", type + "\\shell\\Open with Demo");
     Log("Created", "Key1", ext);
