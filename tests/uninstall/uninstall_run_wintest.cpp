@@ -216,8 +216,7 @@ TEST_CASE("hostile entries in a log leave the system's files, keys, verbs and ot
   TInstallation inst;
   std::string other = "Software\\KestinTest\\Other" + inst.tag, vendor = inst.programs + "\\KestinOther " + inst.tag;
   std::string userFolder = inst.desktop + "\\KestinTest mine " + inst.tag;
-  Touch(userFolder + "\\thesis.lnk");
-  Touch(vendor + "\\Other.lnk");
+  for (auto* f : {&userFolder, &vendor}) Touch(*f + "\\x.lnk");
   using TEntries = std::vector<std::vector<std::string>>;  // section, key, value
   const TEntries rows[] = {
       {{"SysFiles", "File1", "drivers\\etc\\hosts"}},
@@ -228,13 +227,12 @@ TEST_CASE("hostile entries in a log leave the system's files, keys, verbs and ot
       {{"Registry", "Root", "CU"}, {"Registry", "Section", other}, {"Registry", "Value1", "Absent"}},
       {{"Extensions", "PATH_1", "txtfile\\shell\\open"}, {"Extensions", "PATH_2", "htmlfile\\shell\\open"}},
       {{"Created", "Key1", "http"}, {"Created", "Key2", "htmlfile"}, {"Created", "Key3", "inifile"}},
-      {{"Shortcuts", "Link1", userFolder + "\\thesis.lnk"}, {"Shortcuts", "RmDir1", "1"}},
-      {{"Shortcuts", "Link1", vendor + "\\Other.lnk"}, {"Shortcuts", "RmDir1", "1"}},
+      {{"Shortcuts", "Link1", userFolder + "\\x.lnk"}, {"Shortcuts", "RmDir1", "1"}},
+      {{"Shortcuts", "Link1", vendor + "\\x.lnk"}, {"Shortcuts", "RmDir1", "1"}},
   };
   auto victims = [&] {
     std::set<std::string> s;
-    ListTree(inst.desktop, "desktop\\", s);
-    ListTree(inst.programs, "programs\\", s);
+    ListTree(inst.desktop, "desktop\\", s), ListTree(inst.programs, "programs\\", s);
     if (Exists(inst.system + "\\drivers\\etc\\hosts")) s.insert("hosts");
     ListKeys(HKEY_CURRENT_USER, "Software\\KestinTest", s);
     for (const char* k : {"Software\\Microsoft\\Windows\\CurrentVersion\\Run",
