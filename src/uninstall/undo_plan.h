@@ -58,8 +58,6 @@ struct TUndoContext {
   TFolderSet ShortcutRoots;
   // The programs folder the [Shortcuts] Group lives in.
   TStr ProgramsFolder;
-  // Well-known folders: an RmDir entry naming one is reported.
-  const TFolderSet* Keep = nullptr;
   // Full uninstall (true) or the rollback of a cancelled install (false).
   bool FullMode = true;
 };

@@ -99,7 +99,6 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
     TStr system = SystemFolderPath();
     context.SystemFolder = system.empty() ? system : WithBackslash(system);
     AddShortcutRoots(context.ShortcutRoots, &context.ProgramsFolder);
-    context.Keep = &keep;
     context.FullMode = fullMode;
     TUndoPlan plan;
     ReadUndoPlan(store, context, &plan);

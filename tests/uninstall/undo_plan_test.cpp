@@ -12,19 +12,13 @@ const char kDesktop[] = "C:\\Users\\Bob\\Desktop";
 const char kPrograms[] = "C:\\Users\\Bob\\Start Menu\\Programs";
 
 struct TMachine {
-  TFolderSet keep;
   TUndoContext context;
   explicit TMachine(bool fullMode = true) {
-    keep.Add(kDesktop);
-    keep.Add(kPrograms);
-    keep.Add(std::string(kPrograms).append("\\Startup").c_str());
-    keep.Add("C:\\Windows");
     context.LogPath = "C:\\Apps\\Demo\\Uninst.log";
     context.SystemFolder = "C:\\Windows\\System32";
     context.ShortcutRoots.Add(kDesktop);
     context.ShortcutRoots.Add(kPrograms);
     context.ProgramsFolder = kPrograms;
-    context.Keep = &keep;
     context.FullMode = fullMode;
   }
 };
