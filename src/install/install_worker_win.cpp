@@ -191,12 +191,29 @@ bool AppendExtraEntries(TWorker& w, int installed) {
   return true;
 }
 
+// The highest folder of `folder`'s path that does not exist yet: what the
+// install creates on its way there, and so the highest the uninstall may
+// remove. Empty when the folder exists.
+TStr HighestMissingFolder(TStr folder) {
+  TStr top;
+  while (folder.size() > 3 && folder.back() == '\\') folder.resize(folder.size() - 1);
+  while (folder.size() > 3 && !FolderExists(folder)) {
+    top = folder;
+    TStr parent = FolderPart(folder);
+    if (parent.size() > 3) parent.resize(parent.size() - 1);
+    if (parent.size() >= folder.size()) break;
+    folder = parent;
+  }
+  return top;
+}
+
 bool OpenLog(TInstallRun& run, TBufferedLogStore& log) {
   const TStr& dest = run.Choices.Destination;
+  TStr created = HighestMissingFolder(dest);
   if (!CreateFolders(dest, false)) return Fail(run, kInstallLogFailed, GetLastError(), dest);
   if (!WriteLogHeader(log, run.Script->Value("Uninstall", "MessageString"),
                       run.Script->Value("Uninstall", "OKString"), GetACP()) ||
-      !log.Flush())
+      !WriteLogValue(log, kLogGeneral, kLogCreatedFolder, created) || !log.Flush())
     return FailLog(run, log);
   return true;
 }

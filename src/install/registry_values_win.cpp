@@ -42,6 +42,7 @@ void WriteProductKey(TInstallRun& run) {
   HKEY rootKey = root == "LM" ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
   TStr section = script.Value("Registry", "Section");
   while (!section.empty() && section[0] == '\\') section = section.substr(1);
+  while (!section.empty() && section.back() == '\\') section.resize(section.size() - 1);
   HKEY key;
   DWORD disposition = 0;
   TStr keyName = Concat(root == "LM" ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\", section);
@@ -50,16 +51,22 @@ void WriteProductKey(TInstallRun& run) {
     NoteFailed(run.Host, "key set", keyName, (unsigned)rc);
     return;
   }
-  if (disposition == REG_CREATED_NEW_KEY) {
-    TResumedLogStore log(run.LogPath, run.Host);
+  bool created = disposition == REG_CREATED_NEW_KEY;
+  TResumedLogStore log(run.LogPath, run.Host);
+  if (created) {
     WriteLogValue(log, kLogRegistry, kLogRoot, root);
     WriteLogValue(log, kLogRegistry, kLogSection, section);
   }
-  // The value names come from the script; an empty one means the default value.
+  // The value names come from the script; an empty one means the default
+  // value. Each is recorded before it is written, so the uninstall knows
+  // every value of the key that is the product's.
   static const char* const kNames[] = {"User", "Organization"};
   const TStr* values[] = {&run.Choices.UserName, &run.Choices.Company};
+  TLogListWriter names(log, kLogRegistry, kLogValueWord);
   for (int i = 0; i < 2; ++i) {
     TStr name = script.Value("Registry", kNames[i]);
+    if (created && name.empty()) WriteLogValue(log, kLogRegistry, kLogDefaultValue, "1");
+    if (created && !name.empty()) names.Append(name);
     RegSetValueExA(key, name.empty() ? nullptr : name.c_str(), 0, REG_SZ, (const BYTE*)values[i]->c_str(),
                    (DWORD)values[i]->size() + 1);
   }

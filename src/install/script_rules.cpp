@@ -1,4 +1,5 @@
 #include "install/script_rules.h"
+#include "uninstall/log_checks.h"
 
 #include <string.h>
 
@@ -55,24 +56,14 @@ bool Blank(const TStr& s) { return TrimControl(s).empty(); }
 // blank.
 bool IsSingleKeyName(const TStr& s) { return !Blank(s) && s.find("\\") == TStr::npos; }
 
-// Keys that hold other programs' data (or the whole system's): a product
-// key there would be deleted on uninstall with everything below it.
+// Keys that hold other programs' data (or the whole system's): the same rule
+// the uninstaller applies to the key the log names. Leading and trailing
+// backslashes are the install's to drop.
 bool IsSharedRegistryKey(const TStr& section) {
-  TStr path = UpperAscii(section);
+  TStr path = section;
   while (!path.empty() && path[0] == '\\') path = path.substr(1);
   while (!path.empty() && path.back() == '\\') path.resize(path.size() - 1);
-  // One name after another, each ended by a zero byte: no table of pointers.
-  static const char kShared[] =
-      "SOFTWARE\0" "SYSTEM\0" "HARDWARE\0" "SAM\0" "SECURITY\0" "CONTROL PANEL\0" "ENVIRONMENT\0"
-      "CONSOLE\0" "NETWORK\0" "PRINTERS\0" "KEYBOARD LAYOUT\0" "APPEVENTS\0" "IDENTITIES\0"
-      "VOLATILE ENVIRONMENT\0" "SOFTWARE\\MICROSOFT\0" "SOFTWARE\\CLASSES\0" "SOFTWARE\\POLICIES\0"
-      "SOFTWARE\\WOW6432NODE\0" "SOFTWARE\\MICROSOFT\\WINDOWS\0"
-      "SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\0"
-      "SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\UNINSTALL\0";
-  if (path.empty()) return true;
-  for (const char* s = kShared; *s; s += strlen(s) + 1)
-    if (path == s) return true;
-  return path.find("\\\\") != TStr::npos;
+  return !IsProductKeyPath(path);
 }
 
 void CheckUninstall(const TScriptValues& script, TRefusals& r) {
@@ -151,11 +142,16 @@ void CheckShortcutSection(const TScriptValues& script, const TStr& section, bool
   }
 }
 
-void CheckFileList(const TScriptValues& script, const TStr& section, TRefusals& r) {
+void CheckFileList(const TScriptValues& script, const TStr& section, bool system, TRefusals& r) {
   TStrList names;
   ReadNumberedList(script, section, names);
-  for (int i = 0; i < names.Count(); ++i)
-    if (!StaysInsideFolder(names[i])) r.Add(section.c_str(), IntToStr(i + 1), "names a file outside its target folder");
+  for (int i = 0; i < names.Count(); ++i) {
+    if (!StaysInsideFolder(names[i]))
+      r.Add(section.c_str(), IntToStr(i + 1), "names a file outside its target folder");
+    else if (system && !IsPlainFileName(names[i]))
+      // The uninstall removes a system file only by its plain name.
+      r.Add(section.c_str(), IntToStr(i + 1), "a system file goes directly into the system folder: a plain name");
+  }
 }
 
 bool AlreadySeen(const TStrList& seen, const TStr& name) {
@@ -180,7 +176,7 @@ void CheckOptions(const TScriptValues& script, TRefusals& r) {
       if (section.empty() || AlreadySeen(seen, section)) continue;
       seen.Add(section);
       if (j < 3)
-        CheckFileList(script, section, r);
+        CheckFileList(script, section, j > 0, r);
       else
         // Desktop shortcuts lie directly in the desktop folder without a
         // Subgroup. Without a group the programs-menu shortcuts lie in the

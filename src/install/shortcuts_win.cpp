@@ -43,6 +43,14 @@ bool MakeFolder(TInstallRun& run, const TStr& base, const TStr& folder) {
   return true;
 }
 
+// The uninstall removes a shortcut's folder only when this installation
+// created it: each folder made since entry `from` of `created` is recorded,
+// numbered as in that list.
+void RecordFolders(TLogStore& log, const TStrList& created, int from) {
+  for (int i = from; i < created.Count(); ++i)
+    WriteLogValue(log, kLogShortcuts, LogListKey(kLogFolderWord, i + 1).c_str(), created[i]);
+}
+
 bool SaveLink(const TStr& linkPath, const TStr& target, const TStr& arguments, const TStr& workDir,
               const TStr& icon, int iconIndex, const TStr& description) {
   bool saved = false;
@@ -115,10 +123,15 @@ void CreateShortcuts(TInstallRun& run, TShortcutKind kind, const TStr& baseOverr
       SplitTargetArguments(ResolveScriptPath(NumberedValue(script, s, "File", n), places), &target, &arguments);
       SplitIconReference(ResolveScriptPath(NumberedValue(script, s, "Icon", n), places), &icon, &iconIndex);
       TStr linkPath = Concat(WithBackslash(folder), name, ".lnk");
-      if (!MakeFolder(run, sharedBare, folder)) continue;
+      int known = run.CreatedFolders.Count();
+      if (!MakeFolder(run, sharedBare, folder)) {
+        RecordFolders(log, run.CreatedFolders, known);
+        continue;
+      }
       if (!SaveLink(linkPath, target, arguments, WorkingFolderOf(target), icon, iconIndex,
                     NumberedValue(script, s, "Desc", n))) {
         NoteFailed(run.Host, "shortcut made", linkPath, GetLastError());
+        RecordFolders(log, run.CreatedFolders, known);
         continue;
       }
       NoteDone(run.Host, "shortcut made", linkPath);
@@ -130,6 +143,7 @@ void CreateShortcuts(TInstallRun& run, TShortcutKind kind, const TStr& baseOverr
                        Listed(run.CreatedFolders, folderBare);
       WriteLogValue(log, kLogShortcuts, LogListKey(kLogRmDirWord, run.ShortcutCount).c_str(),
                     removable ? "1" : "0");
+      RecordFolders(log, run.CreatedFolders, known);
     }
   }
 }

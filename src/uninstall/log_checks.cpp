@@ -43,6 +43,10 @@ bool IsContainedName(const TStr& name) {
   return !HasDotStep(name);
 }
 
+bool IsPlainName(const TStr& name) {
+  return IsContainedName(name) && name.find("\\") == TStr::npos && name.find("/") == TStr::npos;
+}
+
 bool IsFullFilePath(const TStr& path) {
   if (path.size() > kUndoPathMax) return false;
   TStr rest;
@@ -58,18 +62,23 @@ bool IsFullFilePath(const TStr& path) {
   return IsContainedName(rest);
 }
 
+// True when `keyPath` or one of the keys above it is in `list`.
+static bool InListOrBelow(const char* list, const TStr& keyPath) {
+  for (size_t cut = keyPath.find("\\"); cut != TStr::npos; cut = keyPath.find("\\", cut + 1))
+    if (InList(list, keyPath.substr(0, cut).c_str())) return true;
+  return InList(list, keyPath.c_str());
+}
+
 bool IsProductKeyPath(const TStr& keyPath) {
-  // Keys whose removal would take other programs' settings or the system's
-  // own with them, whatever the root.
-  static const char kSystemKeys[] =
-      "Software\0" "Software\\Classes\0" "Software\\Microsoft\0" "Software\\Microsoft\\Windows\0"
-      "Software\\Microsoft\\Windows\\CurrentVersion\0"
-      "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\0" "Software\\Microsoft\\Windows NT\0"
-      "Software\\Microsoft\\Windows NT\\CurrentVersion\0" "Software\\Policies\0"
-      "Software\\Wow6432Node\0" "System\0" "System\\CurrentControlSet\0" "Hardware\0" "SAM\0"
+  // Trees whose keys hold the system's settings or every program's, whatever
+  // the root: no key in them is a product's own.
+  static const char kSystemTrees[] =
+      "Software\\Classes\0" "Software\\Microsoft\0" "Software\\Policies\0" "Software\\Wow6432Node\\Classes\0"
+      "Software\\Wow6432Node\\Microsoft\0" "Software\\Wow6432Node\\Policies\0" "System\0" "Hardware\0" "SAM\0"
       "Security\0" "Control Panel\0" "Environment\0" "AppEvents\0" "Console\0" "Keyboard Layout\0"
       "Network\0" "Printers\0" "Identities\0" "Volatile Environment\0";
-  return WellFormedKeyPath(keyPath) && !InList(kSystemKeys, keyPath.c_str());
+  return WellFormedKeyPath(keyPath) && !SameTextAscii(keyPath.c_str(), "Software") &&
+         !SameTextAscii(keyPath.c_str(), "Software\\Wow6432Node") && !InListOrBelow(kSystemTrees, keyPath);
 }
 
 // File types and class keys the system itself relies on.
@@ -80,17 +89,37 @@ static const char kSystemClassKeys[] =
     ".bat\0" ".cmd\0" ".lnk\0" ".pif\0" ".scr\0" ".reg\0" ".dll\0" ".inf\0" ".msi\0";
 
 bool IsVerbKeyPath(const TStr& keyPath) {
+  static const char kStandardVerbs[] =
+      "open\0" "opennew\0" "edit\0" "print\0" "printto\0" "explore\0" "find\0" "runas\0" "openas\0"
+      "play\0" "preview\0" "properties\0";
   if (!WellFormedKeyPath(keyPath) || CountSteps(keyPath) != 3) return false;
   size_t first = keyPath.find("\\");
   size_t second = keyPath.find("\\", first + 1);
   TStr type = keyPath.substr(0, first);
   return SameTextAscii(keyPath.substr(first + 1, second - first - 1).c_str(), "shell") &&
-         !InList(kSystemClassKeys, type.c_str());
+         !InList(kSystemClassKeys, type.c_str()) && !InList(kStandardVerbs, keyPath.substr(second + 1).c_str());
 }
 
 bool IsCreatedClassKey(const TStr& keyName) {
+  // Present on every system, so never created by an installation.
+  static const char kCommonTypes[] =
+      "txtfile\0" "htmlfile\0" "inifile\0" "http\0" "https\0" "ftp\0" "mailto\0" "file\0" "xmlfile\0"
+      "jpegfile\0" "giffile\0" "pngfile\0" ".txt\0" ".ini\0" ".htm\0" ".html\0" ".xml\0" ".jpg\0" ".gif\0"
+      ".png\0";
   return WellFormedKeyPath(keyName) && CountSteps(keyName) == 1 &&
-         !InList(kSystemClassKeys, keyName.c_str());
+         !InList(kSystemClassKeys, keyName.c_str()) && !InList(kCommonTypes, keyName.c_str());
+}
+
+bool HoldsOnlyWhatSetupWrites(TKeyRole role, const TStrList& content) {
+  static const char kVerb[] = "command\\\0" "command|\0";
+  static const char kExtension[] = "|\0";
+  static const char kType[] = "|\0" "DefaultIcon\\\0" "DefaultIcon|\0" "shell\\\0" "shell\\open\\\0"
+                              "shell\\open\\command\\\0" "shell\\open\\command|\0";
+  const char* allowed = role == kKeyAddedVerb ? kVerb : role == kKeyExtension ? kExtension
+                        : role == kKeyFileType ? kType : "";
+  for (int i = 0; i < content.Count(); i++)
+    if (!InList(allowed, content[i].c_str())) return false;
+  return true;
 }
 
 bool IsUninstallEntryName(const TStr& name) {

@@ -47,12 +47,24 @@ struct TReader {
   void Skip(const TStr& entry, const TStr& value, const char* why) {
     plan.Skipped.Add(Concat(entry, " (", value, "): ", why));
   }
-  void Add(TUndoKind stepKind, const TStr& target, bool localMachine = false) {
+  void Add(TUndoKind stepKind, const TStr& target, bool localMachine = false, const TStr& value = TStr()) {
     TUndoStep step;
     step.Kind = stepKind;
     step.Target = target;
     step.LocalMachine = localMachine;
+    step.Value = value;
     plan.Steps.Add(step);
+  }
+  // [SysFiles], read first: [Register] may name only files placed there.
+  TStrList placed;
+  static bool CollectName(void* self, int, const TStr& name) {
+    static_cast<TReader*>(self)->placed.Add(name);
+    return true;
+  }
+  bool Placed(const TStr& name) const {
+    for (int i = 0; i < placed.Count(); i++)
+      if (SameTextAscii(placed[i].c_str(), name.c_str())) return true;
+    return false;
   }
   // A numbered list of names relative to `base`.
   void ReadNames(const char* listSection, const TStr& listBase, TUndoKind listKind) {
@@ -66,8 +78,13 @@ struct TReader {
     TReader& r = *static_cast<TReader*>(self);
     TStr entry = r.EntryName(number);
     TStr path = r.base + name;
+    bool system = r.kind != kUndoDeleteFile;
     if (MayBeCut(name) || !IsContainedName(name))
       r.Skip(entry, name, "not a name inside its folder");
+    else if (system && !IsPlainName(name))
+      r.Skip(entry, name, "not a plain file name in the system folder");
+    else if (r.kind == kUndoUnregister && !r.Placed(name))
+      r.Skip(entry, name, "not a system file this installation placed");
     else if (path.size() > kUndoPathMax)
       r.Skip(entry, path, "path too long");
     else if (SameTextAscii(path.c_str(), r.context.LogPath.c_str()))
@@ -76,15 +93,38 @@ struct TReader {
       r.Add(r.kind, path);
     return true;
   }
+  // The product's key: the log names it only when the installation created
+  // it. Its values go one by one; the key itself only when nothing else is
+  // left in it, which the uninstaller checks on the key itself.
   void ReadProductKey() {
     TStr root = log.Read(kLogRegistry, kLogRoot, "");
     if (root.empty()) return;
     TStr key = log.Read(kLogRegistry, kLogSection, "");
     section = kLogRegistry;
-    if (MayBeCut(key) || !IsProductKeyPath(key))
+    if (MayBeCut(key) || !IsProductKeyPath(key)) {
       Skip(EntryName(kLogSection), key, "not a product's own key");
+      return;
+    }
+    productKey = key;
+    productRoot = root == "LM";
+    word = kLogValueWord;
+    int values = WalkLogList(log, section, word, &TReader::VisitValue, this);
+    bool defaultValue = ReadLogInteger(log, kLogRegistry, kLogDefaultValue, 0) != 0;
+    if (defaultValue) Add(kUndoDeleteProductValue, key, productRoot, TStr());
+    if (values == 0 && !defaultValue)
+      Skip(EntryName(kLogSection), key, "the log does not say which values are the product's; the key stays");
     else
-      Add(kUndoDeleteProductKey, key, root == "LM");
+      Add(kUndoDeleteProductKey, key, productRoot);
+  }
+  TStr productKey;
+  bool productRoot = false;
+  static bool VisitValue(void* self, int number, const TStr& name) {
+    TReader& r = *static_cast<TReader*>(self);
+    if (MayBeCut(name))
+      r.Skip(r.EntryName(number), name, "may have been cut");
+    else
+      r.Add(kUndoDeleteProductValue, r.productKey, r.productRoot, name);
+    return true;
   }
 
   void ReadVerbs() {
@@ -100,7 +140,7 @@ struct TReader {
     if (MayBeCut(path) || !IsVerbKeyPath(path))
       r.Skip(r.EntryName(number), path, "not one added verb of a file type");
     else
-      r.Add(kUndoDeleteClassKey, path);
+      r.Add(kUndoDeleteVerb, path);
     return true;
   }
   static bool VisitCreatedKey(void* self, int number, const TStr& key) {
@@ -112,19 +152,65 @@ struct TReader {
     return true;
   }
 
+  // Shortcuts lie directly in the desktop or programs folders, in the
+  // product's program group, or in a folder the installation created for
+  // them. The folders they leave empty go with them when the installation
+  // created them (RmDir asks no more than that); any other folder stays.
+  TStr groupFolder;
+  TStrList createdFolders;
   void ReadShortcuts() {
     section = kLogShortcuts;
+    word = kLogFolderWord;
+    WalkLogList(log, section, word, &TReader::VisitCreatedFolder, this);
+    TStr group = log.Read(kLogShortcuts, kLogGroup, "");
+    TStr folder = WithBackslash(context.ProgramsFolder) + group;
+    bool groupValid = !group.empty() && !context.ProgramsFolder.empty() && !MayBeCut(group) &&
+                      IsContainedName(group) && folder.size() <= kUndoPathMax;
+    if (groupValid) groupFolder = folder;
     word = kLogLinkWord;
     WalkLogList(log, section, word, &TReader::VisitLink, this);
-    TStr group = log.Read(kLogShortcuts, kLogGroup, "");
     if (group.empty()) return;
-    TStr folder = WithBackslash(context.ProgramsFolder) + group;
-    if (context.ProgramsFolder.empty() || MayBeCut(group) || !IsContainedName(group))
+    if (!groupValid) {
       Skip(EntryName(kLogGroup), group, "not a folder inside the programs folder");
-    else if (folder.size() > kUndoPathMax)
-      Skip(EntryName(kLogGroup), folder, "path too long");
+      return;
+    }
+    KeepUnlessCreated(folder);
+    Add(kUndoRemoveEmptyFolders, folder);
+  }
+  static bool VisitCreatedFolder(void* self, int number, const TStr& folder) {
+    TReader& r = *static_cast<TReader*>(self);
+    if (MayBeCut(folder) || !IsFullFilePath(folder) || !r.context.ShortcutRoots.HoldsBelow(folder))
+      r.Skip(r.EntryName(number), folder, "not a folder below the desktop or programs folder");
     else
-      Add(kUndoRemoveEmptyFolders, folder);
+      r.createdFolders.Add(folder);
+    return true;
+  }
+  static bool Within(const TStr& folder, const TStr& top) {
+    return SameFolder(folder, top) || IsBelowFolder(folder, top);
+  }
+  bool Created(const TStr& folder) const {
+    for (int i = 0; i < createdFolders.Count(); i++)
+      if (SameFolder(createdFolders[i], folder)) return true;
+    return false;
+  }
+  bool InCreated(const TStr& folder) const {
+    for (int i = 0; i < createdFolders.Count(); i++)
+      if (Within(folder, createdFolders[i])) return true;
+    return false;
+  }
+  // Each folder from `folder` up to the desktop or programs folder that the
+  // installation did not create stays, and so does everything above it.
+  void KeepUnlessCreated(TStr folder) {
+    while (folder.size() > 3 && !context.ShortcutRoots.Contains(folder) && context.ShortcutRoots.HoldsBelow(folder)) {
+      if (!Created(folder)) {
+        for (int i = 0; i < plan.KeptFolders.Count(); i++)
+          if (SameFolder(plan.KeptFolders[i], folder)) return;
+        plan.KeptFolders.Add(folder);
+        return;
+      }
+      TStr parent = FolderPart(folder);
+      folder = parent.substr(0, parent.size() - 1);
+    }
   }
   static bool VisitLink(void* self, int number, const TStr& link) {
     TReader& r = *static_cast<TReader*>(self);
@@ -133,25 +219,19 @@ struct TReader {
       r.Skip(entry, link, "path too long");
       return true;
     }
-    if (!IsFullFilePath(link) || !r.context.ShortcutRoots.HoldsBelow(link) ||
-        !SameTextAscii(link.substr(link.size() - 4).c_str(), ".lnk")) {
-      r.Skip(entry, link, "not a shortcut in the desktop or programs folders");
+    TStr folder = FolderPart(link);
+    folder = folder.substr(0, folder.size() ? folder.size() - 1 : 0);
+    if (!IsFullFilePath(link) || !SameTextAscii(link.substr(link.size() - 4).c_str(), ".lnk") ||
+        !(r.context.ShortcutRoots.Contains(folder) || (!r.groupFolder.empty() && Within(folder, r.groupFolder)) ||
+          r.InCreated(folder))) {
+      r.Skip(entry, link, "not a shortcut in the desktop or programs folder or a group of the product's");
       return true;
     }
     TStr rmDirKey = LogListKey(kLogRmDirWord, number);
-    if (ReadLogInteger(r.log, kLogShortcuts, rmDirKey.c_str(), 0) != 0) {
-      TStr folder = FolderPart(link);
-      folder = folder.substr(0, folder.size() - 1);
-      // The whole folder goes only when it is a group of its own: never the
-      // desktop or programs folder itself, nor any other well-known folder.
-      if (r.context.ShortcutRoots.HoldsBelow(folder) &&
-          !(r.context.Keep && r.context.Keep->Contains(folder))) {
-        r.Add(kUndoDeleteShortcutFolder, folder);
-        return true;
-      }
+    if (ReadLogInteger(r.log, kLogShortcuts, rmDirKey.c_str(), 0) != 0 && !r.Created(folder))
       r.Skip(r.EntryName(rmDirKey.c_str()), folder,
-             "the folder is not the product's own; only the shortcut is removed");
-    }
+             "not a folder this installation created; only the shortcut is removed");
+    r.KeepUnlessCreated(folder);
     r.Add(kUndoDeleteShortcut, link);
     return true;
   }
@@ -165,14 +245,39 @@ struct TReader {
     else
       Add(kUndoDeleteUninstallEntry, name);
   }
+
+  void KeepAboveCreatedDestination() {
+    static const char kAbsent[] = "\x01";
+    TStr logFolder = FolderPart(context.LogPath);
+    logFolder = logFolder.substr(0, logFolder.size() - 1);
+    TStr created = log.Read(kLogGeneral, kLogCreatedFolder, kAbsent);
+    if (created == kAbsent) {
+      plan.KeptFolders.Add(FolderPart(logFolder));
+    } else if (!created.empty() && !MayBeCut(created) && IsFullFilePath(created) && Within(logFolder, created)) {
+      plan.KeptFolders.Add(FolderPart(created));
+    } else {
+      if (!created.empty()) {
+        section = kLogGeneral;
+        Skip(EntryName(kLogCreatedFolder), created, "not a folder on the way to the log");
+      }
+      plan.KeptFolders.Add(logFolder);
+    }
+  }
 };
 
 }  // namespace
+
+TKeyRole ClassKeyRole(const TUndoStep& step) {
+  if (step.Kind == kUndoDeleteVerb) return kKeyAddedVerb;
+  return step.Target.size() && step.Target[0] == '.' ? kKeyExtension : kKeyFileType;
+}
 
 void ReadUndoPlan(const TLogStore& log, const TUndoContext& context, TUndoPlan* plan) {
   plan->Question = log.Read(kLogGeneral, kLogMessageString, "");
   plan->DoneMessage = log.Read(kLogGeneral, kLogOKString, kDefaultDoneMessage);
   TReader r(log, context, *plan);
+  r.KeepAboveCreatedDestination();
+  WalkLogList(log, kLogSysFiles, kLogFileWord, &TReader::CollectName, &r);
   r.ReadNames(kLogFiles, FolderPart(context.LogPath), kUndoDeleteFile);
   r.ReadNames(kLogRegister, context.SystemFolder, kUndoUnregister);
   r.ReadNames(kLogSysFiles, context.SystemFolder, kUndoDeleteSysFile);

@@ -5,24 +5,33 @@
 //
 // The order is fixed: the installed files first; then the unregistration,
 // while the system files are still there; the system files; the product's
-// registry key; the added association verbs and the class keys the
-// installation created; the shortcuts and the program group; in a full
-// uninstall the uninstall entry. The log itself and the folders left empty
-// come after all of these and are the uninstall run's own business.
+// registry values and then its key; the added association verbs and the
+// class keys the installation created; the shortcuts and the program group;
+// in a full uninstall the uninstall entry. The log itself and the folders
+// left empty come after all of these and are the uninstall run's own
+// business.
+//
+// Even a genuine log is taken only for what the installation made: system
+// files by plain name, [Register] only for files the same log lists as
+// placed, registry keys and shortcut folders only when nothing but the
+// product's own is left in them, folders only up to the one the
+// installation created.
 #pragma once
 #include "base/str.h"
 #include "base/str_list.h"
 #include "uninstall/folder_walk.h"
+#include "uninstall/log_checks.h"
 #include "uninstall/uninstall_log.h"
 
 enum TUndoKind {
   kUndoDeleteFile,            // an installed file; then the folders left empty
   kUndoUnregister,            // a registered system file, unregistered by the system's tool
   kUndoDeleteSysFile,         // a system file; its folder stays
-  kUndoDeleteProductKey,      // the product's key, below the root `LocalMachine` names
-  kUndoDeleteClassKey,        // a verb or a created key below HKEY_CLASSES_ROOT
+  kUndoDeleteProductValue,    // a value the installation wrote into the product's key
+  kUndoDeleteProductKey,      // the product's key, below the root `LocalMachine` names, when empty
+  kUndoDeleteVerb,            // an added verb below HKEY_CLASSES_ROOT, when it holds only ours
+  kUndoDeleteClassKey,        // a created extension or type key, when it holds only ours
   kUndoDeleteShortcut,        // a shortcut file; then the folders left empty
-  kUndoDeleteShortcutFolder,  // a shortcut's whole folder (RmDir); then the folders left empty
   kUndoRemoveEmptyFolders,    // the program group, when it is empty, and its empty parents
   kUndoDeleteUninstallEntry,  // the uninstall entry's key below ...\Uninstall
 };
@@ -34,6 +43,8 @@ struct TUndoStep {
   // kUndoDeleteProductKey: HKEY_LOCAL_MACHINE (Root "LM", compared with
   // exact case) or HKEY_CURRENT_USER (anything else).
   bool LocalMachine = false;
+  // kUndoDeleteProductValue: the value's name, empty for the default value.
+  TStr Value;
 };
 
 // What the reader needs to know of the machine it runs on.
@@ -47,8 +58,6 @@ struct TUndoContext {
   TFolderSet ShortcutRoots;
   // The programs folder the [Shortcuts] Group lives in.
   TStr ProgramsFolder;
-  // Well-known folders: never removed whole by an RmDir entry.
-  const TFolderSet* Keep = nullptr;
   // Full uninstall (true) or the rollback of a cancelled install (false).
   bool FullMode = true;
 };
@@ -78,8 +87,18 @@ struct TUndoPlan {
   // One line per log entry that was refused: which entry ("Files File3"),
   // its value, why.
   TStrList Skipped;
+  // Folders the walks that remove empty folders neither remove nor climb
+  // past. First the parent of the highest folder the installation created
+  // for its destination ([General] CreatedFolder; the log's own folder when
+  // it created none; the parent of the log's folder for a log of an earlier
+  // version, which does not say); then each folder on the way to a shortcut
+  // that the installation did not create ([Shortcuts] FolderN).
+  TStrList KeptFolders;
 };
 
 extern const char kDefaultDoneMessage[];  // "Uninstall complete."
+
+// Which role a class key step's target has (kKeyAddedVerb for a verb).
+TKeyRole ClassKeyRole(const TUndoStep& step);
 
 void ReadUndoPlan(const TLogStore& log, const TUndoContext& context, TUndoPlan* plan);

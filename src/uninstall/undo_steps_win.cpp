@@ -2,6 +2,7 @@
 
 #include "base/run_program.h"
 #include "uninstall/registration_command.h"
+#include "uninstall/registry_undo.h"
 #include "uninstall/undo_steps.h"
 
 bool TDiskFolders::FolderExists(const TStr& folder) {
@@ -111,15 +112,13 @@ bool RunUndoStep(const TUndoStep& step, const TStr& systemFolder, TDiskFolders& 
       return Unregister(t, systemFolder);
     case kUndoDeleteSysFile:
       return DeleteOneFile(t);
+    case kUndoDeleteProductValue:
+      return DeleteRegistryValue(step.LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, t, step.Value);
     case kUndoDeleteProductKey:
-      return DeleteKeyTree(step.LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, t);
+      return DeleteKeyHoldingOnly(step.LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, t, kKeyEmptied);
+    case kUndoDeleteVerb:
     case kUndoDeleteClassKey:
-      return DeleteKeyTree(HKEY_CLASSES_ROOT, t);
-    case kUndoDeleteShortcutFolder: {
-      bool gone = DeleteFolderTree(t);
-      RemoveEmptyFolders(t, disk, keep);
-      return gone;
-    }
+      return DeleteKeyHoldingOnly(HKEY_CLASSES_ROOT, t, ClassKeyRole(step));
     case kUndoRemoveEmptyFolders:
       RemoveEmptyFolders(t, disk, keep);
       return true;  // a group the user still uses is not ours to report

@@ -8,13 +8,16 @@
 //
 // Layout, in the order a complete installation first writes it:
 //   [General]    MessageString, OKString (always both, empty when unset),
-//                CodePage (the code page every value is written in)
+//                CodePage (the code page every value is written in),
+//                CreatedFolder (see below)
 //   [Files]      File1..   names relative to the log's own folder
 //   [SysFiles]   File1..   names relative to the system folder
 //   [Register]   File1..   system files registered successfully
 //   [Uninstall]  SectionName  the uninstall entry's key name
-//   [Registry]   Root, Section  the product key
-//   [Shortcuts]  Group, Link1.., RmDir1..
+//   [Registry]   Root, Section  the product key, only when the installation
+//                created it; Value1.., DefaultValue  the values it wrote there
+//   [Shortcuts]  Group, Link1.., RmDir1.., Folder1.. (the folders the
+//                installation created for them, full paths)
 //   [Extensions] PATH_1..  verb keys below HKEY_CLASSES_ROOT
 //   [Created]    Key1..    keys below HKEY_CLASSES_ROOT the installation
 //                          created whole (a new extension's key and its new
@@ -41,12 +44,25 @@ inline constexpr char kLogSectionName[] = "SectionName";      // [Uninstall]
 inline constexpr char kLogRoot[] = "Root";                    // [Registry]
 inline constexpr char kLogSection[] = "Section";              // [Registry]
 inline constexpr char kLogGroup[] = "Group";                  // [Shortcuts]
+// [General] CreatedFolder: the highest folder the installation created on its
+// way to the destination (the destination itself, or one of its parents);
+// empty when the destination was there before. The uninstall removes no
+// folder above it. A log without the key is of an earlier version.
+inline constexpr char kLogCreatedFolder[] = "CreatedFolder";
+// [Registry] DefaultValue: 1 when the installation wrote the product key's
+// default value (a value without a name, which a list entry cannot hold).
+inline constexpr char kLogDefaultValue[] = "DefaultValue";
 
 // Key words of the numbered lists.
 inline constexpr char kLogFileWord[] = "File";    // [Files], [SysFiles], [Register]
 inline constexpr char kLogLinkWord[] = "Link";    // [Shortcuts]
 inline constexpr char kLogRmDirWord[] = "RmDir";  // [Shortcuts], beside LinkN
+inline constexpr char kLogFolderWord[] = "Folder";  // [Shortcuts], a folder created for shortcuts
 inline constexpr char kLogPathWord[] = "PATH_";   // [Extensions]
+// [Registry] ValueN: the name of a value the installation wrote into the
+// product key it created. Without this list the uninstall does not know
+// what in the key is the product's, and leaves the key alone.
+inline constexpr char kLogValueWord[] = "Value";
 // [Created] KeyN: a key path below HKEY_CLASSES_ROOT that did not exist before
 // this installation and may be deleted whole on uninstall (a new extension
 // key, a new file type). Verbs added to an existing type are only in

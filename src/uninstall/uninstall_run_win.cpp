@@ -14,12 +14,13 @@ static const char kNoLog[] = "Nothing was removed: the uninstall log could not b
 static const char kNotALog[] = "Nothing was removed: this file is not an uninstall log.";
 static const char kUnreadableLog[] = "Nothing was removed: the uninstall log could not be read.";
 
-// Every log an installation writes starts with its [General] texts. Any
-// other file named on the command line is left alone: the run deletes the
-// log at its end, and a file that was never a log is not ours to delete.
+// Every log an installation writes starts with both of its [General] texts
+// (empty when unset). Any other file named on the command line is left
+// alone: the run deletes the log at its end, and a file that was never a log
+// is not ours to delete.
 static bool IsUninstallLog(const TLogStore& log) {
   static const char kAbsent[] = "\x01";
-  return log.Read(kLogGeneral, kLogMessageString, kAbsent) != kAbsent ||
+  return log.Read(kLogGeneral, kLogMessageString, kAbsent) != kAbsent &&
          log.Read(kLogGeneral, kLogOKString, kAbsent) != kAbsent;
 }
 
@@ -60,8 +61,10 @@ static TStr StepSubject(const TUndoStep& step) {
   const char* below = nullptr;
   switch (step.Kind) {
     case kUndoDeleteProductKey:
+    case kUndoDeleteProductValue:
       root = step.LocalMachine ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\";
       break;
+    case kUndoDeleteVerb:
     case kUndoDeleteClassKey:
       root = "HKEY_CLASSES_ROOT\\";
       break;
@@ -72,6 +75,8 @@ static TStr StepSubject(const TUndoStep& step) {
     default:
       break;
   }
+  if (step.Kind == kUndoDeleteProductValue)
+    return Concat(root, step.Target, step.Value.empty() ? " (default value)" : Concat(" value ", step.Value));
   return Concat(root, below, below ? "\\" : nullptr, step.Target);
 }
 
@@ -111,10 +116,10 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
     TStr system = SystemFolderPath();
     context.SystemFolder = system.empty() ? system : WithBackslash(system);
     AddShortcutRoots(context.ShortcutRoots, &context.ProgramsFolder);
-    context.Keep = &keep;
     context.FullMode = fullMode;
     TUndoPlan plan;
     ReadUndoPlan(store, context, &plan);
+    for (int i = 0; i < plan.KeptFolders.Count(); i++) keep.Add(plan.KeptFolders[i]);
     const TStr& question = plan.Question.empty() ? TStr(kDefaultQuestion) : plan.Question;
     if (!host.Ask(question, "Warning", true)) return;
     o.Confirmed = true;
@@ -154,8 +159,10 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
     TStr self = RunningProgramPath();
     o.RemoveOwnFile = fullMode && NamesProgram(entryCommand, self) && !AnyEntryUses(self);
     o.DoneMessage = ReportText(plan.DoneMessage, o.NotRemoved, o.Skipped);
+    RemoveEmptyFolders(FolderPart(log), disk, keep);
   }
-  RemoveEmptyFolders(FolderPart(log), disk, keep);
+  // Without a log nothing is known to be the product's: not even an empty
+  // folder is touched.
 }
 
 bool UninstallRun(const TStr& logPath, bool fromCommandLine, TRunHost& host) {

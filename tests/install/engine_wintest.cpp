@@ -227,12 +227,12 @@ TEST_CASE("three options install headlessly and leave exactly what the script as
 
   CHECK(f.Log() ==
         "[General]\r\nMessageString=Remove the engine test?\r\nOKString=\r\nCodePage=" +
-            std::to_string(GetACP()) + "\r\n"
+            std::to_string(GetACP()) + "\r\nCreatedFolder=" + f.dest.substr(0, f.dest.rfind('\\')) + "\r\n"
         "[Files]\r\nFile1=engtest.txt\r\nFile2=docs\\notes.txt\r\nFile3=created-later.ini\r\n"
         "[SysFiles]\r\nFile1=" + f.control + "\r\n"
         "[Register]\r\nFile1=" + f.control + "\r\n"
         "[Uninstall]\r\nSectionName=KestinEngineTest_full\r\n"
-        "[Registry]\r\nRoot=CU\r\nSection=Software\\KestinEngineTest\r\n");
+        "[Registry]\r\nRoot=CU\r\nSection=Software\\KestinEngineTest\r\nValue1=Owner\r\nValue2=Company\r\n");
 
   std::string uninstaller = f.windows + "\\KestinEngTest.kvl";
   CHECK(RegString(HKEY_LOCAL_MACHINE, f.EntryKey(), "DisplayName") == "Kestin Engine Test");
@@ -274,7 +274,8 @@ TEST_CASE("three options install headlessly and leave exactly what the script as
 
   std::string log = f.Log();
   CHECK(log.find("[Shortcuts]\r\nGroup=Kestin Engine Test\r\nLink1=" + desktop + "\\Engine Test.lnk\r\nRmDir1=0\r\n"
-                 "Link2=" + menuLink + "\r\nRmDir2=1\r\n") != std::string::npos);
+                 "Link2=" + menuLink + "\r\nRmDir2=1\r\nFolder1=" + programs + "\\Kestin Engine Test\r\nFolder2=" +
+                 programs + "\\Kestin Engine Test\\Tools\r\n") != std::string::npos);
   CHECK(log.find("[Extensions]\r\nPATH_1=KestinEngineTest.Document\\shell\\Open with engine test\r\n") !=
         std::string::npos);
   CHECK(log.find("[Created]\r\nKey1=.kstengtest\r\nKey2=KestinEngineTest.Document\r\n") != std::string::npos);

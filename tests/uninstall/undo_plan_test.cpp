@@ -1,6 +1,7 @@
 #include <doctest/doctest.h>
 
 #include <string>
+#include <vector>
 
 #include "uninstall/memory_log_store.h"
 #include "uninstall/undo_plan.h"
@@ -11,19 +12,13 @@ const char kDesktop[] = "C:\\Users\\Bob\\Desktop";
 const char kPrograms[] = "C:\\Users\\Bob\\Start Menu\\Programs";
 
 struct TMachine {
-  TFolderSet keep;
   TUndoContext context;
   explicit TMachine(bool fullMode = true) {
-    keep.Add(kDesktop);
-    keep.Add(kPrograms);
-    keep.Add(std::string(kPrograms).append("\\Startup").c_str());
-    keep.Add("C:\\Windows");
     context.LogPath = "C:\\Apps\\Demo\\Uninst.log";
     context.SystemFolder = "C:\\Windows\\System32";
     context.ShortcutRoots.Add(kDesktop);
     context.ShortcutRoots.Add(kPrograms);
     context.ProgramsFolder = kPrograms;
-    context.Keep = &keep;
     context.FullMode = fullMode;
   }
 };
@@ -33,10 +28,11 @@ const char* KindName(TUndoKind k) {
     case kUndoDeleteFile: return "file";
     case kUndoUnregister: return "unregister";
     case kUndoDeleteSysFile: return "sysfile";
+    case kUndoDeleteProductValue: return "value";
     case kUndoDeleteProductKey: return "key";
+    case kUndoDeleteVerb: return "verb";
     case kUndoDeleteClassKey: return "class";
     case kUndoDeleteShortcut: return "link";
-    case kUndoDeleteShortcutFolder: return "tree";
     case kUndoRemoveEmptyFolders: return "group";
     case kUndoDeleteUninstallEntry: return "entry";
   }
@@ -47,8 +43,9 @@ std::string Steps(const TUndoPlan& plan) {
   std::string s;
   for (int i = 0; i < plan.Steps.Count(); i++) {
     const TUndoStep& st = plan.Steps[i];
-    s += std::string(KindName(st.Kind)) + (st.Kind == kUndoDeleteProductKey ? (st.LocalMachine ? "(LM)" : "(CU)") : "") +
-         " " + st.Target.c_str() + "\n";
+    bool key = st.Kind == kUndoDeleteProductKey || st.Kind == kUndoDeleteProductValue;
+    s += std::string(KindName(st.Kind)) + (key ? (st.LocalMachine ? "(LM)" : "(CU)") : "") + " " + st.Target.c_str() +
+         (st.Kind == kUndoDeleteProductValue ? std::string(" |") + st.Value.c_str() : "") + "\n";
   }
   return s;
 }
@@ -70,9 +67,12 @@ TEST_CASE("a complete log becomes undo steps in the fixed order, whatever order 
   Write(log, "Shortcuts", "RmDir1", "0");
   Write(log, "Shortcuts", "Link2", std::string(kPrograms) + "\\Demo\\Demo.lnk");
   Write(log, "Shortcuts", "RmDir2", "1");
+  Write(log, "Shortcuts", "Folder1", std::string(kPrograms) + "\\Demo");
   Write(log, "Uninstall", "SectionName", "Demo");
   Write(log, "Registry", "Root", "LM");
   Write(log, "Registry", "Section", "Software\\Demo");
+  Write(log, "Registry", "Value1", "User");
+  Write(log, "Registry", "DefaultValue", "1");
   Write(log, "General", "MessageString", "Remove Demo?");
   Write(log, "General", "OKString", "Demo has been removed.");
   Write(log, "Files", "File1", "demo.exe");
@@ -91,12 +91,14 @@ TEST_CASE("a complete log becomes undo steps in the fixed order, whatever order 
         "file C:\\Apps\\Demo\\docs\\guide.txt\n"
         "unregister C:\\Windows\\System32\\democtl.ocx\n"
         "sysfile C:\\Windows\\System32\\democtl.ocx\n"
+        "value(LM) Software\\Demo |User\n"
+        "value(LM) Software\\Demo |\n"
         "key(LM) Software\\Demo\n"
-        "class Demo.Document\\shell\\Open with Demo\n"
+        "verb Demo.Document\\shell\\Open with Demo\n"
         "class .dmo\n"
         "class Demo.Document\n"
         "link C:\\Users\\Bob\\Desktop\\Demo.lnk\n"
-        "tree C:\\Users\\Bob\\Start Menu\\Programs\\Demo\n"
+        "link C:\\Users\\Bob\\Start Menu\\Programs\\Demo\\Demo.lnk\n"
         "group C:\\Users\\Bob\\Start Menu\\Programs\\Demo\n"
         "entry Demo\n");
 }
@@ -122,10 +124,11 @@ TEST_CASE("the done message defaults only when the key is absent; Root other tha
   Write(log, "General", "OKString", "");
   Write(log, "Registry", "Root", "lm");  // exact case: "lm" is not "LM"
   Write(log, "Registry", "Section", "Software\\Demo");
+  Write(log, "Registry", "DefaultValue", "1");
   TUndoPlan empty;
   ReadUndoPlan(log, m.context, &empty);
   CHECK(empty.DoneMessage == "");
-  CHECK(Steps(empty) == "key(CU) Software\\Demo\n");
+  CHECK(Steps(empty) == "value(CU) Software\\Demo |\nkey(CU) Software\\Demo\n");
 }
 
 TEST_CASE("hostile or damaged log entries are skipped and reported, never turned into steps") {
@@ -145,7 +148,23 @@ TEST_CASE("hostile or damaged log entries are skipped and reported, never turned
       {"Files", "File1", longName},                 // base + name over 255 characters
       {"Files", "File1", std::string(2047, 'y')},   // may have been cut by the reader
       {"SysFiles", "File1", "..\\explorer.exe"},
+      {"SysFiles", "File1", "drivers\\etc\\hosts"},
       {"Register", "File1", "..\\x.ocx"},
+      {"Register", "File1", "msxml3.dll"},  // not a file the log says was placed
+      {"General", "CreatedFolder", "C:\\Other"},
+      // With Root=LM: a system tree, or a key without the values that are the product's.
+      {"Registry", "Section", "Software\\Microsoft\\Windows\\CurrentVersion\\Run"},
+      {"Registry", "Section", "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon"},
+      {"Registry", "Section", "Control Panel\\Desktop"},
+      {"Registry", "Section", "Software\\OtherVendor"},
+      {"Extensions", "PATH_1", "txtfile\\shell\\open"},
+      {"Extensions", "PATH_1", "htmlfile\\shell\\Open"},
+      {"Created", "Key1", "http"},
+      {"Created", "Key1", "htmlfile"},
+      {"Created", "Key1", "inifile"},
+      {"Shortcuts", "Link1", std::string(kDesktop) + "\\My Stuff\\x.lnk"},
+      {"Shortcuts", "Link1", std::string(kPrograms) + "\\OtherVendor\\x.lnk"},
+      {"Shortcuts", "Folder1", "C:\\Users\\Bob\\Documents"},
       {"Uninstall", "SectionName", "Demo\\..\\Other"},
       {"Uninstall", "SectionName", "\\"},
       {"Extensions", "PATH_1", "Demo.Document\\shell"},
@@ -173,6 +192,7 @@ TEST_CASE("hostile or damaged log entries are skipped and reported, never turned
     CAPTURE(c.value);
     TMemoryLogStore log;
     Write(log, c.section, c.key, c.value);
+    if (std::string(c.section) == "Registry") Write(log, "Registry", "Root", "LM");
     TMachine m;
     TUndoPlan plan;
     ReadUndoPlan(log, m.context, &plan);
@@ -210,41 +230,58 @@ TEST_CASE("an empty uninstall-entry name or Group is no entry at all; a log list
   CHECK(plan.Skipped.Count() == 0);
 }
 
-TEST_CASE("RmDir removes a shortcut's folder only when it is a group below the desktop or programs folder") {
-  struct {
-    std::string link;
-    const char* steps;
-    int skipped;
-  } cases[] = {
-      {std::string(kPrograms) + "\\Demo\\Tools\\Demo.lnk", "tree C:\\Users\\Bob\\Start Menu\\Programs\\Demo\\Tools\n", 0},
-      // The desktop and programs folders themselves, and well-known folders
-      // below them, stay: only the shortcut goes, and the flag is reported.
-      {std::string(kDesktop) + "\\Demo.lnk", "link C:\\Users\\Bob\\Desktop\\Demo.lnk\n", 1},
-      {std::string(kPrograms) + "\\Demo.lnk", "link C:\\Users\\Bob\\Start Menu\\Programs\\Demo.lnk\n", 1},
-      {std::string(kPrograms) + "\\Startup\\Demo.lnk",
-       "link C:\\Users\\Bob\\Start Menu\\Programs\\Startup\\Demo.lnk\n", 1},
+TEST_CASE("shortcuts: in the desktop or programs folder, the group or a folder created for them; "
+          "only created folders go") {
+  std::string p = kPrograms, group = p + "\\Demo", tools = std::string(kDesktop) + "\\Tools", none = "C:\\Apps\\";
+  // `kept`: the last folder that stays (the destination's parent when no shortcut folder does).
+  struct { std::string link, created; const char* group; int skipped; std::string kept; } cases[] = {
+      {group + "\\Demo.lnk", group, "Demo", 0, none}, {group + "\\Tools\\x.lnk", group + "\\Tools", "Demo", 0, group},
+      {group + "\\Demo.lnk", "", "Demo", 1, group},  // a group the user picked
+      {tools + "\\Demo.lnk", tools, "", 0, none}, {p + "\\Demo.lnk", "", "", 1, none},
+      {std::string(kDesktop) + "\\Demo.lnk", "", "Demo", 1, group}, {p + "\\Startup\\x.lnk", "", "Startup", 1, p + "\\Startup"},
   };
   for (auto& c : cases) {
     CAPTURE(c.link);
     TMemoryLogStore log;
     Write(log, "Shortcuts", "Link1", c.link);
     Write(log, "Shortcuts", "RmDir1", "1");
+    Write(log, "Shortcuts", "Group", c.group);
+    Write(log, "Shortcuts", "Folder1", c.created);
     TMachine m;
     TUndoPlan plan;
     ReadUndoPlan(log, m.context, &plan);
-    CHECK(Steps(plan) == c.steps);
+    CHECK(Steps(plan).find("link " + c.link + "\n") == 0);
     CHECK(plan.Skipped.Count() == c.skipped);
+    CHECK(std::string(plan.KeptFolders[plan.KeptFolders.Count() - 1].c_str()) == c.kept);
   }
 }
 
-TEST_CASE("a refused entry does not end its list; a gap does") {
-  TMemoryLogStore log;
-  Write(log, "Files", "File1", "..\\evil.txt");
-  Write(log, "Files", "File2", "good.txt");
-  Write(log, "Files", "File4", "after-gap.txt");
-  TMachine m;
-  TUndoPlan plan;
-  ReadUndoPlan(log, m.context, &plan);
-  CHECK(Steps(plan) == "file C:\\Apps\\Demo\\good.txt\n");
-  CHECK(plan.Skipped.Count() == 1);
+TEST_CASE("empty folders go up to the highest one the installation created, and no further") {
+  const char* cases[][2] = {{nullptr, "C:\\Apps\\"}, {"", "C:\\Apps\\Demo"}, {"C:\\Apps", "C:\\"},
+                            {"C:\\Apps\\Demo", "C:\\Apps\\"}, {"C:\\Apps\\Demo\\Sub", "C:\\Apps\\Demo"}};
+  for (auto& c : cases) {
+    TMemoryLogStore log;
+    if (c[0]) Write(log, "General", "CreatedFolder", c[0]);
+    TMachine m;
+    TUndoPlan plan;
+    ReadUndoPlan(log, m.context, &plan);
+    CHECK(std::string(plan.KeptFolders[0].c_str()) == c[1]);
+  }
+}
+
+TEST_CASE("a key is removed whole only when it holds nothing but what the installation writes") {
+  struct { TKeyRole role; std::vector<const char*> content; bool ours; } cases[] = {
+      {kKeyAddedVerb, {"command\\", "command|"}, true}, {kKeyAddedVerb, {"command\\", "command|DelegateExecute"}, false},
+      {kKeyAddedVerb, {"|", "command\\"}, false}, {kKeyExtension, {"|"}, true},
+      {kKeyExtension, {"|", "|Content Type"}, false}, {kKeyExtension, {"|", "ShellNew\\"}, false},
+      {kKeyFileType, {"|", "DefaultIcon\\", "DefaultIcon|", "shell\\", "shell\\open\\", "shell\\open\\command\\",
+                      "shell\\open\\command|"}, true},
+      {kKeyFileType, {"|", "|URL Protocol"}, false}, {kKeyFileType, {"shell\\", "shell\\print\\"}, false},
+      {kKeyEmptied, {}, true}, {kKeyEmptied, {"Settings\\"}, false},
+  };
+  for (auto& c : cases) {
+    TStrList content;
+    for (const char* e : c.content) content.Add(e);
+    CHECK(HoldsOnlyWhatSetupWrites(c.role, content) == c.ours);
+  }
 }

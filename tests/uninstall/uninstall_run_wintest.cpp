@@ -73,7 +73,6 @@ struct TInstallation {
     Touch(dest + "docs\\deep\\x.dat");
     Touch(system + "\\" + sysFile);
     SetValue(HKEY_CURRENT_USER, productKey, "User", "Bob");
-    SetValue(HKEY_CURRENT_USER, productKey + "\\Settings", "Size", "3");
     SetValue(HKEY_CLASSES_ROOT, ext, "", type);
     SetValue(HKEY_CLASSES_ROOT, type + "\\shell\\open\\command", "", "demo.exe \"%1\"");
     SetValue(HKEY_CLASSES_ROOT, type + "\\shell\\Open with Demo\\command", "", "demo.exe \"%1\"");
@@ -81,7 +80,6 @@ struct TInstallation {
     Touch(desktopLink);
     Touch(programs + "\\" + group + "\\Demo.lnk");
     Touch(programs + "\\" + group + "\\Tools\\Tool.lnk");
-    Touch(programs + "\\" + group + "\\Tools\\notes.txt");
     SetValue(HKEY_LOCAL_MACHINE, kUninstallList + entry, "UninstallString",
              "C:\\windows\\Uninst.kvl /U \"" + log + "\"");
 
@@ -98,6 +96,7 @@ struct TInstallation {
     Log("Uninstall", "SectionName", entry);
     Log("Registry", "Root", "CU");
     Log("Registry", "Section", productKey);
+    Log("Registry", "Value1", "User");
     Log("Shortcuts", "Group", group);
     Log("Shortcuts", "Link1", desktopLink);
     Log("Shortcuts", "RmDir1", "0");
@@ -105,6 +104,8 @@ struct TInstallation {
     Log("Shortcuts", "RmDir2", "0");
     Log("Shortcuts", "Link3", programs + "\\" + group + "\\Tools\\Tool.lnk");
     Log("Shortcuts", "RmDir3", "1");
+    Log("Shortcuts", "Folder1", programs + "\\" + group);
+    Log("Shortcuts", "Folder2", programs + "\\" + group + "\\Tools");
     Log("Extensions", "PATH_1", existingType + "\\shell\\Open with Demo");
     Log("Extensions", "PATH_2", type + "\\shell\\Open with Demo");
     Log("Created", "Key1", ext);
@@ -199,15 +200,64 @@ TEST_CASE("a file in use stays and is named; the rest goes; a second run finds n
   CHECK(g_boxes.empty());
 }
 
-TEST_CASE("a missing log: the uninstaller says that nothing was removed; the rollback stays silent") {
+TEST_CASE("a missing log: nothing is touched, not even empty folders; the uninstaller says so, the rollback not") {
   TInstallation inst;
+  CreateDirectoryA((inst.root + "Empty").c_str(), nullptr);
+  CreateDirectoryA((inst.root + "Empty\\Tree").c_str(), nullptr);
   g_boxes.clear();
   MessageHook = Record;
-  UninstallRun((inst.root + "no-such.log").c_str(), true, g_host);
-  UninstallRun((inst.root + "no-such.log").c_str(), false, g_host);
+  UninstallRun((inst.root + "Empty\\Tree\\no-such.log").c_str(), true, g_host);
+  UninstallRun((inst.root + "Empty\\Tree\\no-such.log").c_str(), false, g_host);
   MessageHook = nullptr;
   REQUIRE(g_boxes.size() == 1);
   CHECK(g_boxes[0].find("Warning|Nothing was removed") == 0);
+  CHECK(Exists(inst.root + "Empty\\Tree"));
+}
+
+TEST_CASE("hostile entries in a log leave the system's files, keys, verbs and other programs' folders as they were") {
+  TInstallation inst;
+  std::string other = "Software\\KestinTest\\Other" + inst.tag, vendor = inst.programs + "\\KestinOther " + inst.tag;
+  std::string userFolder = inst.desktop + "\\KestinTest mine " + inst.tag;
+  for (auto* f : {&userFolder, &vendor}) Touch(*f + "\\x.lnk");
+  using TEntries = std::vector<std::vector<std::string>>;  // section, key, value
+  const TEntries rows[] = {
+      {{"SysFiles", "File1", "drivers\\etc\\hosts"}},
+      {{"Register", "File1", "msxml3.dll"}},
+      {{"Registry", "Root", "LM"}, {"Registry", "Section", "Software\\Microsoft\\Windows\\CurrentVersion\\Run"}},
+      {{"Registry", "Root", "LM"}, {"Registry", "Section", "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon"}},
+      {{"Registry", "Root", "CU"}, {"Registry", "Section", other}},
+      {{"Registry", "Root", "CU"}, {"Registry", "Section", other}, {"Registry", "Value1", "Absent"}},
+      {{"Extensions", "PATH_1", "txtfile\\shell\\open"}, {"Extensions", "PATH_2", "htmlfile\\shell\\open"}},
+      {{"Created", "Key1", "http"}, {"Created", "Key2", "htmlfile"}, {"Created", "Key3", "inifile"}},
+      {{"Shortcuts", "Link1", userFolder + "\\x.lnk"}, {"Shortcuts", "RmDir1", "1"}},
+      {{"Shortcuts", "Link1", vendor + "\\x.lnk"}, {"Shortcuts", "RmDir1", "1"}},
+  };
+  auto victims = [&] {
+    std::set<std::string> s;
+    ListTree(inst.desktop, "desktop\\", s), ListTree(inst.programs, "programs\\", s);
+    if (Exists(inst.system + "\\drivers\\etc\\hosts")) s.insert("hosts");
+    ListKeys(HKEY_CURRENT_USER, "Software\\KestinTest", s);
+    for (const char* k : {"Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+                          "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon"})
+      ListKeys(HKEY_LOCAL_MACHINE, k, s);
+    for (const char* k : {"txtfile", "htmlfile", "http", "inifile", "Msxml2.DOMDocument.3.0"})
+      ListKeys(HKEY_CLASSES_ROOT, k, s);
+    return s;
+  };
+  for (const TEntries& row : rows) {
+    CAPTURE(row[0][2]);
+    CreateDirectoryA(inst.dest.c_str(), nullptr);
+    inst.Log("General", "MessageString", "Remove?");
+    inst.Log("General", "OKString", "");
+    for (auto& e : row) inst.Log(e[0], e[1], e[2]);
+    std::set<std::string> before = victims();
+    TUninstallOutcome o = Uninstall(inst.log, true);
+    CHECK(o.Confirmed);
+    CHECK(o.Skipped.Count() + o.NotRemoved.Count() >= 1);
+    CHECK(Join(victims()) == Join(before));
+  }
+  DeleteFolderTree(userFolder.c_str());
+  DeleteFolderTree(vendor.c_str());
 }
 
 TEST_CASE("a log that is not the one Setup sealed is refused: nothing is asked, removed or deleted") {
@@ -264,6 +314,7 @@ TEST_CASE("hostile log entries are skipped and reported; what they name stays") 
   Touch(inst.root + "victim.lnk");
   Touch(inst.desktop + "\\KestinTest keep " + inst.tag + ".txt");
   Touch(inst.dest + "own.txt");
+  inst.Log("General", "MessageString", "Remove?");
   inst.Log("General", "OKString", "Removed.");
   inst.Log("Files", "File1", "..\\outside.txt");
   inst.Log("Files", "File2", inst.root + "outside.txt");
