@@ -182,18 +182,23 @@ bool TCabinetReader::CheckResult(bool ok) {
   return ok;
 }
 
+void TCabinetReader::ReleaseOutputHold() {
+  if (outputHold_) CloseHandle((HANDLE)outputHold_);
+  outputHold_ = nullptr;
+}
+
 void TCabinetReader::DiscardPartialOutput() {
   // A file whose copy did not finish must not stay behind looking complete.
+  // Deleted through a handle of its own (the library may have closed the
+  // file already): whatever has its name by now stays.
+  if (outputHold_) DeleteThroughHandle(outputHold_);
   if (outputHandle_) {
     int error = 0;
     Handler->Close(outputHandle_, &error);
     outputHandle_ = 0;
   }
-  if (!outputPath_.empty()) {
-    SetFileAttributesA(outputPath_.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(outputPath_.c_str());
-    outputPath_.clear();
-  }
+  ReleaseOutputHold();
+  outputPath_.clear();
 }
 
 bool TCabinetReader::AllMeasured() const { return unmeasured_ == 0; }
@@ -276,6 +281,7 @@ bool TCabinetReader::ExtractFiles(const TStr& name, const TStr& cabinetPath, int
   if (!target.empty()) TargetDir = WithBackslash(target);
   FileFilter = name;
   bool ok = CopyCabinetChain(cabinetName, cabinetFolder, flags);
+  outputFolders_.Release();
   FileFilter.clear();
   return ok;
 }
@@ -347,19 +353,27 @@ intptr_t TCabinetReader::CopyFile(TFdiNotification* n) {
     return -1;
   }
   // '/' is a separator like '\': the folders on the way are made for both.
+  // Nothing is written through a link planted on the way or at the name.
   TStr path = TargetDir + StoredNameAsPath(stored);
-  CreateFolders(path, true);
-  // A read-only file from an earlier run must not block the new copy.
-  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  intptr_t h = Handler->Open(path.c_str(), 0x100 | 0x0001, kOpenOutput, &error, 0);
+  void* file = nullptr;
+  TPlainResult placed = outputFolders_.Enter(TargetDir, FolderPart(path), true);
+  if (placed == kPathPlain) placed = outputFolders_.Open(FileNamePart(path), kPlainWrite, &file);
+  if (placed == kPathLinked) {
+    refusal_.Set(kErrorPackage, kCabinetLinkedPath, 0, outputFolders_.Refused());
+    return -1;
+  }
+  intptr_t h = placed == kPathPlain ? Handler->AdoptOutput(file) : kFailedHandle;
   if (h == kFailedHandle) {
     // Not carried on as if the file had been installed: the copy stops and
     // the failure names the file.
-    refusal_.Set(kErrorPackage, kFdiTargetFile, error ? (unsigned)error : ERROR_CANNOT_MAKE, path);
+    unsigned why = outputFolders_.SystemError();
+    refusal_.Set(kErrorPackage, kFdiTargetFile, why ? why : ERROR_CANNOT_MAKE, path);
     return -1;
   }
   outputHandle_ = h;
   outputPath_ = path;
+  HANDLE self = GetCurrentProcess(), hold = nullptr;
+  if (DuplicateHandle(self, (HANDLE)file, self, &hold, 0, FALSE, DUPLICATE_SAME_ACCESS)) outputHold_ = hold;
   return h;
 }
 
@@ -371,16 +385,15 @@ intptr_t TCabinetReader::CloseFileInfo(TFdiNotification* n) {
     void* h = Handler->SystemHandle(n->hf);
     if (h && DosDateTimeToFileTime(n->date, n->time, &local) && LocalFileTimeToFileTime(&local, &utc))
       SetFileTime((HANDLE)h, nullptr, nullptr, &utc);
+    // Only real attributes: the stored word also carries flags (run after
+    // extraction, UTF-8 name) that are no file attributes. Through the
+    // handle, as the name may lead elsewhere once the file is closed.
+    if (h) SetAttributesThroughHandle(h, n->attribs & kKeptAttributes);
   }
   int error = 0;
   Handler->Close(n->hf, &error);
   outputHandle_ = 0;
-  if (KeepAttributes && !outputPath_.empty()) {
-    // Only real attributes: the stored word also carries flags (run after
-    // extraction, UTF-8 name) that are no file attributes.
-    DWORD attributes = n->attribs & kKeptAttributes;
-    SetFileAttributesA(outputPath_.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
-  }
+  ReleaseOutputHold();
   outputPath_.clear();
   return Sink && !Sink->Written(n->psz1 ? n->psz1 : "") ? -1 : 1;
 }

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "base/plain_path.h"
 #include "base/run_program.h"
 #include "uninstall/registration_command.h"
 #include "uninstall/undo_steps.h"
@@ -18,15 +19,12 @@ bool TDiskFolders::RemoveEmptyFolder(const TStr& folder) {
   return RemoveDirectoryA(folder.c_str()) != 0;
 }
 
-bool DeleteOneFile(const TStr& path) {
-  DWORD a = GetFileAttributesA(path.c_str());
-  if (a == INVALID_FILE_ATTRIBUTES) return true;
-  if (a & FILE_ATTRIBUTE_DIRECTORY) return false;
-  if (a & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(path.c_str(), a & ~FILE_ATTRIBUTE_READONLY);
-  if (DeleteFileA(path.c_str())) return true;
-  DWORD error = GetLastError();
-  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
-  if (a & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(path.c_str(), a);
+bool DeleteOneFile(const TStr& path, const TStr& below) {
+  TStr refused;
+  unsigned error = 0;
+  TPlainResult r = DeletePlainFile(below, path, &refused, &error);
+  if (r == kPathPlain || r == kPathMissing) return true;
+  SetLastError(r == kPathLinked ? ERROR_CANT_ACCESS_FILE : error);
   return false;
 }
 
@@ -51,7 +49,7 @@ bool DeleteFolderTree(const TStr& folder) {
     if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
       ok = DeleteFolderTree(path) && ok;
     else
-      ok = DeleteOneFile(path) && ok;
+      ok = DeleteOneFile(path, base) && ok;
   } while (FindNextFileA(find, &entry));
   bool listed = GetLastError() == ERROR_NO_MORE_FILES;
   FindClose(find);
@@ -97,20 +95,20 @@ static bool Unregister(const TStr& path, const TStr& systemFolder) {
   return true;
 }
 
-bool RunUndoStep(const TUndoStep& step, const TStr& systemFolder, TDiskFolders& disk,
+bool RunUndoStep(const TUndoStep& step, const TStr& systemFolder, const TStr& logFolder, TDiskFolders& disk,
                  const TFolderSet& keep) {
   const TStr& t = step.Target;
   switch (step.Kind) {
     case kUndoDeleteFile:
     case kUndoDeleteShortcut: {
-      bool gone = DeleteOneFile(t);
+      bool gone = DeleteOneFile(t, step.Kind == kUndoDeleteFile ? logFolder : TStr());
       RemoveEmptyFolders(FolderPart(t), disk, keep);
       return gone;
     }
     case kUndoUnregister:
       return Unregister(t, systemFolder);
     case kUndoDeleteSysFile:
-      return DeleteOneFile(t);
+      return DeleteOneFile(t, systemFolder);
     case kUndoDeleteProductKey:
       return DeleteKeyTree(step.LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, t);
     case kUndoDeleteClassKey:

@@ -18,6 +18,8 @@ struct TUninstallOutcome {
   // The file exists but has none of a log's [General] keys: nothing is
   // touched, the file included.
   bool NotALog = false;
+  // The log's name is a link: nothing is touched, the file behind it included.
+  bool LogLinked = false;
   bool Confirmed = false;
   // The log's done message, followed by what stayed and what was refused.
   TStr DoneMessage;

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "base/files.h"
+#include "base/plain_path.h"
 #include "uninstall/profile_log_store.h"
 #include "uninstall/registry_text.h"
 #include "uninstall/removal_helper.h"
@@ -11,6 +12,7 @@
 static const char kDefaultQuestion[] = "Remove the installed program and all of its components?";
 static const char kNoLog[] = "Nothing was removed: the uninstall log could not be found.";
 static const char kNotALog[] = "Nothing was removed: this file is not an uninstall log.";
+static const char kLinkedLog[] = "Nothing was removed: the uninstall log is a link to another file.";
 
 // Every log an installation writes starts with its [General] texts. Any
 // other file named on the command line is left alone: the run deletes the
@@ -83,10 +85,21 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
   AddWellKnownFolders(keep);
   TDiskFolders disk;
   o.LogFound = FileExists(log);
+  // Held while the run acts on it, so nothing can replace it meanwhile; a
+  // link in its place leads to a file that is not this installation's.
+  TPlainFolders logFolder;
+  void* held = nullptr;
+  if (o.LogFound && logFolder.Enter(FolderPart(log), FolderPart(log), false) == kPathPlain &&
+      logFolder.Open(FileNamePart(log), kPlainRead, &held) == kPathLinked) {
+    o.NotALog = o.LogLinked = true;
+    return;
+  }
+  logFolder.Release();
   if (o.LogFound) {
     TProfileLogStore store(log);
     if (!IsUninstallLog(store)) {
       o.NotALog = true;
+      if (held) CloseHandle(held);
       return;
     }
     TUndoContext context;
@@ -99,7 +112,10 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
     TUndoPlan plan;
     ReadUndoPlan(store, context, &plan);
     const TStr& question = plan.Question.empty() ? TStr(kDefaultQuestion) : plan.Question;
-    if (!host.Ask(question, "Warning", true)) return;
+    if (!host.Ask(question, "Warning", true)) {
+      if (held) CloseHandle(held);
+      return;
+    }
     o.Confirmed = true;
 
     // Read before the entry goes: the program may delete itself only when
@@ -112,13 +128,14 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
       TStr subject = StepSubject(plan.Steps[i]);
       const char* action = plan.Steps[i].Kind == kUndoUnregister ? "unregistered" : "removed";
       SetLastError(0);
-      if (RunUndoStep(plan.Steps[i], context.SystemFolder, disk, keep)) {
+      if (RunUndoStep(plan.Steps[i], context.SystemFolder, FolderPart(log), disk, keep)) {
         NoteDone(observer, action, subject);
       } else {
         NoteFailed(observer, action, subject, GetLastError());
         o.NotRemoved.Add(subject);
       }
     }
+    if (held) CloseHandle(held);
     SetLastError(0);
     if (DeleteOneFile(log)) {
       NoteDone(observer, "removed", log);
@@ -140,7 +157,8 @@ bool UninstallRun(const TStr& logPath, bool fromCommandLine, TRunHost& host) {
   UninstallFromLog(logPath, fromCommandLine, &o, host);
   if (!o.LogFound || o.NotALog) {
     if (fromCommandLine && !logPath.empty())
-      host.Tell(kNoticeWarning, Concat(o.NotALog ? kNotALog : kNoLog, "\r\n", logPath), "Warning");
+      host.Tell(kNoticeWarning, Concat(o.LogLinked ? kLinkedLog : o.NotALog ? kNotALog : kNoLog, "\r\n", logPath),
+                "Warning");
     return !o.LogFound;
   }
   if (!o.Confirmed) return false;

@@ -461,3 +461,37 @@ TEST_CASE("readers at once each read through callbacks of their own, up to the t
     CHECK(std::string(reads[i].text.c_str(), reads[i].text.size()) == expected);
   }
 }
+
+TEST_CASE("a link or a second name on the way to an installed file stops the run before anything is written there") {
+  struct Row {
+    const char* name;   // what is planted in the destination
+    const char* kind;   // "folder" / "file" link, "hard" link, "dangling" link
+    const char* victim; // what it reaches, relative to the scratch folder
+  } rows[] = {{"docs", "folder", "victim"},
+              {"engtest.txt", "file", "victim\\notes.txt"},
+              {"engtest.txt", "hard", "victim\\notes.txt"},
+              {"engtest.txt", "dangling", "victim\\made.txt"}};
+  int n = 0;
+  for (const Row& row : rows) {
+    std::string kind = row.kind;
+    CAPTURE(kind);
+    Fixture f("link" + std::to_string(n++));
+    std::string victim = f.dir + row.victim, planted = f.dest + "\\" + row.name;
+    CreateDirectoryA((f.dir + "Program Files").c_str(), nullptr);
+    CreateDirectoryA(f.dest.c_str(), nullptr);
+    CreateDirectoryA((f.dir + "victim").c_str(), nullptr);
+    REQUIRE(WriteTextFile(f.dir + "victim\\notes.txt", "the victim's own text"));
+    bool made = kind == "hard" ? CreateHardLinkA(planted.c_str(), victim.c_str(), nullptr) != 0
+                                                : MakeSymbolicLink(victim, planted, row.kind[1] == 'o');
+    if (!made) {
+      MESSAGE("skipped: this system makes no " << kind << " link");
+      continue;
+    }
+    CHECK(StartInstall(f.run) == kInstallFailed);
+    CHECK(Text(f.dir + "victim\\notes.txt") == "the victim's own text");
+    CHECK_FALSE(Exists(f.dir + "victim\\made.txt"));
+    CHECK(Fixture::g_rollbacks.size() == 1);
+    REQUIRE(g_messages.size() == 2);
+    CHECK(g_messages[0].find("Setup will not write through a link:\n" + planted + "\n") != std::string::npos);
+  }
+}
