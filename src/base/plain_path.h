@@ -26,6 +26,9 @@ enum TPlainAccess {
   // at the name makes that fail), emptied when there. Refused when the file
   // has more than one name.
   kPlainWrite,
+  // Appending, created new when missing, kept as it is when there. Refused
+  // like kPlainWrite.
+  kPlainAppend,
   // Reading an existing file, held: nothing else can write, rename or
   // delete it while the handle is open.
   kPlainRead,

@@ -146,18 +146,19 @@ TPlainResult TPlainFolders::Open(const TStr& name, TPlainAccess access, void** h
   if (named != INVALID_FILE_ATTRIBUTES && (named & FILE_ATTRIBUTE_REPARSE_POINT)) return Fail(kPathLinked, path, 0);
   if (named != INVALID_FILE_ATTRIBUTES && (named & FILE_ATTRIBUTE_DIRECTORY))
     return Fail(kPathFailed, path, ERROR_DIRECTORY);
-  bool write = access == kPlainWrite;
+  bool write = access == kPlainWrite || access == kPlainAppend;
   // A missing file is created new: a dangling link at its name makes that
   // fail instead of creating the file the link points at.
   bool created = write && named == INVALID_FILE_ATTRIBUTES;
-  DWORD rights = write                  ? GENERIC_READ | GENERIC_WRITE | DELETE
-                 : access == kPlainRead ? GENERIC_READ
-                                        : DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
+  DWORD rights = access == kPlainWrite    ? GENERIC_READ | GENERIC_WRITE | DELETE
+                 : access == kPlainAppend ? FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | DELETE
+                 : access == kPlainRead   ? GENERIC_READ
+                                          : DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
   DWORD disposition = created ? CREATE_NEW : OPEN_EXISTING;
   const DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
   HANDLE h = CreateFileA(path.c_str(), rights, FILE_SHARE_READ, nullptr, disposition, flags, nullptr);
   DWORD error = GetLastError();
-  if (h == INVALID_HANDLE_VALUE && !created && write && error == ERROR_ACCESS_DENIED &&
+  if (h == INVALID_HANDLE_VALUE && !created && access == kPlainWrite && error == ERROR_ACCESS_DENIED &&
       (named & FILE_ATTRIBUTE_READONLY)) {
     // A read-only file from an earlier run must not block the new copy; its
     // bit is cleared through a handle checked like the one that follows.
@@ -180,7 +181,7 @@ TPlainResult TPlainFolders::Open(const TStr& name, TPlainAccess access, void** h
   else if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || (write && info.nNumberOfLinks > 1) ||
            !ReachesOwnEntry(h, path, finals_[count_ - 1]))
     result = Fail(kPathLinked, path, 0);
-  else if (write && (SetFilePointer(h, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER || !SetEndOfFile(h)))
+  else if (access == kPlainWrite && (SetFilePointer(h, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER || !SetEndOfFile(h)))
     result = Fail(kPathFailed, path, GetLastError());
   if (result != kPathPlain) {
     if (created) DeleteThroughHandle(h);

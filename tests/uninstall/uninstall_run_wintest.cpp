@@ -326,3 +326,45 @@ TEST_CASE("a log declares its code page: one written under UTF-8 reads the same 
   CHECK(o.NotRemoved.Count() == 0);
   CHECK_FALSE(Exists(dest));
 }
+
+TEST_CASE("a link planted in the installation or at the log is never followed: what it reaches stays") {
+  struct Row {
+    const char* planted;  // below the destination: a folder link, a file link, the log as a link
+    const char* victim;   // below the scratch root
+    bool folder;
+  } rows[] = {{"docs", "victim", true}, {"demo.exe", "victim.txt", false}, {"Uninst.log", "victim.log", false}};
+  for (const Row& row : rows) {
+    std::string planted = row.planted;
+    CAPTURE(planted);
+    TInstallation inst;
+    std::string link = inst.dest + row.planted, victim = inst.root + row.victim;
+    CreateDirectoryA(inst.dest.c_str(), nullptr);
+    if (row.folder) CreateDirectoryA(victim.c_str(), nullptr);
+    else Touch(victim, "the victim's own text");
+    // The installation is written through the folder link; a file link and
+    // the log's replace what the installation put there.
+    if (row.folder && !MakeSymbolicLink(victim, link, true)) {
+      MESSAGE("skipped: this system makes no links");
+      return;
+    }
+    inst.Install();
+    if (!row.folder) {
+      if (planted == "Uninst.log") REQUIRE(MoveFileExA(link.c_str(), victim.c_str(), MOVEFILE_REPLACE_EXISTING));
+      else DeleteFileA(link.c_str());
+      REQUIRE(MakeSymbolicLink(victim, link, false));
+    }
+    std::string reached = row.folder ? victim + "\\guide.txt" : victim;
+    std::string before = Text(reached);
+    REQUIRE(!before.empty());
+    TUninstallOutcome o = Uninstall(inst.log, true);
+    CHECK(Text(reached) == before);
+    if (planted == "Uninst.log") {
+      CHECK(o.LogLinked);
+      CHECK(Exists(inst.dest + "demo.exe"));
+    } else {
+      REQUIRE(o.NotRemoved.Count() >= 1);
+      CHECK(std::string(o.NotRemoved[0].c_str()) == link + (row.folder ? "\\guide.txt" : ""));
+    }
+    SetFileAttributesA(reached.c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+}
