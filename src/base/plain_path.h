@@ -34,7 +34,10 @@ enum TPlainAccess {
   kPlainRead,
   // Deletion, with the attributes readable and writable (a read-only file's
   // bit is cleared through the handle before it goes).
-  kPlainDelete
+  kPlainDelete,
+  // Reading, then deletion through the same handle: what was read is what
+  // goes.
+  kPlainReadThenDelete
 };
 
 class TPlainFolders {

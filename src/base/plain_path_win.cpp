@@ -154,6 +154,7 @@ TPlainResult TPlainFolders::Open(const TStr& name, TPlainAccess access, void** h
                  : access == kPlainAppend ? FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | DELETE
                  : access == kPlainRead   ? GENERIC_READ
                                           : DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
+  if (access == kPlainReadThenDelete) rights |= GENERIC_READ;
   DWORD disposition = created ? CREATE_NEW : OPEN_EXISTING;
   const DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
   HANDLE h = CreateFileA(path.c_str(), rights, FILE_SHARE_READ, nullptr, disposition, flags, nullptr);

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "base/files.h"
+#include "base/plain_path.h"
 #include "uninstall/removal_helper.h"
 #include "uninstall/removal_rules.h"
 
@@ -106,19 +107,14 @@ bool StartRemovalHelper(const TStr& message, bool quiet) {
   return started;
 }
 
-// True when `file` holds the same bytes as the running program: the helper
-// is a copy of the uninstaller, so the uninstaller file matches and any other
-// file does not.
-static HANDLE OpenToCompare(const TStr& path) {
-  return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-static bool IsCopyOfSelf(const TStr& file, const TStr& self) {
-  HANDLE a = OpenToCompare(file);
-  HANDLE b = OpenToCompare(self);
-  bool same = a != INVALID_HANDLE_VALUE && b != INVALID_HANDLE_VALUE &&
-              GetFileSize(a, nullptr) == GetFileSize(b, nullptr) && GetFileSize(a, nullptr) != INVALID_FILE_SIZE;
+// True when the open file holds the same bytes as the running program: the
+// helper is a copy of the uninstaller, so the uninstaller file matches and
+// any other file does not.
+static bool IsCopyOfSelf(HANDLE a, const TStr& self) {
+  HANDLE b = CreateFileA(self.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  bool same = b != INVALID_HANDLE_VALUE && GetFileSize(a, nullptr) == GetFileSize(b, nullptr) &&
+              GetFileSize(a, nullptr) != INVALID_FILE_SIZE;
   TStr x, y;
   x.resize(16384);
   y.resize(16384);
@@ -129,9 +125,21 @@ static bool IsCopyOfSelf(const TStr& file, const TStr& self) {
     if (!same || gotA == 0) break;
     for (DWORD i = 0; i < gotA && same; i++) same = x[i] == y[i];
   }
-  if (a != INVALID_HANDLE_VALUE) CloseHandle(a);
   if (b != INVALID_HANDLE_VALUE) CloseHandle(b);
   return same;
+}
+
+// `file` opened without following a link; a sharing violation (another
+// program has it open) is kPathFailed with ERROR_SHARING_VIOLATION.
+static TPlainResult OpenPlain(const TStr& file, TPlainAccess access, HANDLE* h, unsigned* error) {
+  TPlainFolders folder;
+  TStr dir = FolderPart(file);
+  void* opened = nullptr;
+  TPlainResult r = folder.Enter(dir, dir, false);
+  if (r == kPathPlain) r = folder.Open(FileNamePart(file), access, &opened);
+  *error = folder.SystemError();
+  *h = (HANDLE)opened;
+  return r;
 }
 
 static const char kLeftForRestart[] = "The uninstaller file will be removed when Windows restarts:";
@@ -147,27 +155,37 @@ TStr RemovalHelperRun(const TStr& file, const TStr& message) {
   bool ownMarker = h != INVALID_HANDLE_VALUE;
   if (ownMarker) CloseHandle(h);
 
-  const char* trouble = nullptr;
-  bool ours = !file.empty() && !self.empty() && !SameTextAscii(file.c_str(), self.c_str()) && IsCopyOfSelf(file, self);
-  if (ours) {
-    unsigned waited = 0;
-    for (;;) {
-      DWORD a = GetFileAttributesA(file.c_str());
-      if (a == INVALID_FILE_ATTRIBUTES) break;
-      Sleep(kRemovalPollMs);
-      if ((a & FILE_ATTRIBUTE_READONLY)) SetFileAttributesA(file.c_str(), a & ~FILE_ATTRIBUTE_READONLY);
-      if (DeleteFileA(file.c_str())) break;
-      waited += kRemovalPollMs;
-      if (waited >= kRemovalWaitMs) {
-        // Still in use: the system deletes it at the next restart, or, where
-        // this user may not ask for that, it stays and the user is told.
-        trouble = MoveFileExA(file.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? kLeftForRestart : kNotRemoved;
-        break;
-      }
-    }
-  } else if (!file.empty() && Exists(file)) {
-    trouble = kNotRemoved;
+  // One handle for the check and the deletion, shared only for reading: what
+  // was compared is what goes, and nothing can change, rename or replace the
+  // file in between.
+  h = nullptr;
+  unsigned error = 0, waited = 0;
+  TPlainResult r = kPathMissing;
+  bool candidate = !file.empty() && !self.empty() && !SameTextAscii(file.c_str(), self.c_str());
+  while (candidate) {
+    r = OpenPlain(file, kPlainReadThenDelete, &h, &error);
+    if (r != kPathFailed || error != ERROR_SHARING_VIOLATION || waited >= kRemovalWaitMs) break;
+    Sleep(kRemovalPollMs);
+    waited += kRemovalPollMs;
   }
+  // Still open elsewhere after the wait: checked through a handle that only
+  // reads, which keeps the name on this very file while it is handed to the
+  // system for deletion at the next restart.
+  bool inUse = r == kPathFailed && error == ERROR_SHARING_VIOLATION;
+  if (inUse) r = OpenPlain(file, kPlainRead, &h, &error);
+  bool ours = r == kPathPlain && IsCopyOfSelf(h, self);
+  bool gone = false;
+  while (ours && !inUse && !(gone = DeleteThroughHandle(h)) && waited < kRemovalWaitMs) {
+    Sleep(kRemovalPollMs);
+    waited += kRemovalPollMs;
+  }
+  const char* trouble = nullptr;
+  if (ours && !gone)
+    // Where this user may not ask for that, it stays and the user is told.
+    trouble = MoveFileExA(file.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? kLeftForRestart : kNotRemoved;
+  else if (!ours && !file.empty() && Exists(file))
+    trouble = kNotRemoved;
+  if (h) CloseHandle(h);
   if (ownMarker) DeleteFileA(marker.c_str());
   if (!trouble) return message;
   return Concat(message, message.empty() ? "" : "\r\n\r\n", trouble, "\r\n", file);

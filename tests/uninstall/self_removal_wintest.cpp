@@ -5,6 +5,7 @@
 #include <doctest/doctest.h>
 
 #include "process_win.h"
+#include "uninstall/removal_helper.h"
 #include "uninstall_test_support.h"
 
 using namespace uninstall_test;
@@ -152,4 +153,55 @@ TEST_CASE("/D hands a file that stays in use for a minute to the system for dele
   CHECK(boxes[0] == "Information|Done.~~~~The uninstaller file will be removed when Windows restarts:~~" + u.file);
   CHECK_FALSE(Exists(u.temp + "KVLbusy.$$$"));
   DeleteFileA(helper.c_str());
+}
+
+// The helper's check and deletion run here in the test program, whose copy
+// stands for the uninstaller file; a thread swaps the given name between that
+// copy and a document as fast as it can while the helper works.
+struct TNameSwap {
+  std::vector<std::string> names;  // given, document, aside
+  volatile LONG stop = 0;
+};
+DWORD WINAPI SwapNames(void* swap) {
+  auto* s = (TNameSwap*)swap;
+  const std::vector<std::string>& n = s->names;
+  while (!InterlockedCompareExchange(&s->stop, 0, 0)) {
+    MoveFileExA(n[0].c_str(), n[2].c_str(), 0);
+    MoveFileExA(n[1].c_str(), n[0].c_str(), 0);
+    MoveFileExA(n[2].c_str(), n[1].c_str(), 0);
+  }
+  return 0;
+}
+
+TEST_CASE("/D never deletes another file: not through a link, not when the name is swapped while it works") {
+  char self[MAX_PATH];
+  REQUIRE(GetModuleFileNameA(nullptr, self, MAX_PATH));
+  for (std::string how : {"link", "swapped"}) {
+    CAPTURE(how);
+    TUninstaller u;
+    std::string copy = u.root + "copy.kvl", document = u.root + "thesis.doc", given = u.windows + "Other.kvl";
+    TNameSwap swap;
+    swap.names = {given, document, u.root + "aside"};
+    REQUIRE(CopyFileA(self, copy.c_str(), FALSE));
+    Touch(document, "months of work");
+    if (how == "link") {
+      if (!MakeSymbolicLink(copy, given, false)) {
+        MESSAGE("skipped: this system makes no links");
+        continue;
+      }
+      CHECK(std::string(RemovalHelperRun(given.c_str(), "Done.").c_str()).find("could not be removed") !=
+            std::string::npos);
+      CHECK(Exists(copy));
+    } else {
+      REQUIRE(MoveFileA(copy.c_str(), given.c_str()));
+      HANDLE swapper = CreateThread(nullptr, 0, SwapNames, &swap, 0, nullptr);
+      for (int i = 0; i < 20; i++) RemovalHelperRun(given.c_str(), "Done.");
+      InterlockedExchange(&swap.stop, 1);
+      WaitForSingleObject(swapper, INFINITE);
+      CloseHandle(swapper);
+    }
+    int documents = 0;
+    for (const std::string& name : swap.names) documents += Text(name) == "months of work";
+    CHECK(documents == 1);
+  }
 }
