@@ -11,6 +11,7 @@
 #include "app/run_mode.h"
 #include "app/silent_args.h"
 #include "install/uninstall_entry.h"
+#include "script/destination.h"
 
 namespace {
 
@@ -137,11 +138,34 @@ TEST_CASE("log lines stay one line each, failures carry the system's text and nu
         "FAILED refused: Unknown argument: X");
 }
 
-TEST_CASE("the quiet uninstall command is the uninstall command with /S behind the log path") {
-  CHECK(std::string(QuietUninstallCommandLine("C:\\WINDOWS\\Uninst.kvl", "C:\\Apps\\Demo\\Uninst.log").c_str()) ==
-        "C:\\WINDOWS\\Uninst.kvl /U \"C:\\Apps\\Demo\\Uninst.log\" /S");
-  // Split as the uninstaller splits it, /S is the third argument.
-  TStr line = QuietUninstallCommandLine("C:\\W\\U.kvl", "C:\\Program Files\\A\\Uninst.log");
-  CHECK(std::string(CommandLineArgument(line.c_str(), 2).c_str()) == "C:\\Program Files\\A\\Uninst.log");
-  CHECK(IsSilentSwitch(CommandLineArgument(line.c_str(), 3)));
+TEST_CASE("the uninstall commands quote both paths; the uninstaller, FindPath and the entry check read both forms back") {
+  struct Row {
+    const char* uninstaller;
+    const char* log;
+    const char* written;  // null: an entry of an earlier version, read only
+    const char* folder;   // what FindPath takes from it
+  } rows[] = {
+      {"C:\\WINDOWS\\Uninst.kvl", "C:\\Apps\\Demo\\Uninst.log",
+       "\"C:\\WINDOWS\\Uninst.kvl\" /U \"C:\\Apps\\Demo\\Uninst.log\"", "C:\\Apps\\Demo"},
+      {"C:\\WINDOWS\\Acme Uninst.kvl", "C:\\Program Files\\A\\Uninst.log",
+       "\"C:\\WINDOWS\\Acme Uninst.kvl\" /U \"C:\\Program Files\\A\\Uninst.log\"", "C:\\Program Files\\A"},
+      {"C:\\WINDOWS\\Uninst.kvl", "C:\\Uninst.log", nullptr, "C:\\"},
+      {"C:\\WINDOWS\\Uninst.kvl", "C:\\Apps\\Demo\\Uninst.log", nullptr, "C:\\Apps\\Demo"},
+  };
+  for (const Row& r : rows) {
+    std::string command = r.written ? UninstallCommandLine(r.uninstaller, r.log).c_str()
+                                    : std::string(r.uninstaller) + " /U \"" + r.log + "\"";
+    CAPTURE(command);
+    if (r.written) CHECK(command == r.written);
+    std::string quiet = r.written ? QuietUninstallCommandLine(r.uninstaller, r.log).c_str() : command + " /S";
+    CHECK(quiet == command + " /S");
+    CHECK(std::string(UninstallerOfCommand(command.c_str()).c_str()) == r.uninstaller);
+    CHECK(std::string(FolderFromUninstallString(command.c_str()).c_str()) == r.folder);
+    // Split as the uninstaller splits its own command line.
+    CHECK(std::string(CommandLineArgument(quiet.c_str(), 1).c_str()) == "/U");
+    CHECK(std::string(CommandLineArgument(quiet.c_str(), 2).c_str()) == r.log);
+    CHECK(IsSilentSwitch(CommandLineArgument(quiet.c_str(), 3)));
+  }
+  // Another program's entry with only its quoted program: that program's folder.
+  CHECK(std::string(FolderFromUninstallString("\"C:\\Other\\unins000.exe\"").c_str()) == "C:\\Other");
 }

@@ -236,9 +236,9 @@ TEST_CASE("three options install headlessly and leave exactly what the script as
   std::string uninstaller = f.windows + "\\KestinEngTest.kvl";
   CHECK(RegString(HKEY_LOCAL_MACHINE, f.EntryKey(), "DisplayName") == "Kestin Engine Test");
   CHECK(RegString(HKEY_LOCAL_MACHINE, f.EntryKey(), "UninstallString") ==
-        uninstaller + " /U \"" + f.dest + "\\Uninst.log\"");
+        "\"" + uninstaller + "\" /U \"" + f.dest + "\\Uninst.log\"");
   CHECK(RegString(HKEY_LOCAL_MACHINE, f.EntryKey(), "QuietUninstallString") ==
-        uninstaller + " /U \"" + f.dest + "\\Uninst.log\" /S");
+        "\"" + uninstaller + "\" /U \"" + f.dest + "\\Uninst.log\" /S");
   CHECK(ReadWholeFile(uninstaller) == ProgramImage(f.exe, f.run.Package.cabinetOffset));
 
   CHECK(RegString(HKEY_CURRENT_USER, "Software\\KestinEngineTest", "Owner") == "Ada");
