@@ -1,26 +1,25 @@
 #include <windows.h>
 
 #include "app/run_log.h"
-#include "base/plain_path.h"
 
 TRunLog::~TRunLog() {
   if (file_) CloseHandle((HANDLE)file_);
 }
 
 bool TRunLog::Open(const TStr& path, TError* error) {
-  // Never appended through a link or a second name: an administrator's log
-  // must not be turned into a write to another file.
-  char full[MAX_PATH];
-  char* name = nullptr;
-  DWORD n = GetFullPathNameA(path.c_str(), sizeof full, full, &name);
-  TStr folder = n && n < sizeof full ? FolderPart(TStr(full, n)) : TStr();
-  TPlainFolders held;
-  void* h = nullptr;
-  TPlainResult r = folder.empty() ? kPathFailed : held.Enter(folder, folder, false);
-  if (r == kPathPlain) r = held.Open(FileNamePart(TStr(full, n)), kPlainAppend, &h);
-  if (r != kPathPlain) {
-    unsigned why = held.SystemError();
-    error->Set(kErrorLog, 1, r == kPathLinked || !why ? ERROR_ACCESS_DENIED : why, path);
+  // The link itself is opened, never what it points at: an administrator's
+  // log must not be turned into a write to another file.
+  HANDLE h = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    error->Set(kErrorLog, 1, GetLastError(), path);
+    return false;
+  }
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(h, &info) ||
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) || info.nNumberOfLinks > 1) {
+    CloseHandle(h);
+    error->Set(kErrorLog, 1, ERROR_ACCESS_DENIED, path);
     return false;
   }
   file_ = h;

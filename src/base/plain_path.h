@@ -22,22 +22,13 @@ enum TPlainResult {
 };
 
 enum TPlainAccess {
-  // Read and write, opened empty: created new when missing (a dangling link
-  // at the name makes that fail), emptied when there. Refused when the file
-  // has more than one name.
+  // Read and write, always a new file: a file that is there is checked and
+  // deleted through its handle first, and the new one is created new, so a
+  // link (a dangling one too) or a second name is never written through.
   kPlainWrite,
-  // Appending, created new when missing, kept as it is when there. Refused
-  // like kPlainWrite.
-  kPlainAppend,
-  // Reading an existing file, held: nothing else can write, rename or
-  // delete it while the handle is open.
-  kPlainRead,
   // Deletion, with the attributes readable and writable (a read-only file's
   // bit is cleared through the handle before it goes).
-  kPlainDelete,
-  // Reading, then deletion through the same handle: what was read is what
-  // goes.
-  kPlainReadThenDelete
+  kPlainDelete
 };
 
 class TPlainFolders {
@@ -49,10 +40,10 @@ public:
 
   // Enters `folder`, which is `root` or a folder below it. The root is trusted
   // and only held; each level below it must be a plain folder (create: a
-  // missing one is made first). The levels the previous Enter held and the
-  // new folder shares stay held and are not checked again.
+  // missing one is made first). Entering the folder entered last again
+  // keeps its levels held as they are.
   TPlainResult Enter(const TStr& root, const TStr& folder, bool create);
-  // Opens the file `name` of the entered folder. *handle is a system handle
+  // Opens the file `name` of the folder entered last (with success). *handle is a system handle
   // the caller closes; shared for reading only, so nothing else can write,
   // rename or delete the file while it is open.
   TPlainResult Open(const TStr& name, TPlainAccess access, void** handle);
@@ -64,15 +55,20 @@ public:
 
 private:
   static const int kMaxLevels = 64;
-  TPlainResult Fail(TPlainResult result, const TStr& path, unsigned systemError);
-  TPlainResult EnterLevel(const TStr& path, bool create);
-  TStr paths_[kMaxLevels];   // held levels, root first, each with a trailing backslash
-  TStr finals_[kMaxLevels];  // their final paths (empty where the system cannot say)
-  void* holds_[kMaxLevels] = {};
+  TPlainResult Fail(TPlainResult result, const TStr& path);
+  TStr path_;                    // the entered folder, with its trailing backslash
+  void* holds_[kMaxLevels];  // the held levels, root first
+  size_t ends_[kMaxLevels];  // the length of each level's path in path_
   int count_ = 0;
   TStr refused_;
   unsigned systemError_ = 0;
 };
+
+// Whether an open file or folder (`folder`) is the plain entry `path` names:
+// no link, for oneName no second name, and reached at that very name, not
+// through a link the file system followed. kPathFailed with the system's
+// error set when it cannot say or the entry is of the other kind.
+TPlainResult CheckPlainEntry(void* handle, const char* path, bool folder, bool oneName);
 
 // Deletes the file a handle (opened with DELETE access) has open, whatever
 // name it has now, by its delete disposition; the name goes when the last
@@ -87,5 +83,6 @@ bool SetAttributesThroughHandle(void* handle, unsigned attributes);
 // Deletes the file `path` below `root` (a folder, or empty: only the file
 // itself is checked) through a handle that follows no link: a link at the
 // file's name or at one of its folders below `root` is refused (kPathLinked)
-// and nothing is deleted. A missing file is kPathMissing.
-TPlainResult DeletePlainFile(const TStr& root, const TStr& path, TStr* refused, unsigned* systemError);
+// and nothing is deleted. A missing file is kPathMissing. The system's error
+// says why (ERROR_CANT_ACCESS_FILE for a link).
+TPlainResult DeletePlainFile(const TStr& root, const TStr& path);

@@ -167,10 +167,6 @@ private:
   // The output file being written, so a failed copy can remove it.
   intptr_t outputHandle_ = 0;
   TStr outputPath_;
-  // A second system handle on the output file, to delete it through even
-  // when the library has closed the first.
-  void* outputHold_ = nullptr;
-  void ReleaseOutputHold();
   // The folders below TargetDir the copy writes into, checked to be no links
   // and held while it runs.
   TPlainFolders outputFolders_;

@@ -182,22 +182,20 @@ bool TCabinetReader::CheckResult(bool ok) {
   return ok;
 }
 
-void TCabinetReader::ReleaseOutputHold() {
-  if (outputHold_) CloseHandle((HANDLE)outputHold_);
-  outputHold_ = nullptr;
-}
-
 void TCabinetReader::DiscardPartialOutput() {
   // A file whose copy did not finish must not stay behind looking complete.
-  // Deleted through a handle of its own (the library may have closed the
-  // file already): whatever has its name by now stays.
-  if (outputHold_) DeleteThroughHandle(outputHold_);
   if (outputHandle_) {
     int error = 0;
     Handler->Close(outputHandle_, &error);
     outputHandle_ = 0;
   }
-  ReleaseOutputHold();
+  // Deleted through a handle checked like the one it was written through,
+  // in the folders still held: a link put in its place meanwhile stays.
+  void* h = nullptr;
+  if (!outputPath_.empty() && outputFolders_.Open(FileNamePart(outputPath_), kPlainDelete, &h) == kPathPlain) {
+    DeleteThroughHandle(h);
+    CloseHandle((HANDLE)h);
+  }
   outputPath_.clear();
 }
 
@@ -324,6 +322,8 @@ intptr_t TCabinetReader::CabinetInfo(TFdiNotification* n) {
 
 intptr_t TCabinetReader::PartialFile(TFdiNotification*) { return 0; }
 
+static const char kLinkRefused[] = "\nSetup will not write through a link; remove it.";
+
 intptr_t TCabinetReader::CopyFile(TFdiNotification* n) {
   // The name as the script lists it and the system takes it: in the code page
   // the program runs under.
@@ -358,22 +358,19 @@ intptr_t TCabinetReader::CopyFile(TFdiNotification* n) {
   void* file = nullptr;
   TPlainResult placed = outputFolders_.Enter(TargetDir, FolderPart(path), true);
   if (placed == kPathPlain) placed = outputFolders_.Open(FileNamePart(path), kPlainWrite, &file);
-  if (placed == kPathLinked) {
-    refusal_.Set(kErrorPackage, kCabinetLinkedPath, 0, outputFolders_.Refused());
-    return -1;
-  }
   intptr_t h = placed == kPathPlain ? Handler->AdoptOutput(file) : kFailedHandle;
   if (h == kFailedHandle) {
     // Not carried on as if the file had been installed: the copy stops and
-    // the failure names the file.
+    // the failure names the file, or the link that was refused. (The text
+    // lives here, not with the other words, which the release's loader
+    // carries uncompressed.)
     unsigned why = outputFolders_.SystemError();
-    refusal_.Set(kErrorPackage, kFdiTargetFile, why ? why : ERROR_CANNOT_MAKE, path);
+    refusal_.Set(kErrorPackage, kFdiTargetFile, why ? why : ERROR_CANNOT_MAKE,
+                 placed == kPathLinked ? outputFolders_.Refused() + kLinkRefused : path);
     return -1;
   }
   outputHandle_ = h;
   outputPath_ = path;
-  HANDLE self = GetCurrentProcess(), hold = nullptr;
-  if (DuplicateHandle(self, (HANDLE)file, self, &hold, 0, FALSE, DUPLICATE_SAME_ACCESS)) outputHold_ = hold;
   return h;
 }
 
@@ -393,7 +390,6 @@ intptr_t TCabinetReader::CloseFileInfo(TFdiNotification* n) {
   int error = 0;
   Handler->Close(n->hf, &error);
   outputHandle_ = 0;
-  ReleaseOutputHold();
   outputPath_.clear();
   return Sink && !Sink->Written(n->psz1 ? n->psz1 : "") ? -1 : 1;
 }

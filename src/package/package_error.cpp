@@ -38,10 +38,6 @@ TStr PackageErrorText(const TError& e) {
       return WithCodes(kFdiTargetFile, 0,
                        "The cabinet holds a file whose name would be written outside the target folder: " +
                            e.Subject);
-    case kCabinetLinkedPath:
-      return Concat("Setup will not write through a link:\n", e.Subject,
-                    "\n\nis a junction, a symbolic link or a second name of another file. Remove it, or choose "
-                    "another folder.");
     case kCabinetSetLoops:
       return WithCodes(kFdiWrongCabinet, 0, "The cabinet set leads back to a cabinet already read: " + e.Subject);
     case kCabinetBadNextName:

@@ -15,7 +15,6 @@ enum TCabinetErrorCode {
   kCabinetBadNextName = 22,  // a next cabinet named with a path, drive or ".."; Subject: the name
   kCabinetNoLibrary = 23,    // the helper library is missing or lacks an export; Subject: the export
   kCabinetNoContext = 24,    // FDICreate failed without filling the error record
-  kCabinetLinkedPath = 25,   // a link or a second name on the way to a file; Subject: its path
   // The helper library's copy in the temporary folder; Subject: its path.
   kLibraryNotWritten = 30,   // could not be written (SystemError says why)
   kLibraryNotLoaded = 31,    // was written but will not load

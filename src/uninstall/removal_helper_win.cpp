@@ -11,12 +11,10 @@ static bool Exists(const TStr& path) { return GetFileAttributesA(path.c_str()) !
 // checked to be a plain file first: a link planted at that name in the
 // shared temporary folder is never written through.
 static bool CopyInto(const TStr& from, const TStr& to) {
-  HANDLE out = CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+  HANDLE out = CreateFileA(to.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (out == INVALID_HANDLE_VALUE) return false;
-  BY_HANDLE_FILE_INFORMATION info;
-  bool ok = GetFileInformationByHandle(out, &info) && info.nNumberOfLinks == 1 &&
-            !(info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY));
+  bool ok = CheckPlainEntry(out, to.c_str(), false, true) == kPathPlain;
   HANDLE in = ok ? CreateFileA(from.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
                  : INVALID_HANDLE_VALUE;
@@ -129,17 +127,17 @@ static bool IsCopyOfSelf(HANDLE a, const TStr& self) {
   return same;
 }
 
-// `file` opened without following a link; a sharing violation (another
-// program has it open) is kPathFailed with ERROR_SHARING_VIOLATION.
-static TPlainResult OpenPlain(const TStr& file, TPlainAccess access, HANDLE* h, unsigned* error) {
-  TPlainFolders folder;
-  TStr dir = FolderPart(file);
-  void* opened = nullptr;
-  TPlainResult r = folder.Enter(dir, dir, false);
-  if (r == kPathPlain) r = folder.Open(FileNamePart(file), access, &opened);
-  *error = folder.SystemError();
-  *h = (HANDLE)opened;
-  return r;
+// `file` opened without following a link, shared only for reading: null when
+// it cannot be opened (`error` says why) or is not a plain file.
+static HANDLE OpenPlain(const TStr& file, DWORD access, DWORD* error) {
+  HANDLE h = CreateFileA(file.c_str(), access, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
+                         nullptr);
+  *error = GetLastError();
+  if (h == INVALID_HANDLE_VALUE) return nullptr;
+  if (CheckPlainEntry(h, file.c_str(), false, false) == kPathPlain) return h;
+  CloseHandle(h);
+  *error = ERROR_ACCESS_DENIED;
+  return nullptr;
 }
 
 static const char kLeftForRestart[] = "The uninstaller file will be removed when Windows restarts:";
@@ -159,21 +157,20 @@ TStr RemovalHelperRun(const TStr& file, const TStr& message) {
   // was compared is what goes, and nothing can change, rename or replace the
   // file in between.
   h = nullptr;
-  unsigned error = 0, waited = 0;
-  TPlainResult r = kPathMissing;
+  DWORD error = 0;
+  unsigned waited = 0;
   bool candidate = !file.empty() && !self.empty() && !SameTextAscii(file.c_str(), self.c_str());
-  while (candidate) {
-    r = OpenPlain(file, kPlainReadThenDelete, &h, &error);
-    if (r != kPathFailed || error != ERROR_SHARING_VIOLATION || waited >= kRemovalWaitMs) break;
+  while (candidate && !(h = OpenPlain(file, GENERIC_READ | DELETE | FILE_WRITE_ATTRIBUTES, &error)) &&
+         error == ERROR_SHARING_VIOLATION && waited < kRemovalWaitMs) {
     Sleep(kRemovalPollMs);
     waited += kRemovalPollMs;
   }
   // Still open elsewhere after the wait: checked through a handle that only
   // reads, which keeps the name on this very file while it is handed to the
   // system for deletion at the next restart.
-  bool inUse = r == kPathFailed && error == ERROR_SHARING_VIOLATION;
-  if (inUse) r = OpenPlain(file, kPlainRead, &h, &error);
-  bool ours = r == kPathPlain && IsCopyOfSelf(h, self);
+  bool inUse = !h && error == ERROR_SHARING_VIOLATION;
+  if (inUse) h = OpenPlain(file, GENERIC_READ, &error);
+  bool ours = h && IsCopyOfSelf(h, self);
   bool gone = false;
   while (ours && !inUse && !(gone = DeleteThroughHandle(h)) && waited < kRemovalWaitMs) {
     Sleep(kRemovalPollMs);

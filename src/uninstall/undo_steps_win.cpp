@@ -20,12 +20,8 @@ bool TDiskFolders::RemoveEmptyFolder(const TStr& folder) {
 }
 
 bool DeleteOneFile(const TStr& path, const TStr& below) {
-  TStr refused;
-  unsigned error = 0;
-  TPlainResult r = DeletePlainFile(below, path, &refused, &error);
-  if (r == kPathPlain || r == kPathMissing) return true;
-  SetLastError(r == kPathLinked ? ERROR_CANT_ACCESS_FILE : error);
-  return false;
+  TPlainResult r = DeletePlainFile(below, path);
+  return r == kPathPlain || r == kPathMissing;
 }
 
 bool DeleteFolderTree(const TStr& folder) {

@@ -15,11 +15,9 @@ bool UninstallRun(const TStr& logPath, bool fromCommandLine, TRunHost& host);
 // What one run did, for the top of the run to show.
 struct TUninstallOutcome {
   bool LogFound = false;
-  // The file exists but has none of a log's [General] keys: nothing is
-  // touched, the file included.
+  // The file exists but has none of a log's [General] keys, or its name is a
+  // link to another file: nothing is touched, the file included.
   bool NotALog = false;
-  // The log's name is a link: nothing is touched, the file behind it included.
-  bool LogLinked = false;
   bool Confirmed = false;
   // The log's done message, followed by what stayed and what was refused.
   TStr DoneMessage;

@@ -12,7 +12,6 @@
 static const char kDefaultQuestion[] = "Remove the installed program and all of its components?";
 static const char kNoLog[] = "Nothing was removed: the uninstall log could not be found.";
 static const char kNotALog[] = "Nothing was removed: this file is not an uninstall log.";
-static const char kLinkedLog[] = "Nothing was removed: the uninstall log is a link to another file.";
 
 // Every log an installation writes starts with its [General] texts. Any
 // other file named on the command line is left alone: the run deletes the
@@ -87,19 +86,19 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
   o.LogFound = FileExists(log);
   // Held while the run acts on it, so nothing can replace it meanwhile; a
   // link in its place leads to a file that is not this installation's.
-  TPlainFolders logFolder;
-  void* held = nullptr;
-  if (o.LogFound && logFolder.Enter(FolderPart(log), FolderPart(log), false) == kPathPlain &&
-      logFolder.Open(FileNamePart(log), kPlainRead, &held) == kPathLinked) {
-    o.NotALog = o.LogLinked = true;
+  HANDLE held = o.LogFound ? CreateFileA(log.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_OPEN_REPARSE_POINT, nullptr)
+                           : INVALID_HANDLE_VALUE;
+  if (held != INVALID_HANDLE_VALUE && CheckPlainEntry(held, log.c_str(), false, false) == kPathLinked) {
+    CloseHandle(held);
+    o.NotALog = true;
     return;
   }
-  logFolder.Release();
   if (o.LogFound) {
     TProfileLogStore store(log);
     if (!IsUninstallLog(store)) {
       o.NotALog = true;
-      if (held) CloseHandle(held);
+      CloseHandle(held);
       return;
     }
     TUndoContext context;
@@ -113,7 +112,7 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
     ReadUndoPlan(store, context, &plan);
     const TStr& question = plan.Question.empty() ? TStr(kDefaultQuestion) : plan.Question;
     if (!host.Ask(question, "Warning", true)) {
-      if (held) CloseHandle(held);
+      CloseHandle(held);
       return;
     }
     o.Confirmed = true;
@@ -124,18 +123,19 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
     for (int i = 0; i < plan.Steps.Count(); i++)
       if (plan.Steps[i].Kind == kUndoDeleteUninstallEntry) entryCommand = EntryCommand(plan.Steps[i].Target);
 
+    TStr logFolder = FolderPart(log);
     for (int i = 0; i < plan.Steps.Count(); i++) {
       TStr subject = StepSubject(plan.Steps[i]);
       const char* action = plan.Steps[i].Kind == kUndoUnregister ? "unregistered" : "removed";
       SetLastError(0);
-      if (RunUndoStep(plan.Steps[i], context.SystemFolder, FolderPart(log), disk, keep)) {
+      if (RunUndoStep(plan.Steps[i], context.SystemFolder, logFolder, disk, keep)) {
         NoteDone(observer, action, subject);
       } else {
         NoteFailed(observer, action, subject, GetLastError());
         o.NotRemoved.Add(subject);
       }
     }
-    if (held) CloseHandle(held);
+    CloseHandle(held);
     SetLastError(0);
     if (DeleteOneFile(log)) {
       NoteDone(observer, "removed", log);
@@ -157,8 +157,7 @@ bool UninstallRun(const TStr& logPath, bool fromCommandLine, TRunHost& host) {
   UninstallFromLog(logPath, fromCommandLine, &o, host);
   if (!o.LogFound || o.NotALog) {
     if (fromCommandLine && !logPath.empty())
-      host.Tell(kNoticeWarning, Concat(o.LogLinked ? kLinkedLog : o.NotALog ? kNotALog : kNoLog, "\r\n", logPath),
-                "Warning");
+      host.Tell(kNoticeWarning, Concat(o.NotALog ? kNotALog : kNoLog, "\r\n", logPath), "Warning");
     return !o.LogFound;
   }
   if (!o.Confirmed) return false;

@@ -75,7 +75,8 @@ inline bool MakeSymbolicLink(const std::string& target, const std::string& link,
   bool dangling = !Exists(target);
   if (dangling) CloseHandle(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
   std::string cmd = "Z:\\bin\\ln -s \"" + asUnix(target) + "\" \"" + asUnix(link) + "\"";
-  STARTUPINFOA si = {sizeof si};
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
   PROCESS_INFORMATION pi;
   bool started = CreateProcessA("Z:\\bin\\ln", &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
   if (started) {

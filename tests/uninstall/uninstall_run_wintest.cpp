@@ -359,7 +359,7 @@ TEST_CASE("a link planted in the installation or at the log is never followed: w
     TUninstallOutcome o = Uninstall(inst.log, true);
     CHECK(Text(reached) == before);
     if (planted == "Uninst.log") {
-      CHECK(o.LogLinked);
+      CHECK(o.NotALog);
       CHECK(Exists(inst.dest + "demo.exe"));
     } else {
       REQUIRE(o.NotRemoved.Count() >= 1);
