@@ -51,38 +51,25 @@ inline std::string RegString(HKEY root, const std::string& key, const char* name
   return v;
 }
 
-// A symbolic link at `link` to the file or folder `target`; false where none
-// can be made. Under Wine the Windows side cannot make one, so the Unix `ln`
-// makes it through the Z: drive; on Windows the system call does.
-inline bool MakeSymbolicLink(const std::string& target, const std::string& link, bool folder) {
-  typedef char*(__cdecl * UnixNameFn)(const wchar_t*);
-  typedef BOOLEAN(WINAPI * SymbolicLinkFn)(const char*, const char*, DWORD);
-  HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  auto unixName = (UnixNameFn)(void*)GetProcAddress(kernel, "wine_get_unix_file_name");
-  if (!unixName) {
-    auto make = (SymbolicLinkFn)(void*)GetProcAddress(kernel, "CreateSymbolicLinkA");
-    return make && make(link.c_str(), target.c_str(), folder ? 1 : 0);
-  }
+// A symbolic link at `link` to `target`, made by the Unix `ln` through the Z:
+// drive (Wine's Windows side cannot make one); false where that fails.
+inline bool MakeSymbolicLink(const std::string& target, const std::string& link) {
+  auto unixName = (char*(__cdecl*)(const wchar_t*))(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"),
+                                                                         "wine_get_unix_file_name");
   auto asUnix = [&](const std::string& path) {
-    std::wstring wide(path.begin(), path.end());
-    char* name = unixName(wide.c_str());
+    char* name = unixName(std::wstring(path.begin(), path.end()).c_str());
     std::string text = name ? name : "";
     HeapFree(GetProcessHeap(), 0, name);
     return text;
   };
-  // A link to nothing cannot be seen from this side: its target stands in
-  // until the link is there.
+  // A dangling link cannot be seen from this side: its target stands in until the link is there.
   bool dangling = !Exists(target);
-  if (dangling) CloseHandle(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+  if (!unixName || (dangling && !WriteTextFile(target, ""))) return false;
   std::string cmd = "Z:\\bin\\ln -s \"" + asUnix(target) + "\" \"" + asUnix(link) + "\"";
   STARTUPINFOA si = {};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi;
   bool started = CreateProcessA("Z:\\bin\\ln", &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
-  if (started) {
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-  }
   // A Unix program started from Wine is not waited for through its handle.
   for (int i = 0; started && i < 100 && !Exists(link); i++) Sleep(50);
   if (dangling) DeleteFileA(target.c_str());
