@@ -43,9 +43,9 @@ public:
   // missing one is made first). Entering the folder entered last again
   // keeps its levels held as they are.
   TPlainResult Enter(const TStr& root, const TStr& folder, bool create);
-  // Opens the file `name` of the folder entered last (with success). *handle is a system handle
-  // the caller closes; shared for reading only, so nothing else can write,
-  // rename or delete the file while it is open.
+  // Opens the file `name` of the folder entered last (with success).
+  // *handle is a system handle the caller closes; shared for reading only,
+  // so nothing else can write, rename or delete the file while it is open.
   TPlainResult Open(const TStr& name, TPlainAccess access, void** handle);
   // Lets go of every held folder.
   void Release();
@@ -56,7 +56,7 @@ public:
 private:
   static const int kMaxLevels = 64;
   TPlainResult Fail(TPlainResult result, const TStr& path);
-  TStr path_;                    // the entered folder, with its trailing backslash
+  TStr path_;                // the entered folder, with its trailing backslash
   void* holds_[kMaxLevels];  // the held levels, root first
   size_t ends_[kMaxLevels];  // the length of each level's path in path_
   int count_ = 0;

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "base/plain_path.h"
 #include "install/buffered_log_store.h"
 #include "uninstall/profile_log_store.h"
 
@@ -18,11 +19,8 @@ bool TBufferedLogStore::Flush() {
   TStr temp = path_ + ".new";
   // CREATE_NEW: a file of that name this run did not write is never
   // overwritten; a leftover of an earlier run of ours is removed first only
-  // when it is not a link.
-  DWORD attributes = GetFileAttributesA(temp.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
-      !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-    DeleteFileA(temp.c_str());
+  // when it is not a link (deleted through a handle that follows none).
+  DeletePlainFile(TStr(), temp);
   HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   bool ok = h != INVALID_HANDLE_VALUE;
   DWORD error = ok ? 0 : GetLastError();

@@ -462,9 +462,11 @@ TEST_CASE("readers at once each read through callbacks of their own, up to the t
 }
 
 TEST_CASE("a link or a second name on the way to an installed file stops the run before anything is written there") {
-  // What is planted in the destination, what kind of link, what it reaches.
+  // What is planted in the destination, what kind of link, what it reaches, what the run says.
+  const std::string refused = "\nSetup will not write through a link", noLog = "The uninstall log could not be written";
   const char* rows[][3] = {{"docs", "folder", "victim"}, {"engtest.txt", "file", "victim\\notes.txt"},
-                           {"engtest.txt", "hard", "victim\\notes.txt"}, {"engtest.txt", "dangling", "victim\\made.txt"}};
+                           {"engtest.txt", "hard", "victim\\notes.txt"}, {"engtest.txt", "dangling", "victim\\made.txt"},
+                           {"Uninst.log.new", "file", "victim\\notes.txt"}};
   int n = 0;
   for (auto& row : rows) {
     std::string kind = row[1];
@@ -479,6 +481,6 @@ TEST_CASE("a link or a second name on the way to an installed file stops the run
     CHECK_FALSE(Exists(f.dir + "victim\\made.txt"));
     CHECK(Fixture::g_rollbacks.size() == 1);
     REQUIRE(g_messages.size() == 2);
-    CHECK(g_messages[0].find("File: " + planted + "\nSetup will not write through a link") != std::string::npos);
+    CHECK(g_messages[0].find(n < 5 ? "File: " + planted + refused : noLog) != std::string::npos);
   }
 }
