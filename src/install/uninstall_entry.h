@@ -7,8 +7,10 @@
 // Where the entries live, below HKEY_LOCAL_MACHINE.
 inline constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
-// The uninstaller path (Windows folder, backslash, name) unquoted, then
-// " /U " and the log path in double quotes.
+// The uninstaller path (Windows folder, backslash, name) in double quotes,
+// then " /U " and the log path in double quotes. Entries of earlier versions
+// hold the uninstaller path unquoted; UninstallerOfCommand and
+// FolderFromUninstallString read both.
 TStr UninstallCommandLine(const TStr& uninstallerPath, const TStr& logPath);
 // The same command with " /S" behind it: the unattended uninstall, kept in
 // the entry's QuietUninstallString for the system's management tools.

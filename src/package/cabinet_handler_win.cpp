@@ -37,13 +37,6 @@ intptr_t TStreamCabinetFileHandler::Open(const char* name, int flags, TOpenKind 
     *error = 0;
     return kMemoryHandle;
   }
-  if (count_ == capacity_) {
-    int c = capacity_ ? capacity_ * 2 : 4;
-    Entry* grown = (Entry*)realloc(streams_, sizeof(Entry) * (size_t)c);
-    if (!grown) { *error = ERROR_NOT_ENOUGH_MEMORY; return kFailedHandle; }
-    streams_ = grown;
-    capacity_ = c;
-  }
   TFileStream* file = new TFileStream(name, (flags & 0x100) != 0, (flags & 0x0001) != 0,
                                       (flags & 0x0400) != 0);
   if (!file->IsOpen()) {
@@ -51,7 +44,6 @@ intptr_t TStreamCabinetFileHandler::Open(const char* name, int flags, TOpenKind 
     delete file;
     return kFailedHandle;
   }
-  intptr_t handle = file->Handle();
   TStream* stream = file;
   if (kind == kOpenCabinet) {
     TLStream* window = new TLStream(file, file->Size());
@@ -59,10 +51,30 @@ intptr_t TStreamCabinetFileHandler::Open(const char* name, int flags, TOpenKind 
     window->SetScrambled(Reader->Scrambled != 0);
     stream = window;
   }
+  intptr_t handle = Keep(file->Handle(), stream);
+  *error = handle == kFailedHandle ? ERROR_NOT_ENOUGH_MEMORY : 0;
+  return handle;
+}
+
+intptr_t TStreamCabinetFileHandler::AdoptOutput(void* systemHandle) {
+  TFileStream* file = new TFileStream(systemHandle);
+  return Keep(file->Handle(), file);
+}
+
+intptr_t TStreamCabinetFileHandler::Keep(intptr_t handle, TStream* stream) {
+  if (count_ == capacity_) {
+    int c = capacity_ ? capacity_ * 2 : 4;
+    Entry* grown = (Entry*)realloc(streams_, sizeof(Entry) * (size_t)c);
+    if (!grown) {
+      delete stream;
+      return kFailedHandle;
+    }
+    streams_ = grown;
+    capacity_ = c;
+  }
   streams_[count_].handle = handle;
   streams_[count_].stream = stream;
   count_++;
-  *error = 0;
   return handle;
 }
 

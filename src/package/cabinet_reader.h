@@ -8,6 +8,7 @@
 #include <stdint.h>
 
 #include "base/error.h"
+#include "base/plain_path.h"
 #include "base/shared_flag.h"
 #include "base/str.h"
 #include "package/stream.h"
@@ -46,6 +47,9 @@ public:
   int Close(intptr_t h, int* error) override;
   int32_t Seek(intptr_t h, int32_t distance, int origin, int* error) override;
   int Delete(const char* name, int* error) override;
+  // Takes over an output file the reader opened itself (a system handle),
+  // as Open would have returned it.
+  intptr_t AdoptOutput(void* systemHandle);
   // The system handle of an output file, for its time stamp.
   void* SystemHandle(intptr_t h);
   void FreeMemoryStream();
@@ -53,6 +57,8 @@ public:
 private:
   struct Entry { intptr_t handle; TStream* stream; };
   TStream* Find(intptr_t h);
+  // Adds an open stream (owned from here on) under its handle.
+  intptr_t Keep(intptr_t handle, TStream* stream);
   Entry* streams_ = nullptr;
   int count_ = 0, capacity_ = 0;
 };
@@ -161,6 +167,9 @@ private:
   // The output file being written, so a failed copy can remove it.
   intptr_t outputHandle_ = 0;
   TStr outputPath_;
+  // The folders below TargetDir the copy writes into, checked to be no links
+  // and held while it runs.
+  TPlainFolders outputFolders_;
   // Why the notification handler stopped a copy: a refusal of its own
   // (package error code and subject), or the file it could not create.
   TError refusal_;

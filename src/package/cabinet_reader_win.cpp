@@ -189,11 +189,14 @@ void TCabinetReader::DiscardPartialOutput() {
     Handler->Close(outputHandle_, &error);
     outputHandle_ = 0;
   }
-  if (!outputPath_.empty()) {
-    SetFileAttributesA(outputPath_.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(outputPath_.c_str());
-    outputPath_.clear();
+  // Deleted through a handle checked like the one it was written through,
+  // in the folders still held: a link put in its place meanwhile stays.
+  void* h = nullptr;
+  if (!outputPath_.empty() && outputFolders_.Open(FileNamePart(outputPath_), kPlainDelete, &h) == kPathPlain) {
+    DeleteThroughHandle(h);
+    CloseHandle((HANDLE)h);
   }
+  outputPath_.clear();
 }
 
 bool TCabinetReader::AllMeasured() const { return unmeasured_ == 0; }
@@ -276,6 +279,7 @@ bool TCabinetReader::ExtractFiles(const TStr& name, const TStr& cabinetPath, int
   if (!target.empty()) TargetDir = WithBackslash(target);
   FileFilter = name;
   bool ok = CopyCabinetChain(cabinetName, cabinetFolder, flags);
+  outputFolders_.Release();
   FileFilter.clear();
   return ok;
 }
@@ -318,6 +322,8 @@ intptr_t TCabinetReader::CabinetInfo(TFdiNotification* n) {
 
 intptr_t TCabinetReader::PartialFile(TFdiNotification*) { return 0; }
 
+static const char kLinkRefused[] = "\nSetup will not write through a link; remove it.";
+
 intptr_t TCabinetReader::CopyFile(TFdiNotification* n) {
   // The name as the script lists it and the system takes it: in the code page
   // the program runs under.
@@ -347,15 +353,20 @@ intptr_t TCabinetReader::CopyFile(TFdiNotification* n) {
     return -1;
   }
   // '/' is a separator like '\': the folders on the way are made for both.
+  // Nothing is written through a link planted on the way or at the name.
   TStr path = TargetDir + StoredNameAsPath(stored);
-  CreateFolders(path, true);
-  // A read-only file from an earlier run must not block the new copy.
-  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  intptr_t h = Handler->Open(path.c_str(), 0x100 | 0x0001, kOpenOutput, &error, 0);
+  void* file = nullptr;
+  TPlainResult placed = outputFolders_.Enter(TargetDir, FolderPart(path), true);
+  if (placed == kPathPlain) placed = outputFolders_.Open(FileNamePart(path), kPlainWrite, &file);
+  intptr_t h = placed == kPathPlain ? Handler->AdoptOutput(file) : kFailedHandle;
   if (h == kFailedHandle) {
     // Not carried on as if the file had been installed: the copy stops and
-    // the failure names the file.
-    refusal_.Set(kErrorPackage, kFdiTargetFile, error ? (unsigned)error : ERROR_CANNOT_MAKE, path);
+    // the failure names the file, or the link that was refused. (The text
+    // lives here, not with the other words, which the release's loader
+    // carries uncompressed.)
+    unsigned why = outputFolders_.SystemError();
+    refusal_.Set(kErrorPackage, kFdiTargetFile, why ? why : ERROR_CANNOT_MAKE,
+                 placed == kPathLinked ? outputFolders_.Refused() + kLinkRefused : path);
     return -1;
   }
   outputHandle_ = h;
@@ -371,16 +382,14 @@ intptr_t TCabinetReader::CloseFileInfo(TFdiNotification* n) {
     void* h = Handler->SystemHandle(n->hf);
     if (h && DosDateTimeToFileTime(n->date, n->time, &local) && LocalFileTimeToFileTime(&local, &utc))
       SetFileTime((HANDLE)h, nullptr, nullptr, &utc);
+    // Only real attributes: the stored word also carries flags (run after
+    // extraction, UTF-8 name) that are no file attributes. Through the
+    // handle, as the name may lead elsewhere once the file is closed.
+    if (h) SetAttributesThroughHandle(h, n->attribs & kKeptAttributes);
   }
   int error = 0;
   Handler->Close(n->hf, &error);
   outputHandle_ = 0;
-  if (KeepAttributes && !outputPath_.empty()) {
-    // Only real attributes: the stored word also carries flags (run after
-    // extraction, UTF-8 name) that are no file attributes.
-    DWORD attributes = n->attribs & kKeptAttributes;
-    SetFileAttributesA(outputPath_.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
-  }
   outputPath_.clear();
   return Sink && !Sink->Written(n->psz1 ? n->psz1 : "") ? -1 : 1;
 }

@@ -9,6 +9,8 @@ public:
   // Opens an existing file (create = false) or creates/overwrites one.
   // forWrite selects write access; exclusive denies sharing. Check IsOpen().
   TFileStream(const char* path, bool create, bool forWrite, bool exclusive);
+  // Takes over an open system handle.
+  explicit TFileStream(void* handle) : handle_(handle) {}
   ~TFileStream() override;
   bool IsOpen() const;
   intptr_t Handle() const { return (intptr_t)handle_; }

@@ -1,8 +1,23 @@
 #include "script/destination.h"
 
+// Where the text after a leading quoted program starts (0 without one).
+static size_t AfterQuotedProgram(const TStr& s) {
+  if (s.empty() || s[0] != '"') return 0;
+  size_t close = s.find("\"", 1);
+  return close == TStr::npos ? s.size() : close + 1;
+}
+
+TStr UninstallerOfCommand(const TStr& s) {
+  size_t after = AfterQuotedProgram(s);
+  if (after) return s.substr(1, after - 2 + (s[after - 1] != '"'));
+  return s.substr(0, s.find(" /U "));
+}
+
 TStr FolderFromUninstallString(const TStr& s) {
   TStr quoted = s;
-  size_t open = s.find("\"");
+  size_t from = AfterQuotedProgram(s);
+  size_t open = s.find("\"", from);
+  if (open == TStr::npos && from) open = 0;
   if (open != TStr::npos) quoted = s.substr(open + 1);
   size_t close = quoted.find("\"");
   if (close == TStr::npos) return TStr();

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "base/files.h"
+#include "base/plain_path.h"
 #include "uninstall/log_record.h"
 
 TStr LogRecordPath(const TStr& logPath) {
@@ -18,11 +19,8 @@ TStr LogRecordPath(const TStr& logPath) {
 bool WriteTempFile(const TStr& temp, const TStr& bytes, unsigned* error) {
   // CREATE_NEW: a file of that name this run did not write is never
   // overwritten; a leftover of an earlier run is removed first only when it
-  // is not a link.
-  DWORD attributes = GetFileAttributesA(temp.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
-      !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-    DeleteFileA(temp.c_str());
+  // is not a link (deleted through a handle that follows none).
+  DeletePlainFile(TStr(), temp);
   HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     *error = GetLastError();

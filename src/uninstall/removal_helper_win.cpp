@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "base/files.h"
+#include "base/plain_path.h"
 #include "uninstall/removal_helper.h"
 #include "uninstall/removal_rules.h"
 
@@ -10,12 +11,10 @@ static bool Exists(const TStr& path) { return GetFileAttributesA(path.c_str()) !
 // checked to be a plain file first: a link planted at that name in the
 // shared temporary folder is never written through.
 static bool CopyInto(const TStr& from, const TStr& to) {
-  HANDLE out = CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+  HANDLE out = CreateFileA(to.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (out == INVALID_HANDLE_VALUE) return false;
-  BY_HANDLE_FILE_INFORMATION info;
-  bool ok = GetFileInformationByHandle(out, &info) && info.nNumberOfLinks == 1 &&
-            !(info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY));
+  bool ok = CheckPlainEntry(out, to.c_str(), false, true) == kPathPlain;
   HANDLE in = ok ? CreateFileA(from.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
                  : INVALID_HANDLE_VALUE;
@@ -106,19 +105,14 @@ bool StartRemovalHelper(const TStr& message, bool quiet) {
   return started;
 }
 
-// True when `file` holds the same bytes as the running program: the helper
-// is a copy of the uninstaller, so the uninstaller file matches and any other
-// file does not.
-static HANDLE OpenToCompare(const TStr& path) {
-  return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-static bool IsCopyOfSelf(const TStr& file, const TStr& self) {
-  HANDLE a = OpenToCompare(file);
-  HANDLE b = OpenToCompare(self);
-  bool same = a != INVALID_HANDLE_VALUE && b != INVALID_HANDLE_VALUE &&
-              GetFileSize(a, nullptr) == GetFileSize(b, nullptr) && GetFileSize(a, nullptr) != INVALID_FILE_SIZE;
+// True when the open file holds the same bytes as the running program: the
+// helper is a copy of the uninstaller, so the uninstaller file matches and
+// any other file does not.
+static bool IsCopyOfSelf(HANDLE a, const TStr& self) {
+  HANDLE b = CreateFileA(self.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  bool same = b != INVALID_HANDLE_VALUE && GetFileSize(a, nullptr) == GetFileSize(b, nullptr) &&
+              GetFileSize(a, nullptr) != INVALID_FILE_SIZE;
   TStr x, y;
   x.resize(16384);
   y.resize(16384);
@@ -129,9 +123,21 @@ static bool IsCopyOfSelf(const TStr& file, const TStr& self) {
     if (!same || gotA == 0) break;
     for (DWORD i = 0; i < gotA && same; i++) same = x[i] == y[i];
   }
-  if (a != INVALID_HANDLE_VALUE) CloseHandle(a);
   if (b != INVALID_HANDLE_VALUE) CloseHandle(b);
   return same;
+}
+
+// `file` opened without following a link, shared only for reading: null when
+// it cannot be opened (`error` says why) or is not a plain file.
+static HANDLE OpenPlain(const TStr& file, DWORD access, DWORD* error) {
+  HANDLE h = CreateFileA(file.c_str(), access, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
+                         nullptr);
+  *error = GetLastError();
+  if (h == INVALID_HANDLE_VALUE) return nullptr;
+  if (CheckPlainEntry(h, file.c_str(), false, false) == kPathPlain) return h;
+  CloseHandle(h);
+  *error = ERROR_ACCESS_DENIED;
+  return nullptr;
 }
 
 static const char kLeftForRestart[] = "The uninstaller file will be removed when Windows restarts:";
@@ -147,27 +153,36 @@ TStr RemovalHelperRun(const TStr& file, const TStr& message) {
   bool ownMarker = h != INVALID_HANDLE_VALUE;
   if (ownMarker) CloseHandle(h);
 
-  const char* trouble = nullptr;
-  bool ours = !file.empty() && !self.empty() && !SameTextAscii(file.c_str(), self.c_str()) && IsCopyOfSelf(file, self);
-  if (ours) {
-    unsigned waited = 0;
-    for (;;) {
-      DWORD a = GetFileAttributesA(file.c_str());
-      if (a == INVALID_FILE_ATTRIBUTES) break;
-      Sleep(kRemovalPollMs);
-      if ((a & FILE_ATTRIBUTE_READONLY)) SetFileAttributesA(file.c_str(), a & ~FILE_ATTRIBUTE_READONLY);
-      if (DeleteFileA(file.c_str())) break;
-      waited += kRemovalPollMs;
-      if (waited >= kRemovalWaitMs) {
-        // Still in use: the system deletes it at the next restart, or, where
-        // this user may not ask for that, it stays and the user is told.
-        trouble = MoveFileExA(file.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? kLeftForRestart : kNotRemoved;
-        break;
-      }
-    }
-  } else if (!file.empty() && Exists(file)) {
-    trouble = kNotRemoved;
+  // One handle for the check and the deletion, shared only for reading: what
+  // was compared is what goes, and nothing can change, rename or replace the
+  // file in between.
+  h = nullptr;
+  DWORD error = 0;
+  unsigned waited = 0;
+  bool candidate = !file.empty() && !self.empty() && !SameTextAscii(file.c_str(), self.c_str());
+  while (candidate && !(h = OpenPlain(file, GENERIC_READ | DELETE | FILE_WRITE_ATTRIBUTES, &error)) &&
+         error == ERROR_SHARING_VIOLATION && waited < kRemovalWaitMs) {
+    Sleep(kRemovalPollMs);
+    waited += kRemovalPollMs;
   }
+  // Still open elsewhere after the wait: checked through a handle that only
+  // reads, which keeps the name on this very file while it is handed to the
+  // system for deletion at the next restart.
+  bool inUse = !h && error == ERROR_SHARING_VIOLATION;
+  if (inUse) h = OpenPlain(file, GENERIC_READ, &error);
+  bool ours = h && IsCopyOfSelf(h, self);
+  bool gone = false;
+  while (ours && !inUse && !(gone = DeleteThroughHandle(h)) && waited < kRemovalWaitMs) {
+    Sleep(kRemovalPollMs);
+    waited += kRemovalPollMs;
+  }
+  const char* trouble = nullptr;
+  if (ours && !gone)
+    // Where this user may not ask for that, it stays and the user is told.
+    trouble = MoveFileExA(file.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? kLeftForRestart : kNotRemoved;
+  else if (!ours && !file.empty() && Exists(file))
+    trouble = kNotRemoved;
+  if (h) CloseHandle(h);
   if (ownMarker) DeleteFileA(marker.c_str());
   if (!trouble) return message;
   return Concat(message, message.empty() ? "" : "\r\n\r\n", trouble, "\r\n", file);

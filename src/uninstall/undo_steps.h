@@ -24,8 +24,11 @@ public:
 };
 
 // A file, with its read-only bit cleared first (and set again when the file
-// stays). A folder of that name is not a file and stays.
-bool DeleteOneFile(const TStr& path);
+// stays). A folder of that name is not a file and stays. Neither a link at
+// the file's name nor one at a folder between `below` (a folder, or empty)
+// and the file is followed: the run refuses it (ERROR_CANT_ACCESS_FILE) and
+// what it points at stays.
+bool DeleteOneFile(const TStr& path, const TStr& below = TStr());
 // A folder with everything in it; a link to another folder inside it is
 // removed as a link, never followed.
 bool DeleteFolderTree(const TStr& folder);
@@ -33,5 +36,6 @@ bool DeleteFolderTree(const TStr& folder);
 bool DeleteKeyTree(void* root, const TStr& keyPath);
 
 // Carries out one step; false when what it names is still there afterwards.
-bool RunUndoStep(const TUndoStep& step, const TStr& systemFolder, TDiskFolders& disk,
+// Files below the log's folder are deleted only through plain folders.
+bool RunUndoStep(const TUndoStep& step, const TStr& systemFolder, const TStr& logFolder, TDiskFolders& disk,
                  const TFolderSet& keep);

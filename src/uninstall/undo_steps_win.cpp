@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "base/plain_path.h"
 #include "base/run_program.h"
 #include "uninstall/registration_command.h"
 #include "uninstall/registry_undo.h"
@@ -19,16 +20,9 @@ bool TDiskFolders::RemoveEmptyFolder(const TStr& folder) {
   return RemoveDirectoryA(folder.c_str()) != 0;
 }
 
-bool DeleteOneFile(const TStr& path) {
-  DWORD a = GetFileAttributesA(path.c_str());
-  if (a == INVALID_FILE_ATTRIBUTES) return true;
-  if (a & FILE_ATTRIBUTE_DIRECTORY) return false;
-  if (a & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(path.c_str(), a & ~FILE_ATTRIBUTE_READONLY);
-  if (DeleteFileA(path.c_str())) return true;
-  DWORD error = GetLastError();
-  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
-  if (a & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(path.c_str(), a);
-  return false;
+bool DeleteOneFile(const TStr& path, const TStr& below) {
+  TPlainResult r = DeletePlainFile(below, path);
+  return r == kPathPlain || r == kPathMissing;
 }
 
 bool DeleteFolderTree(const TStr& folder) {
@@ -52,7 +46,7 @@ bool DeleteFolderTree(const TStr& folder) {
     if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
       ok = DeleteFolderTree(path) && ok;
     else
-      ok = DeleteOneFile(path) && ok;
+      ok = DeleteOneFile(path, base) && ok;
   } while (FindNextFileA(find, &entry));
   bool listed = GetLastError() == ERROR_NO_MORE_FILES;
   FindClose(find);
@@ -98,20 +92,20 @@ static bool Unregister(const TStr& path, const TStr& systemFolder) {
   return true;
 }
 
-bool RunUndoStep(const TUndoStep& step, const TStr& systemFolder, TDiskFolders& disk,
+bool RunUndoStep(const TUndoStep& step, const TStr& systemFolder, const TStr& logFolder, TDiskFolders& disk,
                  const TFolderSet& keep) {
   const TStr& t = step.Target;
   switch (step.Kind) {
     case kUndoDeleteFile:
     case kUndoDeleteShortcut: {
-      bool gone = DeleteOneFile(t);
+      bool gone = DeleteOneFile(t, step.Kind == kUndoDeleteFile ? logFolder : TStr());
       RemoveEmptyFolders(FolderPart(t), disk, keep);
       return gone;
     }
     case kUndoUnregister:
       return Unregister(t, systemFolder);
     case kUndoDeleteSysFile:
-      return DeleteOneFile(t);
+      return DeleteOneFile(t, systemFolder);
     case kUndoDeleteProductValue:
       return DeleteRegistryValue(step.LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, t, step.Value);
     case kUndoDeleteProductKey:

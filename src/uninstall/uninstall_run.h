@@ -15,8 +15,8 @@ bool UninstallRun(const TStr& logPath, bool fromCommandLine, TRunHost& host);
 // What one run did, for the top of the run to show.
 struct TUninstallOutcome {
   bool LogFound = false;
-  // The file exists but has none of a log's [General] keys: nothing is
-  // touched, the file included.
+  // The file exists but has none of a log's [General] keys, or its name is a
+  // link to another file: nothing is touched, the file included.
   bool NotALog = false;
   // Why a log was refused before anything was asked or touched: it could
   // not be read, or it has no record or another's (uninstall/log_record.h).

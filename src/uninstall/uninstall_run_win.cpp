@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "base/files.h"
+#include "base/plain_path.h"
 #include "uninstall/log_record.h"
 #include "uninstall/profile_log_store.h"
 #include "uninstall/registry_text.h"
@@ -90,6 +91,16 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
   AddWellKnownFolders(keep);
   TDiskFolders disk;
   o.LogFound = FileExists(log);
+  // Held while the run acts on it, so nothing can replace it meanwhile; a
+  // link in its place leads to a file that is not this installation's.
+  HANDLE held = o.LogFound ? CreateFileA(log.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_OPEN_REPARSE_POINT, nullptr)
+                           : INVALID_HANDLE_VALUE;
+  if (held != INVALID_HANDLE_VALUE && CheckPlainEntry(held, log.c_str(), false, false) == kPathLinked) {
+    CloseHandle(held);
+    o.NotALog = true;
+    return;
+  }
   if (o.LogFound) {
     // Read once: the check below and every step after it see these bytes,
     // so nothing can be swapped in between.
@@ -97,11 +108,13 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
     bool missing = false;
     if (!ReadSmallFile(log, kLogFileMax, &bytes, &missing)) {
       o.Refusal = Concat(kUnreadableLog, "\r\n", log);
+      CloseHandle(held);
       return;
     }
     TProfileLogStore store(bytes);
     if (!IsUninstallLog(store)) {
       o.NotALog = true;
+      CloseHandle(held);
       return;
     }
     TStr record = LogRecordPath(log);
@@ -109,6 +122,7 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
     TLogRecordVerdict verdict = CompareLogWithRecord(bytes, hasRecord ? &recordBytes : nullptr);
     if (verdict != kLogMatchesRecord) {
       o.Refusal = LogRecordRefusal(verdict, record);
+      CloseHandle(held);
       return;
     }
     TUndoContext context;
@@ -121,7 +135,10 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
     ReadUndoPlan(store, context, &plan);
     for (int i = 0; i < plan.KeptFolders.Count(); i++) keep.Add(plan.KeptFolders[i]);
     const TStr& question = plan.Question.empty() ? TStr(kDefaultQuestion) : plan.Question;
-    if (!host.Ask(question, "Warning", true)) return;
+    if (!host.Ask(question, "Warning", true)) {
+      CloseHandle(held);
+      return;
+    }
     o.Confirmed = true;
 
     // Read before the entry goes: the program may delete itself only when
@@ -130,17 +147,19 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
     for (int i = 0; i < plan.Steps.Count(); i++)
       if (plan.Steps[i].Kind == kUndoDeleteUninstallEntry) entryCommand = EntryCommand(plan.Steps[i].Target);
 
+    TStr logFolder = FolderPart(log);
     for (int i = 0; i < plan.Steps.Count(); i++) {
       TStr subject = StepSubject(plan.Steps[i]);
       const char* action = plan.Steps[i].Kind == kUndoUnregister ? "unregistered" : "removed";
       SetLastError(0);
-      if (RunUndoStep(plan.Steps[i], context.SystemFolder, disk, keep)) {
+      if (RunUndoStep(plan.Steps[i], context.SystemFolder, logFolder, disk, keep)) {
         NoteDone(observer, action, subject);
       } else {
         NoteFailed(observer, action, subject, GetLastError());
         o.NotRemoved.Add(subject);
       }
     }
+    CloseHandle(held);
     // The record goes with the log, and only with it: a log that stays keeps
     // the record that lets a second run finish.
     const TStr* last[] = {&log, &record};

@@ -11,6 +11,7 @@
 #include "app/run_mode.h"
 #include "app/silent_args.h"
 #include "install/uninstall_entry.h"
+#include "script/destination.h"
 
 namespace {
 
@@ -137,11 +138,23 @@ TEST_CASE("log lines stay one line each, failures carry the system's text and nu
         "FAILED refused: Unknown argument: X");
 }
 
-TEST_CASE("the quiet uninstall command is the uninstall command with /S behind the log path") {
-  CHECK(std::string(QuietUninstallCommandLine("C:\\WINDOWS\\Uninst.kvl", "C:\\Apps\\Demo\\Uninst.log").c_str()) ==
-        "C:\\WINDOWS\\Uninst.kvl /U \"C:\\Apps\\Demo\\Uninst.log\" /S");
-  // Split as the uninstaller splits it, /S is the third argument.
-  TStr line = QuietUninstallCommandLine("C:\\W\\U.kvl", "C:\\Program Files\\A\\Uninst.log");
-  CHECK(std::string(CommandLineArgument(line.c_str(), 2).c_str()) == "C:\\Program Files\\A\\Uninst.log");
-  CHECK(IsSilentSwitch(CommandLineArgument(line.c_str(), 3)));
+TEST_CASE("the uninstall commands quote both paths; the uninstaller and FindPath read both forms back") {
+  struct { const char *uninstaller, *log, *command; bool ours; const char* folder; } rows[] = {
+      {"C:\\W\\Uninst.kvl", "C:\\Apps\\Demo\\Uninst.log", "\"C:\\W\\Uninst.kvl\" /U \"C:\\Apps\\Demo\\Uninst.log\"", true,
+       "C:\\Apps\\Demo"},
+      {"C:\\W\\Acme Uninst.kvl", "C:\\Program Files\\A\\U.log", "\"C:\\W\\Acme Uninst.kvl\" /U \"C:\\Program Files\\A\\U.log\"",
+       true, "C:\\Program Files\\A"},
+      {"C:\\W\\Uninst.kvl", "C:\\Uninst.log", "C:\\W\\Uninst.kvl /U \"C:\\Uninst.log\"", false, "C:\\"},  // an earlier version's
+  };
+  for (auto& r : rows) {
+    CAPTURE(r.command);
+    std::string quiet = std::string(r.command) + " /S";
+    if (r.ours) CHECK(UninstallCommandLine(r.uninstaller, r.log) == r.command);
+    if (r.ours) CHECK(QuietUninstallCommandLine(r.uninstaller, r.log) == quiet.c_str());
+    CHECK(UninstallerOfCommand(r.command) == r.uninstaller);
+    CHECK(FolderFromUninstallString(r.command) == r.folder);
+    CHECK(CommandLineArgument(quiet.c_str(), 2) == r.log);  // split as the uninstaller splits it
+    CHECK(IsSilentSwitch(CommandLineArgument(quiet.c_str(), 3)));
+  }
+  CHECK(FolderFromUninstallString("\"C:\\Other\\unins000.exe\"") == "C:\\Other");  // another program's entry
 }

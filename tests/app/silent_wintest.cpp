@@ -65,7 +65,9 @@ struct Package {
 int QuietUninstall(const Package& p, const std::string& extra) {
   std::string quiet = RegString(HKEY_LOCAL_MACHINE, p.entryKey, "QuietUninstallString");
   REQUIRE(quiet != "<no value>");
-  std::string uninstaller = quiet.substr(0, quiet.find(" /U "));
+  REQUIRE(quiet[0] == '"');
+  std::string uninstaller = quiet.substr(1, quiet.find("\" /U ") - 1);
+  REQUIRE(Exists(uninstaller));
   int code = RunAndWait(quiet + extra, p.dir);
   for (int i = 0; i < 100 && Exists(uninstaller); i++) Sleep(100);
   CHECK_FALSE(Exists(uninstaller));

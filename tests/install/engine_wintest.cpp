@@ -237,9 +237,9 @@ TEST_CASE("three options install headlessly and leave exactly what the script as
   std::string uninstaller = f.windows + "\\KestinEngTest.kvl";
   CHECK(RegString(HKEY_LOCAL_MACHINE, f.EntryKey(), "DisplayName") == "Kestin Engine Test");
   CHECK(RegString(HKEY_LOCAL_MACHINE, f.EntryKey(), "UninstallString") ==
-        uninstaller + " /U \"" + f.dest + "\\Uninst.log\"");
+        "\"" + uninstaller + "\" /U \"" + f.dest + "\\Uninst.log\"");
   CHECK(RegString(HKEY_LOCAL_MACHINE, f.EntryKey(), "QuietUninstallString") ==
-        uninstaller + " /U \"" + f.dest + "\\Uninst.log\" /S");
+        "\"" + uninstaller + "\" /U \"" + f.dest + "\\Uninst.log\" /S");
   CHECK(ReadWholeFile(uninstaller) == ProgramImage(f.exe, f.run.Package.cabinetOffset));
 
   CHECK(RegString(HKEY_CURRENT_USER, "Software\\KestinEngineTest", "Owner") == "Ada");
@@ -476,5 +476,29 @@ TEST_CASE("readers at once each read through callbacks of their own, up to the t
     CloseHandle(threads[i]);
     CHECK(reads[i].ok);
     CHECK(std::string(reads[i].text.c_str(), reads[i].text.size()) == expected);
+  }
+}
+
+TEST_CASE("a link or a second name on the way to an installed file stops the run before anything is written there") {
+  // What is planted in the destination, what kind of link, what it reaches, what the run says.
+  const std::string refused = "\nSetup will not write through a link", noLog = "The uninstall log could not be written";
+  const char* rows[][3] = {{"docs", "folder", "victim"}, {"engtest.txt", "file", "victim\\notes.txt"},
+                           {"engtest.txt", "hard", "victim\\notes.txt"}, {"engtest.txt", "dangling", "victim\\made.txt"},
+                           {"Uninst.log.new", "file", "victim\\notes.txt"}};
+  int n = 0;
+  for (auto& row : rows) {
+    std::string kind = row[1];
+    CAPTURE(kind);
+    Fixture f("link" + std::to_string(n++));
+    std::string victim = f.dir + row[2], planted = f.dest + "\\" + row[0];
+    for (auto* folder : {"Program Files", "Program Files\\Engine Test", "victim"}) CreateDirectoryA((f.dir + folder).c_str(), nullptr);
+    REQUIRE(WriteTextFile(f.dir + "victim\\notes.txt", "the victim's own text"));
+    REQUIRE((kind == "hard" ? CreateHardLinkA(planted.c_str(), victim.c_str(), nullptr) : MakeSymbolicLink(victim, planted)));
+    CHECK(StartInstall(f.run) == kInstallFailed);
+    CHECK(Text(f.dir + "victim\\notes.txt") == "the victim's own text");
+    CHECK_FALSE(Exists(f.dir + "victim\\made.txt"));
+    CHECK(Fixture::g_rollbacks.size() == 1);
+    REQUIRE(g_messages.size() == 2);
+    CHECK(g_messages[0].find(n < 5 ? "File: " + planted + refused : noLog) != std::string::npos);
   }
 }

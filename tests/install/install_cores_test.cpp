@@ -101,7 +101,7 @@ TEST_CASE("shortcut values: arguments, icons, working folder") {
 
 TEST_CASE("commands: uninstall entry and registration tool") {
   CHECK(UninstallCommandLine("C:\\WINDOWS\\Uninst.kvl", "C:\\Apps\\Demo\\Uninst.log") ==
-        "C:\\WINDOWS\\Uninst.kvl /U \"C:\\Apps\\Demo\\Uninst.log\"");
+        "\"C:\\WINDOWS\\Uninst.kvl\" /U \"C:\\Apps\\Demo\\Uninst.log\"");
   CHECK(RegistrationCommand("C:\\WINDOWS\\SYSTEM", "demo.ocx", false) ==
         "\"C:\\WINDOWS\\SYSTEM\\regsvr32.exe\" /c /s \"C:\\WINDOWS\\SYSTEM\\demo.ocx\"");
   CHECK(RegistrationCommand("C:\\WINDOWS\\SYSTEM\\", "demo.ocx", true) ==

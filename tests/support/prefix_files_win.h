@@ -50,3 +50,28 @@ inline std::string RegString(HKEY root, const std::string& key, const char* name
   RegCloseKey(k);
   return v;
 }
+
+// A symbolic link at `link` to `target`, made by the Unix `ln` through the Z:
+// drive (Wine's Windows side cannot make one); false where that fails.
+inline bool MakeSymbolicLink(const std::string& target, const std::string& link) {
+  auto unixName = (char*(__cdecl*)(const wchar_t*))(void*)GetProcAddress(GetModuleHandleA("kernel32.dll"),
+                                                                         "wine_get_unix_file_name");
+  auto asUnix = [&](const std::string& path) {
+    char* name = unixName(std::wstring(path.begin(), path.end()).c_str());
+    std::string text = name ? name : "";
+    HeapFree(GetProcessHeap(), 0, name);
+    return text;
+  };
+  // A dangling link cannot be seen from this side: its target stands in until the link is there.
+  bool dangling = !Exists(target);
+  if (!unixName || (dangling && !WriteTextFile(target, ""))) return false;
+  std::string cmd = "Z:\\bin\\ln -s \"" + asUnix(target) + "\" \"" + asUnix(link) + "\"";
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi;
+  bool started = CreateProcessA("Z:\\bin\\ln", &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+  // A Unix program started from Wine is not waited for through its handle.
+  for (int i = 0; started && i < 100 && !Exists(link); i++) Sleep(50);
+  if (dangling) DeleteFileA(target.c_str());
+  return started && (dangling || Exists(link));
+}

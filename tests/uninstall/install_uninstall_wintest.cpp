@@ -174,7 +174,7 @@ TEST_CASE("install, then the uninstaller file with /U from the entry's command l
   Touch(p.dest + "\\docs\\mine.txt", "the user's");
 
   std::string command = RegString(HKEY_LOCAL_MACHINE, kUninstallList + p.entry, "UninstallString");
-  REQUIRE(command.find(p.windows + "\\KestinEngTest.kvl /U \"") == 0);
+  REQUIRE(command.find("\"" + p.windows + "\\KestinEngTest.kvl\" /U \"") == 0);
   std::string temp = p.work + "utmp", boxes = p.work + "boxes.txt";
   CreateDirectoryA(temp.c_str(), nullptr);
   REQUIRE(RunAndWaitWithEnv(command, p.work,

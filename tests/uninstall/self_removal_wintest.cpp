@@ -5,6 +5,7 @@
 #include <doctest/doctest.h>
 
 #include "process_win.h"
+#include "uninstall/removal_helper.h"
 #include "uninstall_test_support.h"
 
 using namespace uninstall_test;
@@ -153,4 +154,43 @@ TEST_CASE("/D hands a file that stays in use for a minute to the system for dele
   CHECK(boxes[0] == "Information|Done.~~~~The uninstaller file will be removed when Windows restarts:~~" + u.file);
   CHECK_FALSE(Exists(u.temp + "KVLbusy.$$$"));
   DeleteFileA(helper.c_str());
+}
+
+// The helper's check and deletion, run here with a copy of this program for
+// the uninstaller file; a thread swaps the given name with a document.
+struct TNameSwap { std::string given, document, aside; volatile LONG stop = 0; };
+DWORD WINAPI SwapNames(void* swap) {
+  for (auto* s = (TNameSwap*)swap; !InterlockedCompareExchange(&s->stop, 0, 0);) {
+    MoveFileExA(s->given.c_str(), s->aside.c_str(), 0);
+    MoveFileExA(s->document.c_str(), s->given.c_str(), 0);
+    MoveFileExA(s->aside.c_str(), s->document.c_str(), 0);
+  }
+  return 0;
+}
+
+TEST_CASE("/D never deletes another file: not through a link, not when the name is swapped while it works") {
+  char self[MAX_PATH];
+  REQUIRE(GetModuleFileNameA(nullptr, self, MAX_PATH));
+  for (std::string how : {"link", "swapped"}) {
+    CAPTURE(how);
+    TUninstaller u;
+    TNameSwap swap{u.windows + "Other.kvl", u.root + "thesis.doc", u.root + "aside"};
+    std::string copy = u.root + "copy.kvl";
+    REQUIRE(CopyFileA(self, copy.c_str(), FALSE));
+    Touch(swap.document, "months of work");
+    if (how == "link") {
+      if (!MakeSymbolicLink(copy, swap.given)) FAIL("no link made");
+      CHECK(strstr(RemovalHelperRun(swap.given.c_str(), "Done.").c_str(), "could not be removed"));
+      CHECK(Exists(copy));
+    } else {
+      REQUIRE(MoveFileA(copy.c_str(), swap.given.c_str()));
+      HANDLE swapper = CreateThread(nullptr, 0, SwapNames, &swap, 0, nullptr);
+      for (int i = 0; i < 20; i++) RemovalHelperRun(swap.given.c_str(), "Done.");
+      InterlockedExchange(&swap.stop, 1);
+      WaitForSingleObject(swapper, INFINITE);
+    }
+    int documents = 0;
+    for (auto* name : {&swap.given, &swap.document, &swap.aside}) documents += Text(*name) == "months of work";
+    CHECK(documents == 1);
+  }
 }

@@ -410,3 +410,28 @@ TEST_CASE("a log declares its code page: one written under UTF-8 reads the same 
   CHECK(o.NotRemoved.Count() == 0);
   CHECK_FALSE(Exists(dest));
 }
+
+TEST_CASE("a link planted in the installation or at the log is never followed: what it reaches stays") {
+  for (std::string planted : {"docs", "demo.exe", "Uninst.log"}) {
+    CAPTURE(planted);
+    TInstallation inst;
+    bool folder = planted == "docs";
+    std::string link = inst.dest + planted, victim = inst.root + "victim-" + planted;
+    CreateDirectoryA(inst.dest.c_str(), nullptr);
+    CreateDirectoryA(victim.c_str(), nullptr);  // the folder link's target; written through by Install
+    if (folder) REQUIRE(MakeSymbolicLink(victim, link));
+    inst.Install();
+    if (!folder) {  // a file link, or the log as a link, in place of what the installation put there
+      RemoveDirectoryA(victim.c_str());
+      REQUIRE(MoveFileA(link.c_str(), victim.c_str()));
+      REQUIRE(MakeSymbolicLink(victim, link));
+    }
+    std::string reached = folder ? victim + "\\guide.txt" : victim, before = Text(reached);
+    REQUIRE(!before.empty());
+    TUninstallOutcome o = Uninstall(inst.log, true);
+    CHECK(Text(reached) == before);
+    CHECK((planted == "Uninst.log") == o.NotALog);
+    if (!o.NotALog) CHECK(std::string(o.NotRemoved[0].c_str()) == link + (folder ? "\\guide.txt" : ""));
+    SetFileAttributesA(reached.c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+}
