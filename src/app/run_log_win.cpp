@@ -1,23 +1,31 @@
 #include <windows.h>
 
 #include "app/run_log.h"
+#include "base/plain_path.h"
 
 TRunLog::~TRunLog() {
   if (file_) CloseHandle((HANDLE)file_);
 }
 
 bool TRunLog::Open(const TStr& path, TError* error) {
-  // The link itself is opened, never what it points at: an administrator's
-  // log must not be turned into a write to another file.
-  HANDLE h = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  // Never appended through a link or a second name: an administrator's log
+  // must not be turned into a write to another file. An existing file is
+  // opened as it is; a new one is made new, which also fails on a link that
+  // leads nowhere instead of creating its target.
+  char full[MAX_PATH];
+  DWORD n = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+  const DWORD ways[] = {OPEN_EXISTING, CREATE_NEW};
+  HANDLE h = INVALID_HANDLE_VALUE;
+  for (int i = 0; i < 2 && h == INVALID_HANDLE_VALUE && n && n < sizeof full; i++)
+    h = CreateFileA(full, FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, ways[i],
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     error->Set(kErrorLog, 1, GetLastError(), path);
     return false;
   }
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(h, &info) ||
-      (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) || info.nNumberOfLinks > 1) {
+  // The handle must reach the folder's own entry of that name, also where
+  // the system shows a file link as a plain file.
+  if (CheckPlainEntry(h, full, false, true) != kPathPlain) {
     CloseHandle(h);
     error->Set(kErrorLog, 1, ERROR_ACCESS_DENIED, path);
     return false;

@@ -216,3 +216,26 @@ TEST_CASE("bad arguments end with exit code 1 and a log line before anything cha
   CHECK(RunAndWait("\"" + p.exe + "\" /U \"" + dest + "\\Uninst.log\" /S LOG=\"" + log + "\"", p.dir) == 1);
   CHECK(Contains(Text(log), "FAILED refused: no uninstall log: "));
 }
+
+TEST_CASE("LOG= at a link or a second name of another file is refused with exit code 1; that file stays as it was") {
+  Package p("loglink");
+  std::string dest = p.dir + "Acme";
+  for (std::string kind : {"hard link", "file link", "dangling link"}) {
+    CAPTURE(kind);
+    // Names of their own: deleting a link here may reach what it leads to.
+    std::string victim = p.dir + kind + ".txt", log = p.dir + kind + ".log";
+    if (kind[0] != 'd') REQUIRE(WriteTextFile(victim, "the victim's own text"));
+    bool made = kind[0] == 'h' ? CreateHardLinkA(log.c_str(), victim.c_str(), nullptr) != 0
+                               : MakeSymbolicLink(victim, log);
+    if (!made) {
+      MESSAGE("skipped: this system makes no " << kind);
+      continue;
+    }
+    CHECK(p.Setup("/S DIR=\"" + dest + "\" LOG=\"" + log + "\"") == 1);
+    // A link leading nowhere does not get its target made either.
+    CHECK(Exists(victim) == (kind[0] != 'd'));
+    if (kind[0] != 'd') CHECK(Text(victim) == "the victim's own text");
+    CHECK_FALSE(Exists(dest));
+    CHECK_FALSE(p.Installed());
+  }
+}
