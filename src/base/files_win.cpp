@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "base/files.h"
+#include "base/path_root.h"
 
 bool FileExists(const TStr& path) {
   if (path.empty()) return false;
@@ -16,9 +17,9 @@ bool FolderExists(const TStr& path) {
 
 bool CreateFolders(const TStr& path, bool filePath) {
   TStr folder = filePath ? FolderPart(path) : WithBackslash(path);
-  // Walk the path and create each missing level; drive roots and UNC shares
-  // already exist.
-  for (size_t i = 0; i < folder.size(); i++) {
+  // Walk the path and create each missing level below its root: a drive's
+  // root or a share (\\server\share) exists or does not, and is never made.
+  for (size_t i = PathRootLength(folder); i < folder.size(); i++) {
     if (folder[i] != '\\' || i == 0 || folder[i - 1] == ':' || folder[i - 1] == '\\') continue;
     TStr level = folder.substr(0, i);
     if (!FolderExists(level) && !CreateDirectoryA(level.c_str(), nullptr) &&

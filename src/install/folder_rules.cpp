@@ -1,5 +1,7 @@
 #include "install/folder_rules.h"
 
+#include "base/path_root.h"
+
 #include <string.h>
 
 namespace {
@@ -31,38 +33,15 @@ bool NamesUsable(const TStr& text, size_t from, bool allowEmpty) {
   return true;
 }
 
-bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
-// Length of the root at the start of `folder` including its separator, or 0.
-size_t RootLength(const TStr& folder) {
-  if (folder.size() >= 3 && IsDriveLetter(folder[0]) && folder[1] == ':' && IsSeparator(folder[2])) return 3;
-  if (folder.size() >= 2 && IsSeparator(folder[0]) && IsSeparator(folder[1])) {
-    // \\server\share\ : both names present, and not a device path (\\?\, \\.\).
-    size_t i = 2, names = 0;
-    while (names < 2) {
-      size_t start = i;
-      while (i < folder.size() && !IsSeparator(folder[i])) i++;
-      if (i == start) return 0;
-      TStr name = folder.substr(start, i - start);
-      if (name == "?" || name == "." || name == "..") return 0;
-      names++;
-      if (i < folder.size()) i++;
-      else if (names < 2) return 0;
-    }
-    return i;
-  }
-  return 0;
-}
-
 }  // namespace
 
 bool IsFullFolderPath(const TStr& folder) {
-  size_t root = RootLength(folder);
+  size_t root = PathRootLength(folder);
   return root > 0 && NamesUsable(folder, root, false);
 }
 
 TStr DestinationRoot(const TStr& folder) {
-  size_t root = RootLength(folder);
+  size_t root = PathRootLength(folder);
   if (!root) return TStr();
   TStr r = folder.substr(0, root);
   TStr out;

@@ -7,6 +7,7 @@
 #include "base/message_box.h"
 #include "register/http_post.h"
 #include "wizard/gradient.h"
+#include "wizard/page_flow.h"
 #include "wizard/wizard.h"
 
 TBackgroundWindow* BackgroundWindow = nullptr;
@@ -139,7 +140,8 @@ bool TBackgroundWindow::CloseRequested(void* data, TWinControl*) {
   TBackgroundWindow* bk = static_cast<TBackgroundWindow*>(data);
   // The wizard decides, as for its own Cancel; the window is never destroyed
   // here, the worker of a running install may still use the wizard.
-  if (bk->Wizard && bk->Wizard->Built) bk->Wizard->CancelPressed();
+  TWizardWindow* w = bk->Wizard;
+  if (w && w->Built && PageButtons(w->CurrentPage, w->RegistrationOn).EscapeCancels) w->CancelPressed();
   else bk->EndModal(2);
   return false;
 }

@@ -29,8 +29,11 @@ struct TPageButtons {
   TextId NextCaption;
   TextId CancelCaption;
   TCancelAction CancelAction;
-  // Whether Escape presses the third button. Never on the last page, where
-  // it is Finish: a stray Escape must not finish setup.
+  // Whether Escape and a close request (Alt+F4, the system's close) press
+  // the third button. Never on the last page, where it is Finish: a stray
+  // Escape does nothing there, and a close ends setup with result 2 as
+  // every close of the background does, without Finish's shortcuts,
+  // associations and launch.
   bool EscapeCancels;
 };
 

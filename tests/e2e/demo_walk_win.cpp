@@ -65,15 +65,18 @@ bool WalkDemoInstall(TSetupDriver& d, const TDemoChoices& c, TDemoInstall& out) 
   if (d.WaitFor([&] { return d.Find("Static", "Installing") != nullptr; }, 5000, "the install page")) d.Shot("page7-install");
   d.Failure.clear();
   if (!d.WaitPage("Setup is complete", 60000)) return false;
+  out.UninstallCommand = ReadRegString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString");
+  if (c.CloseAtEnd) {
+    d.Close();
+    return d.WaitExit(30000);
+  }
   if (!c.Shortcuts && !(d.Tick("Put a shortcut on the desktop", false) && d.Tick("Put shortcuts in the programs menu", false)))
     return false;
   if (!c.Association && !d.Tick("Open .kstnote files with Kestrel Notes", false)) return false;
   d.Shot("page8-complete");
   if (!d.Press("&Finish")) return false;
   if (c.AtFinish && !c.AtFinish(d)) return false;
-  if (!d.Answer("Kestrel Notes has been installed.", IDOK) || !d.WaitExit(30000)) return false;
-  out.UninstallCommand = ReadRegString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString");
-  return true;
+  return d.Answer("Kestrel Notes has been installed.", IDOK) && d.WaitExit(30000);
 }
 
 bool WalkDemoCancelOnComponents(TSetupDriver& d) {

@@ -13,6 +13,9 @@ struct TDemoChoices {
   bool Association = true;
   bool CheckBack = false;  // go back from the destination page and check the entries are kept
   std::string Email;       // typed into the e-mail field (a package that offers registration)
+  // Alt+F4 on the last page instead of Finish, its boxes left ticked: setup
+  // ends without Finish's shortcuts, associations and message.
+  bool CloseAtEnd = false;
   // Run after Finish is pressed, before the completion message (the
   // registration offer and its answers); false stops the walk.
   bool (*AtFinish)(TSetupDriver& d) = nullptr;

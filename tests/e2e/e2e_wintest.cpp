@@ -181,7 +181,7 @@ TEST_CASE("e2e: a full install with the proposed choices, then its uninstall") {
   InstallCheckUninstall(c, "default");
 }
 
-TEST_CASE("e2e: a custom install (other folder and group, no guide, no shortcuts, no association), Back keeps entries") {
+TEST_CASE("e2e: a custom install (other folder and group, no guide), Back keeps entries; Alt+F4 on the last page ends setup without Finish's shortcuts and association") {
   TDemoChoices c;
   c.Folder = "C:\\Kestin e2e\\Notes";
   c.Group = "Kestin e2e group";
@@ -189,6 +189,7 @@ TEST_CASE("e2e: a custom install (other folder and group, no guide, no shortcuts
   c.Shortcuts = false;
   c.Association = false;
   c.CheckBack = true;
+  c.CloseAtEnd = true;
   InstallCheckUninstall(c, "custom");
   CHECK_FALSE(PathExists("C:\\Kestin e2e"));
 }
