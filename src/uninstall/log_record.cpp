@@ -33,3 +33,9 @@ TStr LogRecordRefusal(TLogRecordVerdict verdict, const TStr& recordPath) {
                          : "). It may have been changed; nothing was removed.";
   return Concat(why, recordPath, what, " Reinstall the product to repair its uninstall log.");
 }
+
+TStr UninstallLockName(const TStr& fullLogPath) { return "KestinUninstall-" + LogRecordName(fullLogPath); }
+
+const char kUninstallRunning[] =
+    "Nothing was removed: another uninstall of this product is running.\r\n"
+    "Let it finish; start the uninstall again only if something remains.";

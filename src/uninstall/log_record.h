@@ -21,6 +21,12 @@ uint64_t LogRecordKey(const TStr& fullLogPath);
 // "Kestin-" + LogRecordKey in 16 upper-case hexadecimal digits + ".kvr".
 TStr LogRecordName(const TStr& fullLogPath);
 
+// The name of the lock one uninstall run of the log holds, so that a second
+// run of the same log is refused while the first one works.
+TStr UninstallLockName(const TStr& fullLogPath);
+// What the second run says.
+extern const char kUninstallRunning[];
+
 enum TLogRecordVerdict { kLogMatchesRecord, kLogWithoutRecord, kLogDiffersFromRecord };
 // The log is trusted only when it has a record and both hold the same bytes.
 // `recordBytes` is null when there is no record.

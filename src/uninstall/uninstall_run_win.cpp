@@ -13,6 +13,15 @@
 static const char kDefaultQuestion[] = "Remove the installed program and all of its components?";
 static const char kNoLog[] = "Nothing was removed: the uninstall log could not be found.";
 static const char kNotALog[] = "Nothing was removed: this file is not an uninstall log.";
+namespace {
+struct TLockRelease {
+  HANDLE lock;
+  ~TLockRelease() {
+    if (lock) CloseHandle(lock);
+  }
+};
+}  // namespace
+
 static const char kUnreadableLog[] = "Nothing was removed: the uninstall log could not be read.";
 
 // Every log an installation writes starts with both of its [General] texts
@@ -99,6 +108,17 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
   if (held != INVALID_HANDLE_VALUE && CheckPlainEntry(held, log.c_str(), false, false) == kPathLinked) {
     CloseHandle(held);
     o.NotALog = true;
+    return;
+  }
+  // One run per log: a second run of the same log would remove what the
+  // first is removing and report its steps as its own. (The system closes
+  // the lock when this process ends, however it ends.)
+  HANDLE lock = o.LogFound ? CreateMutexA(nullptr, FALSE, UninstallLockName(log).c_str()) : nullptr;
+  bool busy = lock && GetLastError() == ERROR_ALREADY_EXISTS;
+  TLockRelease release{lock};
+  if (busy) {
+    o.Refusal = kUninstallRunning;
+    CloseHandle(held);
     return;
   }
   if (o.LogFound) {

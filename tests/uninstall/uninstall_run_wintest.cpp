@@ -260,11 +260,13 @@ TEST_CASE("hostile entries in a log leave the system's files, keys, verbs and ot
   DeleteFolderTree(vendor.c_str());
 }
 
-TEST_CASE("a log that is not the one Setup sealed is refused: nothing is asked, removed or deleted") {
+TEST_CASE("a log that is not the one Setup sealed, or that another run holds, is refused: nothing is asked, removed or deleted") {
   const char* differs = "Error|This uninstall log does not match the record Setup kept";
   const char* none = "Error|Setup kept no record of this uninstall log";
-  // An entry edited, the record gone, another log's record, the genuine log copied to another folder.
-  for (int how = 0; how < 4; how++) {
+  const char* running = "Error|Nothing was removed: another uninstall of this product is running.";
+  // An entry edited, the record gone, another log's record, the genuine log
+  // copied to another folder; the genuine log while another run holds it.
+  for (int how = 0; how < 5; how++) {
     CAPTURE(how);
     TInstallation inst;
     inst.Install();
@@ -275,6 +277,7 @@ TEST_CASE("a log that is not the one Setup sealed is refused: nothing is asked, 
     if (how >= 2) Touch(other, "[General]\r\nOKString=\r\n");
     if (how == 2) REQUIRE((SealLog(other) && CopyFileA(LogRecordPath(other.c_str()).c_str(), record.c_str(), FALSE)));
     if (how == 3) REQUIRE(CopyFileA(inst.log.c_str(), (log = other).c_str(), FALSE));
+    HANDLE other_run = how == 4 ? CreateMutexA(nullptr, FALSE, UninstallLockName(log.c_str()).c_str()) : nullptr;
     std::vector<uint8_t> recordBefore = ReadWholeFile(record);
     std::set<std::string> before = inst.Snapshot();
     g_boxes.clear();
@@ -282,8 +285,9 @@ TEST_CASE("a log that is not the one Setup sealed is refused: nothing is asked, 
     CHECK_FALSE(UninstallRun(log.c_str(), true, g_host));
     MessageHook = nullptr;
     REQUIRE(g_boxes.size() == 1);
-    CHECK(g_boxes[0].find(how % 2 ? none : differs) == 0);
-    CHECK(g_boxes[0].find("Reinstall the product") != std::string::npos);
+    if (other_run) CloseHandle(other_run);
+    CHECK(g_boxes[0].find(how == 4 ? running : how % 2 ? none : differs) == 0);
+    CHECK(g_boxes[0].find(how == 4 ? "Let it finish" : "Reinstall the product") != std::string::npos);
     CHECK(Join(inst.Snapshot()) == Join(before));
     CHECK(ReadWholeFile(record) == recordBefore);
   }
