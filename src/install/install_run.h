@@ -50,15 +50,18 @@ struct TInstallRun {
   // hands questions and progress to this host on the starting thread.
   TRunHost* Host = nullptr;
   // Undoes a cancelled or failed run from its log, through the same host,
-  // after the worker has ended; true when everything was undone. Defaults to
-  // the uninstall run in rollback mode.
-  bool (*Rollback)(const TStr& logPath, TRunHost& host) = nullptr;
+  // after the worker has ended: only the entries past `keptBytes`, what
+  // earlier runs wrote into the log before this one, are undone, and the log
+  // is cut back to them. True when everything was undone. Defaults to the
+  // uninstall run in rollback mode.
+  bool (*Rollback)(const TStr& logPath, size_t keptBytes, TRunHost& host) = nullptr;
   // How long the full bar stays visible before the wizard moves on.
   unsigned FinalPauseMs = 500;
 
   // --- Settled by the run.
   TStr LogName;             // the current uninstall log name
   TStr LogPath;             // destination + log name
+  size_t LogStartBytes = 0;  // the log's length before this run (an earlier run's log)
   TStrList RegistrationFailures;  // the failure texts shown, in order
   TError Failure;           // why a failed run failed
   bool RollbackComplete = true;  // the rollback of a failed run undid everything

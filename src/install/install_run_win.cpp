@@ -90,7 +90,9 @@ void DispatchPending() {
   }
 }
 
-bool DefaultRollback(const TStr& logPath, TRunHost& host) { return UninstallRun(logPath, false, host); }
+bool DefaultRollback(const TStr& logPath, size_t keptBytes, TRunHost& host) {
+  return UninstallRun(logPath, false, host, keptBytes);
+}
 
 // Runs the worker with `side` in place of the host and serves it until the
 // worker ends. False when the thread could not be started.
@@ -137,6 +139,7 @@ TInstallOutcome StartInstall(TInstallRun& run) {
   run.State.store(0);
   run.Failure.Clear();
   run.RollbackComplete = true;
+  run.LogStartBytes = 0;
   if (!run.Rollback) run.Rollback = DefaultRollback;
   // The one form of the destination the run checks, logs and builds on.
   run.Choices.Destination = WindowsSeparators(run.Choices.Destination);
@@ -161,7 +164,7 @@ TInstallOutcome StartInstall(TInstallRun& run) {
   }
   bool failed = run.Failure.Failed();
   if (failed) host.Tell(kNoticeError, DescribeInstallFailure(run.Failure), run.Texts[TxtError]);
-  if (started && !run.LogPath.empty()) run.RollbackComplete = run.Rollback(run.LogPath, host);
+  if (started && !run.LogPath.empty()) run.RollbackComplete = run.Rollback(run.LogPath, run.LogStartBytes, host);
   host.Tell(kNoticeWarning, run.Texts[TxtSetupAborted], run.Texts[TxtWarning]);
   return failed ? kInstallFailed : kInstallCancelled;
 }

@@ -12,7 +12,7 @@
 #include "install/work_lists.h"
 #include "package/cabinet_reader.h"
 #include "package/stored_name.h"
-#include "install/buffered_log_store.h"
+#include "install/durable_log_store.h"
 #include "uninstall/log_record.h"
 
 namespace {
@@ -26,7 +26,7 @@ bool Fail(TInstallRun& run, int code, unsigned systemError, const TStr& subject)
 
 // The uninstall log or its record could not be written: the rollback would
 // not find what this run wrote, so the run stops.
-bool FailLog(TInstallRun& run, TBufferedLogStore& log) {
+bool FailLog(TInstallRun& run, TDurableLogStore& log) {
   const TError& f = log.Failure();
   if (f.Code == kLogRecordFailed) return Fail(run, kInstallRecordFailed, f.SystemError, f.Subject);
   return Fail(run, kInstallLogFailed, f.SystemError, run.LogPath);
@@ -42,9 +42,9 @@ TStr ScriptName(const TScriptValues& script, const char* section, const char* ke
 // What takes a whole work list in one pass over the cabinet: each
 // stored file is looked up in the list as the cabinet reaches it. One pass
 // instead of one per file: every pass opens the cabinet, reads its whole
-// directory and decodes a folder up to the wanted file. Finished files are
-// recorded in list order as far as the list is complete (so a list in
-// cabinet order is recorded file by file); Finish records the rest.
+// directory and decodes a folder up to the wanted file. Each wanted file is
+// recorded in the log before it is created, so a run killed while it writes
+// leaves the file named in the log.
 class TListSink : public TExtractSink {
 public:
   ~TListSink() { SetList(nullptr, nullptr, nullptr); }
@@ -57,7 +57,6 @@ public:
     names_ = names;
     files_ = files;
     brought_ = brought;
-    next_ = 0;
     if (!names) return;
     met_ = new bool[names->Count() ? names->Count() : 1];
     for (int i = 0; i < names->Count(); ++i) {
@@ -67,7 +66,17 @@ public:
   }
   bool Wants(const char* stored) override {
     current_ = Find(stored);
-    return current_ >= 0;
+    if (current_ < 0) return false;
+    // A new file is recorded before it is made; one that takes the place of
+    // something already there is recorded only once that is out of the way
+    // (Replacing), so a thing that could not be moved is never taken for
+    // the run's own. Not taken when it cannot be recorded; the run stops.
+    TStr path = StoredNameAsPath((*names_)[current_].c_str());
+    if (GetFileAttributesA((folder + path).c_str()) != INVALID_FILE_ATTRIBUTES || files_->Append(path)) return true;
+    logFailed = true;
+    if (stop) stop->Raise();
+    current_ = -1;
+    return false;
   }
   bool Written(const char*) override {
     if (current_ < 0) return true;
@@ -75,15 +84,11 @@ public:
     TStr name = keys_[current_];
     for (int i = current_; i < names_->Count(); ++i)
       if (!met_[i] && keys_[i] == name) met_[i] = true;
+    TStr path = StoredNameAsPath((*names_)[current_].c_str());
+    NoteDone(observer, "file written", folder + path);
+    if (brought_) brought_->Add(path);
     current_ = -1;
-    while (next_ < names_->Count() && met_[next_]) Record(next_++);
-    return !logFailed;
-  }
-  // Records the finished files that still wait behind an unfinished one.
-  void Finish() {
-    for (int i = next_; i < names_->Count(); ++i)
-      if (met_[i]) Record(i);
-    next_ = names_->Count();
+    return true;
   }
   // The first entry of the list no pass has met, or -1.
   int FirstMissing() const {
@@ -92,7 +97,9 @@ public:
     return -1;
   }
   bool logFailed = false;
-  // Told of each file recorded, as the folder's full path.
+  // Raised when a file cannot be recorded.
+  TSharedFlag* stop = nullptr;
+  // Told of each file written, as the folder's full path.
   TRunHost* observer = nullptr;
   TStr folder;
 
@@ -109,21 +116,11 @@ private:
   TStrList keys_;  // the names' StoredNameKey, compared as the cabinet goes by
   bool* met_ = nullptr;
   int current_ = -1;
-  int next_ = 0;  // the first entry not yet recorded
-
-  // The log names the file as the system's path below the destination, so
-  // the uninstaller finds it and its folders whichever separator the list used.
-  void Record(int i) {
-    TStr path = StoredNameAsPath((*names_)[i].c_str());
-    if (!files_->Append(path)) logFailed = true;
-    NoteDone(observer, "file written", folder + path);
-    if (brought_) brought_->Add(path);
-  }
 };
 
 struct TWorker {
   TInstallRun& run;
-  TBufferedLogStore& log;
+  TDurableLogStore& log;
   TCabinetReader& reader;  // the one cabinet reader of the run
   TListSink& list;         // what it takes from the cabinet
   TProgressCounter progress;
@@ -158,16 +155,15 @@ bool ExtractList(TWorker& w, const TStrList& list, const TStr& folder, const cha
   TCabinetReader& reader = w.reader;
   TListSink& sink = w.list;
   sink.SetList(&wanted, &files, brought);
+  sink.stop = &w.run.Cancel;
   sink.observer = w.run.Host;
   sink.folder = base;
   // An empty name with a folder: every stored file is offered to CopyFile.
   bool ok = reader.ExtractFiles(TStr(), w.run.Package.cabinetPath, 0, folder);
-  sink.Finish();
   *recorded = files.Last();
   int missing = sink.FirstMissing();
   sink.SetList(nullptr, nullptr, nullptr);
-  // Written out whatever happened: a rollback must find every file written.
-  if (!w.log.Flush() || sink.logFailed)
+  if (sink.logFailed || !w.log.Flush())
     return FailLog(w.run, w.log);
   if (w.run.Cancel) return false;
   if (!ok && reader.Failure.Failed()) {
@@ -182,8 +178,8 @@ bool ExtractList(TWorker& w, const TStrList& list, const TStr& folder, const cha
   return true;
 }
 
-bool AppendExtraEntries(TWorker& w, int installed) {
-  TLogListWriter files(w.log, kLogFiles, kLogFileWord, installed + 1);
+bool AppendExtraEntries(TWorker& w) {
+  TLogListWriter files(w.log, kLogFiles, kLogFileWord);
   TStrList extra;
   ReadNumberedList(*w.run.Script, "Uninstall", extra);
   for (int i = 0; i < extra.Count(); ++i)
@@ -207,13 +203,18 @@ TStr HighestMissingFolder(TStr folder) {
   return top;
 }
 
-bool OpenLog(TInstallRun& run, TBufferedLogStore& log) {
+// Opens the log, going on with the one an earlier run of the product left
+// in the folder. The highest folder created stays the one the first run
+// created: the folder was there for every later run.
+bool OpenLog(TInstallRun& run, TDurableLogStore& log) {
   const TStr& dest = run.Choices.Destination;
   TStr created = HighestMissingFolder(dest);
   if (!CreateFolders(dest, false)) return Fail(run, kInstallLogFailed, GetLastError(), dest);
+  if (!log.Open(true)) return FailLog(run, log);
+  run.LogStartBytes = log.StartBytes();
   if (!WriteLogHeader(log, run.Script->Value("Uninstall", "MessageString"),
                       run.Script->Value("Uninstall", "OKString"), GetACP()) ||
-      !WriteLogValue(log, kLogGeneral, kLogCreatedFolder, created) || !log.Flush())
+      (!log.Continued() && !WriteLogValue(log, kLogGeneral, kLogCreatedFolder, created)) || !log.Flush())
     return FailLog(run, log);
   return true;
 }
@@ -238,7 +239,7 @@ void RunInstallWorker(TInstallRun& run) {
   if (!IsFullFolderPath(run.Choices.Destination))
     ok = Fail(run, kInstallBadDestination, 0, run.Choices.Destination);
   if (ok) run.LogPath = LogPath(run.Choices.Destination, run.LogName);
-  TBufferedLogStore log(run.LogPath);
+  TDurableLogStore log(run.LogPath);
   TCabinetReader reader;
   TListSink sink;
   reader.Sink = &sink;
@@ -256,7 +257,7 @@ void RunInstallWorker(TInstallRun& run) {
   ok = ok && OpenLog(run, log);
   ok = ok && ExtractList(w, lists.Installed, run.Choices.Destination, kLogFiles, false, nullptr,
                          &run.InstalledFiles);
-  ok = ok && !run.Cancel && AppendExtraEntries(w, run.InstalledFiles);
+  ok = ok && !run.Cancel && AppendExtraEntries(w);
   if (ok && !log.Flush()) ok = FailLog(run, log);
   TStrList brought;
   int systemFiles = 0;
@@ -274,7 +275,13 @@ void RunInstallWorker(TInstallRun& run) {
     entry.LogPath = run.LogPath;
     TError err;
     // On disk before the entry exists, so the log always names the entry.
-    if (!WriteLogValue(log, kLogUninstall, kLogSectionName, entry.SectionName) || !log.Flush()) {
+    // An add-on that shares its base product's log names its own entry
+    // beside the base product's.
+    TStr named = log.Read(kLogUninstall, kLogSectionName, "");
+    bool recorded = named.empty() || SameTextAscii(named.c_str(), entry.SectionName.c_str())
+                        ? WriteLogValue(log, kLogUninstall, kLogSectionName, entry.SectionName)
+                        : TLogListWriter(log, kLogUninstall, kLogEntryWord).Append(entry.SectionName);
+    if (!recorded || !log.Flush()) {
       committed = FailLog(run, log);
     } else if (!WriteUninstallEntry(entry, run.PackagePath, run.Package.cabinetOffset, err)) {
       committed = Fail(run, kInstallEntryFailed, err.SystemError, err.Subject);
@@ -287,6 +294,7 @@ void RunInstallWorker(TInstallRun& run) {
   }
   // Whatever happened, the rollback reads what is on disk.
   if (!run.LogPath.empty()) log.Flush();
+  log.Close();
   // Succeeded before Done: the wizard reads the result once it sees Done.
   run.Succeeded.Set(committed);
   if (committed && run.FinalPauseMs) Sleep(run.FinalPauseMs);

@@ -2,7 +2,7 @@
 
 #include "install/placeholders.h"
 #include "install/registry_values.h"
-#include "install/buffered_log_store.h"
+#include "install/durable_log_store.h"
 #include "uninstall/registry_text.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "install/placeholders.h"
 #include "install/shortcuts.h"
 #include "base/profile_values.h"
-#include "install/buffered_log_store.h"
+#include "install/durable_log_store.h"
 
 namespace {
 

@@ -21,7 +21,9 @@ TStr LogRecordName(const TStr& fullLogPath) {
 
 TLogRecordVerdict CompareLogWithRecord(const TStr& logBytes, const TStr* recordBytes) {
   if (!recordBytes) return kLogWithoutRecord;
-  return *recordBytes == logBytes ? kLogMatchesRecord : kLogDiffersFromRecord;
+  return recordBytes->size() >= logBytes.size() && recordBytes->substr(0, logBytes.size()) == logBytes
+             ? kLogMatchesRecord
+             : kLogDiffersFromRecord;
 }
 
 TStr LogRecordRefusal(TLogRecordVerdict verdict, const TStr& recordPath) {

@@ -28,8 +28,11 @@ TStr UninstallLockName(const TStr& fullLogPath);
 extern const char kUninstallRunning[];
 
 enum TLogRecordVerdict { kLogMatchesRecord, kLogWithoutRecord, kLogDiffersFromRecord };
-// The log is trusted only when it has a record and both hold the same bytes.
-// `recordBytes` is null when there is no record.
+// The log is trusted only when it has a record and the log's bytes are the
+// record's, or the start of them: each entry goes to the record first and to
+// the log next, so a run that ended between the two (killed, or the log's
+// disk full) leaves the record one entry ahead. What is then acted on is
+// always the record's bytes. `recordBytes` is null when there is no record.
 TLogRecordVerdict CompareLogWithRecord(const TStr& logBytes, const TStr* recordBytes);
 // What the user is told when the uninstaller refuses a log (any verdict but
 // kLogMatchesRecord): why, where the record is, and what to do.
@@ -55,8 +58,21 @@ TStr LogRecordPath(const TStr& logPath);
 // is left then.
 bool WriteTempFile(const TStr& temp, const TStr& bytes, unsigned* error);
 
-// Brings the record of the log at `logPath` up to `logBytes`: a fresh file in
-// the Windows folder, flushed and moved over the record, so a crash leaves
-// the old record or the new one, never half of one. False with `failure`
-// (kErrorLog, kLogRecordFailed, the system error, the record's path).
+// Makes the record of the log at `logPath` hold `logBytes` whole: a fresh
+// file in the Windows folder, flushed and moved over the record, so a crash
+// leaves the old record or the new one, never half of one. False with
+// `failure` (kErrorLog, kLogRecordFailed, the system error, the record's path).
 bool WriteLogRecord(const TStr& logPath, const TStr& logBytes, TError* failure);
+
+// Opens a file this run writes or goes on writing for reading and writing,
+// shared for reading only and never through a link: an existing one
+// (`create` false) must be a plain file with one name; a new one (`create`
+// true) is made new, after a leftover that is no link is removed. Returns the
+// system handle, or null with the system's error set (ERROR_CANT_ACCESS_FILE
+// for a link).
+void* OpenOwnFile(const TStr& path, bool create);
+
+// Cuts the log at `logPath` and then its record back to `bytes` (the log
+// first, so it never holds more than the record). False with the system's
+// error set.
+bool CutLogAndRecord(const TStr& logPath, const TStr& recordPath, size_t bytes);

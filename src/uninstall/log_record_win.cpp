@@ -52,3 +52,31 @@ bool WriteLogRecord(const TStr& logPath, const TStr& logBytes, TError* failure) 
   if (!ok) failure->Set(kErrorLog, kLogRecordFailed, error, record.empty() ? logPath : record);
   return ok;
 }
+
+void* OpenOwnFile(const TStr& path, bool create) {
+  const DWORD access = GENERIC_READ | GENERIC_WRITE | DELETE, flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
+  if (create) DeletePlainFile(TStr(), path);
+  HANDLE h = CreateFileA(path.c_str(), access, FILE_SHARE_READ, nullptr, create ? CREATE_NEW : OPEN_EXISTING, flags,
+                         nullptr);
+  if (h == INVALID_HANDLE_VALUE) return nullptr;
+  TPlainResult r = CheckPlainEntry(h, path.c_str(), false, true);
+  if (r == kPathPlain) return h;
+  CloseHandle(h);
+  if (r == kPathLinked) SetLastError(ERROR_CANT_ACCESS_FILE);
+  return nullptr;
+}
+
+static bool CutFile(const TStr& path, size_t bytes) {
+  HANDLE h = (HANDLE)OpenOwnFile(path, false);
+  if (!h) return false;
+  bool ok = SetFilePointer(h, (LONG)bytes, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER && SetEndOfFile(h) &&
+            FlushFileBuffers(h);
+  DWORD error = GetLastError();
+  CloseHandle(h);
+  SetLastError(error);
+  return ok;
+}
+
+bool CutLogAndRecord(const TStr& logPath, const TStr& recordPath, size_t bytes) {
+  return CutFile(logPath, bytes) && CutFile(recordPath, bytes);
+}

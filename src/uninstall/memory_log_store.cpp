@@ -42,18 +42,24 @@ TStr TMemoryLogStore::Text(const char* lineEnd) const {
   return out;
 }
 
-bool TMemoryLogStore::Load(const TStr& text) {
+size_t CompleteLinesLength(const TStr& bytes) {
+  size_t end = bytes.size();
+  while (end > 0 && bytes[end - 1] != '\n') --end;
+  return end;
+}
+
+bool TMemoryLogStore::Load(const TStr& whole) {
   sections_.Clear();
   keys_.Clear();
   values_.Clear();
-  TStr section;
+  TStr text = whole.substr(0, CompleteLinesLength(whole)), section;
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find("\n", start);
-    if (end == TStr::npos) end = text.size();
     TStr line = text.substr(start, end - start);
     start = end + 1;
-    if (line.back() == '\r') line.resize(line.size() - 1);
+    if (!line.empty() && line.back() == '\r') line.resize(line.size() - 1);
+    if (line.empty()) continue;
     size_t equals = line.find("=");
     bool ok = true;
     if (line.size() > 2 && line[0] == '[' && line.back() == ']') section = line.substr(1, line.size() - 2);
@@ -66,4 +72,9 @@ bool TMemoryLogStore::Load(const TStr& text) {
     }
   }
   return true;
+}
+
+TStr TMemoryLogStore::Merged(const TStr& text) {
+  TMemoryLogStore store;
+  return store.Load(text) ? store.Text("\r\n") : TStr();
 }

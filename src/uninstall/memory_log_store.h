@@ -15,13 +15,24 @@ public:
   // was written, keys in the order they were first written, each line ended
   // by `lineEnd`.
   TStr Text(const char* lineEnd = "\n") const;
-  // Takes back a text Text() made ("\r\n" or "\n" line ends) in place of
-  // the store's keys. False, with the store empty, for any line that is
-  // neither a section nor a key: such a text was never made by Text().
+  // Takes back a text Text() or a log written line by line made ("\r\n" or
+  // "\n" line ends) in place of the store's keys. A section may come back
+  // (each run appends to the log as it goes), and a key written again takes
+  // its later value. A last line without its line end was cut by a crash or
+  // a full disk while it was written, and is left out. False, with the store
+  // empty, for any other line that is neither a section nor a key nor empty:
+  // such a text was never written by the install.
   bool Load(const TStr& text);
+
+  // Sections and keys each written once, as Text() writes them.
+  static TStr Merged(const TStr& text);
 
 private:
   int Find(const char* section, const char* key) const;
   TStrList sections_, keys_, values_;  // one entry per key, in write order
   bool failWrites_ = false;
 };
+
+// The length of `bytes` up to the end of its last complete line (0 when
+// there is none): what a reader takes of a log whose last write was cut.
+size_t CompleteLinesLength(const TStr& bytes);

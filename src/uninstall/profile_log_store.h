@@ -5,7 +5,7 @@
 // under another; the profile functions would take its bytes for their own.
 // The file is never read again, so what the run acts on is what it checked
 // against the log's record. The install writes its log through
-// install/buffered_log_store.h.
+// install/durable_log_store.h.
 #pragma once
 #include "script/ini_index.h"
 #include "uninstall/uninstall_log.h"

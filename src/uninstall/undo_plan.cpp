@@ -236,14 +236,23 @@ struct TReader {
     return true;
   }
 
+  void AddUninstallEntry(const char* key, const TStr& name) {
+    if (MayBeCut(name) || !IsUninstallEntryName(name))
+      Skip(EntryName(key), name, "not the name of one uninstall entry");
+    else
+      Add(kUndoDeleteUninstallEntry, name);
+  }
+  static bool VisitEntry(void* self, int number, const TStr& name) {
+    TReader& r = *static_cast<TReader*>(self);
+    r.AddUninstallEntry(LogListKey(kLogEntryWord, number).c_str(), name);
+    return true;
+  }
+  // The product's entry, and those of add-ons that share its log.
   void ReadUninstallEntry() {
     section = kLogUninstall;
     TStr name = log.Read(kLogUninstall, kLogSectionName, "");
-    if (name.empty()) return;
-    if (MayBeCut(name) || !IsUninstallEntryName(name))
-      Skip(EntryName(kLogSectionName), name, "not the name of one uninstall entry");
-    else
-      Add(kUndoDeleteUninstallEntry, name);
+    if (!name.empty()) AddUninstallEntry(kLogSectionName, name);
+    WalkLogList(log, section, kLogEntryWord, &TReader::VisitEntry, this);
   }
 
   void KeepAboveCreatedDestination() {

@@ -45,10 +45,27 @@ int WalkLogList(const TLogStore& store, const char* section, const char* word,
   }
 }
 
+static bool CollectValue(void* context, int, const TStr& value) {
+  static_cast<TStrList*>(context)->Add(value);
+  return true;
+}
+
+TLogListWriter::TLogListWriter(TLogStore& store, const char* section, const char* word, int next)
+    : store_(store), section_(section), word_(word), next_(next) {
+  int count = WalkLogList(store, section, word, &CollectValue, &earlier_);
+  if (next_ <= 0) next_ = count + 1;
+}
+
 bool TLogListWriter::Append(const TStr& value) {
   // An empty value would end the list for every reader.
   if (value.empty()) return false;
+  // Names compare as the file system and the registry compare them.
+  for (int i = 0; i < earlier_.Count(); ++i)
+    if (SameTextAscii(earlier_[i].c_str(), value.c_str())) {
+      last_ = i + 1;
+      return true;
+    }
   if (!WriteLogValue(store_, section_, LogListKey(word_, next_).c_str(), value)) return false;
-  ++next_;
+  last_ = next_++;
   return true;
 }

@@ -13,7 +13,8 @@
 //   [Files]      File1..   names relative to the log's own folder
 //   [SysFiles]   File1..   names relative to the system folder
 //   [Register]   File1..   system files registered successfully
-//   [Uninstall]  SectionName  the uninstall entry's key name
+//   [Uninstall]  SectionName  the uninstall entry's key name; Entry1.. the
+//                entries of add-ons installed into the same folder and log
 //   [Registry]   Root, Section  the product key, only when the installation
 //                created it; Value1.., DefaultValue  the values it wrote there
 //   [Shortcuts]  Group, Link1.., RmDir1.., Folder1.. (the folders the
@@ -24,6 +25,7 @@
 //                          file type); see below
 #pragma once
 #include "base/str.h"
+#include "base/str_list.h"
 
 // Sections.
 inline constexpr char kLogGeneral[] = "General";
@@ -59,6 +61,7 @@ inline constexpr char kLogLinkWord[] = "Link";    // [Shortcuts]
 inline constexpr char kLogRmDirWord[] = "RmDir";  // [Shortcuts], beside LinkN
 inline constexpr char kLogFolderWord[] = "Folder";  // [Shortcuts], a folder created for shortcuts
 inline constexpr char kLogPathWord[] = "PATH_";   // [Extensions]
+inline constexpr char kLogEntryWord[] = "Entry";  // [Uninstall], beside SectionName
 // [Registry] ValueN: the name of a value the installation wrote into the
 // product key it created. Without this list the uninstall does not know
 // what in the key is the product's, and leaves the key alone.
@@ -129,22 +132,28 @@ int WalkLogList(const TLogStore& store, const char* section, const char* word,
 
 // Appends to a numbered list without leaving gaps: entries are numbered in
 // the order they are appended, whatever the caller skipped in between, so a
-// reader that stops at the first gap sees every entry.
+// reader that stops at the first gap sees every entry. One log serves every
+// run of a product into its folder (a repair, an add-on), so a list goes on
+// after the entries an earlier run left, and a value the list already holds
+// is not written again: everything stays recorded exactly once.
 class TLogListWriter {
 public:
-  // `next` is the number the first append gets (1 for a new list; the count
-  // plus one to continue a list an earlier writer began).
-  TLogListWriter(TLogStore& store, const char* section, const char* word, int next = 1)
-      : store_(store), section_(section), word_(word), next_(next) {}
-  // Writes word<next> = value; the number advances only when the write
-  // succeeded, so a refused value leaves no gap either.
+  // `next` is the number the first append gets; 0 (the rule) goes on after
+  // the list's last entry.
+  TLogListWriter(TLogStore& store, const char* section, const char* word, int next = 0);
+  // Writes word<next> = value, unless the list holds the value already (then
+  // nothing is written and it counts as appended); the number advances only
+  // when the write succeeded, so a refused value leaves no gap either.
   bool Append(const TStr& value);
-  // Number of the entry the last successful Append wrote (0 before any).
-  int Last() const { return next_ - 1; }
+  // Number of the entry the last successful Append wrote or found (0 before
+  // any).
+  int Last() const { return last_; }
 
 private:
   TLogStore& store_;
   const char* section_;
   const char* word_;
   int next_;
+  int last_ = 0;
+  TStrList earlier_;  // the values the list held when the writer was made
 };

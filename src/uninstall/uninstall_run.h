@@ -3,14 +3,19 @@
 #include "base/str.h"
 #include "base/str_list.h"
 
+#include <stddef.h>
+
 // Undoes an installation from its uninstall log, talking through `host`.
 // fromCommandLine is true for the uninstaller started with /U (everything
 // goes, the uninstall entry too, and the uninstaller file is handed to the
 // removal helper) and false for the rollback of a cancelled install run (the
 // entry and the uninstaller file are left to the install run). Both first ask
 // the log's question; No removes nothing. True when everything the log names
-// is gone (a missing log recorded nothing, so nothing stays).
-bool UninstallRun(const TStr& logPath, bool fromCommandLine, TRunHost& host);
+// is gone (a missing log recorded nothing, so nothing stays). A rollback
+// with `keptBytes` undoes only the entries past them (what the failed run
+// appended to a log earlier runs wrote) and cuts the log and its record back
+// to them instead of deleting both.
+bool UninstallRun(const TStr& logPath, bool fromCommandLine, TRunHost& host, size_t keptBytes = 0);
 
 // What one run did, for the top of the run to show.
 struct TUninstallOutcome {
@@ -38,7 +43,8 @@ struct TUninstallOutcome {
 // done message, the removal helper). The question goes to `host` (an
 // unattended run answers Yes: it was asked to remove), and so does each
 // removal and each thing that stays.
-void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* outcome, TRunHost& host);
+void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* outcome, TRunHost& host,
+                      size_t keptBytes = 0);
 
 // The done message with the lists of what stayed and what was refused
 // appended (at most a screenful of each).

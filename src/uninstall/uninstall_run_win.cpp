@@ -3,6 +3,7 @@
 #include "base/files.h"
 #include "base/plain_path.h"
 #include "uninstall/log_record.h"
+#include "uninstall/memory_log_store.h"
 #include "uninstall/profile_log_store.h"
 #include "uninstall/registry_text.h"
 #include "uninstall/removal_helper.h"
@@ -90,7 +91,26 @@ static TStr StepSubject(const TUndoStep& step) {
   return Concat(root, below, below ? "\\" : nullptr, step.Target);
 }
 
-void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* outcome, TRunHost& host) {
+// What the run acts on: the record's bytes up to its last whole line (the
+// log is the record or the start of it), with sections and keys merged as
+// the log's runs appended them. A rollback with `keptBytes` takes only what
+// its own run appended, under the log's [General] texts.
+static TStr PlanText(const TStr& recordBytes, size_t keptBytes) {
+  TStr bytes = recordBytes.substr(0, CompleteLinesLength(recordBytes));
+  if (keptBytes && keptBytes <= bytes.size()) {
+    TMemoryLogStore whole;
+    whole.Load(bytes);
+    TStr general = Concat("[General]\r\n", kLogMessageString, "=", whole.Read(kLogGeneral, kLogMessageString, ""));
+    general += Concat("\r\n", kLogOKString, "=", whole.Read(kLogGeneral, kLogOKString, ""), "\r\n");
+    general += Concat(kLogCodePage, "=", whole.Read(kLogGeneral, kLogCodePage, ""), "\r\n");
+    bytes = general + bytes.substr(keptBytes);
+  }
+  TStr merged = TMemoryLogStore::Merged(bytes);
+  return merged.empty() ? bytes : merged;
+}
+
+void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* outcome, TRunHost& host,
+                      size_t keptBytes) {
   TRunHost* observer = &host;
   TUninstallOutcome& o = *outcome;
   if (logPath.empty()) return;
@@ -131,8 +151,7 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
       CloseHandle(held);
       return;
     }
-    TProfileLogStore store(bytes);
-    if (!IsUninstallLog(store)) {
+    if (!IsUninstallLog(TProfileLogStore(PlanText(bytes, 0)))) {
       o.NotALog = true;
       CloseHandle(held);
       return;
@@ -145,6 +164,7 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
       CloseHandle(held);
       return;
     }
+    TProfileLogStore store(PlanText(recordBytes, keptBytes));
     TUndoContext context;
     context.LogPath = log;
     TStr system = SystemFolderPath();
@@ -181,9 +201,14 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
     }
     CloseHandle(held);
     // The record goes with the log, and only with it: a log that stays keeps
-    // the record that lets a second run finish.
+    // the record that lets a second run finish. The log of earlier runs
+    // stays as they left it.
     const TStr* last[] = {&log, &record};
-    for (int i = 0; i < 2; i++) {
+    if (keptBytes && !CutLogAndRecord(log, record, keptBytes)) {
+      NoteFailed(observer, "uninstall log written", log, GetLastError());
+      o.NotRemoved.Add(log);
+    }
+    for (int i = 0; i < 2 && !keptBytes; i++) {
       SetLastError(0);
       if (DeleteOneFile(*last[i])) {
         NoteDone(observer, "removed", *last[i]);
@@ -204,9 +229,9 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
   // folder is touched.
 }
 
-bool UninstallRun(const TStr& logPath, bool fromCommandLine, TRunHost& host) {
+bool UninstallRun(const TStr& logPath, bool fromCommandLine, TRunHost& host, size_t keptBytes) {
   TUninstallOutcome o;
-  UninstallFromLog(logPath, fromCommandLine, &o, host);
+  UninstallFromLog(logPath, fromCommandLine, &o, host, keptBytes);
   if (!o.Refusal.empty()) {
     host.Tell(kNoticeError, o.Refusal, "Error");
     return false;

@@ -84,7 +84,7 @@ TEST_CASE("log: path, keys and integers") {
   CHECK(ReadLogInteger(log, kLogShortcuts, "RmDir3", 7) == 7);
 }
 
-TEST_CASE("log records: named from the log's path as the file system compares it, trusted only byte for byte") {
+TEST_CASE("log records: named from the log's path as the file system compares it, trusted only as the record or its start") {
   struct { const char* path; const char* name; } names[] = {
       {"", "Kestin-CBF29CE484222325.kvr"},
       {"C:\\Apps\\Demo\\Uninst.log", "Kestin-E4F00B943745046A.kvr"},
@@ -97,6 +97,11 @@ TEST_CASE("log records: named from the log's path as the file system compares it
   CHECK(CompareLogWithRecord(log, &log) == kLogMatchesRecord);
   CHECK(CompareLogWithRecord(log, nullptr) == kLogWithoutRecord);
   CHECK(CompareLogWithRecord(log, &afterZero) == kLogDiffersFromRecord);
+  // The record is written first: a log one entry behind it is its start.
+  TStr ahead = log + "File1=a\r\n", cut = log.substr(0, 20);
+  CHECK(CompareLogWithRecord(log, &ahead) == kLogMatchesRecord);
+  CHECK(CompareLogWithRecord(cut, &log) == kLogMatchesRecord);
+  CHECK(CompareLogWithRecord(ahead, &log) == kLogDiffersFromRecord);
 }
 
 TEST_CASE("a memory store takes back exactly the text it made, and nothing else") {
@@ -105,6 +110,11 @@ TEST_CASE("a memory store takes back exactly the text it made, and nothing else"
   log.Write(kLogShortcuts, "Link1", "C:\\x [1]=.lnk");
   REQUIRE(back.Load(log.Text("\r\n")));
   CHECK(back.Text("\r\n") == log.Text("\r\n"));
-  for (const char* text : {"File1=a\r\n", "[Files]\r\n\r\nFile1=a\r\n", "[Files]\r\nFile1\r\n", "[Files]\r\n=a\r\n"})
+  for (const char* text : {"File1=a\r\n", "[Files]\r\nFile1\r\n", "[Files]\r\n=a\r\n"})
     CHECK_FALSE((back.Load(text) || back.Text() != ""));
+  // A log appended run after run: sections come back, later values win, and
+  // a last line cut while it was written is left out.
+  CHECK(TMemoryLogStore::Merged("[Files]\r\nFile1=a\r\n[General]\r\nX=1\r\n\r\n[Files]\r\nFile2=b\r\n"
+                                "[General]\r\nX=2\r\n[Files]\r\nFile3=c") ==
+        "[Files]\r\nFile1=a\r\nFile2=b\r\n[General]\r\nX=2\r\n");
 }

@@ -347,7 +347,7 @@ TEST_CASE("hostile log entries are skipped and reported; what they name stays") 
   DeleteFileA((inst.desktop + "\\KestinTest keep " + inst.tag + ".txt").c_str());
 }
 
-TEST_CASE("a truncated log: what can be read is undone, a cut entry is refused, and the run ends cleanly") {
+TEST_CASE("a truncated log: its whole lines are undone, a cut last line is left out, and the run ends cleanly") {
   TInstallation inst;
   inst.Install();
   std::vector<uint8_t> bytes = ReadWholeFile(inst.log);
@@ -358,8 +358,8 @@ TEST_CASE("a truncated log: what can be read is undone, a cut entry is refused, 
   REQUIRE(SealLog(inst.log));
   TUninstallOutcome o = Uninstall(inst.log, true);
   CHECK(o.Confirmed);
-  REQUIRE(o.Skipped.Count() == 1);
-  CHECK(std::string(o.Skipped[0].c_str()).find("Shortcuts Link1") == 0);
+  // The cut line was never whole, so nothing it names was made after it.
+  CHECK(o.Skipped.Count() == 0);
   CHECK(o.NotRemoved.Count() == 0);
   CHECK_FALSE(Exists(inst.dest));
   CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, inst.productKey));
