@@ -13,7 +13,9 @@
 #include "package/cabinet_reader.h"
 #include "package/stored_name.h"
 #include "install/durable_log_store.h"
+#include "script/destination.h"
 #include "uninstall/log_record.h"
+#include "uninstall/registry_text.h"
 
 namespace {
 
@@ -239,6 +241,16 @@ void RunInstallWorker(TInstallRun& run) {
   if (!IsFullFolderPath(run.Choices.Destination))
     ok = Fail(run, kInstallBadDestination, 0, run.Choices.Destination);
   if (ok) run.LogPath = LogPath(run.Choices.Destination, run.LogName);
+  // The product installed into this folder before under another log name:
+  // its entry names that log, and this run goes on with it.
+  TStr earlier = LogFromUninstallString(
+      ReadRegistryText(HKEY_LOCAL_MACHINE, Concat(kUninstallKey, "\\", ScriptName(script, "Uninstall", "SectionName", "Kestin")),
+                       "UninstallString"));
+  if (ok && !earlier.empty() && UpperAscii(FolderPart(earlier)) == UpperAscii(WithBackslash(run.Choices.Destination)) &&
+      FileExists(earlier)) {
+    run.LogPath = earlier;
+    run.LogName = FileNamePart(earlier);
+  }
   TDurableLogStore log(run.LogPath);
   TCabinetReader reader;
   TListSink sink;

@@ -13,15 +13,18 @@ TStr UninstallerOfCommand(const TStr& s) {
   return s.substr(0, s.find(" /U "));
 }
 
-TStr FolderFromUninstallString(const TStr& s) {
+TStr LogFromUninstallString(const TStr& s) {
   TStr quoted = s;
   size_t from = AfterQuotedProgram(s);
   size_t open = s.find("\"", from);
   if (open == TStr::npos && from) open = 0;
   if (open != TStr::npos) quoted = s.substr(open + 1);
   size_t close = quoted.find("\"");
-  if (close == TStr::npos) return TStr();
-  quoted = quoted.substr(0, close);
+  return close == TStr::npos ? TStr() : quoted.substr(0, close);
+}
+
+TStr FolderFromUninstallString(const TStr& s) {
+  TStr quoted = LogFromUninstallString(s);
   size_t slash = quoted.find_last_of("\\");
   if (slash == TStr::npos) return TStr();
   if (slash > 0 && quoted[slash - 1] == ':') return quoted.substr(0, slash + 1);

@@ -7,6 +7,8 @@
 // when nothing quoted follows it), up to its last backslash (kept after a
 // drive colon). Empty when there is no quoted text or no backslash in it.
 TStr FolderFromUninstallString(const TStr& uninstallString);
+// That first double-quoted text whole: the log an entry of ours names.
+TStr LogFromUninstallString(const TStr& uninstallString);
 // The program an uninstall command starts: its leading double-quoted text,
 // or, in the unquoted form of earlier versions, the text before " /U " (the
 // whole text without one).

@@ -138,7 +138,7 @@ TEST_CASE("log lines stay one line each, failures carry the system's text and nu
         "FAILED refused: Unknown argument: X");
 }
 
-TEST_CASE("the uninstall commands quote both paths; the uninstaller and FindPath read both forms back") {
+TEST_CASE("the uninstall commands quote both paths; the uninstaller, FindPath and a repair read both forms back") {
   struct { const char *uninstaller, *log, *command; bool ours; const char* folder; } rows[] = {
       {"C:\\W\\Uninst.kvl", "C:\\Apps\\Demo\\Uninst.log", "\"C:\\W\\Uninst.kvl\" /U \"C:\\Apps\\Demo\\Uninst.log\"", true,
        "C:\\Apps\\Demo"},
@@ -153,6 +153,7 @@ TEST_CASE("the uninstall commands quote both paths; the uninstaller and FindPath
     if (r.ours) CHECK(QuietUninstallCommandLine(r.uninstaller, r.log) == quiet.c_str());
     CHECK(UninstallerOfCommand(r.command) == r.uninstaller);
     CHECK(FolderFromUninstallString(r.command) == r.folder);
+    CHECK(LogFromUninstallString(r.command) == r.log);
     CHECK(CommandLineArgument(quiet.c_str(), 2) == r.log);  // split as the uninstaller splits it
     CHECK(IsSilentSwitch(CommandLineArgument(quiet.c_str(), 3)));
   }
