@@ -95,14 +95,29 @@ struct TReader {
   }
   // The product's key: the log names it only when the installation created
   // it. Its values go one by one; the key itself only when nothing else is
-  // left in it, which the uninstaller checks on the key itself.
+  // left in it, which the uninstaller checks on the key itself. An add-on
+  // that shares the log names its own key in the list beside it; the value
+  // names serve both.
   void ReadProductKey() {
-    TStr root = log.Read(kLogRegistry, kLogRoot, "");
-    if (root.empty()) return;
-    TStr key = log.Read(kLogRegistry, kLogSection, "");
     section = kLogRegistry;
+    TStr root = log.Read(kLogRegistry, kLogRoot, "");
+    if (!root.empty()) ReadOneProductKey(kLogSection, root, log.Read(kLogRegistry, kLogSection, ""));
+    word = kLogKeyWord;
+    WalkLogList(log, section, word, &TReader::VisitProductKey, this);
+  }
+  static bool VisitProductKey(void* self, int number, const TStr& rootAndKey) {
+    TReader& r = *static_cast<TReader*>(self);
+    size_t slash = rootAndKey.find("\\");
+    TStr root = slash == TStr::npos ? TStr() : rootAndKey.substr(0, slash);
+    TStr key = LogListKey(kLogKeyWord, number);
+    if (root != "LM" && root != "CU") r.Skip(r.EntryName(key.c_str()), rootAndKey, "not a product's own key");
+    else r.ReadOneProductKey(key.c_str(), root, rootAndKey.substr(slash + 1));
+    r.word = kLogKeyWord;
+    return true;
+  }
+  void ReadOneProductKey(const char* entry, const TStr& root, const TStr& key) {
     if (MayBeCut(key) || !IsProductKeyPath(key)) {
-      Skip(EntryName(kLogSection), key, "not a product's own key");
+      Skip(EntryName(entry), key, "not a product's own key");
       return;
     }
     productKey = key;
@@ -112,7 +127,7 @@ struct TReader {
     bool defaultValue = ReadLogInteger(log, kLogRegistry, kLogDefaultValue, 0) != 0;
     if (defaultValue) Add(kUndoDeleteProductValue, key, productRoot, TStr());
     if (values == 0 && !defaultValue)
-      Skip(EntryName(kLogSection), key, "the log does not say which values are the product's; the key stays");
+      Skip(EntryName(entry), key, "the log does not say which values are the product's; the key stays");
     else
       Add(kUndoDeleteProductKey, key, productRoot);
   }

@@ -16,7 +16,8 @@
 //   [Uninstall]  SectionName  the uninstall entry's key name; Entry1.. the
 //                entries of add-ons installed into the same folder and log
 //   [Registry]   Root, Section  the product key, only when the installation
-//                created it; Value1.., DefaultValue  the values it wrote there
+//                created it; Value1.., DefaultValue  the values it wrote there;
+//                Key1.. (CU or LM, a backslash, the path) the keys of add-ons sharing the log
 //   [Shortcuts]  Group, Link1.., RmDir1.., Folder1.. (the folders the
 //                installation created for them, full paths)
 //   [Extensions] PATH_1..  verb keys below HKEY_CLASSES_ROOT

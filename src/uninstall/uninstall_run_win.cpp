@@ -2,6 +2,7 @@
 
 #include "base/files.h"
 #include "base/plain_path.h"
+#include "script/destination.h"
 #include "uninstall/log_record.h"
 #include "uninstall/memory_log_store.h"
 #include "uninstall/profile_log_store.h"
@@ -151,14 +152,16 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
       CloseHandle(held);
       return;
     }
-    if (!IsUninstallLog(TProfileLogStore(PlanText(bytes, 0)))) {
+    TStr record = LogRecordPath(log);
+    bool hasRecord = !record.empty() && ReadSmallFile(record, kLogFileMax, &recordBytes, &missing);
+    TLogRecordVerdict verdict = CompareLogWithRecord(bytes, hasRecord ? &recordBytes : nullptr);
+    // A log the record vouches for is the install's own, even one a run
+    // killed before its first line left empty.
+    if (verdict != kLogMatchesRecord && !IsUninstallLog(TProfileLogStore(PlanText(bytes, 0)))) {
       o.NotALog = true;
       CloseHandle(held);
       return;
     }
-    TStr record = LogRecordPath(log);
-    bool hasRecord = !record.empty() && ReadSmallFile(record, kLogFileMax, &recordBytes, &missing);
-    TLogRecordVerdict verdict = CompareLogWithRecord(bytes, hasRecord ? &recordBytes : nullptr);
     if (verdict != kLogMatchesRecord) {
       o.Refusal = LogRecordRefusal(verdict, record);
       CloseHandle(held);
@@ -183,9 +186,11 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
 
     // Read before the entry goes: the program may delete itself only when
     // this product's entry is what starts it.
-    TStr entryCommand;
+    // (An add-on installed into the product's folder shares its log and
+    // brought an entry and an uninstaller file of its own.)
+    TStrList entryCommands;
     for (int i = 0; i < plan.Steps.Count(); i++)
-      if (plan.Steps[i].Kind == kUndoDeleteUninstallEntry) entryCommand = EntryCommand(plan.Steps[i].Target);
+      if (plan.Steps[i].Kind == kUndoDeleteUninstallEntry) entryCommands.Add(EntryCommand(plan.Steps[i].Target));
 
     TStr logFolder = FolderPart(log);
     for (int i = 0; i < plan.Steps.Count(); i++) {
@@ -221,7 +226,23 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
     o.Skipped = plan.Skipped;
     for (int i = 0; i < plan.Skipped.Count(); i++) NoteFailed(observer, "log entry refused", plan.Skipped[i], 0);
     TStr self = RunningProgramPath();
-    o.RemoveOwnFile = fullMode && NamesProgram(entryCommand, self) && !AnyEntryUses(self);
+    for (int i = 0; i < entryCommands.Count(); i++) {
+      if (NamesProgram(entryCommands[i], self)) {
+        o.RemoveOwnFile = fullMode && !AnyEntryUses(self);
+        continue;
+      }
+      // Another entry's uninstaller, in the Windows folder where the install
+      // put it, goes once no entry starts it.
+      TStr other = UninstallerOfCommand(entryCommands[i]);
+      char windows[MAX_PATH];
+      UINT n = GetWindowsDirectoryA(windows, sizeof windows);
+      if (fullMode && n && n < sizeof windows && UpperAscii(FolderPart(other)) == UpperAscii(WithBackslash(windows)) &&
+          FileExists(other) &&
+          !AnyEntryUses(other)) {
+        if (DeletePlainFile(TStr(), other) == kPathPlain) NoteDone(observer, "removed", other);
+        else o.NotRemoved.Add(other);
+      }
+    }
     o.DoneMessage = ReportText(plan.DoneMessage, o.NotRemoved, o.Skipped);
     RemoveEmptyFolders(FolderPart(log), disk, keep);
   }
