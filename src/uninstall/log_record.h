@@ -52,18 +52,6 @@ const size_t kLogFileMax = 64 << 20;
 // log's full path. Empty when either cannot be had.
 TStr LogRecordPath(const TStr& logPath);
 
-// Writes `bytes` to the new file `temp` (a leftover of an earlier run that is
-// no link is removed first) and flushes it to the disk, for the caller to
-// move into place. False with the system error in `error`; nothing of `temp`
-// is left then.
-bool WriteTempFile(const TStr& temp, const TStr& bytes, unsigned* error);
-
-// Makes the record of the log at `logPath` hold `logBytes` whole: a fresh
-// file in the Windows folder, flushed and moved over the record, so a crash
-// leaves the old record or the new one, never half of one. False with
-// `failure` (kErrorLog, kLogRecordFailed, the system error, the record's path).
-bool WriteLogRecord(const TStr& logPath, const TStr& logBytes, TError* failure);
-
 // Opens a file this run writes or goes on writing for reading and writing,
 // shared for reading only and never through a link: an existing one
 // (`create` false) must be a plain file with one name; a new one (`create`

@@ -16,43 +16,6 @@ TStr LogRecordPath(const TStr& logPath) {
   return WithBackslash(TStr(windows, n)) + LogRecordName(TStr(full, m));
 }
 
-bool WriteTempFile(const TStr& temp, const TStr& bytes, unsigned* error) {
-  // CREATE_NEW: a file of that name this run did not write is never
-  // overwritten; a leftover of an earlier run is removed first only when it
-  // is not a link (deleted through a handle that follows none).
-  DeletePlainFile(TStr(), temp);
-  HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) {
-    *error = GetLastError();
-    return false;
-  }
-  DWORD put = 0;
-  bool ok = WriteFile(h, bytes.c_str(), (DWORD)bytes.size(), &put, nullptr) && put == bytes.size() &&
-            FlushFileBuffers(h);
-  *error = ok ? 0 : GetLastError();
-  if (!CloseHandle(h) && ok) {
-    ok = false;
-    *error = GetLastError();
-  }
-  if (!ok) DeleteFileA(temp.c_str());
-  if (!ok && !*error) *error = ERROR_WRITE_FAULT;
-  return ok;
-}
-
-bool WriteLogRecord(const TStr& logPath, const TStr& logBytes, TError* failure) {
-  TStr record = LogRecordPath(logPath);
-  unsigned error = ERROR_BAD_PATHNAME;
-  TStr temp = record + ".new";
-  bool ok = !record.empty() && WriteTempFile(temp, logBytes, &error);
-  if (ok && !MoveFileExA(temp.c_str(), record.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    ok = false;
-    error = GetLastError();
-    DeleteFileA(temp.c_str());
-  }
-  if (!ok) failure->Set(kErrorLog, kLogRecordFailed, error, record.empty() ? logPath : record);
-  return ok;
-}
-
 void* OpenOwnFile(const TStr& path, bool create) {
   const DWORD access = GENERIC_READ | GENERIC_WRITE | DELETE, flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
   if (create) DeletePlainFile(TStr(), path);

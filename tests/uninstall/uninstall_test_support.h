@@ -38,9 +38,7 @@ inline void Touch(const std::string& path, const std::string& text = "x") {
 // A log written by hand, sealed as the install seals its own: its record
 // gets the log's bytes.
 inline bool SealLog(const std::string& log) {
-  std::vector<uint8_t> bytes = ReadWholeFile(log);
-  TError failure;
-  return WriteLogRecord(log.c_str(), TStr((const char*)bytes.data(), bytes.size()), &failure);
+  return WriteWholeFile(LogRecordPath(log.c_str()).c_str(), ReadWholeFile(log));
 }
 
 inline bool KeyExists(HKEY root, const std::string& path) {
