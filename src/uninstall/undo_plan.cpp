@@ -134,6 +134,20 @@ struct TReader {
     section = kLogCreated;
     word = kLogKeyWord;
     WalkLogList(log, section, word, &TReader::VisitCreatedKey, this);
+    section = kLogExtensions;
+    word = kLogDefaultWord;
+    WalkLogList(log, section, word, &TReader::VisitExtensionDefault, this);
+  }
+  // An extension that was there without a type: only the type the
+  // installation gave it goes, never the key.
+  static bool VisitExtensionDefault(void* self, int number, const TStr& ext) {
+    TReader& r = *static_cast<TReader*>(self);
+    TStr type = r.log.Read(kLogExtensions, LogListKey(kLogDefaultTypeWord, number).c_str(), "");
+    if (!IsExtensionDefault(ext, type))
+      r.Skip(r.EntryName(number), Concat(ext, " ", type), "not an extension's type the installation set");
+    else
+      r.Add(kUndoClearExtensionDefault, ext, false, type);
+    return true;
   }
   static bool VisitVerb(void* self, int number, const TStr& path) {
     TReader& r = *static_cast<TReader*>(self);
