@@ -16,7 +16,7 @@ void WriteProductKey(TInstallRun& run);
 // extension or file type that exists is left as it is, and only the verb
 // ActionTitle<i> is added to the type, unless the type already has that verb
 // (another program's `open`, say): then nothing is written. An extension
-// key that is there without a type gets the script's type as its default
+// key, new or there without a type, gets the script's type as its default
 // value, recorded in [Extensions] DefaultN first; a missing type an
 // extension names is made to hold the verb. The log records the added
 // verb in [Extensions] before it is made and every key created whole in

@@ -46,8 +46,9 @@ bool WithoutDefault(HKEY key) {
 // changes. A key is known to be new only once it is made, so a new one is
 // recorded in [Created] right after, and removed again when that cannot be
 // written. One that was there is written into only when `typeToSet` is
-// given: an extension without a type, whose default value is recorded with
-// that type first. Null when the key is not to be written.
+// given: an extension without a type. The default value an extension gets,
+// new or not, is recorded with `typeToSet`, so the uninstall takes it only
+// while it is still that type. Null when the key is not to be written.
 HKEY MakeRecordedKey(TLogStore& log, const TStr& path, const TStr* typeToSet) {
   HKEY key;
   DWORD disposition = 0;
@@ -55,14 +56,14 @@ HKEY MakeRecordedKey(TLogStore& log, const TStr& path, const TStr* typeToSet) {
                       &disposition) != ERROR_SUCCESS)
     return nullptr;
   bool created = disposition == REG_CREATED_NEW_KEY;
-  if (created && AppendToLogList(log, kLogCreated, kLogKeyWord, path)) return key;
-  if (!created && typeToSet && WithoutDefault(key)) {
+  bool recorded = created ? AppendToLogList(log, kLogCreated, kLogKeyWord, path) : typeToSet && WithoutDefault(key);
+  if (recorded && typeToSet) {
     // The type first: an entry the uninstall finds always has its type.
     int n = WalkLogList(log, kLogExtensions, kLogDefaultWord, nullptr, nullptr) + 1;
-    if (WriteLogValue(log, kLogExtensions, LogListKey(kLogDefaultTypeWord, n).c_str(), *typeToSet) &&
-        WriteLogValue(log, kLogExtensions, LogListKey(kLogDefaultWord, n).c_str(), path))
-      return key;
+    recorded = WriteLogValue(log, kLogExtensions, LogListKey(kLogDefaultTypeWord, n).c_str(), *typeToSet) &&
+               WriteLogValue(log, kLogExtensions, LogListKey(kLogDefaultWord, n).c_str(), path);
   }
+  if (recorded) return key;
   RegCloseKey(key);
   if (created) RegDeleteKeyA(HKEY_CLASSES_ROOT, path.c_str());
   return nullptr;

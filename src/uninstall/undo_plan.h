@@ -5,9 +5,9 @@
 //
 // The order is fixed: the installed files first; then the unregistration,
 // while the system files are still there; the system files; the product's
-// registry values and then its key; the added association verbs, the
-// class keys the installation created and the type it gave extensions that
-// had none; the shortcuts and the program group;
+// registry values and then its key; the added association verbs, the type
+// the installation gave extensions (while still theirs) and the class keys
+// it created; the shortcuts and the program group;
 // in a full uninstall the uninstall entry. The log itself and the folders
 // left empty come after all of these and are the uninstall run's own
 // business.
@@ -47,6 +47,8 @@ struct TUndoStep {
   bool LocalMachine = false;
   // kUndoDeleteProductValue: the value's name, empty for the default value.
   // kUndoClearExtensionDefault: the type the installation set.
+  // kUndoDeleteClassKey of an extension with such a step (which comes
+  // first): that type; the key then goes only when nothing is left in it.
   TStr Value;
 };
 
@@ -101,7 +103,8 @@ struct TUndoPlan {
 
 extern const char kDefaultDoneMessage[];  // "Uninstall complete."
 
-// Which role a class key step's target has (kKeyAddedVerb for a verb).
+// Which role a class key step's target has (kKeyAddedVerb for a verb,
+// kKeyEmptied for an extension whose type has a step of its own).
 TKeyRole ClassKeyRole(const TUndoStep& step);
 
 void ReadUndoPlan(const TLogStore& log, const TUndoContext& context, TUndoPlan* plan);

@@ -26,9 +26,8 @@
 //   [Shortcuts]  Group, Link1.., RmDir1.., Folder1.. (the folders the
 //                installation created for them, full paths)
 //   [Extensions] PATH_1..  verb keys below HKEY_CLASSES_ROOT;
-//                Default1.., DefaultType1..  extension keys that were there
-//                without a file type, and the type the installation named
-//                in their default value
+//                Default1.., DefaultType1..  extension keys whose default
+//                value the installation set, and the type it set there
 //   [Created]    Key1..    keys below HKEY_CLASSES_ROOT the installation
 //                          created whole (a new extension's key and its new
 //                          file type); see below
@@ -69,11 +68,12 @@ inline constexpr char kLogLinkWord[] = "Link";    // [Shortcuts]
 inline constexpr char kLogRmDirWord[] = "RmDir";  // [Shortcuts], beside LinkN
 inline constexpr char kLogFolderWord[] = "Folder";  // [Shortcuts], a folder created for shortcuts
 inline constexpr char kLogPathWord[] = "PATH_";   // [Extensions]
-// [Extensions] DefaultN: an extension key below HKEY_CLASSES_ROOT that was
-// there before, without a file type, whose default value the installation
-// set; DefaultTypeN beside it is the type it set. The uninstall clears the
-// value while it still names that type and leaves the key, which is not the
-// product's. Both are written before the value is.
+// [Extensions] DefaultN: an extension key below HKEY_CLASSES_ROOT whose
+// default value the installation set, one that was there without a file
+// type or one it created ([Created]); DefaultTypeN beside it is the type it
+// set. The uninstall clears the value only while it still names that type,
+// so a key another program has taken over since is never removed. Both are
+// written before the value is.
 inline constexpr char kLogDefaultWord[] = "Default";
 inline constexpr char kLogDefaultTypeWord[] = "DefaultType";
 // [Registry] ValueN: the name of a value the installation wrote into the

@@ -278,7 +278,8 @@ TEST_CASE("three options install headlessly and leave exactly what the script as
   CHECK(log.find("[Shortcuts]\r\nGroup=Kestin Engine Test\r\nLink1=" + desktop + "\\Engine Test.lnk\r\nRmDir1=0\r\n"
                  "Folder1=" + programs + "\\Kestin Engine Test\r\nFolder2=" + programs +
                  "\\Kestin Engine Test\\Tools\r\nLink2=" + menuLink + "\r\nRmDir2=1\r\n") != std::string::npos);
-  CHECK(log.find("[Extensions]\r\nPATH_1=KestinEngineTest.Document\\shell\\Open with engine test\r\n") !=
+  CHECK(log.find("[Extensions]\r\nDefaultType1=KestinEngineTest.Document\r\nDefault1=.kstengtest\r\n"
+                 "PATH_1=KestinEngineTest.Document\\shell\\Open with engine test\r\n") !=
         std::string::npos);
   CHECK(log.find("[Created]\r\nKey1=.kstengtest\r\nKey2=KestinEngineTest.Document\r\n") != std::string::npos);
   CHECK(log.find("PATH_2") == std::string::npos);
@@ -437,8 +438,7 @@ TEST_CASE("a log that refuses its writes after the run: the product key, links a
   std::string log = f.Log(), told = "uninstall log written " + host.record;
   for (TShortcutKind kind : {kDesktopShortcuts, kProgramShortcuts}) CreateShortcuts(f.run, kind, f.dir.c_str());
   for (int i : {1, 2}) WriteAssociation(f.run, i);  // .kstengtxt is made, then removed again
-  CHECK(RemoveDirectoryA(host.record.c_str()));
-  CHECK(f.Log() == log);
+  CHECK((RemoveDirectoryA(host.record.c_str()) && f.Log() == log));
   CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\KestinEngineTest"));  // made, then removed again
   CHECK(RegString(HKEY_CLASSES_ROOT, ".kstengtest", nullptr) == "<no value>");
   CHECK(RegString(HKEY_CLASSES_ROOT, ".kstengtest", "Content Type") == "text/x-theirs");

@@ -64,7 +64,7 @@ TEST_CASE("a complete log becomes undo steps in the fixed order, whatever order 
   Write(log, "Created", "Key1", ".dmo");
   Write(log, "Created", "Key2", "Demo.Document");
   Write(log, "Extensions", "DefaultType1", "Demo.Document");
-  Write(log, "Extensions", "Default1", ".dmx");
+  Write(log, "Extensions", "Default1", ".dmo");
   Write(log, "Shortcuts", "Group", "Demo");
   Write(log, "Shortcuts", "Link1", std::string(kDesktop) + "\\Demo.lnk");
   Write(log, "Shortcuts", "RmDir1", "0");
@@ -98,9 +98,9 @@ TEST_CASE("a complete log becomes undo steps in the fixed order, whatever order 
         "value(LM) Software\\Demo |\n"
         "key(LM) Software\\Demo\n"
         "verb Demo.Document\\shell\\Open with Demo\n"
-        "class .dmo\n"
+        "default .dmo |Demo.Document\n"
+        "class .dmo |Demo.Document\n"
         "class Demo.Document\n"
-        "default .dmx |Demo.Document\n"
         "link C:\\Users\\Bob\\Desktop\\Demo.lnk\n"
         "link C:\\Users\\Bob\\Start Menu\\Programs\\Demo\\Demo.lnk\n"
         "group C:\\Users\\Bob\\Start Menu\\Programs\\Demo\n"
@@ -193,8 +193,7 @@ TEST_CASE("hostile or damaged log entries are skipped and reported, never turned
       // An extension's type the installation set: "extension type".
       {"Extensions", "Default1", ".exe exefile"}, {"Extensions", "Default1", ".txt txtfile"},
       {"Extensions", "Default1", "txtfile Demo.Document"}, {"Extensions", "Default1", ".dmx\\ShellNew Demo.Document"},
-      {"Extensions", "Default1", ".dmx"}, {"Extensions", "Default1", ".dmx Demo.Document\\shell"},
-      {"Extensions", "Default1", ".dmx .dmy"},
+      {"Extensions", "Default1", ".dmx"}, {"Extensions", "Default1", ".dmx Demo.Document\\shell"}, {"Extensions", "Default1", ".dmx .dmy"},
   };
   for (auto& c : cases) {
     CAPTURE(c.section);
