@@ -56,7 +56,7 @@ HKEY MakeRecordedKey(TLogStore& log, const TStr& path, const TStr* typeToSet) {
                       &disposition) != ERROR_SUCCESS)
     return nullptr;
   bool created = disposition == REG_CREATED_NEW_KEY;
-  bool recorded = created ? AppendToLogList(log, kLogCreated, kLogKeyWord, path) : typeToSet && WithoutDefault(key);
+  bool recorded = created ? AppendToLogList(log, kLogCreated, kLogKeyWord, path) : (typeToSet && WithoutDefault(key));
   if (recorded && typeToSet) {
     // The type first: an entry the uninstall finds always has its type.
     int n = WalkLogList(log, kLogExtensions, kLogDefaultWord, nullptr, nullptr) + 1;
