@@ -14,24 +14,62 @@ bool KeyExists(HKEY root, const TStr& path) {
   return true;
 }
 
-// Creates or opens the key and sets its default value. `created` tells whether the key is new.
-bool SetValue(HKEY root, const TStr& path, const TStr& value, bool* created = nullptr) {
+bool SetText(HKEY key, const char* name, const TStr& value) {
+  return RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)value.c_str(), (DWORD)value.size() + 1) ==
+         ERROR_SUCCESS;
+}
+
+// Creates or opens `parent`\`path` and sets its default value.
+bool SetKeyText(HKEY parent, const TStr& path, const TStr& value) {
   HKEY key;
-  DWORD disposition = 0;
-  if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &disposition) !=
-      ERROR_SUCCESS)
+  if (RegCreateKeyExA(parent, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
     return false;
-  if (created) *created = disposition == REG_CREATED_NEW_KEY;
-  bool ok = RegSetValueExA(key, nullptr, 0, REG_SZ, (const BYTE*)value.c_str(),
-                           (DWORD)value.size() + 1) == ERROR_SUCCESS;
+  bool ok = SetText(key, nullptr, value);
   RegCloseKey(key);
   return ok;
 }
 
-void AppendToLogList(TLogStore& log, const char* section, const char* word, const TStr& value) {
+bool AppendToLogList(TLogStore& log, const char* section, const char* word, const TStr& value) {
   TLogListWriter list(log, section, word, WalkLogList(log, section, word, nullptr, nullptr) + 1);
-  list.Append(value);
+  return list.Append(value);
 }
+
+// True when the key has no default value or an empty text there: an
+// extension without a type. Any other value is not ours to change.
+bool WithoutDefault(HKEY key) {
+  DWORD kind = 0, size = 0;
+  LONG rc = RegQueryValueExA(key, nullptr, nullptr, &kind, nullptr, &size);
+  return rc == ERROR_FILE_NOT_FOUND || (rc == ERROR_SUCCESS && size <= 1 && (kind == REG_SZ || kind == REG_EXPAND_SZ));
+}
+
+// Makes or opens the class key `path` and records it before anything in it
+// changes. A key is known to be new only once it is made, so a new one is
+// recorded in [Created] right after, and removed again when that cannot be
+// written. One that was there is written into only when `typeToSet` is
+// given: an extension without a type. The default value an extension gets,
+// new or not, is recorded with `typeToSet`, so the uninstall takes it only
+// while it is still that type. Null when the key is not to be written.
+HKEY MakeRecordedKey(TLogStore& log, const TStr& path, const TStr* typeToSet) {
+  HKEY key;
+  DWORD disposition = 0;
+  if (RegCreateKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                      &disposition) != ERROR_SUCCESS)
+    return nullptr;
+  bool created = disposition == REG_CREATED_NEW_KEY;
+  bool recorded = created ? AppendToLogList(log, kLogCreated, kLogKeyWord, path) : (typeToSet && WithoutDefault(key));
+  if (recorded && typeToSet) {
+    // The type first: an entry the uninstall finds always has its type.
+    int n = WalkLogList(log, kLogExtensions, kLogDefaultWord, nullptr, nullptr) + 1;
+    recorded = WriteLogValue(log, kLogExtensions, LogListKey(kLogDefaultTypeWord, n).c_str(), *typeToSet) &&
+               WriteLogValue(log, kLogExtensions, LogListKey(kLogDefaultWord, n).c_str(), path);
+  }
+  if (recorded) return key;
+  RegCloseKey(key);
+  if (created) RegDeleteKeyA(HKEY_CLASSES_ROOT, path.c_str());
+  return nullptr;
+}
+
+void NotSet(TInstallRun& run, const TStr& keyName) { NoteFailed(run.Host, "key set", keyName, 0); }
 
 }  // namespace
 
@@ -51,27 +89,29 @@ void WriteProductKey(TInstallRun& run) {
     NoteFailed(run.Host, "key set", keyName, (unsigned)rc);
     return;
   }
+  // Only known to be new once made: recorded right after, and removed
+  // again, with whatever this run put into it, when the log fails.
   bool created = disposition == REG_CREATED_NEW_KEY;
   TResumedLogStore log(run.LogPath, run.Host);
-  if (created) {
-    WriteLogValue(log, kLogRegistry, kLogRoot, root);
-    WriteLogValue(log, kLogRegistry, kLogSection, section);
-  }
+  bool recorded = !created || (WriteLogValue(log, kLogRegistry, kLogRoot, root) &&
+                               WriteLogValue(log, kLogRegistry, kLogSection, section));
   // The value names come from the script; an empty one means the default
   // value. Each is recorded before it is written, so the uninstall knows
   // every value of the key that is the product's.
   static const char* const kNames[] = {"User", "Organization"};
   const TStr* values[] = {&run.Choices.UserName, &run.Choices.Company};
   TLogListWriter names(log, kLogRegistry, kLogValueWord);
-  for (int i = 0; i < 2; ++i) {
+  bool set = recorded;
+  for (int i = 0; i < 2 && recorded; ++i) {
     TStr name = script.Value("Registry", kNames[i]);
-    if (created && name.empty()) WriteLogValue(log, kLogRegistry, kLogDefaultValue, "1");
-    if (created && !name.empty()) names.Append(name);
-    RegSetValueExA(key, name.empty() ? nullptr : name.c_str(), 0, REG_SZ, (const BYTE*)values[i]->c_str(),
-                   (DWORD)values[i]->size() + 1);
+    if (created)
+      recorded = name.empty() ? WriteLogValue(log, kLogRegistry, kLogDefaultValue, "1") : names.Append(name);
+    set = recorded && SetText(key, name.empty() ? nullptr : name.c_str(), *values[i]) && set;
   }
   RegCloseKey(key);
-  NoteDone(run.Host, "key set", keyName);
+  if (!recorded && created) RegDeleteKeyA(rootKey, section.c_str());
+  if (set) NoteDone(run.Host, "key set", keyName);
+  else NotSet(run, keyName);
 }
 
 void WriteAssociation(TInstallRun& run, int i) {
@@ -84,30 +124,37 @@ void WriteAssociation(TInstallRun& run, int i) {
   TResumedLogStore log(run.LogPath, run.Host);
 
   TStr type = ReadRegistryText(HKEY_CLASSES_ROOT, ext, nullptr);
-  if (type.empty()) {
+  bool scriptType = type.empty();
+  if (scriptType) {
     type = NumberedValue(script, "RegisterExt", "Type", i);
     if (type.empty()) return;
-    bool createdExt = false;
-    if (!SetValue(HKEY_CLASSES_ROOT, ext, type, &createdExt)) return;
-    if (createdExt) AppendToLogList(log, kLogCreated, kLogKeyWord, ext);
-    if (!KeyExists(HKEY_CLASSES_ROOT, type)) {
-      bool createdType = false;
-      if (!SetValue(HKEY_CLASSES_ROOT, type, NumberedValue(script, "RegisterExt", "Desc", i), &createdType))
-        return;
-      if (createdType) AppendToLogList(log, kLogCreated, kLogKeyWord, type);
-      TStr icon = ExpandInstallPath(NumberedValue(script, "RegisterExt", "FileIcon", i), run.Choices.Destination);
-      SetValue(HKEY_CLASSES_ROOT, type + "\\DefaultIcon", icon);
-      SetValue(HKEY_CLASSES_ROOT, type + "\\shell\\open\\command", action);
-    }
+    HKEY key = MakeRecordedKey(log, ext, &type);
+    bool set = key && SetText(key, nullptr, type);
+    if (key) RegCloseKey(key);
+    if (!set) return NotSet(run, "HKEY_CLASSES_ROOT\\" + ext);
+  }
+  // Another program's extension may name anything: below a name of more
+  // than one step, nothing made would be one the uninstall finds as ours.
+  if (type.find("\\") != TStr::npos) return;
+  // A type that is there is another program's, and nothing is written into
+  // it but the verb below. A missing one is made, also when an extension
+  // that was there names it, so that what holds the verb is recorded too.
+  if (!KeyExists(HKEY_CLASSES_ROOT, type)) {
+    HKEY key = MakeRecordedKey(log, type, nullptr);
+    TStr icon = ExpandInstallPath(NumberedValue(script, "RegisterExt", "FileIcon", i), run.Choices.Destination);
+    bool set = key && (!scriptType || (SetText(key, nullptr, NumberedValue(script, "RegisterExt", "Desc", i)) &&
+                                         SetKeyText(key, "DefaultIcon", icon) &&
+                                         SetKeyText(key, "shell\\open\\command", action)));
+    if (key) RegCloseKey(key);
+    if (!set) return NotSet(run, "HKEY_CLASSES_ROOT\\" + type);
   }
   // Another program's verb of that name stays as it is, and is not ours to
-  // remove.
+  // remove. A verb is new, so it is recorded before it is made.
   TStr verb = Concat(type, "\\shell\\", title);
   if (KeyExists(HKEY_CLASSES_ROOT, verb)) return;
-  if (SetValue(HKEY_CLASSES_ROOT, verb + "\\command", action)) {
-    AppendToLogList(log, kLogExtensions, kLogPathWord, verb);
+  if (AppendToLogList(log, kLogExtensions, kLogPathWord, verb) &&
+      SetKeyText(HKEY_CLASSES_ROOT, verb + "\\command", action))
     NoteDone(run.Host, "key set", "HKEY_CLASSES_ROOT\\" + verb);
-  } else {
-    NoteFailed(run.Host, "key set", "HKEY_CLASSES_ROOT\\" + verb, GetLastError());
-  }
+  else
+    NotSet(run, "HKEY_CLASSES_ROOT\\" + verb);
 }

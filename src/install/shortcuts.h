@@ -10,11 +10,13 @@ enum TShortcutKind { kDesktopShortcuts, kProgramShortcuts };
 TStr ShortcutBaseFolder(TShortcutKind kind, const TStr& group);
 
 // Creates the shortcuts of `kind` for each selected option in order. Each
-// saved link is recorded as Link<m> (m counting on across both kinds in
+// link is recorded as Link<m> (m counting on across both kinds in
 // run.ShortcutCount) with its RmDir<m>; RmDir is recorded as 1 only when the
 // script asks for it and the link's folder is one this installation created,
 // never the desktop or programs folder itself nor a group the user picked
-// from the existing ones. A program group that would lie outside the programs
-// folder creates nothing. `baseOverride`, when not empty, replaces the
-// desktop or programs folder (tests).
+// from the existing ones. Links and the folders made for them are recorded
+// before they are made; one the log cannot record is not made, and is told
+// to the run's host as a failure. A program group that would lie outside
+// the programs folder creates nothing. `baseOverride`, when not empty,
+// replaces the desktop or programs folder (tests).
 void CreateShortcuts(TInstallRun& run, TShortcutKind kind, const TStr& baseOverride = TStr());

@@ -30,25 +30,26 @@ bool Listed(const TStrList& list, const TStr& s) {
   return false;
 }
 
-// Creates `folder` below `base` and remembers each level this run made.
-bool MakeFolder(TInstallRun& run, const TStr& base, const TStr& folder) {
+// Creates `folder` below `base`. Each level this run makes is recorded
+// first (FolderN, numbered as in run.CreatedFolders), so the uninstall may
+// remove it. False when a level could be neither, with the system's error
+// in `error` (0 when the log refused).
+bool MakeFolder(TInstallRun& run, TLogStore& log, const TStr& base, const TStr& folder, unsigned* error) {
   TStr path = WithBackslash(folder);
+  *error = 0;
   for (size_t i = base.size() + 1; i < path.size(); ++i) {
     if (path[i] != '\\') continue;
     TStr level = path.substr(0, i);
     if (FolderExists(level)) continue;
-    if (!CreateDirectoryA(level.c_str(), nullptr)) return false;
+    if (!WriteLogValue(log, kLogShortcuts, LogListKey(kLogFolderWord, run.CreatedFolders.Count() + 1).c_str(), level))
+      return false;
     run.CreatedFolders.Add(level);
+    if (!CreateDirectoryA(level.c_str(), nullptr)) {
+      *error = GetLastError();
+      return false;
+    }
   }
   return true;
-}
-
-// The uninstall removes a shortcut's folder only when this installation
-// created it: each folder made since entry `from` of `created` is recorded,
-// numbered as in that list.
-void RecordFolders(TLogStore& log, const TStrList& created, int from) {
-  for (int i = from; i < created.Count(); ++i)
-    WriteLogValue(log, kLogShortcuts, LogListKey(kLogFolderWord, i + 1).c_str(), created[i]);
 }
 
 bool SaveLink(const TStr& linkPath, const TStr& target, const TStr& arguments, const TStr& workDir,
@@ -123,27 +124,29 @@ void CreateShortcuts(TInstallRun& run, TShortcutKind kind, const TStr& baseOverr
       SplitTargetArguments(ResolveScriptPath(NumberedValue(script, s, "File", n), places), &target, &arguments);
       SplitIconReference(ResolveScriptPath(NumberedValue(script, s, "Icon", n), places), &icon, &iconIndex);
       TStr linkPath = Concat(WithBackslash(folder), name, ".lnk");
-      int known = run.CreatedFolders.Count();
-      if (!MakeFolder(run, sharedBare, folder)) {
-        RecordFolders(log, run.CreatedFolders, known);
+      unsigned error;
+      if (!MakeFolder(run, log, sharedBare, folder, &error)) {
+        NoteFailed(run.Host, "shortcut made", linkPath, error);
         continue;
       }
-      if (!SaveLink(linkPath, target, arguments, WorkingFolderOf(target), icon, iconIndex,
-                    NumberedValue(script, s, "Desc", n))) {
-        NoteFailed(run.Host, "shortcut made", linkPath, GetLastError());
-        RecordFolders(log, run.CreatedFolders, known);
-        continue;
-      }
-      NoteDone(run.Host, "shortcut made", linkPath);
-      if (run.ShortcutCount == 0) WriteLogValue(log, kLogShortcuts, kLogGroup, group);
-      ++run.ShortcutCount;
-      WriteLogValue(log, kLogShortcuts, LogListKey(kLogLinkWord, run.ShortcutCount).c_str(), linkPath);
       bool removable = ProfileInteger(NumberedValue(script, s, "RmDir", n), 0) != 0 &&
                        !SameTextAscii(folderBare.c_str(), sharedBare.c_str()) &&
                        Listed(run.CreatedFolders, folderBare);
-      WriteLogValue(log, kLogShortcuts, LogListKey(kLogRmDirWord, run.ShortcutCount).c_str(),
-                    removable ? "1" : "0");
-      RecordFolders(log, run.CreatedFolders, known);
+      // Recorded before it is made: a link the log cannot name is not made.
+      bool recorded = (run.ShortcutCount > 0 || WriteLogValue(log, kLogShortcuts, kLogGroup, group)) &&
+                      WriteLogValue(log, kLogShortcuts, LogListKey(kLogLinkWord, run.ShortcutCount + 1).c_str(),
+                                    linkPath);
+      if (recorded) ++run.ShortcutCount;
+      if (!recorded || !WriteLogValue(log, kLogShortcuts, LogListKey(kLogRmDirWord, run.ShortcutCount).c_str(),
+                                      removable ? "1" : "0")) {
+        NoteFailed(run.Host, "shortcut made", linkPath, 0);
+        continue;
+      }
+      if (SaveLink(linkPath, target, arguments, WorkingFolderOf(target), icon, iconIndex,
+                   NumberedValue(script, s, "Desc", n)))
+        NoteDone(run.Host, "shortcut made", linkPath);
+      else
+        NoteFailed(run.Host, "shortcut made", linkPath, GetLastError());
     }
   }
 }

@@ -110,6 +110,11 @@ bool IsCreatedClassKey(const TStr& keyName) {
          !InList(kSystemClassKeys, keyName.c_str()) && !InList(kCommonTypes, keyName.c_str());
 }
 
+bool IsExtensionDefault(const TStr& ext, const TStr& type) {
+  return IsCreatedClassKey(ext) && ext[0] == '.' && WellFormedKeyPath(type) && CountSteps(type) == 1 &&
+         type[0] != '.';
+}
+
 bool HoldsOnlyWhatSetupWrites(TKeyRole role, const TStrList& content) {
   static const char kVerb[] = "command\\\0" "command|\0";
   static const char kExtension[] = "|\0";

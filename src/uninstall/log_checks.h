@@ -41,6 +41,12 @@ bool IsVerbKeyPath(const TStr& keyPath);
 // every system has (txtfile, htmlfile, http, .txt, ...).
 bool IsCreatedClassKey(const TStr& keyName);
 
+// An extension key below HKEY_CLASSES_ROOT whose default value an
+// installation set to `type`: the extension one step beginning with a dot
+// that IsCreatedClassKey accepts (never the system's own), the type one
+// step, no extension.
+bool IsExtensionDefault(const TStr& ext, const TStr& type);
+
 // What is in a registry key, as the uninstaller lists it before it removes
 // the key whole: "sub\" for each key below it (at any depth, its path
 // relative to the key), "sub|name" for each value ("|" is the key's own

@@ -14,3 +14,9 @@ bool DeleteRegistryValue(void* root, const TStr& keyPath, const TStr& name);
 // ERROR_DIR_NOT_EMPTY and the result false. A key that is gone counts as
 // removed.
 bool DeleteKeyHoldingOnly(void* root, const TStr& keyPath, TKeyRole role);
+
+// Deletes the default value of the key below `root` only while it is the
+// text `type` (letter case aside): an extension's type the installation set,
+// which another program may have replaced since. The key stays. A value or
+// key that is gone, or names another type, counts as done.
+bool DeleteDefaultNaming(void* root, const TStr& keyPath, const TStr& type);

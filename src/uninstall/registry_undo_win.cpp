@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "uninstall/registry_text.h"
 #include "uninstall/registry_undo.h"
 #include "uninstall/undo_steps.h"
 
@@ -51,6 +52,11 @@ bool DeleteRegistryValue(void* root, const TStr& keyPath, const TStr& name) {
   if (rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND) return true;
   SetLastError((DWORD)rc);
   return false;
+}
+
+bool DeleteDefaultNaming(void* root, const TStr& keyPath, const TStr& type) {
+  if (!SameTextAscii(ReadRegistryText(root, keyPath, nullptr).c_str(), type.c_str())) return true;
+  return DeleteRegistryValue(root, keyPath, TStr());
 }
 
 bool DeleteKeyHoldingOnly(void* root, const TStr& keyPath, TKeyRole role) {

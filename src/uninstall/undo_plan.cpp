@@ -146,9 +146,27 @@ struct TReader {
     section = kLogExtensions;
     word = kLogPathWord;
     WalkLogList(log, section, word, &TReader::VisitVerb, this);
+    word = kLogDefaultWord;
+    WalkLogList(log, section, word, &TReader::VisitExtensionDefault, this);
     section = kLogCreated;
     word = kLogKeyWord;
     WalkLogList(log, section, word, &TReader::VisitCreatedKey, this);
+  }
+  // The type the installation gave an extension goes only while it is still
+  // that type; the key itself only when it is one the installation created
+  // and nothing is left in it.
+  TStrList extensions, extensionTypes;
+  static bool VisitExtensionDefault(void* self, int number, const TStr& ext) {
+    TReader& r = *static_cast<TReader*>(self);
+    TStr type = r.log.Read(kLogExtensions, LogListKey(kLogDefaultTypeWord, number).c_str(), "");
+    if (!IsExtensionDefault(ext, type)) {
+      r.Skip(r.EntryName(number), Concat(ext, " ", type), "not an extension's type the installation set");
+      return true;
+    }
+    r.Add(kUndoClearExtensionDefault, ext, false, type);
+    r.extensions.Add(ext);
+    r.extensionTypes.Add(type);
+    return true;
   }
   static bool VisitVerb(void* self, int number, const TStr& path) {
     TReader& r = *static_cast<TReader*>(self);
@@ -162,8 +180,12 @@ struct TReader {
     TReader& r = *static_cast<TReader*>(self);
     if (MayBeCut(key) || !IsCreatedClassKey(key))
       r.Skip(r.EntryName(number), key, "not a file type or extension key of the product");
-    else
-      r.Add(kUndoDeleteClassKey, key);
+    else {
+      TStr type;
+      for (int i = 0; i < r.extensions.Count(); i++)
+        if (SameTextAscii(r.extensions[i].c_str(), key.c_str())) type = r.extensionTypes[i];
+      r.Add(kUndoDeleteClassKey, key, false, type);
+    }
     return true;
   }
 
@@ -293,6 +315,7 @@ struct TReader {
 
 TKeyRole ClassKeyRole(const TUndoStep& step) {
   if (step.Kind == kUndoDeleteVerb) return kKeyAddedVerb;
+  if (!step.Value.empty()) return kKeyEmptied;
   return step.Target.size() && step.Target[0] == '.' ? kKeyExtension : kKeyFileType;
 }
 

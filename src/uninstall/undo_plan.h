@@ -5,8 +5,9 @@
 //
 // The order is fixed: the installed files first; then the unregistration,
 // while the system files are still there; the system files; the product's
-// registry values and then its key; the added association verbs and the
-// class keys the installation created; the shortcuts and the program group;
+// registry values and then its key; the added association verbs, the type
+// the installation gave extensions (while still theirs) and the class keys
+// it created; the shortcuts and the program group;
 // in a full uninstall the uninstall entry. The log itself and the folders
 // left empty come after all of these and are the uninstall run's own
 // business.
@@ -31,6 +32,7 @@ enum TUndoKind {
   kUndoDeleteProductKey,      // the product's key, below the root `LocalMachine` names, when empty
   kUndoDeleteVerb,            // an added verb below HKEY_CLASSES_ROOT, when it holds only ours
   kUndoDeleteClassKey,        // a created extension or type key, when it holds only ours
+  kUndoClearExtensionDefault,  // an extension's default value, while it names the type in Value; the key stays
   kUndoDeleteShortcut,        // a shortcut file; then the folders left empty
   kUndoRemoveEmptyFolders,    // the program group, when it is empty, and its empty parents
   kUndoDeleteUninstallEntry,  // the uninstall entry's key below ...\Uninstall
@@ -44,6 +46,9 @@ struct TUndoStep {
   // exact case) or HKEY_CURRENT_USER (anything else).
   bool LocalMachine = false;
   // kUndoDeleteProductValue: the value's name, empty for the default value.
+  // kUndoClearExtensionDefault: the type the installation set.
+  // kUndoDeleteClassKey of an extension with such a step (which comes
+  // first): that type; the key then goes only when nothing is left in it.
   TStr Value;
 };
 
@@ -98,7 +103,8 @@ struct TUndoPlan {
 
 extern const char kDefaultDoneMessage[];  // "Uninstall complete."
 
-// Which role a class key step's target has (kKeyAddedVerb for a verb).
+// Which role a class key step's target has (kKeyAddedVerb for a verb,
+// kKeyEmptied for an extension whose type has a step of its own).
 TKeyRole ClassKeyRole(const TUndoStep& step);
 
 void ReadUndoPlan(const TLogStore& log, const TUndoContext& context, TUndoPlan* plan);

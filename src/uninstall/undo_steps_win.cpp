@@ -113,6 +113,8 @@ bool RunUndoStep(const TUndoStep& step, const TStr& systemFolder, const TStr& lo
     case kUndoDeleteVerb:
     case kUndoDeleteClassKey:
       return DeleteKeyHoldingOnly(HKEY_CLASSES_ROOT, t, ClassKeyRole(step));
+    case kUndoClearExtensionDefault:
+      return DeleteDefaultNaming(HKEY_CLASSES_ROOT, t, step.Value);
     case kUndoRemoveEmptyFolders:
       RemoveEmptyFolders(t, disk, keep);
       return true;  // a group the user still uses is not ours to report

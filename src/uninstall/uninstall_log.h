@@ -6,6 +6,13 @@
 // the Windows side backs with the profile functions on the log file and the
 // native tests back with memory.
 //
+// After the run and at Finish (the product key, the associations, the
+// shortcuts) an entry is written before what it records is made, so a crash
+// in between leaves an entry for something absent (which the uninstall
+// passes over), never something the log does not name; what cannot be
+// recorded is not made. Only a key known to be new once it is made is
+// recorded after, and removed again when its entry cannot be written.
+//
 // Layout, in the order a complete installation first writes it:
 //   [General]    MessageString, OKString (always both, empty when unset),
 //                CodePage (the code page every value is written in),
@@ -20,7 +27,9 @@
 //                Key1.. (CU or LM, a backslash, the path) the keys of add-ons sharing the log
 //   [Shortcuts]  Group, Link1.., RmDir1.., Folder1.. (the folders the
 //                installation created for them, full paths)
-//   [Extensions] PATH_1..  verb keys below HKEY_CLASSES_ROOT
+//   [Extensions] PATH_1..  verb keys below HKEY_CLASSES_ROOT;
+//                Default1.., DefaultType1..  extension keys whose default
+//                value the installation set, and the type it set there
 //   [Created]    Key1..    keys below HKEY_CLASSES_ROOT the installation
 //                          created whole (a new extension's key and its new
 //                          file type); see below
@@ -63,6 +72,14 @@ inline constexpr char kLogRmDirWord[] = "RmDir";  // [Shortcuts], beside LinkN
 inline constexpr char kLogFolderWord[] = "Folder";  // [Shortcuts], a folder created for shortcuts
 inline constexpr char kLogPathWord[] = "PATH_";   // [Extensions]
 inline constexpr char kLogEntryWord[] = "Entry";  // [Uninstall], beside SectionName
+// [Extensions] DefaultN: an extension key below HKEY_CLASSES_ROOT whose
+// default value the installation set, one that was there without a file
+// type or one it created ([Created]); DefaultTypeN beside it is the type it
+// set. The uninstall clears the value only while it still names that type,
+// so a key another program has taken over since is never removed. Both are
+// written before the value is.
+inline constexpr char kLogDefaultWord[] = "Default";
+inline constexpr char kLogDefaultTypeWord[] = "DefaultType";
 // [Registry] ValueN: the name of a value the installation wrote into the
 // product key it created. Without this list the uninstall does not know
 // what in the key is the product's, and leaves the key alone.

@@ -29,6 +29,7 @@
 #include "script/texts.h"
 #include "uninstall/log_record.h"
 #include "uninstall/memory_log_store.h"
+#include "uninstall/undo_steps.h"
 #include "prefix_files_win.h"
 #include "test_files.h"
 #include "test_run_host_win.h"
@@ -276,10 +277,12 @@ TEST_CASE("three options install headlessly and leave exactly what the script as
   CHECK(RegString(HKEY_CLASSES_ROOT, "KestinEngineTest.Text\\shell\\open\\command", nullptr) == "theirs \"%1\"");
 
   std::string log = f.Log();
+  // Each folder and link is recorded before it is made.
   CHECK(log.find("[Shortcuts]\r\nGroup=Kestin Engine Test\r\nLink1=" + desktop + "\\Engine Test.lnk\r\nRmDir1=0\r\n"
-                 "Link2=" + menuLink + "\r\nRmDir2=1\r\nFolder1=" + programs + "\\Kestin Engine Test\r\nFolder2=" +
-                 programs + "\\Kestin Engine Test\\Tools\r\n") != std::string::npos);
-  CHECK(log.find("[Extensions]\r\nPATH_1=KestinEngineTest.Document\\shell\\Open with engine test\r\n") !=
+                 "Folder1=" + programs + "\\Kestin Engine Test\r\nFolder2=" + programs +
+                 "\\Kestin Engine Test\\Tools\r\nLink2=" + menuLink + "\r\nRmDir2=1\r\n") != std::string::npos);
+  CHECK(log.find("[Extensions]\r\nDefaultType1=KestinEngineTest.Document\r\nDefault1=.kstengtest\r\n"
+                 "PATH_1=KestinEngineTest.Document\\shell\\Open with engine test\r\n") !=
         std::string::npos);
   CHECK(log.find("[Created]\r\nKey1=.kstengtest\r\nKey2=KestinEngineTest.Document\r\n") != std::string::npos);
   CHECK(log.find("PATH_2") == std::string::npos);
@@ -449,6 +452,44 @@ TEST_CASE("the log goes on where its record vouches for it, brought up to the re
     CHECK(Text(record) == row.kept + mine);
     DeleteFileA(record.c_str());
   }
+}
+
+TEST_CASE("a log that refuses its writes after the run: the product key, links and associations it cannot "
+          "name are not made, or removed again, and the host is told") {
+  Fixture f("finishlog");
+  // The record becomes a folder once the uninstall entry is written: every
+  // write of the product key and at Finish is refused.
+  struct THost : TTestRunHost {
+    std::string record, entry;
+    std::vector<std::string> failed;
+    void Progress(int percent) override {
+      if (percent == 100 && KeyExists(HKEY_LOCAL_MACHINE, entry) && DeleteFileA(record.c_str()))
+        CreateDirectoryA(record.c_str(), nullptr);
+    }
+    void Failed(const char* action, const TStr& subject, unsigned) override { failed.push_back(std::string(action) + " " + subject.c_str()); }
+  } host;
+  host.record = LogRecordPath((f.dest + "\\Uninst.log").c_str()).c_str();
+  host.entry = f.EntryKey();
+  f.run.Host = &host;
+  for (const char* key : {".kstengtest", "KestinEngineTest.Document", ".kstengtxt"}) DeleteKeyTree(HKEY_CLASSES_ROOT, key);
+  DeleteKeyTree(HKEY_CURRENT_USER, "Software\\KestinEngineTest");
+  SetRegString(HKEY_CLASSES_ROOT, ".kstengtest", "Content Type", "text/x-theirs");  // another program's, without a type
+  REQUIRE(StartInstall(f.run) == kInstallSucceeded);
+  std::string log = f.Log(), told = "uninstall log written " + host.record;
+  for (TShortcutKind kind : {kDesktopShortcuts, kProgramShortcuts}) CreateShortcuts(f.run, kind, f.dir.c_str());
+  for (int i : {1, 2}) WriteAssociation(f.run, i);  // .kstengtxt is made, then removed again
+  CHECK((RemoveDirectoryA(host.record.c_str()) && f.Log() == log));
+  CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\KestinEngineTest"));  // made, then removed again
+  CHECK(RegString(HKEY_CLASSES_ROOT, ".kstengtest", nullptr) == "<no value>");
+  CHECK(RegString(HKEY_CLASSES_ROOT, ".kstengtest", "Content Type") == "text/x-theirs");
+  CHECK_FALSE((KeyExists(HKEY_CLASSES_ROOT, "KestinEngineTest.Document") || KeyExists(HKEY_CLASSES_ROOT, ".kstengtxt") || Exists(f.dir + "Engine Test.lnk") ||
+               Exists(f.dir + "Kestin Engine Test")));
+  // Each store tells its first failure once, and each thing it did not make.
+  CHECK(host.failed == std::vector<std::string>{told, "key set HKEY_CURRENT_USER\\Software\\KestinEngineTest", told,
+                                                "shortcut made " + f.dir + "Engine Test.lnk", told, "shortcut made " +
+                                                f.dir + "Kestin Engine Test\\Tools\\Engine Notes.lnk", told,
+                                                "key set HKEY_CLASSES_ROOT\\.kstengtest", told, "key set HKEY_CLASSES_ROOT\\.kstengtxt"});
+  DeleteKeyTree(HKEY_CLASSES_ROOT, ".kstengtest");
 }
 
 TEST_CASE("a run with nothing selected still writes the log, the entry and the uninstaller") {

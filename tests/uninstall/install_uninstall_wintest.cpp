@@ -155,6 +155,10 @@ std::string Join(const std::set<std::string>& s) {
 
 TEST_CASE("install, then the uninstaller file with /U from the entry's command line: only what was there remains") {
   TProduct p("full");
+  // Another program's extension key without a type gets the product's type,
+  // and loses only that at uninstall.
+  for (const char* key : {".kstengtest", "KestinEngineTest.Document"}) DeleteTree(HKEY_CLASSES_ROOT, key);
+  SetValue(HKEY_CLASSES_ROOT, ".kstengtest", "Content Type", "text/x-theirs");
   std::set<std::string> before = p.Snapshot();
   REQUIRE(StartInstall(p.run) == kInstallSucceeded);
   for (auto& m : g_boxes) MESSAGE(m);
@@ -165,6 +169,7 @@ TEST_CASE("install, then the uninstaller file with /U from the entry's command l
   WriteAssociation(p.run, 2);
   REQUIRE(KeyExists(HKEY_CURRENT_USER, "Software\\KestinRegTest\\" + p.control));
   REQUIRE(Exists(p.desktop + "\\Engine Test.lnk"));
+  CHECK(RegString(HKEY_CLASSES_ROOT, ".kstengtest", nullptr) == "KestinEngineTest.Document");
   // Sealed after the last write at Finish: the record holds the log's bytes.
   std::string record = LogRecordPath((p.dest + "\\Uninst.log").c_str()).c_str();
   CHECK(ReadWholeFile(record) == ReadWholeFile(p.dest + "\\Uninst.log"));
@@ -199,6 +204,7 @@ TEST_CASE("install, then the uninstaller file with /U from the entry's command l
   CHECK_FALSE(Exists(record));
   // Unregistered by the real tool while the file was still there.
   CHECK_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\KestinRegTest\\" + p.control));
+  DeleteTree(HKEY_CLASSES_ROOT, ".kstengtest");
 }
 
 TEST_CASE("a cancelled install, rolled back with Yes, leaves nothing of the product and no uninstall entry") {

@@ -32,6 +32,7 @@ const char* KindName(TUndoKind k) {
     case kUndoDeleteProductKey: return "key";
     case kUndoDeleteVerb: return "verb";
     case kUndoDeleteClassKey: return "class";
+    case kUndoClearExtensionDefault: return "default";
     case kUndoDeleteShortcut: return "link";
     case kUndoRemoveEmptyFolders: return "group";
     case kUndoDeleteUninstallEntry: return "entry";
@@ -45,7 +46,7 @@ std::string Steps(const TUndoPlan& plan) {
     const TUndoStep& st = plan.Steps[i];
     bool key = st.Kind == kUndoDeleteProductKey || st.Kind == kUndoDeleteProductValue;
     s += std::string(KindName(st.Kind)) + (key ? (st.LocalMachine ? "(LM)" : "(CU)") : "") + " " + st.Target.c_str() +
-         (st.Kind == kUndoDeleteProductValue ? std::string(" |") + st.Value.c_str() : "") + "\n";
+         (st.Value.empty() && st.Kind != kUndoDeleteProductValue ? "" : std::string(" |") + st.Value.c_str()) + "\n";
   }
   return s;
 }
@@ -62,6 +63,8 @@ TEST_CASE("a complete log becomes undo steps in the fixed order, whatever order 
   Write(log, "Extensions", "PATH_1", "Demo.Document\\shell\\Open with Demo");
   Write(log, "Created", "Key1", ".dmo");
   Write(log, "Created", "Key2", "Demo.Document");
+  Write(log, "Extensions", "DefaultType1", "Demo.Document");
+  Write(log, "Extensions", "Default1", ".dmo");
   Write(log, "Shortcuts", "Group", "Demo");
   Write(log, "Shortcuts", "Link1", std::string(kDesktop) + "\\Demo.lnk");
   Write(log, "Shortcuts", "RmDir1", "0");
@@ -95,7 +98,8 @@ TEST_CASE("a complete log becomes undo steps in the fixed order, whatever order 
         "value(LM) Software\\Demo |\n"
         "key(LM) Software\\Demo\n"
         "verb Demo.Document\\shell\\Open with Demo\n"
-        "class .dmo\n"
+        "default .dmo |Demo.Document\n"
+        "class .dmo |Demo.Document\n"
         "class Demo.Document\n"
         "link C:\\Users\\Bob\\Desktop\\Demo.lnk\n"
         "link C:\\Users\\Bob\\Start Menu\\Programs\\Demo\\Demo.lnk\n"
@@ -186,12 +190,18 @@ TEST_CASE("hostile or damaged log entries are skipped and reported, never turned
       {"Shortcuts", "Link1", "Demo.lnk"},
       {"Shortcuts", "Group", "..\\..\\Desktop"},
       {"Shortcuts", "Group", "C:\\Apps"},
+      // An extension's type the installation set: "extension type".
+      {"Extensions", "Default1", ".exe exefile"}, {"Extensions", "Default1", ".txt txtfile"},
+      {"Extensions", "Default1", "txtfile Demo.Document"}, {"Extensions", "Default1", ".dmx\\ShellNew Demo.Document"},
+      {"Extensions", "Default1", ".dmx"}, {"Extensions", "Default1", ".dmx Demo.Document\\shell"}, {"Extensions", "Default1", ".dmx .dmy"},
   };
   for (auto& c : cases) {
     CAPTURE(c.section);
     CAPTURE(c.value);
     TMemoryLogStore log;
-    Write(log, c.section, c.key, c.value);
+    size_t space = std::string(c.key) == "Default1" ? c.value.find(' ') : std::string::npos;
+    Write(log, c.section, c.key, c.value.substr(0, space));
+    if (space != std::string::npos) Write(log, c.section, "DefaultType1", c.value.substr(space + 1));
     if (std::string(c.section) == "Registry") Write(log, "Registry", "Root", "LM");
     TMachine m;
     TUndoPlan plan;

@@ -108,6 +108,8 @@ struct TInstallation {
     Log("Shortcuts", "Folder2", programs + "\\" + group + "\\Tools");
     Log("Extensions", "PATH_1", existingType + "\\shell\\Open with Demo");
     Log("Extensions", "PATH_2", type + "\\shell\\Open with Demo");
+    Log("Extensions", "DefaultType1", type);
+    Log("Extensions", "Default1", ext);
     Log("Created", "Key1", ext);
     Log("Created", "Key2", type);
   }
@@ -166,14 +168,15 @@ TEST_CASE("Yes removes exactly what the log records, in a read-only file's and a
   CHECK(KeyExists(HKEY_CLASSES_ROOT, inst.existingType + "\\shell\\open\\command"));
 }
 
-TEST_CASE("a file the user added keeps its folder; everything recorded goes") {
+TEST_CASE("a file the user added keeps its folder, an extension taken over stays; everything recorded goes") {
   TInstallation inst;
   std::set<std::string> before = inst.Snapshot();
   inst.Install();
   Touch(inst.dest + "docs\\mine.txt", "the user's");
+  SetValue(HKEY_CLASSES_ROOT, inst.ext, "", "Other.Type");
   Uninstall(inst.log, true);
   std::set<std::string> expected = before;
-  expected.insert({"root\\Demo\\", "root\\Demo\\docs\\", "root\\Demo\\docs\\mine.txt"});
+  expected.insert({"root\\Demo\\", "root\\Demo\\docs\\", "root\\Demo\\docs\\mine.txt", inst.ext, inst.ext + "|=Other.Type"});
   CHECK(Join(inst.Snapshot()) == Join(expected));
 }
 
