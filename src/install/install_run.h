@@ -67,9 +67,8 @@ struct TInstallRun {
   bool RollbackComplete = true;  // the rollback of a failed run undid everything
   int InstalledFiles = 0;   // [Files] entries written by the extraction
   // Shortcut folders this installation created (never removed whole when
-  // they existed before) and the running Link number.
+  // they existed before).
   TStrList CreatedFolders;
-  int ShortcutCount = 0;
 
   // --- Between the threads.
   // 0 running, 1 cancel asked, 2 committed (the uninstall entry is being

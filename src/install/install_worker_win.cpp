@@ -301,12 +301,13 @@ void RunInstallWorker(TInstallRun& run) {
     if (committed) {
       NoteDone(run.Host, "file written", entry.UninstallerPath);
       NoteDone(run.Host, "key set", Concat("HKEY_LOCAL_MACHINE\\", kUninstallKey, "\\", entry.SectionName));
-      run.Host->Progress(100);
     }
   }
   // Whatever happened, the rollback reads what is on disk.
   if (!run.LogPath.empty()) log.Flush();
   log.Close();
+  // The full bar once the log is closed too.
+  if (committed) run.Host->Progress(100);
   // Succeeded before Done: the wizard reads the result once it sees Done.
   run.Succeeded.Set(committed);
   if (committed && run.FinalPauseMs) Sleep(run.FinalPauseMs);

@@ -43,20 +43,23 @@ bool WithoutDefault(HKEY key) {
 }
 
 // Makes or opens the class key `path` and records it before anything in it
-// changes. A key is known to be new only once it is made, so a new one is
-// recorded in [Created] right after, and removed again when that cannot be
-// written. One that was there is written into only when `typeToSet` is
+// changes. A key that is not there is recorded in [Created] before it is
+// made, so a run killed in between leaves it named (should another program
+// make it meanwhile, the uninstall still takes a class key only when
+// nothing but ours is in it). One that was there is written into only when `typeToSet` is
 // given: an extension without a type. The default value an extension gets,
 // new or not, is recorded with `typeToSet`, so the uninstall takes it only
 // while it is still that type. Null when the key is not to be written.
 HKEY MakeRecordedKey(TLogStore& log, const TStr& path, const TStr* typeToSet) {
+  bool existed = KeyExists(HKEY_CLASSES_ROOT, path);
+  if (!existed && !AppendToLogList(log, kLogCreated, kLogKeyWord, path)) return nullptr;
   HKEY key;
   DWORD disposition = 0;
   if (RegCreateKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                       &disposition) != ERROR_SUCCESS)
     return nullptr;
   bool created = disposition == REG_CREATED_NEW_KEY;
-  bool recorded = created ? AppendToLogList(log, kLogCreated, kLogKeyWord, path) : (typeToSet && WithoutDefault(key));
+  bool recorded = !existed || (typeToSet && WithoutDefault(key));
   if (recorded && typeToSet) {
     // The type first: an entry the uninstall finds always has its type.
     int n = WalkLogList(log, kLogExtensions, kLogDefaultWord, nullptr, nullptr) + 1;
@@ -81,35 +84,42 @@ void WriteProductKey(TInstallRun& run) {
   TStr section = script.Value("Registry", "Section");
   while (!section.empty() && section[0] == '\\') section = section.substr(1);
   while (!section.empty() && section.back() == '\\') section.resize(section.size() - 1);
-  HKEY key;
-  DWORD disposition = 0;
   TStr keyName = Concat(root == "LM" ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\", section);
-  LONG rc = RegCreateKeyExA(rootKey, section.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &disposition);
-  if (rc != ERROR_SUCCESS) {
+  // A key this run makes is recorded with the names of the values it gets
+  // before it is made, so a run killed in between leaves it named. (One
+  // that is there is not the product's to remove, unless an earlier run
+  // into this log recorded it.) An add-on sharing the log names its key in
+  // the list beside the first product's.
+  TResumedLogStore log(run.LogPath, run.Host);
+  static const char* const kNames[] = {"User", "Organization"};
+  bool recorded = true;
+  if (!KeyExists(rootKey, section)) {
+    TStr loggedRoot = log.Read(kLogRegistry, kLogRoot, ""), loggedKey = log.Read(kLogRegistry, kLogSection, "");
+    if (loggedRoot.empty())
+      recorded = WriteLogValue(log, kLogRegistry, kLogRoot, root) && WriteLogValue(log, kLogRegistry, kLogSection, section);
+    else if (loggedRoot != root || !SameTextAscii(loggedKey.c_str(), section.c_str()))
+      recorded = TLogListWriter(log, kLogRegistry, kLogKeyWord).Append(Concat(root, "\\", section));
+    // The value names come from the script; an empty one means the default value.
+    TLogListWriter names(log, kLogRegistry, kLogValueWord);
+    for (int i = 0; i < 2 && recorded; ++i) {
+      TStr name = script.Value("Registry", kNames[i]);
+      recorded = name.empty() ? WriteLogValue(log, kLogRegistry, kLogDefaultValue, "1") : names.Append(name);
+    }
+  }
+  HKEY key;
+  LONG rc = recorded ? RegCreateKeyExA(rootKey, section.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr)
+                     : ERROR_SUCCESS;
+  if (rc != ERROR_SUCCESS || !recorded) {
     NoteFailed(run.Host, "key set", keyName, (unsigned)rc);
     return;
   }
-  // Only known to be new once made: recorded right after, and removed
-  // again, with whatever this run put into it, when the log fails.
-  bool created = disposition == REG_CREATED_NEW_KEY;
-  TResumedLogStore log(run.LogPath, run.Host);
-  bool recorded = !created || (WriteLogValue(log, kLogRegistry, kLogRoot, root) &&
-                               WriteLogValue(log, kLogRegistry, kLogSection, section));
-  // The value names come from the script; an empty one means the default
-  // value. Each is recorded before it is written, so the uninstall knows
-  // every value of the key that is the product's.
-  static const char* const kNames[] = {"User", "Organization"};
   const TStr* values[] = {&run.Choices.UserName, &run.Choices.Company};
-  TLogListWriter names(log, kLogRegistry, kLogValueWord);
-  bool set = recorded;
-  for (int i = 0; i < 2 && recorded; ++i) {
+  bool set = true;
+  for (int i = 0; i < 2; ++i) {
     TStr name = script.Value("Registry", kNames[i]);
-    if (created)
-      recorded = name.empty() ? WriteLogValue(log, kLogRegistry, kLogDefaultValue, "1") : names.Append(name);
-    set = recorded && SetText(key, name.empty() ? nullptr : name.c_str(), *values[i]) && set;
+    set = SetText(key, name.empty() ? nullptr : name.c_str(), *values[i]) && set;
   }
   RegCloseKey(key);
-  if (!recorded && created) RegDeleteKeyA(rootKey, section.c_str());
   if (set) NoteDone(run.Host, "key set", keyName);
   else NotSet(run, keyName);
 }

@@ -10,8 +10,8 @@ enum TShortcutKind { kDesktopShortcuts, kProgramShortcuts };
 TStr ShortcutBaseFolder(TShortcutKind kind, const TStr& group);
 
 // Creates the shortcuts of `kind` for each selected option in order. Each
-// link is recorded as Link<m> (m counting on across both kinds in
-// run.ShortcutCount) with its RmDir<m>; RmDir is recorded as 1 only when the
+// link is recorded as Link<m> (m counting on after the links the log holds,
+// of this run or an earlier one into the same log) with its RmDir<m>; RmDir is recorded as 1 only when the
 // script asks for it and the link's folder is one this installation created,
 // never the desktop or programs folder itself nor a group the user picked
 // from the existing ones. Links and the folders made for them are recorded

@@ -31,8 +31,8 @@ bool Listed(const TStrList& list, const TStr& s) {
 }
 
 // Creates `folder` below `base`. Each level this run makes is recorded
-// first (FolderN, numbered as in run.CreatedFolders), so the uninstall may
-// remove it. False when a level could be neither, with the system's error
+// first (FolderN, after those of earlier runs into the same log), so the
+// uninstall may remove it. False when a level could be neither, with the system's error
 // in `error` (0 when the log refused).
 bool MakeFolder(TInstallRun& run, TLogStore& log, const TStr& base, const TStr& folder, unsigned* error) {
   TStr path = WithBackslash(folder);
@@ -41,8 +41,7 @@ bool MakeFolder(TInstallRun& run, TLogStore& log, const TStr& base, const TStr& 
     if (path[i] != '\\') continue;
     TStr level = path.substr(0, i);
     if (FolderExists(level)) continue;
-    if (!WriteLogValue(log, kLogShortcuts, LogListKey(kLogFolderWord, run.CreatedFolders.Count() + 1).c_str(), level))
-      return false;
+    if (!TLogListWriter(log, kLogShortcuts, kLogFolderWord).Append(level)) return false;
     run.CreatedFolders.Add(level);
     if (!CreateDirectoryA(level.c_str(), nullptr)) {
       *error = GetLastError();
@@ -133,11 +132,14 @@ void CreateShortcuts(TInstallRun& run, TShortcutKind kind, const TStr& baseOverr
                        !SameTextAscii(folderBare.c_str(), sharedBare.c_str()) &&
                        Listed(run.CreatedFolders, folderBare);
       // Recorded before it is made: a link the log cannot name is not made.
-      bool recorded = (run.ShortcutCount > 0 || WriteLogValue(log, kLogShortcuts, kLogGroup, group)) &&
-                      WriteLogValue(log, kLogShortcuts, LogListKey(kLogLinkWord, run.ShortcutCount + 1).c_str(),
-                                    linkPath);
-      if (recorded) ++run.ShortcutCount;
-      if (!recorded || !WriteLogValue(log, kLogShortcuts, LogListKey(kLogRmDirWord, run.ShortcutCount).c_str(),
+      // The group stays the one the first run into the log named; links go
+      // on after (or find themselves among) those of earlier runs.
+      static const char kAbsent[] = "\x01";
+      TLogListWriter links(log, kLogShortcuts, kLogLinkWord);
+      bool recorded = (log.Read(kLogShortcuts, kLogGroup, kAbsent) != kAbsent ||
+                       WriteLogValue(log, kLogShortcuts, kLogGroup, group)) &&
+                      links.Append(linkPath);
+      if (!recorded || !WriteLogValue(log, kLogShortcuts, LogListKey(kLogRmDirWord, links.Last()).c_str(),
                                       removable ? "1" : "0")) {
         NoteFailed(run.Host, "shortcut made", linkPath, 0);
         continue;
