@@ -16,6 +16,7 @@ class TMessageBoxHost : public TRunHost {
 public:
   explicit TMessageBoxHost(void* owner = nullptr) : Owner(owner) {}
   bool Ask(const TStr& question, const TStr& caption, bool unattendedAnswer) override;
+  bool AskRetry(const TStr& problem, const TStr& caption) override;
   void Tell(TNoticeKind kind, const TStr& text, const TStr& caption) override;
   void* Owner;
 };

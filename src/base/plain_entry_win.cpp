@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <stddef.h>
+
 #include "base/plain_path.h"
 
 namespace {
@@ -53,6 +55,18 @@ bool DeleteThroughHandle(void* handle) {
   if (readOnly) SetAttributesThroughHandle(handle, info.dwFileAttributes);  // the file stays as it was
   SetLastError(error);
   return false;
+}
+
+bool RenameThroughHandle(void* handle, void* folder, const wchar_t* name, unsigned length) {
+  // FileRenameInformation: the new name relative to the folder's handle.
+  struct { BOOLEAN ReplaceIfExists; HANDLE RootDirectory; ULONG FileNameLength; WCHAR FileName[MAX_PATH]; } info;
+  if (length > MAX_PATH) length = MAX_PATH;
+  info.ReplaceIfExists = FALSE;
+  info.RootDirectory = (HANDLE)folder;
+  info.FileNameLength = (ULONG)(length * sizeof(WCHAR));
+  CopyMemory(info.FileName, name, info.FileNameLength);
+  return SetFileInformation((HANDLE)handle, &info, (ULONG)(offsetof(decltype(info), FileName) + info.FileNameLength),
+                            10 /* FileRenameInformation */);
 }
 
 TPlainResult CheckPlainEntry(void* handle, const char* path, bool folder, bool oneName) {

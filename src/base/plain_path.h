@@ -28,7 +28,11 @@ enum TPlainAccess {
   kPlainWrite,
   // Deletion, with the attributes readable and writable (a read-only file's
   // bit is cleared through the handle before it goes).
-  kPlainDelete
+  kPlainDelete,
+  // Deletion access as kPlainDelete, for a file that is to be renamed
+  // (Rename): a second name is refused too, as the renamed file would still
+  // be another's under that name.
+  kPlainRename
 };
 
 class TPlainFolders {
@@ -47,6 +51,11 @@ public:
   // *handle is a system handle the caller closes; shared for reading only,
   // so nothing else can write, rename or delete the file while it is open.
   TPlainResult Open(const TStr& name, TPlainAccess access, void** handle);
+  // Gives the file `handle` has open (kPlainRename, in the folder entered
+  // last) the bare name `newName` in that same folder, through the held
+  // folder's handle, so no link on the way is followed. A name that is taken
+  // is never replaced (ERROR_ALREADY_EXISTS).
+  bool Rename(void* handle, const TStr& newName);
   // Lets go of every held folder.
   void Release();
 
@@ -75,6 +84,11 @@ TPlainResult CheckPlainEntry(void* handle, const char* path, bool folder, bool o
 // handle closes. A read-only bit is cleared first (the handle then needs
 // FILE_WRITE_ATTRIBUTES).
 bool DeleteThroughHandle(void* handle);
+
+// Renames the file a handle (opened with DELETE access) has open to the bare
+// name `name` (`length` UTF-16 characters) in the folder `folder` (a handle)
+// has open; a name that is taken is not replaced.
+bool RenameThroughHandle(void* handle, void* folder, const wchar_t* name, unsigned length);
 
 // Sets a file's attributes through a handle with FILE_WRITE_ATTRIBUTES (0
 // means FILE_ATTRIBUTE_NORMAL).

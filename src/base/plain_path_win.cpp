@@ -62,7 +62,7 @@ TPlainResult TPlainFolders::Enter(const TStr& root, const TStr& folder, bool cre
 TPlainResult TPlainFolders::Open(const TStr& name, TPlainAccess access, void** handle) {
   *handle = nullptr;
   TStr path = path_ + name;
-  bool write = access == kPlainWrite;
+  bool write = access == kPlainWrite, oneName = access != kPlainDelete;
   const DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
   if (!write || GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
     HANDLE h = CreateFileA(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ,
@@ -71,7 +71,7 @@ TPlainResult TPlainFolders::Open(const TStr& name, TPlainAccess access, void** h
       DWORD e = GetLastError();
       return Fail(e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND ? kPathMissing : kPathFailed, path);
     }
-    TPlainResult r = CheckPlainEntry(h, path.c_str(), false, write);
+    TPlainResult r = CheckPlainEntry(h, path.c_str(), false, oneName);
     if (r == kPathPlain && write && !DeleteThroughHandle(h)) r = kPathFailed;
     if (r != kPathPlain) Fail(r, path);
     if (r == kPathPlain && !write) {
@@ -91,6 +91,14 @@ TPlainResult TPlainFolders::Open(const TStr& name, TPlainAccess access, void** h
   }
   *handle = h;
   return kPathPlain;
+}
+
+bool TPlainFolders::Rename(void* handle, const TStr& newName) {
+  // The name as the file system spells it.
+  WCHAR wide[MAX_PATH];
+  SetLastError(ERROR_INVALID_NAME);
+  int n = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, newName.c_str(), (int)newName.size(), wide, MAX_PATH);
+  return count_ && n > 0 && RenameThroughHandle(handle, holds_[count_ - 1], wide, n);
 }
 
 TPlainResult DeletePlainFile(const TStr& root, const TStr& path) {

@@ -13,6 +13,11 @@ public:
   // A Yes/No question; `unattendedAnswer` is what a run without a user
   // answers. True for Yes.
   virtual bool Ask(const TStr& question, const TStr& caption, bool unattendedAnswer) = 0;
+  // Something stands in the way that the user may clear (a file another
+  // program holds): true to try again (Retry), false to give up (Cancel). A
+  // host without such a choice asks Yes or No, and a run without a user
+  // gives up (its log says so and names the problem).
+  virtual bool AskRetry(const TStr& problem, const TStr& caption) { return Ask(problem, caption, false); }
   // Something for the user to read: a failure, what stayed, the done message.
   virtual void Tell(TNoticeKind kind, const TStr& text, const TStr& caption) = 0;
   // The run's progress, 0..100.

@@ -26,18 +26,12 @@ public:
   bool Ready() const { return events[0] && events[1] && events[2]; }
 
   bool Ask(const TStr& question, const TStr& caption, bool unattendedAnswer) override {
-    isQuestion_ = true;
-    text_ = question;
-    caption_ = caption;
-    unattended_ = unattendedAnswer;
-    return Exchange();
+    return Put(kAsk, question, caption, unattendedAnswer);
   }
+  bool AskRetry(const TStr& problem, const TStr& caption) override { return Put(kRetry, problem, caption, false); }
   void Tell(TNoticeKind kind, const TStr& text, const TStr& caption) override {
-    isQuestion_ = false;
     kind_ = kind;
-    text_ = text;
-    caption_ = caption;
-    Exchange();
+    Put(kTell, text, caption, false);
   }
   void Progress(int percent) override {
     percent_.store(percent);
@@ -50,7 +44,8 @@ public:
 
   // The starting thread's side: the waiting question or notice, answered.
   void Answer() {
-    if (isQuestion_) answer_ = host_.Ask(text_, caption_, unattended_);
+    if (what_ == kAsk) answer_ = host_.Ask(text_, caption_, unattended_);
+    else if (what_ == kRetry) answer_ = host_.AskRetry(text_, caption_);
     else host_.Tell(kind_, text_, caption_);
     SetEvent(events[kAnswerEvent]);
   }
@@ -65,13 +60,22 @@ public:
                       CreateEventA(nullptr, FALSE, FALSE, nullptr)};
 
 private:
+  enum TWhat { kAsk, kRetry, kTell };
+  bool Put(TWhat what, const TStr& text, const TStr& caption, bool unattended) {
+    what_ = what;
+    text_ = text;
+    caption_ = caption;
+    unattended_ = unattended;
+    return Exchange();
+  }
   bool Exchange() {
     SetEvent(events[kAskEvent]);
     WaitForSingleObject(events[kAnswerEvent], INFINITE);
     return answer_;
   }
   TRunHost& host_;
-  bool isQuestion_ = false, unattended_ = false, answer_ = false;
+  TWhat what_ = kTell;
+  bool unattended_ = false, answer_ = false;
   TNoticeKind kind_ = kNoticeInformation;
   TStr text_, caption_;
   std::atomic<int> percent_{-1};

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "base/files.h"
+#include "install/file_holders.h"
 #include "install/folder_rules.h"
 #include "install/install_run.h"
 #include "install/progress.h"
@@ -75,9 +76,13 @@ public:
     // the run's own. Not taken when it cannot be recorded; the run stops.
     TStr path = StoredNameAsPath((*names_)[current_].c_str());
     if (GetFileAttributesA((folder + path).c_str()) != INVALID_FILE_ATTRIBUTES || files_->Append(path)) return true;
+    current_ = -1;
+    return Refuse();
+  }
+  // A file that could not be recorded is not made; the run stops.
+  bool Refuse() {
     logFailed = true;
     if (stop) stop->Raise();
-    current_ = -1;
     return false;
   }
   bool Written(const char*) override {
@@ -98,12 +103,44 @@ public:
       if (!met_[i]) return i;
     return -1;
   }
+  // A file of the log's folder that is there already is kept under a name
+  // of this run's (tag_) until the run ends, so a rollback can give it
+  // back; its entry is in the log before the file is moved. The entries are
+  // numbered from 1 in each run: a rollback reads only its own run's lines.
+  bool Replacing(const TStr& path, TStr* aside) override {
+    aside->clear();
+    if (!SameTextAscii(folder.c_str(), FolderPart(log->Path()).c_str())) return true;
+    TStr name = path.substr(folder.size()), kept;
+    for (unsigned n = tag_;; n++) {
+      char hex[9] = {};
+      for (int i = 0; i < 8; i++) hex[i] = "0123456789abcdef"[(n >> (28 - 4 * i)) & 15];
+      kept = Concat(name, ".", hex, kAsideEnding);
+      if (!FileExists(folder + kept)) break;
+    }
+    if (!WriteLogValue(*log, kLogReplaced, LogListKey(kLogFileWord, replacedNext_).c_str(), name) ||
+        !WriteLogValue(*log, kLogReplaced, LogListKey(kLogAsideWord, replacedNext_++).c_str(), kept))
+      return Refuse();
+    asides.Add(folder + kept);
+    *aside = FileNamePart(kept);
+    return true;
+  }
+  // The earlier file is out of the way: the one made now is the run's.
+  bool Replaced(const TStr& path) override { return files_->Append(path.substr(folder.size())) || Refuse(); }
+  // Asks whether to try again while another program holds the file; an
+  // access refused counts only where the system names such a program.
+  bool Retry(const TStr& path, unsigned systemError) override {
+    TStr holders = FileHolders(path);
+    if (systemError != ERROR_SHARING_VIOLATION && systemError != ERROR_LOCK_VIOLATION && holders.empty()) return false;
+    return observer->AskRetry(Concat(path, "\r\nis in use by another program", holders.empty() ? "." : ": ", holders), caption);
+  }
   bool logFailed = false;
   // Raised when a file cannot be recorded.
   TSharedFlag* stop = nullptr;
   // Told of each file written, as the folder's full path.
   TRunHost* observer = nullptr;
-  TStr folder;
+  TStr folder, caption;
+  TDurableLogStore* log = nullptr;
+  TStrList asides;  // the full paths of the files this run kept aside
 
 private:
   int Find(const char* stored) {
@@ -118,6 +155,8 @@ private:
   TStrList keys_;  // the names' StoredNameKey, compared as the cabinet goes by
   bool* met_ = nullptr;
   int current_ = -1;
+  int replacedNext_ = 1;  // this run's next [Replaced] entry
+  unsigned tag_ = GetTickCount() * 2654435761u ^ GetCurrentProcessId();
 };
 
 struct TWorker {
@@ -254,6 +293,8 @@ void RunInstallWorker(TInstallRun& run) {
   TDurableLogStore log(run.LogPath);
   TCabinetReader reader;
   TListSink sink;
+  sink.log = &log;
+  sink.caption = run.Texts[TxtWarning];
   reader.Sink = &sink;
   reader.Cancel = &run.Cancel;
   reader.CpuType = 0;
@@ -301,6 +342,12 @@ void RunInstallWorker(TInstallRun& run) {
     if (committed) {
       NoteDone(run.Host, "file written", entry.UninstallerPath);
       NoteDone(run.Host, "key set", Concat("HKEY_LOCAL_MACHINE\\", kUninstallKey, "\\", entry.SectionName));
+      // The earlier files are no longer needed for an undo; one that stays
+      // is the user's to know of, but the installation stands.
+      for (int i = 0; i < sink.asides.Count(); i++) {
+        TPlainResult r = DeletePlainFile(run.Choices.Destination, sink.asides[i]);
+        if (r != kPathPlain && r != kPathMissing) NoteFailed(run.Host, "removed", sink.asides[i], GetLastError());
+      }
     }
   }
   // Whatever happened, the rollback reads what is on disk.

@@ -83,6 +83,27 @@ public:
   virtual bool Wants(const char* stored) = 0;
   // A wanted file is written whole and closed; false stops the copy.
   virtual bool Written(const char* stored) = 0;
+  // The target `path` is there already and is to be replaced. Sets *aside
+  // to a free name in its folder under which the earlier file is kept, once
+  // that name is recorded where an undo finds it; left empty, the earlier
+  // file is deleted instead. False stops the copy.
+  virtual bool Replacing(const TStr& path, TStr* aside) {
+    (void)path;
+    aside->clear();
+    return true;
+  }
+  // The earlier file is out of the way; the new one is made next. False
+  // stops the copy.
+  virtual bool Replaced(const TStr& path) {
+    (void)path;
+    return true;
+  }
+  // The target `path` there already could not be opened (`systemError`):
+  // true to try once more (another program held it and has let go).
+  virtual bool Retry(const TStr& path, unsigned systemError) {
+    (void)path, (void)systemError;
+    return false;
+  }
 
 protected:
   ~TExtractSink() {}
@@ -154,6 +175,7 @@ private:
   void RecordFailedCopy();
   bool AllMeasured() const;
   void DiscardPartialOutput();
+  TPlainResult SetAside(const TStr& path);
   // The callback set bound to Context, or -1.
   int callbackSet_ = -1;
   Wanted* measure_ = nullptr;

@@ -322,6 +322,29 @@ intptr_t TCabinetReader::CabinetInfo(TFdiNotification* n) {
 
 intptr_t TCabinetReader::PartialFile(TFdiNotification*) { return 0; }
 
+// Moves the file at `path` (in the folder entered last) out of the way
+// under the name the sink gives, so an undo can bring it back, or deletes it
+// where the sink gives none. While another program holds it, the sink
+// decides whether to try again.
+TPlainResult TCabinetReader::SetAside(const TStr& path) {
+  TStr name = FileNamePart(path), aside;
+  void* old = nullptr;
+  TPlainResult r;
+  do r = outputFolders_.Open(name, kPlainRename, &old);
+  while (r == kPathFailed && !Cancelled() && Sink->Retry(path, outputFolders_.SystemError()));
+  if (r == kPathMissing) return kPathPlain;
+  if (r != kPathPlain) return r;
+  if (!Sink->Replacing(path, &aside)) r = kPathFailed;
+  else if (aside.empty() ? !DeleteThroughHandle(old) : !outputFolders_.Rename(old, aside)) r = kPathFailed;
+  DWORD error = GetLastError();
+  // A deleted file's name goes once its handle is closed.
+  CloseHandle((HANDLE)old);
+  if (r == kPathPlain && !Sink->Replaced(path)) r = kPathFailed;
+  // A failure after the open is the move's, or the record's (the sink knows).
+  if (r != kPathPlain) refusal_.Set(kErrorPackage, kFdiTargetFile, error, path);
+  return r;
+}
+
 static const char kLinkRefused[] = "\nSetup will not write through a link; remove it.";
 
 intptr_t TCabinetReader::CopyFile(TFdiNotification* n) {
@@ -357,9 +380,11 @@ intptr_t TCabinetReader::CopyFile(TFdiNotification* n) {
   TStr path = TargetDir + StoredNameAsPath(stored);
   void* file = nullptr;
   TPlainResult placed = outputFolders_.Enter(TargetDir, FolderPart(path), true);
+  if (placed == kPathPlain && Sink) placed = SetAside(path);
   if (placed == kPathPlain) placed = outputFolders_.Open(FileNamePart(path), kPlainWrite, &file);
   intptr_t h = placed == kPathPlain ? Handler->AdoptOutput(file) : kFailedHandle;
   if (h == kFailedHandle) {
+    if (refusal_.Failed()) return -1;
     // Not carried on as if the file had been installed: the copy stops and
     // the failure names the file, or the link that was refused. (The text
     // lives here, not with the other words, which the release's loader

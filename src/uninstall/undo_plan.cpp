@@ -93,6 +93,31 @@ struct TReader {
       r.Add(r.kind, path);
     return true;
   }
+  // [Replaced]: the earlier file that an installed one replaced, kept
+  // beside it as "<name>.<8 characters>" + kAsideEnding. The aside names the
+  // file (a rollback, which reads only its own run's lines, may find no FileN
+  // where the log held that name already), in one folder below the log's,
+  // and is named as only the install names one, so a rewritten entry can
+  // neither move nor delete another file.
+  // Read right after [Files]: `base` is still the log's folder.
+  void ReadReplaced() {
+    section = kLogReplaced;
+    word = kLogAsideWord;
+    WalkLogList(log, section, word, &TReader::VisitReplaced, this);
+  }
+  static bool VisitReplaced(void* self, int number, const TStr& aside) {
+    TReader& r = *static_cast<TReader*>(self);
+    size_t n = aside.size() - (sizeof kAsideEnding + 8);  // ".<8 characters>" + kAsideEnding
+    TStr name = aside.substr(0, n), tag = aside.substr(n + 1, 8), kept = r.base + aside;
+    if (n > aside.size() || !IsContainedName(name) || !IsPlainName(tag) || kept.size() > kUndoPathMax ||
+        !SameTextAscii(Concat(name, ".", tag, kAsideEnding).c_str(), aside.c_str()))
+      r.Skip(r.EntryName(number), aside, "not a name the installation keeps a replaced file under");
+    else if (r.context.FullMode)
+      r.Add(kUndoDeleteFile, kept);  // the installation's own copy, if it is still there
+    else
+      r.Add(kUndoRestoreFile, r.base + name, false, kept);
+    return true;
+  }
   // The product's key: the log names it only when the installation created
   // it. Its values go one by one; the key itself only when nothing else is
   // left in it, which the uninstaller checks on the key itself. An add-on
@@ -326,6 +351,7 @@ void ReadUndoPlan(const TLogStore& log, const TUndoContext& context, TUndoPlan* 
   r.KeepAboveCreatedDestination();
   WalkLogList(log, kLogSysFiles, kLogFileWord, &TReader::CollectName, &r);
   r.ReadNames(kLogFiles, FolderPart(context.LogPath), kUndoDeleteFile);
+  r.ReadReplaced();
   r.ReadNames(kLogRegister, context.SystemFolder, kUndoUnregister);
   r.ReadNames(kLogSysFiles, context.SystemFolder, kUndoDeleteSysFile);
   r.ReadProductKey();

@@ -3,7 +3,8 @@
 // check becomes a report line instead of a step, so the uninstaller never acts
 // on it and can still tell the user what it left alone.
 //
-// The order is fixed: the installed files first; then the unregistration,
+// The order is fixed: the installed files first, then (in a rollback) the
+// files they replaced are given back their names; then the unregistration,
 // while the system files are still there; the system files; the product's
 // registry values and then its key; the added association verbs, the type
 // the installation gave extensions (while still theirs) and the class keys
@@ -26,6 +27,7 @@
 
 enum TUndoKind {
   kUndoDeleteFile,            // an installed file; then the folders left empty
+  kUndoRestoreFile,           // rollback: `Value`, the file kept aside, gets its name `Target` back
   kUndoUnregister,            // a registered system file, unregistered by the system's tool
   kUndoDeleteSysFile,         // a system file; its folder stays
   kUndoDeleteProductValue,    // a value the installation wrote into the product's key
@@ -49,6 +51,7 @@ struct TUndoStep {
   // kUndoClearExtensionDefault: the type the installation set.
   // kUndoDeleteClassKey of an extension with such a step (which comes
   // first): that type; the key then goes only when nothing is left in it.
+  // kUndoRestoreFile: the full path of the file kept aside.
   TStr Value;
 };
 

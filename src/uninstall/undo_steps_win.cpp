@@ -92,6 +92,25 @@ static bool Unregister(const TStr& path, const TStr& systemFolder) {
   return true;
 }
 
+// Gives the file kept at `aside` its name `path` back (both in one folder
+// below `logFolder`), deleting what stands at the name first; both through
+// handles checked for links, in folders held meanwhile. Nothing kept aside
+// (an earlier run's that was done with, or one restored already) is no
+// failure: there is nothing to bring back.
+static bool RestoreAside(const TStr& path, const TStr& aside, const TStr& logFolder) {
+  TPlainFolders folders;
+  void* kept = nullptr;
+  TPlainResult r = folders.Enter(logFolder, FolderPart(aside), false);
+  if (r == kPathPlain) r = folders.Open(FileNamePart(aside), kPlainRename, &kept);
+  if (r == kPathMissing) return true;
+  if (r == kPathPlain) r = DeletePlainFile(logFolder, path);
+  bool restored = (r == kPathPlain || r == kPathMissing) && folders.Rename(kept, FileNamePart(path));
+  DWORD error = r == kPathLinked ? ERROR_CANT_ACCESS_FILE : GetLastError();
+  if (kept) CloseHandle((HANDLE)kept);
+  SetLastError(error);
+  return restored;
+}
+
 bool RunUndoStep(const TUndoStep& step, const TStr& systemFolder, const TStr& logFolder, TDiskFolders& disk,
                  const TFolderSet& keep) {
   const TStr& t = step.Target;
@@ -102,6 +121,8 @@ bool RunUndoStep(const TUndoStep& step, const TStr& systemFolder, const TStr& lo
       RemoveEmptyFolders(FolderPart(t), disk, keep);
       return gone;
     }
+    case kUndoRestoreFile:
+      return RestoreAside(t, step.Value, logFolder);
     case kUndoUnregister:
       return Unregister(t, systemFolder);
     case kUndoDeleteSysFile:

@@ -18,6 +18,16 @@
 //                CodePage (the code page every value is written in),
 //                CreatedFolder (see below)
 //   [Files]      File1..   names relative to the log's own folder
+//   [Replaced]   Aside1.., File1..  a file of [Files] that was there before
+//                the installation wrote it: the name it is kept under
+//                meanwhile (relative to the log's folder: the file's own
+//                name + ".<8 hex digits>" + kAsideEnding), and the file. Each
+//                run numbers its own from 1 and writes them before the file
+//                is moved (a FileN that holds the name already is not
+//                written again). The rollback deletes what stands at the
+//                file's name and gives the aside that name back; the
+//                uninstall deletes an aside still there; a run that succeeds
+//                deletes its own.
 //   [SysFiles]   File1..   names relative to the system folder
 //   [Register]   File1..   system files registered successfully
 //   [Uninstall]  SectionName  the uninstall entry's key name; Entry1.. the
@@ -40,6 +50,7 @@
 // Sections.
 inline constexpr char kLogGeneral[] = "General";
 inline constexpr char kLogFiles[] = "Files";
+inline constexpr char kLogReplaced[] = "Replaced";
 inline constexpr char kLogSysFiles[] = "SysFiles";
 inline constexpr char kLogRegister[] = "Register";
 inline constexpr char kLogUninstall[] = "Uninstall";
@@ -66,7 +77,11 @@ inline constexpr char kLogCreatedFolder[] = "CreatedFolder";
 inline constexpr char kLogDefaultValue[] = "DefaultValue";
 
 // Key words of the numbered lists.
-inline constexpr char kLogFileWord[] = "File";    // [Files], [SysFiles], [Register]
+inline constexpr char kLogFileWord[] = "File";    // [Files], [Replaced], [SysFiles], [Register]
+inline constexpr char kLogAsideWord[] = "Aside";  // [Replaced], beside FileN
+// How every name an earlier file is kept under ends: "<name>.<8 hex digits>"
+// before it.
+inline constexpr char kAsideEnding[] = ".kestin-old";
 inline constexpr char kLogLinkWord[] = "Link";    // [Shortcuts]
 inline constexpr char kLogRmDirWord[] = "RmDir";  // [Shortcuts], beside LinkN
 inline constexpr char kLogFolderWord[] = "Folder";  // [Shortcuts], a folder created for shortcuts

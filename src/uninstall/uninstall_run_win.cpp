@@ -195,7 +195,8 @@ void UninstallFromLog(const TStr& logPath, bool fullMode, TUninstallOutcome* out
     TStr logFolder = FolderPart(log);
     for (int i = 0; i < plan.Steps.Count(); i++) {
       TStr subject = StepSubject(plan.Steps[i]);
-      const char* action = plan.Steps[i].Kind == kUndoUnregister ? "unregistered" : "removed";
+      TUndoKind kind = plan.Steps[i].Kind;
+      const char* action = kind == kUndoUnregister ? "unregistered" : kind == kUndoRestoreFile ? "restored" : "removed";
       SetLastError(0);
       if (RunUndoStep(plan.Steps[i], context.SystemFolder, logFolder, disk, keep)) {
         NoteDone(observer, action, subject);

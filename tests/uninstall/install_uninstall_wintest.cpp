@@ -12,6 +12,7 @@
 
 #include <algorithm>
 
+#include "app/run_log.h"
 #include "base/message_box.h"
 #include "install/install_run.h"
 #include "script/ini_file.h"
@@ -35,8 +36,17 @@ TInstallRun* g_cancelRun = nullptr;
 bool g_cancelOnRegistrationError = false;
 
 std::vector<std::string> g_boxes;
+// A file the test holds open without sharing; Retry lets go of it first when g_retry.
+HANDLE g_holder = INVALID_HANDLE_VALUE;
+bool g_retry = false;
 int Answer(void*, const char* text, const char* caption, unsigned flags) {
   g_boxes.push_back(std::string(caption) + "|" + text);
+  if ((flags & 0xF) == MB_RETRYCANCEL) {
+    if (!g_retry) return IDCANCEL;
+    CloseHandle(g_holder);
+    g_holder = INVALID_HANDLE_VALUE;
+    return IDRETRY;
+  }
   // The failure box is up; the user presses the wizard's Cancel meanwhile.
   if (g_cancelOnRegistrationError && g_cancelRun && std::string(text).find("Registration failed") == 0)
     RequestInstallCancel(*g_cancelRun);
@@ -231,4 +241,50 @@ TEST_CASE("a Cancel during registration is rolled back too: the registered file 
   CHECK(g_boxes[1] == "Warning|Remove the engine test?");
   CHECK(Join(p.Snapshot()) == Join(before));
   CHECK_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallList + p.entry));
+}
+
+TEST_CASE("a repair keeps the files it replaces aside: a held file is asked about, a failed repair gives "
+          "every earlier file back, a Retry once the holder lets go installs") {
+  // "again": a repair that succeeded first, so the failed one goes on a log with asides of its own.
+  for (std::string way : {"cancel", "unattended", "retry", "again"}) {
+    CAPTURE(way);
+    TProduct p("repair" + way);
+    p.run.Choices.ComponentChecks[2] = false;
+    REQUIRE(StartInstall(p.run) == kInstallSucceeded);
+    if (way == "again") REQUIRE(StartInstall(p.run) == kInstallSucceeded);
+    const char* names[] = {"big.bin", "docs\\notes.txt", "engtest.txt"};  // the cabinet's order
+    for (const char* name : names) Touch(p.dest + "\\" + name, std::string("earlier ") + name);
+    std::string held = p.dest + "\\engtest.txt", runLog = p.work + "run.log", log = Text(p.dest + "\\Uninst.log");
+    g_holder = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    REQUIRE(g_holder != INVALID_HANDLE_VALUE);
+    g_retry = way == "retry";
+    g_boxes.clear();
+    TRunLog unattended;
+    TError error;
+    if (way == "unattended") {
+      REQUIRE(unattended.Open(runLog.c_str(), &error));
+      p.run.Host = &unattended;
+    }
+    CHECK(StartInstall(p.run) == (g_retry ? kInstallSucceeded : kInstallFailed));
+    if (g_holder != INVALID_HANDLE_VALUE) CloseHandle(g_holder);
+    g_holder = INVALID_HANDLE_VALUE;
+    // The earlier files back with their content and the log as it was, or the package's files after a
+    // Retry; no aside left either way.
+    for (const char* name : names)
+      CHECK(Text(p.dest + "\\" + name) == (g_retry ? Text(p.work + "tree\\" + name) : std::string("earlier ") + name));
+    if (!g_retry) CHECK(Text(p.dest + "\\Uninst.log") == log);
+    std::set<std::string> files;
+    ListTree(p.dest, "", files);
+    for (auto& f : files) CHECK(f.find(".kestin-old") == std::string::npos);
+    std::string text = way == "unattended" ? Text(runLog) : "";
+    for (auto& box : g_boxes) text += box + "\n";
+    if (way != "unattended") CHECK(text.find("Warning|" + held + "\r\nis in use by another program") == 0);
+    if (way != "retry") CHECK(text.find("File: " + held) != std::string::npos);  // the failure names it
+    if (way == "unattended") {
+      CHECK(text.find("question: Warning: " + held) != std::string::npos);
+      CHECK(text.find("- answered No") != std::string::npos);
+      CHECK(text.find("file written: " + held) == std::string::npos);
+    }
+  }
+  g_retry = false;
 }

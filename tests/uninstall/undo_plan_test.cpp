@@ -26,6 +26,7 @@ struct TMachine {
 const char* KindName(TUndoKind k) {
   switch (k) {
     case kUndoDeleteFile: return "file";
+    case kUndoRestoreFile: return "restore";
     case kUndoUnregister: return "unregister";
     case kUndoDeleteSysFile: return "sysfile";
     case kUndoDeleteProductValue: return "value";
@@ -117,6 +118,24 @@ TEST_CASE("the rollback plan leaves the uninstall entry alone") {
   CHECK(Steps(plan) == "file C:\\Apps\\Demo\\demo.exe\n");
 }
 
+TEST_CASE("a replaced file: the rollback gives the kept one its name back after the deletions, /U deletes it") {
+  TMemoryLogStore log;
+  // No File1: a rollback reads only its run's lines, and the log named the file already.
+  Write(log, "Replaced", "Aside1", "docs\\guide.txt.0badf00d.kestin-old");
+  Write(log, "Files", "File1", "docs\\guide.txt");
+  Write(log, "SysFiles", "File1", "democtl.ocx");
+  const char* expected[] = {
+      "file C:\\Apps\\Demo\\docs\\guide.txt\nfile C:\\Apps\\Demo\\docs\\guide.txt.0badf00d.kestin-old\n",
+      "file C:\\Apps\\Demo\\docs\\guide.txt\n"
+      "restore C:\\Apps\\Demo\\docs\\guide.txt |C:\\Apps\\Demo\\docs\\guide.txt.0badf00d.kestin-old\n"};
+  for (bool full : {true, false}) {
+    TMachine m(full);
+    TUndoPlan plan;
+    ReadUndoPlan(log, m.context, &plan);
+    CHECK(Steps(plan) == std::string(expected[!full]) + "sysfile C:\\Windows\\System32\\democtl.ocx\n");
+  }
+}
+
 TEST_CASE("the done message defaults only when the key is absent; Root other than LM is the user's") {
   TMemoryLogStore log;
   TMachine m;
@@ -194,6 +213,16 @@ TEST_CASE("hostile or damaged log entries are skipped and reported, never turned
       {"Extensions", "Default1", ".exe exefile"}, {"Extensions", "Default1", ".txt txtfile"},
       {"Extensions", "Default1", "txtfile Demo.Document"}, {"Extensions", "Default1", ".dmx\\ShellNew Demo.Document"},
       {"Extensions", "Default1", ".dmx"}, {"Extensions", "Default1", ".dmx Demo.Document\\shell"}, {"Extensions", "Default1", ".dmx .dmy"},
+      // Where a replaced file was kept: beside it, named as the install names one.
+      {"Replaced", "Aside1", "..\\boot.ini.00000000.kestin-old"},
+      {"Replaced", "Aside1", "docs\\..\\..\\a.txt.00000000.kestin-old"},
+      {"Replaced", "Aside1", "C:\\Windows\\a.txt.00000000.kestin-old"},
+      {"Replaced", "Aside1", "b.txt"},
+      {"Replaced", "Aside1", "a.txt.kestin-old"},
+      {"Replaced", "Aside1", ".00000000.kestin-old"},
+      {"Replaced", "Aside1", "a.txt.0000000\\.kestin-old"},
+      {"Replaced", "Aside1", "a.txt.00000000.kestin-new"},
+      {"Replaced", "Aside1", longName + ".00000000.kestin-old"},
   };
   for (auto& c : cases) {
     CAPTURE(c.section);
@@ -203,7 +232,7 @@ TEST_CASE("hostile or damaged log entries are skipped and reported, never turned
     Write(log, c.section, c.key, c.value.substr(0, space));
     if (space != std::string::npos) Write(log, c.section, "DefaultType1", c.value.substr(space + 1));
     if (std::string(c.section) == "Registry") Write(log, "Registry", "Root", "LM");
-    TMachine m;
+    TMachine m(std::string(c.section) != "Replaced");
     TUndoPlan plan;
     ReadUndoPlan(log, m.context, &plan);
     CHECK(plan.Steps.Count() == 0);
