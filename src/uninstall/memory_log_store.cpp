@@ -78,3 +78,39 @@ TStr TMemoryLogStore::Merged(const TStr& text) {
   TMemoryLogStore store;
   return store.Load(text) ? store.Text("\r\n") : TStr();
 }
+
+TStr RenumberedLists(const TStr& text) {
+  static const char* const kCompanions[][2] = {{"RmDir", "Link"}, {"DefaultType", "Default"}, {"Aside", "File"}};
+  TStrList seen, numbers;  // "SECTION|LIST|old number" of each entry met, and its new number
+  TStr out, section;
+  for (size_t start = 0; start < text.size();) {
+    size_t end = text.find("\n", start);
+    end = end == TStr::npos ? text.size() : end + 1;
+    TStr line = text.substr(start, end - start);
+    start = end;
+    size_t equals = line.find("="), digits = equals;
+    while (equals != TStr::npos && digits > 0 && line[digits - 1] >= '0' && line[digits - 1] <= '9') --digits;
+    if (line[0] == '[') section = UpperAscii(line);
+    if (line[0] == '[' || equals == TStr::npos || digits == equals || digits == 0) {
+      out += line;
+      continue;
+    }
+    TStr word = line.substr(0, digits), list = word;
+    for (auto& c : kCompanions)
+      if (SameTextAscii(word.c_str(), c[0])) list = c[1];
+    TStr listKey = Concat(section, "|", UpperAscii(list), "|");
+    TStr entryKey = listKey + line.substr(digits, equals - digits);
+    int found = -1, count = 0;
+    for (int i = 0; i < seen.Count(); ++i) {
+      if (seen[i] == entryKey) found = i;
+      if (seen[i].substr(0, listKey.size()) == listKey) ++count;
+    }
+    if (found < 0) {
+      seen.Add(entryKey);
+      numbers.Add(IntToStr(count + 1));
+      found = seen.Count() - 1;
+    }
+    out += Concat(word, numbers[found], line.substr(equals));
+  }
+  return out;
+}

@@ -36,3 +36,10 @@ private:
 // The length of `bytes` up to the end of its last complete line (0 when
 // there is none): what a reader takes of a log whose last write was cut.
 size_t CompleteLinesLength(const TStr& bytes);
+
+// The lines one run appended to a log, with every numbered list numbered
+// afresh from 1 in the order its entries come (a run that goes on with an
+// earlier run's log goes on with its lists too, and a list is read from 1).
+// An entry and its companion keep one number: LinkN and RmDirN, DefaultN
+// and DefaultTypeN, FileN and AsideN.
+TStr RenumberedLists(const TStr& lines);

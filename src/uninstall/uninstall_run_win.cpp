@@ -95,7 +95,8 @@ static TStr StepSubject(const TUndoStep& step) {
 // What the run acts on: the record's bytes up to its last whole line (the
 // log is the record or the start of it), with sections and keys merged as
 // the log's runs appended them. A rollback with `keptBytes` takes only what
-// its own run appended, under the log's [General] texts.
+// its own run appended, its lists numbered from 1, under the log's [General]
+// texts.
 static TStr PlanText(const TStr& recordBytes, size_t keptBytes) {
   TStr bytes = recordBytes.substr(0, CompleteLinesLength(recordBytes));
   if (keptBytes && keptBytes <= bytes.size()) {
@@ -104,7 +105,7 @@ static TStr PlanText(const TStr& recordBytes, size_t keptBytes) {
     TStr general = Concat("[General]\r\n", kLogMessageString, "=", whole.Read(kLogGeneral, kLogMessageString, ""));
     general += Concat("\r\n", kLogOKString, "=", whole.Read(kLogGeneral, kLogOKString, ""), "\r\n");
     general += Concat(kLogCodePage, "=", whole.Read(kLogGeneral, kLogCodePage, ""), "\r\n");
-    bytes = general + bytes.substr(keptBytes);
+    bytes = general + RenumberedLists(bytes.substr(keptBytes));
   }
   TStr merged = TMemoryLogStore::Merged(bytes);
   return merged.empty() ? bytes : merged;

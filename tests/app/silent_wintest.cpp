@@ -345,23 +345,19 @@ bool KillWhen(const Package& p, std::string command, const std::function<bool()>
 }
 
 enum Step { kInstall, kAddOn, kHeldRepair, kKillAtLog, kKillAmidFiles, kKillAtEntry, kKillAtProductKey };
-// pending: the row fails until the log grows with each action, installs into
-// one folder merge their logs, and a rollback takes away only what its run
-// added and brings back what it replaced.
 struct Row {
   const char* name;
   std::vector<Step> steps;
-  bool pending;
 };
 const Row kRows[] = {
-    {"install", {kInstall}, false},
-    {"install, repair", {kInstall, kInstall}, false},
-    {"killed once its log is there", {kKillAtLog}, false},
-    {"killed amid its files", {kKillAmidFiles}, false},
-    {"killed once its entry is there", {kKillAtEntry}, false},
-    {"killed once its product key is there", {kKillAtProductKey}, false},
-    {"install, failed repair of a held file", {kInstall, kHeldRepair}, true},
-    {"install, add-on into its folder", {kInstall, kAddOn}, false},
+    {"install", {kInstall}},
+    {"install, repair", {kInstall, kInstall}},
+    {"killed once its log is there", {kKillAtLog}},
+    {"killed amid its files", {kKillAmidFiles}},
+    {"killed once its entry is there", {kKillAtEntry}},
+    {"killed once its product key is there", {kKillAtProductKey}},
+    {"install, failed repair of a held file", {kInstall, kHeldRepair}},
+    {"install, add-on into its folder", {kInstall, kAddOn}},
 };
 
 // Runs the row's steps into a folder holding a file of the user's, then
@@ -387,7 +383,9 @@ void RunRow(const Row& row, const std::string& tag) {
       [&] { return base.Installed(); },
       [&] { return RegString(HKEY_CURRENT_USER, base.productKey, "Owner") != "<no key>"; }};
   for (Step step : row.steps) {
-    if (step == kInstall) CHECK(base.Setup(install) == 0);
+    // Before a failed repair, the install leaves out option 2, whose file
+    // the repair then adds ahead of the held one: its rollback removes it.
+    if (step == kInstall) CHECK(base.Setup(install + (row.steps.back() == kHeldRepair ? " COMPONENTS=1,3" : "")) == 0);
     if (step == kAddOn) CHECK(extra->Setup("/S" + logArg) == 0);
     if (step == kAddOn) CHECK(Exists(dest + "\\extra\\f2.txt"));
     if (step >= kKillAtLog && !KillWhen(base, install, reached[step - kKillAtLog])) MESSAGE("the run ended first");
@@ -417,19 +415,10 @@ void RunRow(const Row& row, const std::string& tag) {
   CheckSame(before, Take(root, packages));
 }
 
-void RunRows(bool pending) {
-  for (size_t i = 0; i < sizeof kRows / sizeof kRows[0]; i++) {
-    if (kRows[i].pending != pending) continue;
-    SUBCASE(kRows[i].name) { RunRow(kRows[i], "r" + std::to_string(i)); }
-  }
-}
-
 }  // namespace
 
 TEST_CASE("after a repair, an add-on, a failed run or a killed one, the uninstall leaves the machine as it was") {
-  RunRows(false);
+  for (size_t i = 0; i < sizeof kRows / sizeof kRows[0]; i++) {
+    SUBCASE(kRows[i].name) { RunRow(kRows[i], "r" + std::to_string(i)); }
+  }
 }
-
-// Rows marked pending report their faults without failing the run; a row
-// that passes loses its mark.
-TEST_CASE("pending rows of the scenario table" * doctest::may_fail()) { RunRows(true); }

@@ -117,4 +117,9 @@ TEST_CASE("a memory store takes back exactly the text it made, and nothing else"
   CHECK(TMemoryLogStore::Merged("[Files]\r\nFile1=a\r\n[General]\r\nX=1\r\n\r\n[Files]\r\nFile2=b\r\n"
                                 "[General]\r\nX=2\r\n[Files]\r\nFile3=c") ==
         "[Files]\r\nFile1=a\r\nFile2=b\r\n[General]\r\nX=2\r\n");
+  // One run's lines read as a log of their own: each list from 1, companions alike.
+  CHECK(RenumberedLists("[Files]\r\nFile4=d\r\n[Shortcuts]\r\nFolder3=f\r\nLink7=l\r\nRmDir7=1\r\nLink2=m\r\n"
+                        "[Files]\r\nFile9=e\r\n[Registry]\r\nValue3=v\r\nCodePage=1\r\n") ==
+        "[Files]\r\nFile1=d\r\n[Shortcuts]\r\nFolder1=f\r\nLink1=l\r\nRmDir1=1\r\nLink2=m\r\n"
+        "[Files]\r\nFile2=e\r\n[Registry]\r\nValue1=v\r\nCodePage=1\r\n");
 }
