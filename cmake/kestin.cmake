@@ -14,7 +14,9 @@ if(KESTIN_WINDOWS)
   # zero-initialised one, so nothing would be left for .bss and the zeros
   # would take room in the file. No jump tables: a chain of compares is
   # smaller here than a table whose every entry also needs a relocation.
-  set(KESTIN_WIN_FLAGS -Os -fno-exceptions -fno-rtti
+  # -Oz: the size of the release is counted, and nothing outside the cabinet
+  # decoders (which keep -Os, src/uncab) runs long enough to feel it.
+  set(KESTIN_WIN_FLAGS -Oz -fno-exceptions -fno-rtti
       -ffunction-sections -fno-stack-protector -fno-ident
       -fno-threadsafe-statics -fno-jump-tables)
   # Applied to product code only (modules, setup.exe, uncab.dll); tests build

@@ -3,16 +3,6 @@
 
 namespace {
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-// Splits "NAME=value" at the first '='; a bare NAME has no value.
-void SplitArgument(const TStr& arg, TStr* name, TStr* value, bool* hasValue) {
-  size_t eq = arg.find("=");
-  *hasValue = eq != TStr::npos;
-  *name = UpperAscii(*hasValue ? arg.substr(0, eq) : arg);
-  *value = *hasValue ? arg.substr(eq + 1) : TStr();
-}
-
 // "1,3": option numbers separated by commas; an empty list selects none.
 bool ParseComponents(const TStr& list, bool* selected, TStr* error) {
   size_t i = 0;
@@ -61,32 +51,6 @@ bool TakeFlag(bool* flag, const TStr& name, bool hasValue, TStr* error) {
 }
 
 }  // namespace
-
-// LOG= first, whatever else the arguments hold.
-bool TakeLog(const TStrList& args, TSilentArgs* out) {
-  bool seen = false;
-  for (int i = 0; i < args.Count(); i++) {
-    TStr name, value;
-    bool hasValue;
-    SplitArgument(args[i], &name, &value, &hasValue);
-    if (name != "LOG" || !hasValue) continue;
-    if (seen) {
-      out->Error = "LOG is given twice";
-      out->LogPath.clear();
-      return false;
-    }
-    seen = true;
-    if (!IsFullFolderPath(value) || IsSeparator(value[value.size() - 1])) {
-      out->Error = "LOG must be the full path of a file, such as C:\\install.log: " + value;
-      return false;
-    }
-    out->LogPath = value;
-  }
-  return true;
-}
-
-bool IsSilentSwitch(const TStr& argument) { return UpperAscii(argument) == "/S"; }
-bool IsHelpSwitch(const TStr& argument) { return argument == "/?"; }
 
 bool ParseSilentArgs(const TStrList& args, TSilentArgs* out) {
   if (!TakeLog(args, out)) return false;

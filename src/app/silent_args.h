@@ -41,6 +41,9 @@ bool ParseSilentArgs(const TStrList& args, TSilentArgs* out);
 // Takes LOG= alone from `args` (the first step of both parsers); false with
 // Error set when it is given twice or is not the full path of a file.
 bool TakeLog(const TStrList& args, TSilentArgs* out);
+// Splits "NAME=value" at the first '=' (NAME upper-cased); a bare NAME has
+// no value.
+void SplitArgument(const TStr& arg, TStr* name, TStr* value, bool* hasValue);
 // The arguments after the uninstaller's "/S": only LOG=.
 bool ParseSilentUninstallArgs(const TStrList& args, TSilentArgs* out);
 

@@ -22,7 +22,7 @@ bool IsUnattendedRun(RunMode mode) {
 }
 
 void ReportStartFailure(const TError& error) {
-  TStr text = StartupErrorText(error);
+  TStr text = StartErrorText(error);
   TStr reason = SystemErrorText(error.SystemError);
   RunMode mode = ChooseRunMode(ProgramArgument(1));
   if (!IsUnattendedRun(mode)) {

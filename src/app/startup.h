@@ -30,4 +30,7 @@ void SetupTeardown(TSetupSession& session);
 
 // The message for a failed start-up, and showing it (no owner, "Error").
 TStr StartupErrorText(const TError& error);
+// The same for the start domain alone (the release's loader, whose words are
+// carried uncompressed): no text of the package's own failures is linked.
+TStr StartErrorText(const TError& error);
 void ShowStartupError(const TError& error);

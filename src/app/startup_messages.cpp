@@ -13,11 +13,10 @@ TStr RefusedTempName(const TStr& path) {
 
 }  // namespace
 
-TStr StartupErrorText(const TError& e) {
+TStr StartErrorText(const TError& e) {
   bool temporary = e.Is(kErrorStart, kStartNoWorkspace) || e.Is(kErrorStart, kStartScriptNotWritten) ||
-                   e.Is(kErrorStart, kStartProgramNotWritten) || e.Is(kErrorPackage, kLibraryNotWritten);
+                   e.Is(kErrorStart, kStartProgramNotWritten);
   if (temporary && IsRefusedName(e.SystemError)) return RefusedTempName(e.Subject);
-  if (e.Domain != kErrorStart) return PackageErrorText(e);
   switch (e.Code) {
     case kStartNoCabinet: return "No CAB files.";
     case kStartBusy: return "Another setup is already running.\n\nPlease finish it first, then start this setup again.";
@@ -33,6 +32,12 @@ TStr StartupErrorText(const TError& e) {
     case kStartProgramNotLoaded:
       return "Setup cannot start its program:\n" + e.Subject;
     case kStartNoMemory: return "Setup cannot start: there is not enough memory.";
-    default: return PackageErrorText(e);
+    default: return FileChangedText(e.Subject);
   }
+}
+
+TStr StartupErrorText(const TError& e) {
+  if (e.Domain == kErrorStart && e.Code != kFileChanged) return StartErrorText(e);
+  if (e.Is(kErrorPackage, kLibraryNotWritten) && IsRefusedName(e.SystemError)) return RefusedTempName(e.Subject);
+  return PackageErrorText(e);
 }

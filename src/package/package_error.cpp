@@ -54,8 +54,7 @@ TStr PackageErrorText(const TError& e) {
       return Concat("Setup cannot prepare its decompression library in the temporary folder:\n", e.Subject,
                     "\n\nThe disk may be full, or the package may be damaged.");
     case kFileChanged:
-      return Concat("Another program replaced or changed a file setup had just written:\n", e.Subject,
-                    "\n\nSetup stopped rather than use it.");
+      return FileChangedText(e.Subject);
     default:
       if (e.Code == kFdiTargetFile && IsRefusedName(e.SystemError))
         return Concat("Cabinet error : ", IntToStr(e.Code), " ", IntToStr(e.SystemError),

@@ -25,3 +25,7 @@ enum TCabinetErrorCode {
 // with the library's two codes, then a plain reason and the file or name
 // concerned.
 TStr PackageErrorText(const TError& error);
+// The text of kFileChanged, on its own (file_changed_text.cpp) for the
+// release's loader, which carries its words uncompressed and no others of
+// this table.
+TStr FileChangedText(const TStr& subject);
