@@ -99,8 +99,12 @@ struct TReader {
   // where the log held that name already), in one folder below the log's,
   // and is named as only the install names one, so a rewritten entry can
   // neither move nor delete another file.
-  // Read right after [Files]: `base` is still the log's folder.
+  // A rollback gives each back after the deletions of its own run's files.
+  // An uninstall finds one only where a run never finished (a finished run
+  // deletes them): it comes back before the deletions, so the files the log
+  // names go, and the state before that run is what stays.
   void ReadReplaced() {
+    base = WithBackslash(FolderPart(context.LogPath));
     section = kLogReplaced;
     word = kLogAsideWord;
     WalkLogList(log, section, word, &TReader::VisitReplaced, this);
@@ -112,8 +116,6 @@ struct TReader {
     if (n > aside.size() || !IsContainedName(name) || !IsPlainName(tag) || kept.size() > kUndoPathMax ||
         !SameTextAscii(Concat(name, ".", tag, kAsideEnding).c_str(), aside.c_str()))
       r.Skip(r.EntryName(number), aside, "not a name the installation keeps a replaced file under");
-    else if (r.context.FullMode)
-      r.Add(kUndoDeleteFile, kept);  // the installation's own copy, if it is still there
     else
       r.Add(kUndoRestoreFile, r.base + name, false, kept);
     return true;
@@ -350,8 +352,9 @@ void ReadUndoPlan(const TLogStore& log, const TUndoContext& context, TUndoPlan* 
   TReader r(log, context, *plan);
   r.KeepAboveCreatedDestination();
   WalkLogList(log, kLogSysFiles, kLogFileWord, &TReader::CollectName, &r);
+  if (context.FullMode) r.ReadReplaced();
   r.ReadNames(kLogFiles, FolderPart(context.LogPath), kUndoDeleteFile);
-  r.ReadReplaced();
+  if (!context.FullMode) r.ReadReplaced();
   r.ReadNames(kLogRegister, context.SystemFolder, kUndoUnregister);
   r.ReadNames(kLogSysFiles, context.SystemFolder, kUndoDeleteSysFile);
   r.ReadProductKey();

@@ -344,7 +344,7 @@ bool KillWhen(const Package& p, std::string command, const std::function<bool()>
   return killed && code == 99;
 }
 
-enum Step { kInstall, kAddOn, kHeldRepair, kKillAtLog, kKillAmidFiles, kKillAtEntry, kKillAtProductKey };
+enum Step { kInstall, kAddOn, kHeldRepair, kKillAtLog, kKillAmidFiles, kKillAtEntry, kKillAtProductKey, kKillAmidRepair };
 struct Row {
   const char* name;
   std::vector<Step> steps;
@@ -358,6 +358,7 @@ const Row kRows[] = {
     {"killed once its product key is there", {kKillAtProductKey}},
     {"install, failed repair of a held file", {kInstall, kHeldRepair}},
     {"install, add-on into its folder", {kInstall, kAddOn}},
+    {"install, killed amid its repair", {kInstall, kKillAmidRepair}},
 };
 
 // Runs the row's steps into a folder holding a file of the user's, then
@@ -381,7 +382,8 @@ void RunRow(const Row& row, const std::string& tag) {
       [&] { return Exists(log); },
       [&] { Snapshot s; s.Files(dest + "\\extra", "*", false); return s.lines.size() >= 150; },
       [&] { return base.Installed(); },
-      [&] { return RegString(HKEY_CURRENT_USER, base.productKey, "Owner") != "<no key>"; }};
+      [&] { return RegString(HKEY_CURRENT_USER, base.productKey, "Owner") != "<no key>"; },
+      [&] { Snapshot s; s.Files(dest + "\\extra", "*.kestin-old", false); return s.lines.size() >= 50; }};
   for (Step step : row.steps) {
     // Before a failed repair, the install leaves out option 2, whose file
     // the repair then adds ahead of the held one: its rollback removes it.

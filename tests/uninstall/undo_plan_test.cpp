@@ -118,14 +118,15 @@ TEST_CASE("the rollback plan leaves the uninstall entry alone") {
   CHECK(Steps(plan) == "file C:\\Apps\\Demo\\demo.exe\n");
 }
 
-TEST_CASE("a replaced file: the rollback gives the kept one its name back after the deletions, /U deletes it") {
+TEST_CASE("a replaced file: the rollback gives the kept one its name back after the deletions, /U before them") {
   TMemoryLogStore log;
   // No File1: a rollback reads only its run's lines, and the log named the file already.
   Write(log, "Replaced", "Aside1", "docs\\guide.txt.0badf00d.kestin-old");
   Write(log, "Files", "File1", "docs\\guide.txt");
   Write(log, "SysFiles", "File1", "democtl.ocx");
   const char* expected[] = {
-      "file C:\\Apps\\Demo\\docs\\guide.txt\nfile C:\\Apps\\Demo\\docs\\guide.txt.0badf00d.kestin-old\n",
+      "restore C:\\Apps\\Demo\\docs\\guide.txt |C:\\Apps\\Demo\\docs\\guide.txt.0badf00d.kestin-old\n"
+      "file C:\\Apps\\Demo\\docs\\guide.txt\n",
       "file C:\\Apps\\Demo\\docs\\guide.txt\n"
       "restore C:\\Apps\\Demo\\docs\\guide.txt |C:\\Apps\\Demo\\docs\\guide.txt.0badf00d.kestin-old\n"};
   for (bool full : {true, false}) {
