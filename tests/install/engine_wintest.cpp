@@ -418,38 +418,30 @@ TEST_CASE("a log or a record that cannot be written stops the run before anythin
 }
 
 TEST_CASE("the log goes on where its record vouches for it, brought up to the record; any other is begun anew") {
-  const std::string head = "[General]\r\nMessageString=Q\r\nOKString=\r\n", none = "<none>";
-  const std::string a = "[Files]\r\nFile1=a\r\n", added = "[Files]\r\nFile9=n\r\n";
-  // The log and the record found; whether the run goes on; the log before this run's lines.
-  struct Row { std::string log, record; bool goesOn; std::string kept; };
-  const Row rows[] = {{head, head, true, head},
-                      {head, head + a, true, head + a},              // a run ended between record and log
-                      {head + a, head + a + "File2=", true, head + a},  // a line cut while written
-                      {head + "File1=..\\x\r\n", head, false, ""},   // edited
-                      {head, none, false, ""},
-                      {none, head, false, ""},
-                      {"[Files]\r\nFile1=a\r\n", "[Files]\r\nFile1=a\r\n", false, ""}};  // no log's texts
+  const std::string head = "[General]\r\nMessageString=Q\r\nOKString=\r\n", none = "<none>", a = "[Files]\r\nFile1=a\r\n";
+  // The log and the record found, and the log before this run's lines ("" for a new one).
+  const std::string rows[][3] = {{head, head, head},
+                                 {head, head + a, head + a},                 // a run ended between record and log
+                                 {head + a, head + a + "File2=", head + a},  // a line cut while written
+                                 {head + "File1=..\\x\r\n", head, ""},     // edited
+                                 {head, none, ""}, {none, head, ""}, {a, a, ""}};  // no record, no log, no texts
   int n = 0;
-  for (const Row& row : rows) {
+  for (auto& row : rows) {
     CAPTURE(n);
     std::string log = NewScratchFolder("store" + std::to_string(n++)) + "Uninst.log";
     std::string record = LogRecordPath(log.c_str()).c_str();
     DeleteFileA(record.c_str());
-    if (row.log != none) REQUIRE(WriteTextFile(log, row.log));
-    if (row.record != none) REQUIRE(WriteTextFile(record, row.record));
-    TDurableLogStore resumed(log.c_str());
-    CHECK(resumed.Open(false) == row.goesOn);
+    for (int i : {0, 1}) REQUIRE((row[i] == none || WriteTextFile(i ? record : log, row[i])));
+    TDurableLogStore resumed(log.c_str()), store(log.c_str());
+    CHECK(resumed.Open(false) == !row[2].empty());
     resumed.Close();
-    TDurableLogStore store(log.c_str());
     REQUIRE(store.Open(true));
-    CHECK(store.StartBytes() == row.kept.size());
+    CHECK(store.StartBytes() == row[2].size());
     // A value already there adds nothing; the run's own lines open with a header.
-    CHECK(store.Write("General", "MessageString", "Q"));
-    CHECK(store.Write("Files", "File9", "n"));
+    CHECK((store.Write("General", "MessageString", "Q") && store.Write("Files", "File9", "n")));
     store.Close();
-    std::string mine = row.goesOn ? added : "[General]\r\nMessageString=Q\r\n" + added;
-    CHECK(Text(log) == row.kept + mine);
-    CHECK(Text(record) == row.kept + mine);
+    std::string after = row[2] + (row[2].empty() ? "[General]\r\nMessageString=Q\r\n" : "") + "[Files]\r\nFile9=n\r\n";
+    CHECK((Text(log) == after && Text(record) == after));
     DeleteFileA(record.c_str());
   }
 }
