@@ -27,8 +27,10 @@ TStr FileHolders(const TStr& path) {
   if (start && add && list && end && MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) &&
       start(&session, 0, key) == ERROR_SUCCESS) {
     LPCWSTR files[1] = {wide};
-    RM_PROCESS_INFO info[1];  // the message names one
-    UINT needed = 0, count = 1;
+    // The message names one; room for a few, as the list comes whole or
+    // not at all.
+    RM_PROCESS_INFO info[4];
+    UINT needed = 0, count = 4;
     DWORD reasons = 0;
     if (add(session, 1, files, 0, nullptr, 0, nullptr) == ERROR_SUCCESS &&
         list(session, &needed, &count, info, &reasons) == ERROR_SUCCESS) {
