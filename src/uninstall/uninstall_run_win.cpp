@@ -78,6 +78,7 @@ static TStr StepSubject(const TUndoStep& step) {
       break;
     case kUndoDeleteVerb:
     case kUndoDeleteClassKey:
+    case kUndoClearExtensionDefault:
       root = "HKEY_CLASSES_ROOT\\";
       break;
     case kUndoDeleteUninstallEntry:
@@ -87,8 +88,10 @@ static TStr StepSubject(const TUndoStep& step) {
     default:
       break;
   }
-  if (step.Kind == kUndoDeleteProductValue)
-    return Concat(root, step.Target, step.Value.empty() ? " (default value)" : Concat(" value ", step.Value));
+  if (step.Kind == kUndoDeleteProductValue || step.Kind == kUndoClearExtensionDefault)
+    return Concat(root, step.Target,
+                  step.Value.empty() || step.Kind == kUndoClearExtensionDefault ? " (default value)"
+                                                                                : Concat(" value ", step.Value));
   return Concat(root, below, below ? "\\" : nullptr, step.Target);
 }
 
