@@ -27,10 +27,10 @@ TStr FileHolders(const TStr& path) {
   if (start && add && list && end && MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) &&
       start(&session, 0, key) == ERROR_SUCCESS) {
     LPCWSTR files[1] = {wide};
-    // The message names one; room for a few, as the list comes whole or
-    // not at all.
-    RM_PROCESS_INFO info[4];
-    UINT needed = 0, count = 4;
+    // The message names one holder: with several, the list does not fit and
+    // the file alone is named.
+    RM_PROCESS_INFO info[1];
+    UINT needed = 0, count = 1;
     DWORD reasons = 0;
     if (add(session, 1, files, 0, nullptr, 0, nullptr) == ERROR_SUCCESS &&
         list(session, &needed, &count, info, &reasons) == ERROR_SUCCESS) {
